@@ -1,0 +1,39 @@
+// folvane-cli: typesets Chinese articles from files or standard input.
+#include <cstdio>
+#include <unistd.h>
+
+#include "cli/cli.h"
+
+int main(int argc, char** argv) {
+    using namespace folvane::cli;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    ParseResult parsed = parseCommandLine(args);
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "folvane-cli: %s\nTry 'folvane-cli --help'.\n", parsed.error.c_str());
+        return static_cast<int>(Exit::Usage);
+    }
+
+    bool outFailed = false;
+    CliStreams streams;
+    streams.readStdin = [](std::string& bytes) {
+        char buf[65536];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, stdin)) > 0) bytes.append(buf, n);
+        return !std::ferror(stdin);
+    };
+    streams.out = [&](std::string_view s) {
+        if (!s.empty() && std::fwrite(s.data(), 1, s.size(), stdout) != s.size()) outFailed = true;
+    };
+    streams.err = [](std::string_view s) {
+        std::fwrite(s.data(), 1, s.size(), stderr);
+        std::fflush(stderr);
+    };
+    streams.errIsTerminal = ::isatty(STDERR_FILENO) == 1;
+
+    Exit status = runCli(parsed.config, streams);
+    if (std::fflush(stdout) != 0 || outFailed) {
+        std::perror("folvane-cli: cannot write standard output");
+        status = Exit::FileError;
+    }
+    return static_cast<int>(status);
+}

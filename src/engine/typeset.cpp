@@ -1,0 +1,281 @@
+#include "engine/typeset.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "engine/join_lines.h"
+#include "engine/line_noise.h"
+#include "text/codec.h"
+#include "text/gb18030.h"
+#include "text/search.h"
+#include "text/spaces.h"
+#include "text/width.h"
+
+namespace folvane::engine {
+namespace {
+
+constexpr int kBarMaximum = 200;
+
+// The lines of a text, cut at every "\r\n" ("\r" always starts a
+// character of its own, so a byte search is aligned). A text without "\r\n"
+// is one line; a text ending in "\r\n" ends with an empty line.
+class Lines {
+public:
+    explicit Lines(std::string_view s) : s_(s) {}
+
+    std::size_t count() const {
+        std::size_t n = 1;
+        for (std::size_t p = text::findAligned(s_, "\r\n"); p != text::npos; p = text::findAligned(s_, "\r\n", p + 2))
+            ++n;
+        return n;
+    }
+
+    template <typename Fn>
+    void forEach(Fn&& fn) const {
+        std::size_t start = 0;
+        for (std::size_t p = text::findAligned(s_, "\r\n"); p != text::npos;
+             p = text::findAligned(s_, "\r\n", start)) {
+            fn(s_.substr(start, p - start));
+            start = p + 2;
+        }
+        fn(s_.substr(start));
+    }
+
+private:
+    std::string_view s_;
+};
+
+// The progress tick of the per-line phases: about 200 ticks per phase from
+// 200 lines on, one per line below that (when the bar is hidden anyway).
+class Ticker {
+public:
+    Ticker(TypesetProgress* sink, bool fromBatch) : sink_(sink), batch_(fromBatch) {}
+
+    void setStep(std::size_t step) { step_ = step; }
+
+    void tick() {
+        if (!sink_) return;
+        if (++counter_ < step_) return;
+        counter_ = 0;
+        sink_->mainPosition(++mainPos_);
+        if (batch_) sink_->batchFileBar(kBarMaximum, ++batchPos_);
+    }
+
+    void reset() {
+        counter_ = 0;
+        if (!sink_) return;
+        mainPos_ = 0;
+        sink_->mainPosition(0);
+        if (batch_) {
+            batchPos_ = 0;
+            sink_->batchFileBar(kBarMaximum, 0);
+        }
+    }
+
+    void phase(const std::string& label) {
+        if (sink_) sink_->phase(label);
+    }
+
+private:
+    TypesetProgress* sink_;
+    bool batch_;
+    std::size_t step_ = 0;
+    std::size_t counter_ = 0;
+    int mainPos_ = 0;
+    int batchPos_ = 0;
+};
+
+// Steps 5a-5c: interfering characters at the heads and tails of the lines,
+// each line followed by "\r\n". Done in place: a line never grows, so the
+// write position stays behind the line being read.
+void stripNoise(std::string& buf, const TypesetOptions& o, Ticker& ticker) {
+    std::size_t w = 0;
+    buf.reserve(buf.size() + 2);  // the last line gains a "\r\n"
+    char* data = buf.data();
+    Lines(buf).forEach([&](std::string_view line) {
+        if (o.stripHeadNoise) line = removeHeadNoise(line);
+        if (o.stripTailNoise && !line.empty()) line = removeTailNoise(line);
+        std::memmove(data + w, line.data(), line.size());
+        w += line.size();
+        if (w + 2 > buf.size()) {  // only after the last line
+            buf.resize(w);
+            buf += "\r\n";
+            data = buf.data();
+        } else {
+            data[w] = '\r';
+            data[w + 1] = '\n';
+        }
+        w += 2;
+        ticker.tick();
+    });
+    buf.resize(w);
+}
+
+// Steps 6a-6d: the corrections of one line. Returns the line itself when no
+// switch changes it, else a view of `scratch`.
+std::string_view correctLine(std::string_view line, const TypesetOptions& o, std::string& scratch) {
+    if (o.fullToHalfWidth) {
+        scratch = text::toHalfWidth(line);
+        line = scratch;
+    }
+    if (o.halfToFullWidth) {
+        scratch = text::toFullWidth(line);
+        line = scratch;
+    }
+    return line;
+}
+
+}  // namespace
+
+const std::string& PhaseLabels::stripNoise() {
+    static const std::string s = text::gb("\r\n正在去掉干扰符");
+    return s;
+}
+const std::string& PhaseLabels::paragraphs() {
+    static const std::string s = text::gb("\r\n正在整理段落");
+    return s;
+}
+const std::string& PhaseLabels::script() {
+    static const std::string s = text::gb("\r\n处理尾段落");
+    return s;
+}
+const std::string& PhaseLabels::tail() {
+    static const std::string s = text::gb("\r\n去掉尾段落空格");
+    return s;
+}
+const std::string& PhaseLabels::joining() {
+    static const std::string s = text::gb("\r\n去掉非段落换行");
+    return s;
+}
+const std::string& PhaseLabels::signatures() {
+    static const std::string s = text::gb("\r\n将处理好的文本发送回窗口");
+    return s;
+}
+
+std::string normalizeOddSpaces(std::string_view s) {
+    // The odd spaces are found by byte search and checked against the
+    // boundaries only where they occur; tabs are always whole characters.
+    std::vector<std::size_t> odd = text::findAllAligned(s, "\xA3\xA0");
+    const std::vector<std::size_t> odd2 = text::findAllAligned(s, "\xAA\xA5");
+    if (!odd2.empty()) {
+        odd.insert(odd.end(), odd2.begin(), odd2.end());
+        std::sort(odd.begin(), odd.end());
+    }
+    const char* tab = static_cast<const char*>(std::memchr(s.data(), '\t', s.size()));
+    if (odd.empty() && !tab) return std::string(s);
+
+    std::string out;
+    out.reserve(s.size());
+    std::size_t copied = 0;
+    std::size_t k = 0;
+    for (;;) {
+        const std::size_t t = tab ? static_cast<std::size_t>(tab - s.data()) : text::npos;
+        const std::size_t o = k < odd.size() ? odd[k] : text::npos;
+        if (t == text::npos && o == text::npos) break;
+        if (t < o) {
+            out.append(s, copied, t - copied);
+            copied = t + 1;
+            tab = static_cast<const char*>(std::memchr(s.data() + copied, '\t', s.size() - copied));
+        } else {
+            out.append(s, copied, o - copied);
+            out += text::kFullWidthSpace;
+            copied = o + 2;
+            ++k;
+        }
+    }
+    out.append(s, copied, std::string_view::npos);
+    return out;
+}
+
+std::string typesetText(std::string_view textIn, std::string_view rawBytes, bool fromBatch,
+                        const TypesetOptions& o, RunContext& ctx, TypesetProgress* progress) {
+    // 1. Input.
+    if (fromBatch && progress) progress->batchFileBar(kBarMaximum, 0);
+    // 2. Odd spaces and tabs.
+    std::string buf = normalizeOddSpaces(fromBatch ? rawBytes : textIn);
+    // 3. The previous run's signatures.
+    if (ctx.signature.signatureEnabled) corrections::removeSignatures(buf, ctx.signature);
+
+    // 4. Lines.
+    Lines lines(buf);
+    Ticker ticker(progress, fromBatch);
+    if (progress) {
+        const std::size_t lineCount = lines.count();
+        if (lineCount < kProgressMinLines) progress->hideMainProgress();
+        ticker.setStep(lineCount / kProgressMinLines);
+    }
+    const std::string indent = indentText(o);
+
+    // 5. Interfering characters.
+    if (o.stripHeadNoise || o.stripTailNoise) {
+        ticker.phase(PhaseLabels::stripNoise());
+        stripNoise(buf, o, ticker);
+        ticker.reset();
+        lines = Lines(buf);
+    }
+
+    // 6. Paragraphs.
+    ticker.phase(PhaseLabels::paragraphs());
+    std::string out;
+    out.reserve(buf.size() * 9 / 8 + 64);
+    std::string scratch;
+    lines.forEach([&](std::string_view raw) {
+        std::string_view line = correctLine(raw, o, scratch);
+        const std::string_view trimmed = text::trimSpaces(line);
+        const bool blank = trimmed.empty();
+        if (!blank || !o.lineBreakFix) {
+            out += indent;
+            out += o.trimParagraphEnds ? trimmed : line;
+            out += "\r\n";
+        }
+        if (!blank && o.doubleBreak) {
+            if (o.fillBlankLines) out += indent;
+            out += "\r\n";
+        }
+        if (!blank && o.tripleBreak) {
+            if (o.fillBlankLines) {
+                out += indent;
+                out += "\r\n";
+                out += indent;
+                out += "\r\n";
+            } else {
+                out += "\r\n\r\n";
+            }
+        }
+        ticker.tick();
+    });
+    std::string().swap(buf);
+
+    // 7. Script.
+    ticker.phase(PhaseLabels::script());
+    if (ctx.scriptConverter) {
+        if (o.toTraditional) out = ctx.scriptConverter->toTraditionalChinese(out);
+        if (o.toSimplified) out = ctx.scriptConverter->toSimplifiedChinese(out);
+    }
+
+    // 8. Tail.
+    ticker.phase(PhaseLabels::tail());
+    while (out.ends_with("\r\n")) out.resize(out.size() - 2);
+    if (!indent.empty()) {
+        const std::string suffix = "\r\n" + indent;
+        while (out.size() > 5 && out.ends_with(suffix)) out.resize(out.size() - suffix.size());
+    }
+
+    // 9. Joining.
+    ticker.phase(PhaseLabels::joining());
+    if (o.joinNonParagraphBreaks) out = joinLines(std::move(out), indent, o);
+
+    // 10. New signatures.
+    ticker.phase(PhaseLabels::signatures());
+    if (ctx.signature.signatureEnabled) corrections::insertSignatures(out, ctx.signature, ctx.clock);
+
+    // 11. End.
+    if (progress) {
+        if (fromBatch) progress->batchFileBar(kBarMaximum, kBarMaximum);
+        progress->finished();
+    }
+    return out;
+}
+
+}  // namespace folvane::engine

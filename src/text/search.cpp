@@ -1,0 +1,291 @@
+#include "text/search.h"
+
+#include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+#include "text/gb18030.h"
+
+namespace folvane::text {
+namespace {
+
+// First position at or after `from` where the two bytes a, b occur in a row.
+std::size_t findPair(std::string_view hay, std::size_t from, char a, char b) {
+    const char* base = hay.data();
+    const std::size_t n = hay.size();
+    std::size_t i = from;
+#ifdef __SSE2__
+    const __m128i va = _mm_set1_epi8(a);
+    const __m128i vb = _mm_set1_epi8(b);
+    for (; i + 17 <= n; i += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i + 1));
+        const int mask = _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(x, va), _mm_cmpeq_epi8(y, vb)));
+        if (mask) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+#endif
+    for (; i + 1 < n; ++i)
+        if (base[i] == a && base[i + 1] == b) return i;
+    return npos;
+}
+
+std::size_t rawFind(std::string_view hay, std::string_view needle, std::size_t from) {
+    if (from > hay.size() || needle.size() > hay.size() - from) return npos;
+    const char* base = hay.data();
+    if (needle.size() == 1) {
+        const void* p = ::memchr(base + from, needle[0], hay.size() - from);
+        return p ? static_cast<std::size_t>(static_cast<const char*>(p) - base) : npos;
+    }
+    // Short needles: a vectorised search for their first two bytes, then a
+    // check of the rest. Long ones (typed by users) go to memmem, which is
+    // linear in the worst case.
+    if (needle.size() <= 64) {
+        const std::size_t last = hay.size() - needle.size();
+        for (std::size_t p = findPair(hay, from, needle[0], needle[1]); p != npos && p <= last;
+             p = findPair(hay, p + 1, needle[0], needle[1])) {
+            if (needle.size() == 2 || std::memcmp(base + p + 2, needle.data() + 2, needle.size() - 2) == 0)
+                return p;
+        }
+        return npos;
+    }
+    const void* p = ::memmem(base + from, hay.size() - from, needle.data(), needle.size());
+    return p ? static_cast<std::size_t>(static_cast<const char*>(p) - base) : npos;
+}
+
+// Finds successive aligned matches of one needle in one text. A needle that
+// starts with a standalone byte and ends with whole characters can be found
+// with a plain byte search; any other needle is checked against the
+// boundaries of the text, which are walked once from left to right.
+class Matcher {
+public:
+    Matcher(std::string_view hay, std::string_view needle, std::size_t from)
+        : hay_(hay), needle_(needle), walker_(hay, from),
+          selfDelimiting_(isSelfDelimiting(needle)),
+          fast_(!needle.empty() && selfDelimiting_ &&
+                isStandaloneByte(static_cast<unsigned char>(needle[0]))) {}
+
+    // Next match at or after `from`; `from` must not decrease between calls
+    // and must be a boundary.
+    std::size_t next(std::size_t from) {
+        if (needle_.empty()) return npos;
+        // `from` is a boundary: jump there rather than walk over bytes that
+        // an in-place replacement may already have overwritten.
+        if (walker_.position() < from) walker_ = BoundaryWalker(hay_, from);
+        std::size_t pos = from;
+        for (;;) {
+            const std::size_t c = rawFind(hay_, needle_, pos);
+            if (c == npos || fast_) return c;
+            if (!walker_.reach(c)) {
+                pos = walker_.position();
+                continue;
+            }
+            if (selfDelimiting_ || endsOnBoundary(c)) return c;
+            pos = c + charLength(hay_, c);
+        }
+    }
+
+private:
+    bool endsOnBoundary(std::size_t start) const {
+        BoundaryWalker probe(hay_, start);
+        return probe.reach(start + needle_.size());
+    }
+
+    std::string_view hay_;
+    std::string_view needle_;
+    BoundaryWalker walker_;
+    bool selfDelimiting_;
+    bool fast_;
+};
+
+}  // namespace
+
+std::size_t findAligned(std::string_view hay, std::string_view needle, std::size_t from) {
+    return Matcher(hay, needle, from).next(from);
+}
+
+bool endsWithAligned(std::string_view s, std::string_view suffix) {
+    if (suffix.size() > s.size() || s.substr(s.size() - suffix.size()) != suffix) return false;
+    const std::size_t start = s.size() - suffix.size();
+    // Step back to a position that is surely a boundary, then walk forward.
+    std::size_t j = start;
+    while (j > 0 && !isStandaloneByte(static_cast<unsigned char>(s[j - 1]))) --j;
+    BoundaryWalker w(s, j);
+    return w.reach(start);
+}
+
+std::vector<std::size_t> findAllAligned(std::string_view hay, std::string_view needle) {
+    std::vector<std::size_t> out;
+    Matcher m(hay, needle, 0);
+    for (std::size_t p = m.next(0); p != npos; p = m.next(p + needle.size())) out.push_back(p);
+    return out;
+}
+
+std::string replaceAll(std::string_view s, std::string_view find, std::string_view repl,
+                       std::size_t* count) {
+    std::size_t n = 0;
+    std::string out;
+    Matcher m(s, find, 0);
+    std::size_t p = m.next(0);
+    if (p == npos) {
+        out.assign(s);
+    } else {
+        out.reserve(s.size() + (repl.size() > find.size() ? (repl.size() - find.size()) * 16 : 0));
+        std::size_t copied = 0;
+        for (; p != npos; p = m.next(copied)) {
+            out.append(s.data() + copied, p - copied);
+            out.append(repl);
+            copied = p + find.size();
+            ++n;
+        }
+        out.append(s.data() + copied, s.size() - copied);
+    }
+    if (count) *count = n;
+    return out;
+}
+
+std::size_t replaceAllInPlace(std::string& s, std::string_view find, std::string_view repl) {
+    if (find.empty()) return 0;
+    if (repl.size() > find.size()) {
+        std::size_t n = 0;
+        std::string out = replaceAll(s, find, repl, &n);
+        if (n) s.swap(out);
+        return n;
+    }
+    // The text does not grow: compact it in place, writing behind the search.
+    Matcher m(s, find, 0);
+    std::size_t n = 0, copied = 0, written = 0;
+    for (std::size_t p = m.next(0); p != npos; p = m.next(copied)) {
+        if (written != copied) std::memmove(s.data() + written, s.data() + copied, p - copied);
+        written += p - copied;
+        std::memcpy(s.data() + written, repl.data(), repl.size());
+        written += repl.size();
+        copied = p + find.size();
+        ++n;
+    }
+    if (n) {
+        std::memmove(s.data() + written, s.data() + copied, s.size() - copied);
+        s.resize(written + s.size() - copied);
+    }
+    return n;
+}
+
+namespace {
+
+// The fixpoint of "replace every `find` by `repl`" when `repl` is a prefix of
+// `find`: characters are appended one by one, and whenever the output ends
+// with a match the match is cut back to its prefix. Before each append the
+// output holds no match, and cutting back yields a prefix of that output, so
+// one check per appended character keeps the invariant.
+std::size_t collapseRuns(std::string& s, std::string_view find, std::size_t keep) {
+    const bool fast = isStandaloneByte(static_cast<unsigned char>(find[0]));
+    // The output is built in place: it never grows past what has been read.
+    std::size_t w = 0;
+    std::vector<bool> boundary;  // boundary[i]: an output character starts at i
+    std::size_t n = 0;
+    const char last = find.back();
+    auto cutIfMatch = [&] {
+        if (w < find.size()) return;
+        const std::size_t start = w - find.size();
+        if (std::string_view(s.data() + start, find.size()) != find) return;
+        if (!fast && !boundary[start]) return;
+        w = start + keep;
+        if (!fast) boundary.resize(w);
+        ++n;
+    };
+    if (fast) {
+        // A match starts at a standalone byte, so boundaries need no
+        // tracking: copy up to each byte that could end a match, then check.
+        for (std::size_t i = 0; i < s.size();) {
+            const void* hit = ::memchr(s.data() + i, last, s.size() - i);
+            const std::size_t end =
+                hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - s.data()) + 1 : s.size();
+            if (w != i) std::memmove(s.data() + w, s.data() + i, end - i);
+            w += end - i;
+            i = end;
+            if (hit) cutIfMatch();
+        }
+    } else {
+        boundary.reserve(s.size() + 1);
+        for (std::size_t i = 0; i < s.size();) {
+            const std::size_t len = charLength(s, i);
+            boundary.resize(w + len, false);
+            boundary[w] = true;
+            if (w != i) std::memmove(s.data() + w, s.data() + i, len);
+            w += len;
+            i += len;
+            if (s[w - 1] == last) cutIfMatch();
+        }
+    }
+    s.resize(w);
+    return n;
+}
+
+// True when `prefix` ends on one of the character boundaries of `whole`.
+bool endsOnOwnBoundary(std::string_view whole, std::size_t prefixLen) {
+    BoundaryWalker w(whole);
+    return w.reach(prefixLen);
+}
+
+}  // namespace
+
+std::size_t replaceAllRepeat(std::string& s, std::string_view find, std::string_view repl) {
+    if (find.empty()) return 0;
+    if (repl.size() < find.size() && find.substr(0, repl.size()) == repl &&
+        isSelfDelimiting(find) && endsOnOwnBoundary(find, repl.size())) {
+        return collapseRuns(s, find, repl.size());
+    }
+    const bool endless = repl.find(find) != std::string_view::npos;
+    std::size_t total = 0;
+    // Each pass that replaces something is followed by another; a cap keeps
+    // exotic patterns that could cycle from running forever.
+    for (std::size_t pass = 0; pass <= s.size() + 1; ++pass) {
+        const std::size_t n = replaceAllInPlace(s, find, repl);
+        total += n;
+        if (n == 0 || endless) break;
+    }
+    return total;
+}
+
+std::string foldAsciiCase(std::string_view s) {
+    std::string out(s);
+    for (std::size_t i = 0; i < out.size();) {
+        const std::size_t len = charLength(out, i);
+        if (len == 1 && out[i] >= 'A' && out[i] <= 'Z') out[i] = static_cast<char>(out[i] - 'A' + 'a');
+        i += len;
+    }
+    return out;
+}
+
+CaseFoldedText::CaseFoldedText(std::string_view original)
+    : original_(original), folded_(foldAsciiCase(original)) {}
+
+std::size_t CaseFoldedText::find(std::string_view needle, std::size_t from) const {
+    const std::string foldedNeedle = foldAsciiCase(needle);
+    return findAligned(folded_, foldedNeedle, from);
+}
+
+std::string replaceAllIgnoreCase(std::string_view s, std::string_view find, std::string_view repl,
+                                 std::size_t* count) {
+    std::size_t n = 0;
+    std::string out;
+    if (!find.empty()) {
+        const std::string folded = foldAsciiCase(s);
+        const std::string foldedFind = foldAsciiCase(find);
+        Matcher m(folded, foldedFind, 0);
+        std::size_t copied = 0;
+        for (std::size_t p = m.next(0); p != npos; p = m.next(copied)) {
+            if (n == 0) out.reserve(s.size());
+            out.append(s.data() + copied, p - copied);
+            out.append(repl);
+            copied = p + find.size();
+            ++n;
+        }
+        if (n) out.append(s.data() + copied, s.size() - copied);
+    }
+    if (n == 0) out.assign(s);
+    if (count) *count = n;
+    return out;
+}
+
+}  // namespace folvane::text

@@ -1,0 +1,24 @@
+// Half-width and full-width forms of characters.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace folvane::text {
+
+// Full-width forms U+FF01-U+FF5E become U+0021-U+007E and the full-width space
+// becomes 0x20; then "。" becomes ".", "—" becomes "-", "“" and "”" become the
+// ASCII double quote, "’" and "‘" the ASCII apostrophe. The yen sign and the
+// overline of row A3 (GBK's stand-ins at A3A4 and A3FE) stay unchanged.
+std::string toHalfWidth(std::string_view s);
+
+// Every character 0x21-0x7E becomes its full-width form U+FF01-U+FF5E and the
+// space 0x20 becomes the full-width space. Every one of them is two bytes in
+// GB18030, so the text grows by one byte per converted character.
+std::string toFullWidth(std::string_view s);
+
+// The half-width counterpart (0x20-0x7E) of the two-byte full-width form
+// `b0 b1` (U+FF01-U+FF5E or U+3000), or 0 when it is none.
+char halfWidthOf(unsigned char b0, unsigned char b1) noexcept;
+
+}  // namespace folvane::text

@@ -1,0 +1,238 @@
+#include "cli/cli.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+
+#include "gbtext.h"
+#include "text/file_io.h"
+
+namespace folvane::cli {
+namespace {
+
+using folvane::testing::g;
+namespace fs = std::filesystem;
+
+const std::string kI = "\xA1\xA1\xA1\xA1";
+
+// Runs the CLI in-process on the given arguments and standard input.
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+CliRun run(std::vector<std::string> args, std::string stdinBytes = "") {
+    CliRun r;
+    ParseResult p = parseCommandLine(args);
+    if (!p.error.empty()) {
+        r.status = static_cast<int>(Exit::Usage);
+        r.err = p.error;
+        return r;
+    }
+    CliStreams s;
+    s.readStdin = [&](std::string& b) {
+        b = stdinBytes;
+        return true;
+    };
+    s.out = [&](std::string_view v) { r.out += v; };
+    s.err = [&](std::string_view v) { r.err += v; };
+    r.status = static_cast<int>(runCli(p.config, s));
+    return r;
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/folvane-cli-XXXXXX";
+        ASSERT_NE(::mkdtemp(tmpl), nullptr);
+        dir_ = tmpl;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string write(const std::string& name, const std::string& bytes) {
+        const std::string path = dir_ + "/" + name;
+        EXPECT_TRUE(text::writeFileAtomically(path, bytes));
+        return path;
+    }
+    std::string read(const std::string& path) {
+        std::string b;
+        EXPECT_TRUE(text::readFile(path, b)) << path;
+        return b;
+    }
+    std::string dir_;
+};
+
+const std::string kExample = g("  第一段第一行\r\n第一段第二行。\r\n\r\n   \r\n第二段，结束！\r\n\r\n");
+
+TEST_F(CliTest, TypesetsStandardInputWithSwitches) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {{"--encoding", "gb18030"}, kI + g("第一段第一行\r\n") + kI + g("第一段第二行。\r\n") + kI + g("第二段，结束！")},
+        {{"--encoding", "gb18030", "--set", "joinNonParagraphBreaks=1"},
+         kI + g("第一段第一行第一段第二行。\r\n") + kI + g("第二段，结束！")},
+        {{"typeset", "--encoding", "gbk", "--set", "lineBreakFix=0"},
+         kI + g("第一段第一行\r\n") + kI + g("第一段第二行。\r\n") + kI + "\r\n" + kI + "\r\n" + kI + g("第二段，结束！")},
+        {{"--set", "addIndent=0", "--set", "doubleBreak=1"},
+         g("第一段第一行\r\n\r\n第一段第二行。\r\n\r\n第二段，结束！")},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = run(c.args, kExample);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_GB_EQ(r.out, c.expected);
+    }
+}
+
+TEST_F(CliTest, Utf8InputKeepsItsEncodingAndLineFeeds) {
+    const CliRun r = run({"--set", "joinNonParagraphBreaks=1"}, "  第一行\n第二行。\n\n第三行\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "　　第一行第二行。\n　　第三行");
+    const CliRun forced = run({"--encoding", "utf-8"}, "甲\r\n乙");
+    EXPECT_EQ(forced.out, "　　甲\r\n　　乙");
+}
+
+TEST_F(CliTest, UsageErrors) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"--set", "nonsense=1"},
+                                               {"--set", "addIndent=2"},
+                                               {"--set", "addIndent"},
+                                               {"--set"},
+                                               {"--encoding", "latin1"},
+                                               {"--now", "yesterday"},
+                                               {"--bogus"},
+                                               {"--merge", "a.txt"},
+                                               {"-o", "/tmp/x"},
+                                               {"-o", "/tmp/x", "-"}}) {
+        const CliRun r = run(args);
+        EXPECT_EQ(r.status, 2) << args[0];
+        EXPECT_FALSE(r.err.empty());
+    }
+}
+
+TEST_F(CliTest, HelpDocumentsEveryOption) {
+    const CliRun r = run({"--help"});
+    EXPECT_EQ(r.status, 0);
+    for (const char* opt : {"--set", "--signature", "--head", "--tail", "--now", "--encoding", "-o DIR",
+                            "--merge", "joinNonParagraphBreaks", "Exit status"})
+        EXPECT_NE(r.out.find(opt), std::string::npos) << opt;
+}
+
+TEST_F(CliTest, SignaturesWithAFixedClock) {
+    const CliRun r = run({"--signature", "--head", "作者：某人\n#YYYY-#MM-#DD", "--tail", "完 #HH:#II", "--now",
+                       "2000-01-02 09:05:00"},
+                      "正文");
+    EXPECT_EQ(r.status, 0);
+    // UTF-8 without line breaks of its own gets "\n", the usual break of Unicode text here.
+    EXPECT_EQ(r.out, "作者：某人\n2000-01-02\n　　正文\n完 09:05");
+}
+
+TEST_F(CliTest, SeveralFilesShareOneRunContext) {
+    const std::string a = write("a.txt", g("甲文") + "\r\n");
+    const std::string b = write("b.txt", g("H\r\n") + kI + g("乙文"));
+    // b starts with the head signature that the run put on a: it is taken
+    // off before b is typeset, as when a typeset text is typeset again.
+    const CliRun r = run({"--encoding", "gb18030", "--signature", "--head", "H", a, b});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_GB_EQ(r.out, "H\r\n" + kI + g("甲文") + "H\r\n" + kI + g("乙文"));
+}
+
+TEST_F(CliTest, OutputDirectoryNamesFilesAsTheBatchDoes) {
+    const std::string a = write("a.b.html", "x");
+    const std::string b = write("plain", "y");
+    const std::string empty = write("empty.txt", "");
+    const std::string out = dir_ + "/out/nested";
+    const CliRun r = run({"-o", out, a, b, empty});
+    EXPECT_EQ(r.status, 0) << r.err;
+    // ASCII is valid UTF-8, so the results are written in UTF-8.
+    EXPECT_EQ(read(out + "/a.b.txt"), "　　x");
+    EXPECT_EQ(read(out + "/plain.txt"), "　　y");
+    EXPECT_FALSE(fs::exists(out + "/empty.txt"));  // empty inputs write nothing
+}
+
+TEST_F(CliTest, MergeNamesTheFileAfterTheFirstNonEmptyInput) {
+    const std::string empty = write("empty.txt", "");
+    const std::string a = write("first.htm", "a");
+    const std::string b = write("second.txt", "b");
+    const CliRun r = run({"-o", dir_ + "/out", "--merge", empty, a, b});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read(dir_ + "/out/first.txt"), "　　a　　b");
+    EXPECT_FALSE(fs::exists(dir_ + "/out/second.txt"));
+}
+
+TEST_F(CliTest, UnreadableFileIsReportedAndTheOthersStillRun) {
+    const std::string good = write("good.txt", "ok");
+    const std::string missing = dir_ + "/missing.txt";
+    const CliRun r = run({missing, good});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(missing), std::string::npos);
+    EXPECT_EQ(r.out, "　　ok");
+}
+
+TEST_F(CliTest, MalformedUtf8IsReportedNotMangled) {
+    const std::string bad = write("bad.txt", "ab\xFF");
+    const CliRun r = run({"--encoding", "utf-8", bad});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("bad.txt: not valid UTF-8 at byte 2"), std::string::npos);
+    EXPECT_TRUE(r.out.empty());
+}
+
+TEST_F(CliTest, UnwritableOutputIsReported) {
+    const std::string a = write("a.txt", "x");
+    fs::create_directory(dir_ + "/out");
+    fs::create_directory(dir_ + "/out/a.txt");  // a directory where the file should go
+    const CliRun r = run({"-o", dir_ + "/out", a});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot write"), std::string::npos);
+}
+
+TEST(OutputName, BatchNaming) {
+    EXPECT_EQ(outputNameFor("dir/a.b.html"), "a.b.txt");
+    EXPECT_EQ(outputNameFor("a.htm"), "a.txt");
+    EXPECT_EQ(outputNameFor("a.txt"), "a.txt");
+    EXPECT_EQ(outputNameFor("C:\\x\\y.z.txt"), "y.z.txt");
+    EXPECT_EQ(outputNameFor("noext"), "noext.txt");
+    EXPECT_EQ(outputNameFor("dir.d/noext"), "noext.txt");
+    EXPECT_EQ(outputNameFor(".hidden"), ".txt");
+}
+
+// The real executable, as scripts call it.
+TEST(CliProcess, FiltersStandardInputAndReportsStatus) {
+    const std::string cmd = std::string(FOLVANE_CLI_PATH) + " --encoding gb18030 --set joinNonParagraphBreaks=1";
+    FILE* p = ::popen(("printf '\\243\\254\\r\\n\\241\\243' | " + cmd).c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string out;
+    char buf[256];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    const int status = ::pclose(p);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(out, kI + "\xA3\xAC\xA1\xA3");
+    EXPECT_EQ(WEXITSTATUS(std::system((std::string(FOLVANE_CLI_PATH) + " --set x=1 2>/dev/null").c_str())), 2);
+    EXPECT_EQ(WEXITSTATUS(std::system((std::string(FOLVANE_CLI_PATH) + " /no/such/file 2>/dev/null").c_str())), 1);
+}
+
+TEST(CliProcess, TypesetsTheSampleArticle) {
+    const std::string cmd = std::string(FOLVANE_CLI_PATH) + " --set joinNonParagraphBreaks=1 " FOLVANE_DATA_DIR
+                                                            "/sample-article.txt";
+    FILE* p = ::popen(cmd.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string out;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    EXPECT_EQ(WEXITSTATUS(::pclose(p)), 0);
+    // A title without a sentence-final mark is joined to the next line, as any line.
+    EXPECT_TRUE(out.starts_with("　　秋日的小城早上起来,推开窗户"));
+    EXPECT_NE(out.find("卖豆浆的老张照例在街角支起了摊子"), std::string::npos);  // joined
+    EXPECT_EQ(out.find('\t'), std::string::npos);
+    EXPECT_EQ(out.find("\n\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace folvane::cli

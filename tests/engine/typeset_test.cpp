@@ -1,0 +1,235 @@
+#include "engine/typeset.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "gbtext.h"
+
+namespace folvane::engine {
+namespace {
+
+using folvane::testing::g;
+
+const std::string kI = "\xA1\xA1\xA1\xA1";  // "　　"
+
+TypesetOptions defaults() { return TypesetOptions::defaults(); }
+
+TypesetOptions with(std::initializer_list<bool TypesetOptions::*> on,
+                    std::initializer_list<bool TypesetOptions::*> off = {}) {
+    TypesetOptions o = defaults();
+    for (auto m : on) o.*m = true;
+    for (auto m : off) o.*m = false;
+    return o;
+}
+
+std::string typeset(std::string_view input, const TypesetOptions& o) {
+    RunContext ctx;
+    return typesetText(input, {}, false, o, ctx);
+}
+
+struct PipelineCase {
+    const char* name;
+    std::string input;
+    TypesetOptions options;
+    std::string expected;
+};
+
+// The worked example: six lines and one more line break.
+const std::string kExample = g("  第一段第一行\r\n第一段第二行。\r\n\r\n   \r\n第二段，结束！\r\n\r\n");
+
+TEST(TypesetText, WorkedExample) {
+    const PipelineCase cases[] = {
+        {"defaults", kExample, defaults(),
+         kI + g("第一段第一行\r\n") + kI + g("第一段第二行。\r\n") + kI + g("第二段，结束！")},
+        {"joining", kExample, with({&TypesetOptions::joinNonParagraphBreaks}),
+         kI + g("第一段第一行第一段第二行。\r\n") + kI + g("第二段，结束！")},
+        {"no line-break fix", kExample, with({}, {&TypesetOptions::lineBreakFix}),
+         kI + g("第一段第一行\r\n") + kI + g("第一段第二行。\r\n") + kI + "\r\n" + kI + "\r\n" + kI +
+             g("第二段，结束！")},
+    };
+    for (const auto& c : cases) EXPECT_GB_EQ(typeset(c.input, c.options), c.expected) << c.name;
+}
+
+TEST(TypesetText, LayoutOfTwoParagraphs) {
+    using O = TypesetOptions;
+    const std::string in = "A\r\n\r\nB\r\n";
+    const std::string A = kI + "A", B = kI + "B";
+    const PipelineCase cases[] = {
+        {"single", in, defaults(), A + "\r\n" + B},
+        {"double", in, with({&O::doubleBreak}), A + "\r\n\r\n" + B},
+        {"double filled", in, with({&O::doubleBreak, &O::fillBlankLines}), A + "\r\n" + kI + "\r\n" + B},
+        {"triple", in, with({&O::tripleBreak}), A + "\r\n\r\n\r\n" + B},
+        {"triple filled", in, with({&O::tripleBreak, &O::fillBlankLines}),
+         A + "\r\n" + kI + "\r\n" + kI + "\r\n" + B},
+        {"double and triple give three blank lines", in, with({&O::doubleBreak, &O::tripleBreak}),
+         A + "\r\n\r\n\r\n\r\n" + B},
+        {"half-width indentation", in, with({}, {&O::indentFullWidth}), "    A\r\n    B"},
+        {"no indentation", in, with({}, {&O::addIndent}), "A\r\nB"},
+        {"no trimming keeps spaces", " A \r\nB", with({}, {&O::trimParagraphEnds}), kI + " A \r\n" + B},
+        {"double with joining", g("甲\r\n乙。\r\n丙"), with({&O::doubleBreak, &O::joinNonParagraphBreaks}),
+         kI + g("甲乙。\r\n\r\n") + kI + g("丙")},
+        {"double filled with joining", g("甲\r\n乙。\r\n丙"),
+         with({&O::doubleBreak, &O::fillBlankLines, &O::joinNonParagraphBreaks}),
+         kI + g("甲乙。\r\n") + kI + "\r\n" + kI + g("丙")},
+        {"triple with joining", g("甲\r\n乙。\r\n丙"), with({&O::tripleBreak, &O::joinNonParagraphBreaks}),
+         kI + g("甲乙。\r\n\r\n\r\n") + kI + g("丙")},
+    };
+    for (const auto& c : cases) EXPECT_GB_EQ(typeset(c.input, c.options), c.expected) << c.name;
+}
+
+TEST(TypesetText, EdgeCases) {
+    using O = TypesetOptions;
+    const PipelineCase cases[] = {
+        {"empty input", "", defaults(), ""},
+        {"only line breaks", "\r\n\r\n\r\n", defaults(), ""},
+        {"one line without a break", g("一行"), defaults(), kI + g("一行")},
+        {"space-only line dropped even without trimming", g("甲\r\n 　 \r\n乙"),
+         with({}, {&O::trimParagraphEnds}), kI + g("甲\r\n") + kI + g("乙")},
+        {"digits at the head are noise", g("2009年"), with({&O::stripHeadNoise}), kI + g("年")},
+        {"tail noise after the full stop", g("好。 abc　"), with({&O::stripTailNoise}), kI + g("好。")},
+        {"head noise leaves an empty line", "abc\r\n" + g("中"), with({&O::stripHeadNoise}), kI + g("中")},
+        {"odd spaces become full-width and are trimmed", "\xA3\xA0" + g("甲") + "\xAA\xA5", defaults(),
+         kI + g("甲")},
+        {"odd space inside stays a full-width space", g("甲") + "\xA3\xA0" + g("乙"), defaults(),
+         kI + g("甲　乙")},
+        {"odd-space bytes straddling characters are kept", "\xB0\xA3\xA0\xB0", defaults(),
+         kI + "\xB0\xA3\xA0\xB0"},
+        {"tabs vanish everywhere", "\t" + g("甲\t乙") + "\t", defaults(), kI + g("甲乙")},
+        {"trailing indentation-only lines go", g("甲\r\n　　\r\n"), with({}, {&O::lineBreakFix}), kI + g("甲")},
+        {"empty indentation: only line breaks trimmed at the tail", g("甲\r\n "),
+         with({}, {&O::addIndent, &O::lineBreakFix, &O::trimParagraphEnds}), g("甲\r\n ")},
+        {"full to half width", g("ＡＢＣ，好。"), with({&O::fullToHalfWidth}), kI + "ABC," + g("好.")},
+        {"half to full width", "ab 1", with({&O::halfToFullWidth}), kI + g("ａｂ　１")},
+        {"half to full then trimmed", "  ab  ", with({&O::halfToFullWidth}), kI + g("ａｂ")},
+        {"nul bytes kept", std::string("a\0b", 3), defaults(), kI + std::string("a\0b", 3)},
+        {"invalid bytes kept", "\x80\xFF\x81", defaults(), kI + "\x80\xFF\x81"},
+    };
+    for (const auto& c : cases) EXPECT_GB_EQ(typeset(c.input, c.options), c.expected) << c.name;
+}
+
+TEST(TypesetText, BatchInputComesFromRawBytes) {
+    RunContext ctx;
+    EXPECT_GB_EQ(typesetText("ignored", g("文件"), true, defaults(), ctx), kI + g("文件"));
+    EXPECT_GB_EQ(typesetText(g("编辑器"), "ignored", false, defaults(), ctx), kI + g("编辑器"));
+}
+
+// Records what the pipeline reports.
+class Recorder : public TypesetProgress {
+public:
+    void phase(std::string_view label) override { phases.emplace_back(label); }
+    void hideMainProgress() override { hidden = true; }
+    void mainPosition(int p) override {
+        mainPositions.push_back(p);
+        if (p > 0) ++mainTicks;
+    }
+    void batchFileBar(int maximum, int position) override {
+        batchMax = maximum;
+        batch.push_back(position);
+    }
+    void finished() override { ++finishedCalls; }
+
+    std::vector<std::string> phases;
+    bool hidden = false;
+    std::vector<int> mainPositions;
+    int mainTicks = 0;
+    int batchMax = 0;
+    std::vector<int> batch;
+    int finishedCalls = 0;
+};
+
+std::string manyLines(int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += g("第") + std::to_string(i) + g("行。\r\n");
+    return s;
+}
+
+TEST(TypesetProgress, BelowTwoHundredLinesTheBarIsHidden) {
+    for (int lines : {1, 199, 200}) {
+        Recorder r;
+        RunContext ctx;
+        std::string text = manyLines(lines);
+        text.resize(text.size() - 2);  // no final break: exactly `lines` lines
+        typesetText(text, {}, false, defaults(), ctx, &r);
+        EXPECT_EQ(r.hidden, lines < 200) << lines;
+        EXPECT_EQ(r.mainTicks, lines < 200 ? lines : 200) << lines;
+        EXPECT_EQ(r.finishedCalls, 1);
+        EXPECT_TRUE(r.batch.empty());
+    }
+}
+
+TEST(TypesetProgress, PhasesInOrderWithAbout200TicksEach) {
+    Recorder r;
+    RunContext ctx;
+    // 1000 lines and a final break: 1001 lines, step 5.
+    typesetText(manyLines(1000), {}, false, with({&TypesetOptions::stripHeadNoise}), ctx, &r);
+    EXPECT_FALSE(r.hidden);
+    const std::vector<std::string> expected = {PhaseLabels::stripNoise(), PhaseLabels::paragraphs(),
+                                               PhaseLabels::script(),     PhaseLabels::tail(),
+                                               PhaseLabels::joining(),    PhaseLabels::signatures()};
+    EXPECT_EQ(r.phases, expected);
+    EXPECT_EQ(g("\r\n正在整理段落"), PhaseLabels::paragraphs());
+    // 1001 lines tick 200 times; the collection buffer has 1002 lines: 200 more.
+    EXPECT_EQ(r.mainTicks, 400);
+    EXPECT_LE(*std::max_element(r.mainPositions.begin(), r.mainPositions.end()), 200);
+    EXPECT_EQ(std::count(r.mainPositions.begin(), r.mainPositions.end(), 0), 1);  // reset after noise
+}
+
+TEST(TypesetProgress, BatchRunMovesTheFileBar) {
+    Recorder r;
+    RunContext ctx;
+    typesetText({}, manyLines(400), true, defaults(), ctx, &r);
+    EXPECT_EQ(r.batchMax, 200);
+    ASSERT_GE(r.batch.size(), 3u);
+    EXPECT_EQ(r.batch.front(), 0);
+    EXPECT_EQ(r.batch.back(), 200);
+    EXPECT_EQ(r.batch.size(), 1u + 200u + 1u);  // start, 401 lines at step 2, end
+}
+
+corrections::Clock fixedClock(int y, int mo, int d, int h, int mi, int s) {
+    return [=] { return corrections::DateTime{y, mo, d, h, mi, s}; };
+}
+
+TEST(TypesetSignatures, TypesettingTwiceKeepsOneHeadAndOneTail) {
+    RunContext ctx;
+    ctx.signature.signatureEnabled = true;
+    ctx.signature.headSignatureTemplate = g("#YYYY-#MM-#DD");
+    ctx.signature.tailSignatureTemplate = g("—— 发表于 #HH:#II\r\n转载请注明");
+    ctx.clock = fixedClock(2000, 1, 2, 9, 5, 0);
+    const std::string first = typesetText(g("正文一行\r\n正文二行"), {}, false, defaults(), ctx);
+    EXPECT_GB_EQ(first, g("2000-01-02\r\n") + kI + g("正文一行\r\n") + kI +
+                            g("正文二行\r\n—— 发表于 09:05\r\n转载请注明"));
+    ctx.clock = fixedClock(2001, 12, 31, 23, 59, 59);
+    const std::string second = typesetText(first, {}, false, defaults(), ctx);
+    EXPECT_GB_EQ(second, g("2001-12-31\r\n") + kI + g("正文一行\r\n") + kI +
+                             g("正文二行\r\n—— 发表于 23:59\r\n转载请注明"));
+    EXPECT_GB_EQ(ctx.signature.lastHeadSignature, g("2001-12-31"));
+}
+
+TEST(TypesetSignatures, EmptyInputGetsOnlySignatures) {
+    RunContext ctx;
+    ctx.signature.signatureEnabled = true;
+    ctx.signature.headSignatureTemplate = "H";
+    ctx.signature.tailSignatureTemplate = "T";
+    EXPECT_EQ(typesetText("", {}, false, defaults(), ctx), "H\r\n\r\nT");
+}
+
+TEST(TypesetSignatures, DisabledSignaturesAreOrdinaryText) {
+    RunContext ctx;
+    ctx.signature.headSignatureTemplate = "H";
+    ctx.signature.lastHeadSignature = "H";
+    EXPECT_GB_EQ(typesetText("H\r\nx", {}, false, defaults(), ctx), kI + "H\r\n" + kI + "x");
+}
+
+TEST(TypesetSignatures, EditedSignatureIsNotRecognised) {
+    RunContext ctx;
+    ctx.signature.signatureEnabled = true;
+    ctx.signature.headSignatureTemplate = "SIG";
+    const std::string once = typesetText("x", {}, false, defaults(), ctx);
+    EXPECT_EQ(once, "SIG\r\n" + kI + "x");
+    const std::string edited = "SIg\r\n" + kI + "x";
+    EXPECT_EQ(typesetText(edited, {}, false, defaults(), ctx), "SIG\r\n" + kI + "SIg\r\n" + kI + "x");
+}
+
+}  // namespace
+}  // namespace folvane::engine

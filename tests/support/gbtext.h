@@ -1,0 +1,47 @@
+// Helpers for tests that write GB18030 expectations as readable UTF-8.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "text/codec.h"
+
+namespace folvane::testing {
+
+// GB18030 bytes of a UTF-8 literal.
+inline std::string g(std::string_view utf8) { return text::gb(utf8); }
+
+// Readable form of a GB18030 text: UTF-8 with line breaks and other control
+// bytes escaped, so that failures show what differs.
+inline std::string show(std::string_view gbText) {
+    const std::string u = text::gb18030ToUtf8(gbText);
+    std::string out;
+    for (unsigned char c : u) {
+        if (c == '\r') out += "\\r";
+        else if (c == '\n') out += "\\n";
+        else if (c == '\t') out += "\\t";
+        else if (c < 0x20 || c == 0x7F) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02X", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+inline ::testing::AssertionResult gbEqual(const char* aExpr, const char* bExpr, std::string_view a,
+                                          std::string_view b) {
+    if (a == b) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << aExpr << " and " << bExpr << " differ:\n  actual:   \""
+                                         << show(a) << "\"\n  expected: \"" << show(b) << "\"";
+}
+
+}  // namespace folvane::testing
+
+// Compares two GB18030 texts byte for byte and prints them readably.
+#define EXPECT_GB_EQ(actual, expected) EXPECT_PRED_FORMAT2(::folvane::testing::gbEqual, actual, expected)

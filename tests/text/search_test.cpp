@@ -1,0 +1,154 @@
+#include "text/search.h"
+
+#include <gtest/gtest.h>
+
+#include "gbtext.h"
+
+namespace folvane::text {
+namespace {
+
+using folvane::testing::g;
+
+struct FindCase {
+    const char* name;
+    std::string hay;
+    std::string needle;
+    std::size_t expected;
+};
+
+TEST(FindAligned, MatchesOnlyAtCharacterBoundaries) {
+    const FindCase cases[] = {
+        {"plain ascii", "abc", "c", 2},
+        {"empty needle never matches", "abc", "", npos},
+        {"empty text", "", "a", npos},
+        {"trail byte 0x5D is not ]", "\x81\x5D", "]", npos},
+        {"real ] after trail", "\x81\x5D]", "]", 2},
+        {"trail byte 0x7D is not }", "\xB0\x7D", "}", npos},
+        // "，，" = A3AC A3AC; here the pair straddles 醃 (E1 A3) and 琣 (AC A3).
+        {"pair straddling two characters", "\xE1\xA3\xAC\xA3\xAC", g("，，"), npos},
+        {"pair after a straddle", "\xE1\xA3\xAC\xA3\xAC\xA3\xAC\xA3", "\xA3\xAC\xA3\xAC", npos},
+        {"odd space straddling", "\xB0\xA3\xA0\xB0", "\xA3\xA0", npos},
+        {"odd space as a character", "a\xA3\xA0", "\xA3\xA0", 1},
+        {"inside a four-byte character", "\x95\x32\x82\x36", "2", npos},
+        {"four-byte character itself", "a\x95\x32\x82\x36", "\x95\x32\x82\x36", 1},
+        {"needle must end on a boundary", "\x81\x40", "\x81", npos},
+        {"dangling lead in needle matches an opaque lead", "\x81 ", "\x81", 0},
+        {"crlf", g("甲\r\n乙"), "\r\n", 2},
+    };
+    for (const auto& c : cases) EXPECT_EQ(findAligned(c.hay, c.needle), c.expected) << c.name;
+}
+
+TEST(FindAligned, StartsFromTheGivenBoundary) {
+    EXPECT_EQ(findAligned("abab", "ab", 1), 2u);
+    EXPECT_EQ(findAligned(g("中中"), g("中"), 2), 2u);
+    EXPECT_EQ(findAligned("ab", "b", 5), npos);
+}
+
+TEST(FindAllAligned, ListsNonOverlappingMatches) {
+    EXPECT_EQ(findAllAligned("aaaa", "aa"), (std::vector<std::size_t>{0, 2}));
+    EXPECT_EQ(findAllAligned(g("，，，"), g("，")), (std::vector<std::size_t>{0, 2, 4}));
+}
+
+TEST(EndsWithAligned, SuffixMustStartOnABoundary) {
+    EXPECT_TRUE(endsWithAligned("abc", "bc"));
+    EXPECT_TRUE(endsWithAligned("abc", ""));
+    EXPECT_FALSE(endsWithAligned("\x81\x5D", "]"));
+    EXPECT_TRUE(endsWithAligned(g("中文签名"), g("签名")));
+    EXPECT_FALSE(endsWithAligned("\xE1\xA3\xAC", "\xA3\xAC"));
+    EXPECT_FALSE(endsWithAligned("ab", "abc"));
+}
+
+struct ReplaceCase {
+    const char* name;
+    std::string text;
+    std::string find;
+    std::string repl;
+    std::string expected;
+    std::size_t count;
+};
+
+TEST(ReplaceAll, OnePassWithoutRescanningItsOutput) {
+    const ReplaceCase cases[] = {
+        {"simple", "a.b.c", ".", "-", "a-b-c", 2},
+        {"no match keeps text", "abc", "x", "y", "abc", 0},
+        {"empty find keeps text", "abc", "", "y", "abc", 0},
+        {"replacement contains find", "aa", "a", "aa", "aaaa", 2},
+        {"new match made by the replacement is not replaced", "aab", "ab", "b", "ab", 1},
+        {"non-overlapping", "aaa", "aa", "b", "ba", 1},
+        {"deletion", "a\r\nb\r\n", "\r\n", "", "ab", 2},
+        // E1A3 ACA3 AC, a space, then a real "，，".
+        {"character aligned", "\xE1\xA3\xAC\xA3\xAC \xA3\xAC\xA3\xAC", g("，，"), g("，"),
+         "\xE1\xA3\xAC\xA3\xAC \xA3\xAC", 1},
+        {"empty text", "", "a", "b", "", 0},
+    };
+    for (const auto& c : cases) {
+        std::size_t n = 99;
+        EXPECT_EQ(replaceAll(c.text, c.find, c.repl, &n), c.expected) << c.name;
+        EXPECT_EQ(n, c.count) << c.name;
+        std::string s = c.text;
+        EXPECT_EQ(replaceAllInPlace(s, c.find, c.repl), c.count) << c.name;
+        EXPECT_EQ(s, c.expected) << c.name;
+    }
+}
+
+TEST(ReplaceAllRepeat, RepeatsUntilNoMatchIsLeft) {
+    const ReplaceCase cases[] = {
+        {"crlf brought together by a deletion", "\r\r\n\n", "\r\n", "", "", 2},
+        {"nested crlf", "x\r\r\r\n\n\ny", "\r\n", "", "xy", 3},
+        {"unmatched stays", "\n\r", "\r\n", "", "\n\r", 0},
+        {"collapse a run", g("你，，，，，好"), g("，，"), g("，"), g("你，好"), 4},
+        {"collapse blank lines", "a\r\n\r\n\r\n\r\nb", "\r\n\r\n", "\r\n", "a\r\nb", 3},
+        {"three ellipses to two", g("…………………"), g("………"), g("……"), g("……"), 5},
+        {"one ellipsis stays", g("…"), g("………"), g("……"), g("…"), 0},
+        {"not across characters", "\xE1\xA3\xAC\xA3\xAC\xA3\xAC", g("，，"), g("，"),
+         "\xE1\xA3\xAC\xA3\xAC\xA3\xAC", 0},
+        {"spaces at line heads", "\r\n   a", "\r\n ", "\r\n", "\r\na", 3},
+        {"replacement containing find runs once", "ab", "a", "aa", "aab", 1},
+        {"general replacement repeats", "aab", "ab", "b", "b", 2},
+    };
+    for (const auto& c : cases) {
+        std::string s = c.text;
+        EXPECT_EQ(replaceAllRepeat(s, c.find, c.repl), c.count) << c.name;
+        EXPECT_GB_EQ(s, c.expected) << c.name;
+    }
+}
+
+TEST(ReplaceAllRepeat, LongRunsStayLinear) {
+    // 200,000 nested line breaks would need 200,000 passes if done naively.
+    std::string s = std::string(200000, '\r') + std::string(200000, '\n');
+    EXPECT_EQ(replaceAllRepeat(s, "\r\n", ""), 200000u);
+    EXPECT_TRUE(s.empty());
+}
+
+TEST(CaseFolding, FoldsOnlyWholeAsciiLetters) {
+    EXPECT_EQ(foldAsciiCase("AbC"), "abc");
+    EXPECT_EQ(foldAsciiCase("\x81\x41" "A"), "\x81\x41" "a");  // trail byte 'A' kept
+    EXPECT_EQ(foldAsciiCase(g("中ＡA")), g("中Ａa"));
+}
+
+TEST(ReplaceAllIgnoreCase, MatchesAsciiLettersInAnyCase) {
+    const ReplaceCase cases[] = {
+        {"mixed case", "<SCRIPT>x</Script>", "<script>", "", "x</Script>", 1},
+        {"replacement not rescanned", "aA", "a", "Aa", "AaAa", 2},
+        {"trail byte is not a letter", "\x81\x41", "a", "b", "\x81\x41", 0},
+        {"empty find", "abc", "", "x", "abc", 0},
+        {"chinese", g("中文ABC中文"), g("文abc"), g("字"), g("中字中文"), 1},
+    };
+    for (const auto& c : cases) {
+        std::size_t n = 99;
+        EXPECT_GB_EQ(replaceAllIgnoreCase(c.text, c.find, c.repl, &n), c.expected) << c.name;
+        EXPECT_EQ(n, c.count) << c.name;
+    }
+}
+
+TEST(CaseFoldedText, FindsFromAPosition) {
+    const std::string s = "<P>a</p><p>";
+    CaseFoldedText t(s);
+    EXPECT_EQ(t.find("<p>"), 0u);
+    EXPECT_EQ(t.find("<p>", 1), 8u);
+    EXPECT_EQ(t.find("</P>"), 4u);
+    EXPECT_EQ(t.find("<x>"), npos);
+}
+
+}  // namespace
+}  // namespace folvane::text
