@@ -233,3 +233,40 @@ TEST(TypesetSignatures, EditedSignatureIsNotRecognised) {
 
 }  // namespace
 }  // namespace folvane::engine
+
+namespace folvane::engine {
+namespace {
+
+TEST(TypesetText, AnyByteSequenceWithAnySwitches) {
+    // No crash on arbitrary bytes (the sanitizer build checks memory), and
+    // with no switch that removes characters, no byte disappears that is not
+    // part of a space, an odd space, a tab or a line break.
+    unsigned seed = 2026;
+    auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+    for (int round = 0; round < 500; ++round) {
+        std::string input;
+        const std::size_t len = next() % 300;
+        for (std::size_t i = 0; i < len; ++i) input += static_cast<char>(next() >> 24);
+        if (next() % 3 == 0) input += "\r\n\r\n";
+        TypesetOptions o;
+        for (const auto& f : typesetOptionFields()) o.*(f.member) = (next() >> 20) & 1;
+        RunContext ctx;
+        ctx.signature.signatureEnabled = (next() >> 20) & 1;
+        ctx.signature.headSignatureTemplate = "#YYYY";
+        const std::string out = typesetText(input, {}, false, o, ctx);
+        if (!o.stripHeadNoise && !o.stripTailNoise && !o.fullToHalfWidth && !o.halfToFullWidth) {
+            auto counted = [](unsigned char c) {
+                return std::string_view(" \t\r\n\xA1\xA3\xA0\xAA\xA5").find(static_cast<char>(c)) ==
+                       std::string_view::npos;
+            };
+            std::size_t kept = 0;
+            for (unsigned char c : input) kept += counted(c);
+            std::size_t got = 0;
+            for (unsigned char c : out) got += counted(c);
+            EXPECT_GE(got, kept) << folvane::testing::show(input);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace folvane::engine

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "gbtext.h"
+#include "text/gb18030.h"
 
 namespace folvane::text {
 namespace {
@@ -148,6 +149,65 @@ TEST(CaseFoldedText, FindsFromAPosition) {
     EXPECT_EQ(t.find("<p>", 1), 8u);
     EXPECT_EQ(t.find("</P>"), 4u);
     EXPECT_EQ(t.find("<x>"), npos);
+}
+
+}  // namespace
+}  // namespace folvane::text
+
+namespace folvane::text {
+namespace {
+
+// Bytes chosen to make boundaries interesting: leads, trails, digits, "\r\n".
+std::string randomText(unsigned& seed, std::size_t len) {
+    static const unsigned char pool[] = {'\r', '\n', ' ', ']', '0', '5', 'a', 0x81, 0xA1, 0xA3, 0xAC, 0xFE, 0x80, 0xFF, 0x40};
+    std::string s;
+    for (std::size_t i = 0; i < len; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        s += static_cast<char>(pool[(seed >> 16) % sizeof pool]);
+    }
+    return s;
+}
+
+// Reference: try every boundary, require the match to end on a boundary.
+std::vector<std::size_t> naiveFindAll(std::string_view hay, std::string_view needle) {
+    std::vector<bool> boundary(hay.size() + 1, false);
+    std::size_t i = 0;
+    for (; i < hay.size(); i += charLength(hay, i)) boundary[i] = true;
+    boundary[hay.size()] = true;
+    std::vector<std::size_t> out;
+    for (std::size_t p = 0; p + needle.size() <= hay.size(); ++p) {
+        if (!boundary[p] || !boundary[p + needle.size()] || hay.substr(p, needle.size()) != needle) continue;
+        out.push_back(p);
+        p += needle.size() - 1;
+    }
+    return out;
+}
+
+TEST(FindAllAligned, AgreesWithAReferenceOnRandomBytes) {
+    unsigned seed = 99;
+    for (int round = 0; round < 3000; ++round) {
+        const std::string hay = randomText(seed, 1 + seed % 60);
+        const std::string needle = randomText(seed, 1 + (seed >> 8) % 4);
+        EXPECT_EQ(findAllAligned(hay, needle), naiveFindAll(hay, needle))
+            << folvane::testing::show(hay) << " / " << folvane::testing::show(needle);
+    }
+}
+
+TEST(ReplaceAllRepeat, AgreesWithRepeatedPassesOnRandomBytes) {
+    unsigned seed = 7;
+    const std::pair<std::string, std::string> rules[] = {
+        {"\r\n", ""}, {"\r\n\r\n", "\r\n"}, {"\xA3\xAC\xA3\xAC", "\xA3\xAC"}, {"\r\n ", "\r\n"}, {"aa", "a"}};
+    for (int round = 0; round < 2000; ++round) {
+        const std::string text = randomText(seed, seed % 80);
+        for (const auto& [find, repl] : rules) {
+            std::string fast = text;
+            replaceAllRepeat(fast, find, repl);
+            std::string slow = text;
+            while (replaceAllInPlace(slow, find, repl) > 0) {
+            }
+            EXPECT_EQ(fast, slow) << folvane::testing::show(text) << " rule " << folvane::testing::show(find);
+        }
+    }
 }
 
 }  // namespace
