@@ -152,6 +152,59 @@ std::string gb18030ToUtf8(std::string_view gb) {
     return out;
 }
 
+std::u16string gb18030ToUtf16(std::string_view gb) {
+    Iconv cv("UTF-16LE", "GB18030");
+    std::string bytes;
+    cv.convert(gb, bytes, [](std::string_view in, std::size_t pos, std::string& o) {
+        const auto b = static_cast<unsigned char>(in[pos]);
+        o.push_back(static_cast<char>(b));  // U+DC00 + b, little-endian
+        o.push_back(static_cast<char>(0xDC));
+        return std::size_t{1};
+    });
+    std::u16string out(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                       (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    return out;
+}
+
+std::string gb18030FromUtf16(std::u16string_view utf16) {
+    std::string out;
+    out.reserve(utf16.size() * 2);
+    Iconv cv("GB18030", "UTF-16LE");
+    std::string run;  // UTF-16LE bytes of the valid stretch being collected
+    auto flush = [&] {
+        if (run.empty()) return;
+        cv.convert(run, out, [](std::string_view, std::size_t, std::string& o) {
+            o += "\x84\x31\xA4\x37";  // U+FFFD
+            return std::size_t{2};
+        });
+        run.clear();
+    };
+    auto put = [&](char16_t u) {
+        run.push_back(static_cast<char>(u & 0xFF));
+        run.push_back(static_cast<char>(u >> 8));
+    };
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        const char16_t u = utf16[i];
+        const bool high = u >= 0xD800 && u <= 0xDBFF;
+        const bool low = u >= 0xDC00 && u <= 0xDFFF;
+        if (high && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) {
+            put(u);
+            put(utf16[++i]);
+        } else if (low && u <= 0xDCFF) {
+            flush();
+            out.push_back(static_cast<char>(u & 0xFF));  // an escaped byte
+        } else if (high || low) {
+            put(0xFFFD);
+        } else {
+            put(u);
+        }
+    }
+    flush();
+    return out;
+}
+
 std::string gb(std::string_view utf8Literal) {
     auto r = utf8ToGb18030(utf8Literal);
     return r ? std::move(*r) : std::string(utf8Literal);

@@ -40,6 +40,16 @@ std::optional<std::string> utf8ToGb18030(std::string_view utf8, std::size_t* bad
 // unchanged, so nothing is dropped.
 std::string gb18030ToUtf8(std::string_view gb);
 
+// GB18030 to UTF-16 for a text widget. A byte that is no character becomes
+// the lone surrogate U+DC00 + byte (only bytes 0x80-0xFF ever need it), so
+// that gb18030FromUtf16 gives back the very same bytes: an editor may show
+// the text without ever losing a byte.
+std::u16string gb18030ToUtf16(std::string_view gb);
+
+// UTF-16 to GB18030; lone surrogates U+DC00-U+DCFF become the byte they
+// stand for, other lone surrogates the replacement character.
+std::string gb18030FromUtf16(std::u16string_view utf16);
+
 // A GB18030 text for a UTF-8 literal of the program's own (captions,
 // markers). The literal must be valid UTF-8.
 std::string gb(std::string_view utf8Literal);

@@ -67,6 +67,27 @@ TEST(Codec, InvalidGb18030BytesAreKeptNotDropped) {
     EXPECT_EQ(gb18030ToUtf8(std::string("\0\xD6\xD0", 3)), std::string("\0\xE4\xB8\xAD", 4));
 }
 
+TEST(Utf16Bridge, EveryByteSequenceRoundTrips) {
+    unsigned seed = 5;
+    for (int round = 0; round < 2000; ++round) {
+        std::string bytes;
+        for (std::size_t i = 0, n = seed % 40; i < n; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            bytes += static_cast<char>(seed >> 16);
+        }
+        seed = seed * 1103515245u + 12345u;
+        EXPECT_EQ(gb18030FromUtf16(gb18030ToUtf16(bytes)), bytes) << folvane::testing::show(bytes);
+    }
+}
+
+TEST(Utf16Bridge, ValidTextIsPlainUtf16) {
+    EXPECT_EQ(gb18030ToUtf16(folvane::testing::g("中a𠀀")), u"中a𠀀");
+    EXPECT_EQ(gb18030ToUtf16("\xD6\xD0\x80"), std::u16string(u"中") + char16_t(0xDC80));
+    EXPECT_EQ(gb18030FromUtf16(u"中\r\n"), folvane::testing::g("中\r\n"));
+    // A lone surrogate that stands for no byte becomes U+FFFD.
+    EXPECT_EQ(gb18030FromUtf16(std::u16string(1, char16_t(0xD800))), "\x84\x31\xA4\x37");
+}
+
 TEST(Codec, MalformedUtf8IsRefused) {
     std::size_t bad = 0;
     EXPECT_FALSE(utf8ToGb18030("ok\xFF", &bad));
