@@ -1,0 +1,12 @@
+// folvane: the desktop program.
+#include <QApplication>
+
+#include "main_window.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("folvane"));
+    MainWin win;
+    win.show();
+    return QApplication::exec();
+}

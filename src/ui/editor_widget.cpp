@@ -1,0 +1,70 @@
+#include "editor_widget.h"
+
+#include <QContextMenuEvent>
+#include <QMimeData>
+#include <QUrl>
+
+EditorWidget::EditorWidget(QWidget* parent) : QPlainTextEdit(parent) {
+    setUndoRedoEnabled(false);
+    setAcceptDrops(true);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+}
+
+void EditorWidget::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_B && e->modifiers() == Qt::ControlModifier) {
+        e->accept();  // swallowed
+        return;
+    }
+    const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    if (enter && enterIndent_ && !(e->modifiers() & ~Qt::KeypadModifier)) {
+        // One edit: the line break and the indentation of the new line,
+        // inserted directly so that the clipboard is left alone.
+        insertPlainText(QStringLiteral("\n　　"));
+        e->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(e);
+}
+
+void EditorWidget::keyReleaseEvent(QKeyEvent* e) {
+    if ((e->key() == Qt::Key_C || e->key() == Qt::Key_X) && (e->modifiers() & Qt::ControlModifier))
+        emit clipboardKeyReleased();
+    QPlainTextEdit::keyReleaseEvent(e);
+}
+
+void EditorWidget::contextMenuEvent(QContextMenuEvent* e) {
+    emit contextMenuRequested(e->globalPos());
+    e->accept();
+}
+
+namespace {
+
+QStringList localFiles(const QMimeData* mime) {
+    QStringList paths;
+    if (!mime || !mime->hasUrls()) return paths;
+    for (const QUrl& url : mime->urls())
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    return paths;
+}
+
+}  // namespace
+
+void EditorWidget::dragEnterEvent(QDragEnterEvent* e) {
+    if (!localFiles(e->mimeData()).isEmpty()) e->acceptProposedAction();
+    else QPlainTextEdit::dragEnterEvent(e);
+}
+
+void EditorWidget::dragMoveEvent(QDragMoveEvent* e) {
+    if (!localFiles(e->mimeData()).isEmpty()) e->acceptProposedAction();
+    else QPlainTextEdit::dragMoveEvent(e);
+}
+
+void EditorWidget::dropEvent(QDropEvent* e) {
+    const QStringList paths = localFiles(e->mimeData());
+    if (paths.isEmpty()) {
+        QPlainTextEdit::dropEvent(e);
+        return;
+    }
+    e->acceptProposedAction();
+    emit filesDropped(paths);
+}

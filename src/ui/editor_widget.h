@@ -1,0 +1,35 @@
+// The main editor: a plain-text editor whose own undo is off (the document
+// model keeps the history), with the key handling of the main window.
+#pragma once
+
+#include <QPlainTextEdit>
+#include <QStringList>
+
+class EditorWidget : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit EditorWidget(QWidget* parent = nullptr);
+
+    // "按回车键缩进换行": every Enter is followed by two full-width spaces.
+    void setEnterIndent(bool on) { enterIndent_ = on; }
+    bool enterIndent() const { return enterIndent_; }
+
+signals:
+    // The user asked for the context menu at a global position.
+    void contextMenuRequested(const QPoint& globalPos);
+    // Files were dropped on the editor, in drop order (local paths).
+    void filesDropped(const QStringList& paths);
+    // Ctrl+C or Ctrl+X was released: the clipboard is to be set again to its own text.
+    void clipboardKeyReleased();
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+
+private:
+    bool enterIndent_ = false;
+};

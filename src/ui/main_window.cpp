@@ -1,0 +1,519 @@
+#include "main_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFontDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStyle>
+#include <QSystemTrayIcon>
+#include <QTextBlock>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "about_dialog.h"
+#include "editor/decoy_text.h"
+#include "editor_widget.h"
+#include "platform/global_hotkeys.h"
+#include "product.h"
+#include "text/search.h"
+#include "text_bridge.h"
+#include "typeset_runner.h"
+
+namespace {
+
+QString caption(const char* utf8) { return QString::fromUtf8(utf8); }
+
+}  // namespace
+
+MainWin::MainWin(QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle(product::kBaseTitle);
+    setWindowIcon(QIcon(QStringLiteral(":/folvane.png")));
+    runner_ = new TypesetRunner(this);
+    buildCentral();
+    buildMenus();
+    buildToolBar();
+    buildStatusBar();
+    buildContextMenu();
+    connectCommands();
+
+    hotKeys_ = new GlobalHotKeys(this);
+    connect(hotKeys_, &GlobalHotKeys::activated, this, &MainWin::onHotKey);
+    oneClickHotKeyId_ = hotKeys_->registerHotKey(Qt::AltModifier, Qt::Key_Q);
+    showHideHotKeyId_ = hotKeys_->registerHotKey(Qt::ShiftModifier, Qt::Key_F12);
+
+    stash_ = folvane::editor::decoyPassage();
+    resize(685, 496);
+    move(50, 50);
+}
+
+MainWin::~MainWin() { runner_->wait(); }
+
+// ---------------------------------------------------------------- building
+
+void MainWin::buildCentral() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    editor_ = new EditorWidget(central);
+    editor_->setObjectName(QStringLiteral("editor"));
+    layout->addWidget(editor_, 1);
+
+    findPanel_ = new QGroupBox(central);
+    findPanel_->setObjectName(QStringLiteral("findPanel"));
+    auto* find = new QHBoxLayout(findPanel_);
+    find->setContentsMargins(4, 2, 4, 2);
+    findField_ = new QLineEdit(findPanel_);
+    replaceField_ = new QLineEdit(findPanel_);
+    replaceAllButton_ = new QPushButton(QStringLiteral("全部替换(&R)"), findPanel_);
+    auto* clearButton = new QPushButton(QStringLiteral("替换全部(&L)"), findPanel_);
+    auto* findButton = new QPushButton(QStringLiteral("查找(&F)"), findPanel_);
+    find->addWidget(new QLabel(QStringLiteral("将:"), findPanel_));
+    find->addWidget(findField_, 1);
+    find->addWidget(new QLabel(QStringLiteral("替换为:"), findPanel_));
+    find->addWidget(replaceField_, 1);
+    find->addWidget(replaceAllButton_);
+    find->addWidget(clearButton);
+    find->addWidget(findButton);
+    findPanel_->setFixedHeight(34);
+    findPanel_->hide();
+    layout->addWidget(findPanel_);
+    connect(replaceAllButton_, &QPushButton::clicked, this, &MainWin::replaceAllInEditor);
+    connect(clearButton, &QPushButton::clicked, this, &MainWin::clearAll);
+    connect(findButton, &QPushButton::clicked, this, [this] { replaceAllButton_->setFocus(); });
+
+    // Overlays of the central area: the progress display of a run, the label
+    // that covers the window while it is being set up, and the box that
+    // records a completed start-up (the user does not operate it).
+    progressLabel_ = new QLabel(QStringLiteral("\n进度"), central);
+    progressLabel_->setObjectName(QStringLiteral("progressLabel"));
+    progressLabel_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    progressLabel_->setAutoFillBackground(true);
+    progressLabel_->setFrameShape(QFrame::Box);
+    progressLabel_->resize(344, 64);
+    progressLabel_->hide();
+    progressBar_ = new QProgressBar(central);
+    progressBar_->setObjectName(QStringLiteral("progressBar"));
+    progressBar_->resize(320, 19);
+    progressBar_->setRange(0, 200);
+    progressBar_->setTextVisible(false);
+    progressBar_->hide();
+    loadingLabel_ = new QLabel(QStringLiteral("正在载入编辑器..."), central);
+    loadingLabel_->setAlignment(Qt::AlignCenter);
+    loadingLabel_->setAutoFillBackground(true);
+    loadingLabel_->setGeometry(0, 0, 99999, 99999);
+    startupCompleted_ = new QCheckBox(QStringLiteral("该软件已被正常打开，关闭时可以保存此时配置"), central);
+    startupCompleted_->setObjectName(QStringLiteral("startupCompleted"));
+    startupCompleted_->setEnabled(false);
+    startupCompleted_->hide();
+
+    setCentralWidget(central);
+    connect(editor_, &EditorWidget::contextMenuRequested, this, &MainWin::popUpContextMenu);
+    connect(editor_, &EditorWidget::clipboardKeyReleased, this, &MainWin::resetClipboardToItself);
+    connect(editor_, &QPlainTextEdit::selectionChanged, this, &MainWin::updateSelectionButtons);
+    connect(editor_, &QPlainTextEdit::textChanged, this, &MainWin::updateLengthStatus);
+}
+
+void MainWin::buildMenus() {
+    for (const MenuSpec& spec : mainMenus()) {
+        QMenu* menu = menuBar()->addMenu(caption(spec.title));
+        for (const MenuEntry& e : spec.entries) {
+            if (e.command == Command::Count) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* a = menu->addAction(caption(e.caption));
+            if (e.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(e.shortcut)));
+            a->setCheckable(e.checkable);
+            a->setChecked(e.checked);
+            a->setEnabled(e.enabled);
+            actions_[static_cast<std::size_t>(e.command)] = a;
+        }
+    }
+}
+
+void MainWin::buildToolBar() {
+    QToolBar* bar = addToolBar(QStringLiteral("toolbar"));
+    bar->setObjectName(QStringLiteral("toolbar"));
+    bar->setMovable(false);
+    QStyle* st = style();
+    struct Button {
+        int index;
+        QStyle::StandardPixmap icon;
+        const char* tip;
+        bool checkable;
+    };
+    const Button buttons[] = {
+        {kToolNew, QStyle::SP_FileIcon, "新建", false},
+        {kToolOpen, QStyle::SP_DialogOpenButton, "打开", false},
+        {kToolSave, QStyle::SP_DialogSaveButton, "保存", false},
+        {kToolCut, QStyle::SP_DialogDiscardButton, "剪切", false},
+        {kToolCopy, QStyle::SP_FileDialogContentsView, "复制", false},
+        {kToolPaste, QStyle::SP_FileDialogDetailedView, "粘贴", false},
+        {kToolUndo, QStyle::SP_ArrowBack, "撤销", false},
+        {kToolRedo, QStyle::SP_ArrowForward, "重做", false},
+        {kToolRun, QStyle::SP_MediaPlay, "开始排版", false},
+        {kToolWebPage, QStyle::SP_DriveNetIcon, "打开网页", false},
+        {kToolAlwaysOnTop, QStyle::SP_TitleBarShadeButton, "置顶", true},
+        {kToolOneClick, QStyle::SP_BrowserReload, "一键排版", true},
+    };
+    int next = 0;
+    for (const Button& b : buttons) {
+        while (next < b.index) {  // 3, 9 and 11
+            bar->addSeparator();
+            ++next;
+        }
+        QAction* a = bar->addAction(st->standardIcon(b.icon), caption(b.tip));
+        a->setCheckable(b.checkable);
+        toolButtons_[static_cast<std::size_t>(b.index)] = a;
+        ++next;
+    }
+    toolButtons_[kToolUndo]->setEnabled(false);
+    toolButtons_[kToolRedo]->setEnabled(false);
+    toolButtons_[kToolCut]->setEnabled(false);
+    toolButtons_[kToolCopy]->setEnabled(false);
+}
+
+void MainWin::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    for (std::size_t i = 0; i < statusParts_.size(); ++i) {
+        statusParts_[i] = new QLabel(bar);
+        statusParts_[i]->setObjectName(QStringLiteral("statusPart%1").arg(i));
+        bar->addWidget(statusParts_[i], i == 3 ? 1 : 0);
+    }
+    statusParts_[0]->setText(QStringLiteral("就绪"));
+    updateLengthStatus();
+    bar->hide();  // shown when start-up is complete
+}
+
+void MainWin::buildContextMenu() {
+    contextMenu_ = new QMenu(QStringLiteral("编辑框菜单"), this);
+    auto add = [&](QMenu* menu, Command c, const char* text) {
+        QAction* a = menu->addAction(caption(text));
+        actions_[static_cast<std::size_t>(c)] = a;
+        return a;
+    };
+    add(contextMenu_, Command::ContextUndo, "撤销(&Z)");
+    contextMenu_->addSeparator();
+    add(contextMenu_, Command::Cut, "剪切(&T)");
+    add(contextMenu_, Command::Copy, "复制(&C)");
+    add(contextMenu_, Command::Paste, "粘贴(&P)");
+    add(contextMenu_, Command::Delete, "删除(&D)");
+    contextMenu_->addSeparator();
+    add(contextMenu_, Command::SelectAll, "全选(&A)");
+    contextMenu_->addSeparator();
+    add(contextMenu_, Command::ContextCutAll, "剪切(全文操作)");
+    add(contextMenu_, Command::ContextCopyAll, "复制(全文操作)");
+    add(contextMenu_, Command::ContextReplacePasteAll, "全文替换粘贴");
+    add(contextMenu_, Command::ContextClearAll, "删除(全文操作)");
+    contextMenu_->addSeparator();
+    add(contextMenu_, Command::ContextRun, "开始排版");
+
+    toolsMenu_ = contextMenu_->addMenu(QStringLiteral("排版小工具"));
+    add(toolsMenu_, Command::RemoveBlankLines, "去掉空换行");
+    add(toolsMenu_, Command::DeleteHeadSpaces, "删除段首空格");
+    toolsMenu_->addSeparator();
+    add(toolsMenu_, Command::ToTraditional, "立即转换成繁体字");
+    add(toolsMenu_, Command::ToSimplified, "立即转换成简体字");
+    QMenu* caseMenu = toolsMenu_->addMenu(QStringLiteral("大小写字母转换"));
+    add(caseMenu, Command::AllToLower, "[全文]大写字母→小写字母");
+    add(caseMenu, Command::AllToUpper, "[全文]小写字母→大写字母");
+    add(caseMenu, Command::SelectionToLower, "[选中文字]大写字母→小写字母");
+    add(caseMenu, Command::SelectionToUpper, "[选中文字]小写字母→大写字母");
+    toolsMenu_->addSeparator();
+    add(toolsMenu_, Command::StripHtml, "去掉HTML代码");
+    add(toolsMenu_, Command::StripUbb, "去掉UBB代码");
+    toolsMenu_->addSeparator();
+    add(toolsMenu_, Command::Statistics, "文字统计信息");
+}
+
+void MainWin::connectCommands() {
+    auto on = [this](Command c, auto&& fn) { connect(action(c), &QAction::triggered, this, fn); };
+    on(Command::Run, &MainWin::startTypesetting);
+    on(Command::ContextRun, &MainWin::startTypesetting);
+    connect(toolButtons_[kToolRun], &QAction::triggered, this, &MainWin::startTypesetting);
+
+    on(Command::AlwaysOnTop, &MainWin::toggleAlwaysOnTop);
+    connect(toolButtons_[kToolAlwaysOnTop], &QAction::triggered, this, &MainWin::toggleAlwaysOnTop);
+    on(Command::TrayOnMinimize, [] {});  // the check mark is the state
+    on(Command::Exit, &MainWin::exitProgram);
+    on(Command::About, [this] { withoutAlwaysOnTop([this] { AboutDialog(this).exec(); }); });
+
+    on(Command::CutAll, &MainWin::cutAll);
+    on(Command::ContextCutAll, &MainWin::cutAll);
+    on(Command::CopyAll, &MainWin::copyAll);
+    on(Command::ContextCopyAll, &MainWin::copyAll);
+    on(Command::ReplacePasteAll, &MainWin::replacePasteAll);
+    on(Command::ContextReplacePasteAll, &MainWin::replacePasteAll);
+    on(Command::ClearAll, &MainWin::clearAll);
+    on(Command::ContextClearAll, &MainWin::clearAll);
+    on(Command::QuickHide, &MainWin::quickHide);
+    on(Command::Font, &MainWin::chooseFont);
+    on(Command::WordWrap, &MainWin::toggleWordWrap);
+    on(Command::FindPanel, &MainWin::toggleFindPanel);
+    on(Command::EnterIndent, [this] { editor_->setEnterIndent(action(Command::EnterIndent)->isChecked()); });
+
+    auto cut = [this] {
+        editor_->cut();
+        resetClipboardToItself();
+    };
+    auto copy = [this] {
+        editor_->copy();
+        resetClipboardToItself();
+    };
+    on(Command::Cut, cut);
+    on(Command::Copy, copy);
+    on(Command::Paste, [this] { editor_->paste(); });
+    on(Command::Delete, [this] { editor_->textCursor().removeSelectedText(); });
+    on(Command::SelectAll, [this] { editor_->selectAll(); });
+    connect(toolButtons_[kToolCut], &QAction::triggered, this, cut);
+    connect(toolButtons_[kToolCopy], &QAction::triggered, this, copy);
+    connect(toolButtons_[kToolPaste], &QAction::triggered, this, [this] { editor_->paste(); });
+
+    connect(runner_, &TypesetRunner::phase, this, [this](const QString& label) {
+        QString l = label;
+        progressLabel_->setText(l.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    });
+    connect(runner_, &TypesetRunner::progressHidden, this, [this] {
+        progressLabel_->hide();
+        progressBar_->hide();
+    });
+    connect(runner_, &TypesetRunner::progressPosition, progressBar_, [this](int p) {
+        progressBar_->setValue(std::min(p, progressBar_->maximum()));
+    });
+    connect(runner_, &TypesetRunner::finished, this, &MainWin::onRunFinished);
+}
+
+// ------------------------------------------------------------- text access
+
+std::string MainWin::editorText() const { return fromQt(editor_->toPlainText()); }
+
+void MainWin::setEditorText(std::string_view gbText) { editor_->setPlainText(toQt(gbText)); }
+
+// --------------------------------------------------------------- the run
+
+void MainWin::setBusy(bool busy) {
+    running_ = busy;
+    action(Command::Run)->setEnabled(!busy);
+    action(Command::ContextRun)->setEnabled(!busy);
+    toolButtons_[kToolRun]->setEnabled(!busy);
+    findPanel_->setEnabled(!busy);
+}
+
+void MainWin::startTypesetting() {
+    // A trigger that arrives while a run is in progress is ignored: two runs
+    // never work on the editor at the same time.
+    if (running_ || runner_->busy()) return;
+    progressLabel_->setText(QStringLiteral("\n正在从编辑器中读取文本"));
+    progressLabel_->show();
+    progressLabel_->raise();
+    progressBar_->show();
+    progressBar_->raise();
+    setBusy(true);
+    editor_->setEnabled(false);
+    runClock_.start();
+    statusParts_[0]->setText(QStringLiteral("正在排版，稍等……"));
+    progressBar_->setRange(0, 0);
+    progressBar_->setValue(0);
+
+    progressBar_->setRange(0, 200);
+    runContext_.quotes.reset();
+    const std::string text = editorText();
+    runner_->start(QByteArray(text.data(), static_cast<qsizetype>(text.size())), options_, &runContext_);
+}
+
+void MainWin::onRunFinished(const QByteArray& result) {
+    setEditorText(std::string_view(result.constData(), static_cast<std::size_t>(result.size())));
+    editor_->setEnabled(true);
+    if (options_.copyAfter) QApplication::clipboard()->setText(editor_->toPlainText());
+    if (options_.cutAfter) {
+        QApplication::clipboard()->setText(editor_->toPlainText());
+        editor_->setPlainText(QString());
+    }
+    statusParts_[0]->setText(QStringLiteral("就绪"));
+    statusParts_[1]->setText(QStringLiteral("排版耗时%1毫秒").arg(runClock_.elapsed()));
+    progressLabel_->hide();
+    progressBar_->hide();
+    setBusy(false);
+    if (options_.minimizeAfter) showMinimized();
+    editor_->setFocus();
+    QTextCursor c = editor_->textCursor();
+    c.setPosition(0);
+    editor_->setTextCursor(c);
+    emit typesettingFinished();
+}
+
+// ------------------------------------------------------ window behaviour
+
+void MainWin::withoutAlwaysOnTop(const std::function<void()>& fn) {
+    const bool was = alwaysOnTop_;
+    if (was) toggleAlwaysOnTop();
+    fn();
+    if (was && !alwaysOnTop_) toggleAlwaysOnTop();
+}
+
+void MainWin::toggleAlwaysOnTop() {
+    alwaysOnTop_ = !alwaysOnTop_;
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, alwaysOnTop_);
+    if (visible) show();  // changing the flag hides the window
+    action(Command::AlwaysOnTop)->setChecked(alwaysOnTop_);
+    toolButtons_[kToolAlwaysOnTop]->setChecked(alwaysOnTop_);
+}
+
+void MainWin::toggleTrayOnMinimize() {
+    QAction* a = action(Command::TrayOnMinimize);
+    a->setChecked(!a->isChecked());
+}
+
+void MainWin::showMainWindow() {
+    if (isMinimized() || !isVisible() || isMaximized() || isFullScreen()) {
+        showNormal();
+        raise();
+        activateWindow();
+        editor_->setFocus();
+        if (tray_) tray_->hide();
+    } else {
+        showMinimized();
+    }
+}
+
+void MainWin::exitProgram() { close(); }
+
+void MainWin::onHotKey(int id) {
+    if (id != 0 && id == showHideHotKeyId_) {
+        if (isVisible()) hide();
+        else showMainWindow();
+    }
+}
+
+void MainWin::changeEvent(QEvent* e) {
+    QMainWindow::changeEvent(e);
+    if (e->type() != QEvent::WindowStateChange || !isMinimized()) return;
+    if (!action(Command::TrayOnMinimize)->isChecked()) return;
+    // Never leave the user without a window and without an icon: without a
+    // tray on this desktop the window stays on the task bar.
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    if (!tray_) {
+        tray_ = new QSystemTrayIcon(windowIcon(), this);
+        tray_->setToolTip(product::kTrayTooltip);
+        trayMenu_ = new QMenu(this);
+        trayMenu_->addAction(QStringLiteral("显示编辑窗口"), this, &MainWin::showMainWindow);
+        trayMenu_->addAction(action(Command::OneClick));
+        trayMenu_->addSeparator();
+        trayMenu_->addAction(QStringLiteral("退出"), this, &MainWin::exitProgram);
+        tray_->setContextMenu(trayMenu_);
+        connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+            if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick) showMainWindow();
+        });
+    }
+    tray_->show();
+    hide();
+}
+
+void MainWin::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    layoutOverlays();
+}
+
+void MainWin::layoutOverlays() {
+    QWidget* c = centralWidget();
+    const int W = c->width(), H = c->height();
+    progressLabel_->move((W - progressLabel_->width()) / 2, (H - progressLabel_->height()) / 2);
+    progressBar_->move((W - progressBar_->width()) / 2, (H - progressBar_->height()) / 2 + 9);
+}
+
+// ----------------------------------------------------------- editor commands
+
+void MainWin::resetClipboardToItself() {
+    QClipboard* cb = QApplication::clipboard();
+    cb->setText(cb->text());
+}
+
+void MainWin::cutAll() {
+    QApplication::clipboard()->setText(editor_->toPlainText());
+    editor_->setPlainText(QString());
+}
+
+void MainWin::copyAll() { QApplication::clipboard()->setText(editor_->toPlainText()); }
+
+void MainWin::replacePasteAll() { editor_->setPlainText(QApplication::clipboard()->text()); }
+
+void MainWin::clearAll() { editor_->setPlainText(QString()); }
+
+void MainWin::quickHide() {
+    std::string shown = editorText();
+    setEditorText(stash_);
+    stash_.swap(shown);
+    QTextCursor c = editor_->textCursor();
+    c.setPosition(std::min(9999, editor_->document()->characterCount() - 1));
+    editor_->setTextCursor(c);
+}
+
+void MainWin::chooseFont() {
+    bool ok = false;
+    const QFont f = QFontDialog::getFont(&ok, editor_->font(), this);
+    if (ok) editor_->setFont(f);
+}
+
+void MainWin::toggleWordWrap() {
+    const bool wrap = action(Command::WordWrap)->isChecked();
+    editor_->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
+
+void MainWin::toggleFindPanel() {
+    const bool show = action(Command::FindPanel)->isChecked();
+    findPanel_->setVisible(show);
+    if (show) findField_->setFocus();
+    else editor_->setFocus();
+}
+
+void MainWin::replaceAllInEditor() {
+    const std::string find = fromQt(findField_->text());
+    if (find.empty()) return;
+    setEditorText(folvane::text::replaceAllIgnoreCase(editorText(), find, fromQt(replaceField_->text())));
+}
+
+void MainWin::updateSelectionButtons() {
+    const bool selected = editor_->textCursor().hasSelection();
+    toolButtons_[kToolCut]->setEnabled(selected);
+    toolButtons_[kToolCopy]->setEnabled(selected);
+}
+
+void MainWin::updateLengthStatus() {
+    // The length in bytes of the text as the core stores it.
+    statusParts_[3]->setText(QStringLiteral("文本长度：%1字节").arg(editorText().size()));
+}
+
+void MainWin::refreshContextMenu() {
+    const bool empty = editor_->document()->isEmpty();
+    const QString clip = QApplication::clipboard()->text();
+    const bool selected = editor_->textCursor().hasSelection();
+    action(Command::ContextCutAll)->setEnabled(!empty);
+    action(Command::ContextCopyAll)->setEnabled(!empty);
+    action(Command::ContextClearAll)->setEnabled(!empty);
+    action(Command::ContextReplacePasteAll)->setEnabled(!clip.isEmpty() && clip != editor_->toPlainText());
+    action(Command::Paste)->setEnabled(!clip.isEmpty());
+    action(Command::Cut)->setEnabled(selected);
+    action(Command::Copy)->setEnabled(selected);
+    action(Command::Delete)->setEnabled(selected);
+    action(Command::SelectAll)->setEnabled(!empty);
+    action(Command::ContextUndo)->setEnabled(action(Command::Undo)->isEnabled());
+}
+
+void MainWin::popUpContextMenu(const QPoint& globalPos) {
+    refreshContextMenu();
+    contextMenu_->popup(globalPos);
+}

@@ -1,0 +1,141 @@
+// MainWin: the main window of Folvane — editor, menus, toolbar, status bar,
+// find-and-replace panel, progress display, tray icon and global hot keys.
+// What needs no widget (the document, the settings, the pipeline) lives in
+// the core; this class connects it to the widgets.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "commands.h"
+#include "engine/run_context.h"
+#include "engine/typeset_options.h"
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QSystemTrayIcon;
+class EditorWidget;
+class GlobalHotKeys;
+class TypesetRunner;
+
+class MainWin : public QMainWindow {
+    Q_OBJECT
+public:
+    // The toolbar's button indices; 3, 9 and 11 are separators.
+    enum ToolButton {
+        kToolNew = 0, kToolOpen = 1, kToolSave = 2, kToolCut = 4, kToolCopy = 5, kToolPaste = 6,
+        kToolUndo = 7, kToolRedo = 8, kToolRun = 10, kToolWebPage = 12, kToolAlwaysOnTop = 13,
+        kToolOneClick = 14, kToolCount = 15
+    };
+
+    explicit MainWin(QWidget* parent = nullptr);
+    ~MainWin() override;
+
+    QAction* action(Command c) const { return actions_[static_cast<std::size_t>(c)]; }
+    QAction* toolButton(int index) const { return toolButtons_[static_cast<std::size_t>(index)]; }
+    EditorWidget* editor() const { return editor_; }
+    QMenu* contextMenu() const { return contextMenu_; }
+    QGroupBox* findPanel() const { return findPanel_; }
+    QLineEdit* findField() const { return findField_; }
+    QLineEdit* replaceField() const { return replaceField_; }
+    QLabel* statusPart(int index) const { return statusParts_[static_cast<std::size_t>(index)]; }
+    QLabel* progressLabel() const { return progressLabel_; }
+    QProgressBar* progressBar() const { return progressBar_; }
+    QCheckBox* startupCompletedBox() const { return startupCompleted_; }
+
+    folvane::engine::TypesetOptions& options() { return options_; }
+    folvane::engine::RunContext& runContext() { return runContext_; }
+
+    // The window's text as the core sees it (GB18030, "\r\n").
+    std::string editorText() const;
+    // Replaces the editor's text as one change.
+    void setEditorText(std::string_view gbText);
+
+    bool running() const { return running_; }
+    bool alwaysOnTop() const { return alwaysOnTop_; }
+
+public slots:
+    void startTypesetting();
+    void toggleAlwaysOnTop();
+    void toggleTrayOnMinimize();
+    void showMainWindow();
+    void exitProgram();
+    // Shows the context menu "编辑框菜单" after refreshing its items.
+    void popUpContextMenu(const QPoint& globalPos);
+    void refreshContextMenu();
+
+signals:
+    // A run has ended and the window is idle again.
+    void typesettingFinished();
+
+protected:
+    void changeEvent(QEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void buildMenus();
+    void buildToolBar();
+    void buildStatusBar();
+    void buildCentral();
+    void buildContextMenu();
+    void connectCommands();
+    void layoutOverlays();
+
+    void setBusy(bool busy);
+    void onRunFinished(const QByteArray& result);
+    void onHotKey(int id);
+
+    // Editor commands.
+    void cutAll();
+    void copyAll();
+    void replacePasteAll();
+    void clearAll();
+    void quickHide();
+    void chooseFont();
+    void toggleWordWrap();
+    void toggleFindPanel();
+    void replaceAllInEditor();
+    void resetClipboardToItself();
+    void updateSelectionButtons();
+    void updateLengthStatus();
+
+    // Keeps always-on-top out of the way while a modal box is shown.
+    void withoutAlwaysOnTop(const std::function<void()>& fn);
+
+    std::array<QAction*, static_cast<std::size_t>(Command::Count)> actions_{};
+    std::array<QAction*, kToolCount> toolButtons_{};
+    std::array<QLabel*, 4> statusParts_{};
+    EditorWidget* editor_ = nullptr;
+    QMenu* contextMenu_ = nullptr;
+    QMenu* toolsMenu_ = nullptr;
+    QGroupBox* findPanel_ = nullptr;
+    QLineEdit* findField_ = nullptr;
+    QLineEdit* replaceField_ = nullptr;
+    QPushButton* replaceAllButton_ = nullptr;
+    QLabel* progressLabel_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
+    QLabel* loadingLabel_ = nullptr;
+    QCheckBox* startupCompleted_ = nullptr;
+    QSystemTrayIcon* tray_ = nullptr;
+    QMenu* trayMenu_ = nullptr;
+    GlobalHotKeys* hotKeys_ = nullptr;
+    TypesetRunner* runner_ = nullptr;
+
+    folvane::engine::TypesetOptions options_ = folvane::engine::TypesetOptions::defaults();
+    folvane::engine::RunContext runContext_;
+    QElapsedTimer runClock_;
+    bool running_ = false;
+    bool alwaysOnTop_ = false;
+    int oneClickHotKeyId_ = 0;
+    int showHideHotKeyId_ = 0;
+    std::string stash_;  // quick-hide text
+};

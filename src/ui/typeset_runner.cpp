@@ -1,0 +1,66 @@
+#include "typeset_runner.h"
+
+#include <QCoreApplication>
+#include <QPlainTextDocumentLayout>
+#include <QTextDocument>
+#include <QThread>
+
+#include "engine/typeset.h"
+#include "text_bridge.h"
+
+namespace {
+
+// Forwards the pipeline's reports as signals; emitted from the worker, they
+// reach the window queued on its own thread.
+class SignalProgress final : public folvane::engine::TypesetProgress {
+public:
+    explicit SignalProgress(TypesetRunner* runner) : runner_(runner) {}
+    void phase(std::string_view label) override { emit runner_->phase(qtFromGb(label)); }
+    void hideMainProgress() override { emit runner_->progressHidden(); }
+    void mainPosition(int position) override { emit runner_->progressPosition(position); }
+
+private:
+    TypesetRunner* runner_;
+};
+
+}  // namespace
+
+TypesetRunner::TypesetRunner(QObject* parent) : QObject(parent) {}
+
+TypesetRunner::~TypesetRunner() { wait(); }
+
+QTextDocument* TypesetRunner::buildDocument(const QString& text, const QFont& font) {
+    auto* doc = new QTextDocument;
+    doc->setUndoRedoEnabled(false);
+    doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
+    doc->setDefaultFont(font);
+    doc->setPlainText(text);
+    return doc;
+}
+
+bool TypesetRunner::start(QString text, const folvane::engine::TypesetOptions& options,
+                          folvane::engine::RunContext* context, QFont editorFont, std::function<void()> before) {
+    if (busy_.exchange(true)) return false;
+    QThread* gui = QCoreApplication::instance()->thread();
+    thread_ = QThread::create([this, text = std::move(text), options, context, editorFont, before, gui] {
+        if (before) before();
+        SignalProgress progress(this);
+        const std::string in = fromQt(text);
+        const std::string out = folvane::engine::typesetText(in, {}, false, options, *context, &progress);
+        QTextDocument* doc = buildDocument(toQt(out), editorFont);
+        doc->moveToThread(gui);
+        emit finished(QByteArray(out.data(), static_cast<qsizetype>(out.size())), doc);
+    });
+    // The result is handled on the GUI thread before the runner is free again.
+    connect(thread_, &QThread::finished, this, [this] { busy_ = false; });
+    connect(thread_, &QThread::finished, thread_, &QObject::deleteLater);
+    connect(thread_, &QThread::destroyed, this, [this](QObject* t) {
+        if (thread_ == t) thread_ = nullptr;
+    });
+    thread_->start();
+    return true;
+}
+
+void TypesetRunner::wait() {
+    if (thread_) thread_->wait();
+}
