@@ -19,6 +19,9 @@
 #include <QSystemTrayIcon>
 #include <QTextBlock>
 #include <QToolBar>
+#include <QPointer>
+#include <QSignalBlocker>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "about_dialog.h"
@@ -300,7 +303,28 @@ void MainWin::connectCommands() {
 
 std::string MainWin::editorText() const { return fromQt(editor_->toPlainText()); }
 
-void MainWin::setEditorText(std::string_view gbText) { editor_->setPlainText(toQt(gbText)); }
+void MainWin::setEditorText(std::string_view gbText) {
+    const QSignalBlocker quiet(editor_);
+    editor_->setPlainText(toQt(gbText));
+    afterTextReplaced();
+}
+
+void MainWin::installDocument(QTextDocument* document) {
+    QPointer<QTextDocument> old = editor_->document();
+    document->setParent(editor_);
+    {
+        const QSignalBlocker quiet(editor_);
+        editor_->setDocument(document);
+    }
+    toggleWordWrap();  // the wrap mode lives in the document's options
+    if (old && old != document) old->deleteLater();
+    afterTextReplaced();
+}
+
+void MainWin::afterTextReplaced() {
+    updateLengthStatus();
+    updateSelectionButtons();
+}
 
 // --------------------------------------------------------------- the run
 
@@ -330,12 +354,11 @@ void MainWin::startTypesetting() {
 
     progressBar_->setRange(0, 200);
     runContext_.quotes.reset();
-    const std::string text = editorText();
-    runner_->start(QByteArray(text.data(), static_cast<qsizetype>(text.size())), options_, &runContext_);
+    runner_->start(editor_->toPlainText(), options_, &runContext_, editor_->font());
 }
 
-void MainWin::onRunFinished(const QByteArray& result) {
-    setEditorText(std::string_view(result.constData(), static_cast<std::size_t>(result.size())));
+void MainWin::onRunFinished(const QByteArray& /*result*/, QTextDocument* document) {
+    installDocument(document);
     editor_->setEnabled(true);
     if (options_.copyAfter) QApplication::clipboard()->setText(editor_->toPlainText());
     if (options_.cutAfter) {

@@ -23,6 +23,7 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QSystemTrayIcon;
+class QTextDocument;
 class EditorWidget;
 class GlobalHotKeys;
 class TypesetRunner;
@@ -91,7 +92,11 @@ private:
     void layoutOverlays();
 
     void setBusy(bool busy);
-    void onRunFinished(const QByteArray& result);
+    void onRunFinished(const QByteArray& result, QTextDocument* document);
+    // Puts a whole new document into the editor (the old one is released).
+    void installDocument(QTextDocument* document);
+    // Bookkeeping after the whole text was replaced by the program.
+    void afterTextReplaced();
     void onHotKey(int id);
 
     // Editor commands.

@@ -1,0 +1,285 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+#include "editor_widget.h"
+#include "gbtext.h"
+#include "main_window.h"
+#include "text_bridge.h"
+#include "ui_support.h"
+
+namespace {
+
+// Every menu of the menu bar with its items as "caption|shortcut|checked|enabled".
+QStringList describeMenus(QMenuBar* bar) {
+    QStringList out;
+    for (QAction* top : bar->actions()) {
+        out << top->text();
+        for (QAction* a : top->menu()->actions()) {
+            if (a->isSeparator()) {
+                out << "  -";
+                continue;
+            }
+            out << QStringLiteral("  %1|%2|%3|%4")
+                       .arg(a->text(), a->shortcut().toString(), a->isChecked() ? "x" : "", a->isEnabled() ? "" : "off");
+        }
+    }
+    return out;
+}
+
+TEST(MainWindow, MenusAtStart) {
+    MainWin w;
+    const QStringList expected = {
+        "文件(&F)",
+        "  新建(&N)|Ctrl+N||",
+        "  打开(&O)... |Ctrl+O||",
+        "  打开网页(&H)...|||",
+        "  保存(&S)|Ctrl+S||",
+        "  -",
+        "  字体(&F)...|||",
+        "  自动换行(&W)||x|",
+        "  置顶(&U)|||",
+        "  -",
+        "  退出(&X)|||",
+        "编辑(&E)",
+        "  撤销(&U)|Ctrl+Z||off",
+        "  重做(&R)|Ctrl+Y||off",
+        "  -",
+        "  全文剪切(&T)|||",
+        "  全文复制(&C)|||",
+        "  全文替换粘贴(&P)|||",
+        "  全文清空(&D)|||",
+        "  -",
+        "  按回车键缩进换行|||",
+        "  快速隐藏编辑内容(再按则恢复)|Ctrl+M||",
+        "  -",
+        "  文本替换(&F)|Ctrl+F||",
+        "  -",
+        "  首尾签名(&Q)...|||",
+        "排版(&R)",
+        "  执行(&G)|F5||",
+        "  批量排版(&L)...|||",
+        "  -",
+        "  排版设置(&O)...|Ctrl+P||",
+        "  -",
+        "  一键排版(&Q)|||",
+        "  复制即排版(&N)|||",
+        "显示(&S)",
+        "  最小化时隐藏主窗口到托盘|||",
+        "  -",
+        "  显示导航按钮|||",
+        "  显示功能快捷栏(上)|||",
+        "  显示功能快捷栏(下)|||",
+        "其它(&A)",
+        "  关于&TAVEX FOLVANE...|||",
+        "  -",
+        "  访问官方网站...|||",
+        "  参与排版软件的讨论(&C)...|||",
+        "  捐助...|||",
+        "  -",
+        "  联网时检查新版本|||",
+        "  -",
+        "  恢复默认配置(&R)|||",
+    };
+    EXPECT_EQ(describeMenus(w.menuBar()), expected);
+}
+
+TEST(MainWindow, TitleSizeAndToolbarAtStart) {
+    MainWin w;
+    EXPECT_EQ(w.windowTitle(), "Velmora TAVEX FOLVANE 3.0.7");
+    EXPECT_EQ(w.size(), QSize(685, 496));
+    EXPECT_EQ(w.pos(), QPoint(50, 50));
+    for (int i : {3, 9, 11}) EXPECT_EQ(w.toolButton(i), nullptr) << i;  // separators
+    EXPECT_FALSE(w.toolButton(MainWin::kToolUndo)->isEnabled());
+    EXPECT_FALSE(w.toolButton(MainWin::kToolRedo)->isEnabled());
+    EXPECT_FALSE(w.toolButton(MainWin::kToolCut)->isEnabled());  // nothing selected
+    EXPECT_TRUE(w.toolButton(MainWin::kToolRun)->isEnabled());
+    EXPECT_FALSE(w.findPanel()->isVisibleTo(&w));
+}
+
+// Sets the editor's text as a user would type it.
+void typeText(MainWin& w, const QString& text) {
+    w.editor()->setPlainText(text);
+}
+
+TEST(MainWindow, RunFromEachEntryPoint) {
+    const std::vector<std::function<void(MainWin&)>> triggers = {
+        [](MainWin& w) { w.action(Command::Run)->trigger(); },
+        [](MainWin& w) { w.toolButton(MainWin::kToolRun)->trigger(); },
+        [](MainWin& w) { w.action(Command::ContextRun)->trigger(); },
+        [](MainWin& w) {  // the accelerator of "执行(&G)"
+            w.activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+            QTest::keyClick(w.editor(), Qt::Key_F5);
+        },
+    };
+    for (std::size_t i = 0; i < triggers.size(); ++i) {
+        MainWin w;
+        w.show();
+        typeText(w, QStringLiteral("  甲行\n\n乙行"));
+        bool finished = false;
+        QObject::connect(&w, &MainWin::typesettingFinished, [&] { finished = true; });
+        triggers[i](w);
+        ASSERT_TRUE(waitUntil([&] { return finished; })) << i;
+        EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("　　甲行\n　　乙行")) << i;
+        EXPECT_EQ(w.statusPart(0)->text(), "就绪");
+        EXPECT_TRUE(w.statusPart(1)->text().startsWith("排版耗时"));
+        EXPECT_TRUE(w.statusPart(1)->text().endsWith("毫秒"));
+        EXPECT_EQ(w.editor()->textCursor().position(), 0);
+    }
+}
+
+TEST(MainWindow, BusyDuringARunAndIdleAfterIt) {
+    MainWin w;
+    w.show();
+    QString big;
+    for (int i = 0; i < 20000; ++i) big += QStringLiteral("第%1行，没有结束\n").arg(i);
+    typeText(w, big);
+    int finishedRuns = 0;
+    QObject::connect(&w, &MainWin::typesettingFinished, [&] { ++finishedRuns; });
+    w.action(Command::Run)->trigger();
+    // Busy at once, before any result.
+    EXPECT_TRUE(w.running());
+    EXPECT_FALSE(w.action(Command::Run)->isEnabled());
+    EXPECT_FALSE(w.toolButton(MainWin::kToolRun)->isEnabled());
+    EXPECT_FALSE(w.editor()->isEnabled());
+    EXPECT_FALSE(w.findPanel()->isEnabled());
+    EXPECT_TRUE(w.progressLabel()->isVisible());
+    EXPECT_EQ(w.statusPart(0)->text(), "正在排版，稍等……");
+    // A second request while busy is ignored.
+    w.startTypesetting();
+    ASSERT_TRUE(waitUntil([&] { return finishedRuns == 1; }));
+    QTest::qWait(100);
+    EXPECT_EQ(finishedRuns, 1);
+    EXPECT_FALSE(w.running());
+    EXPECT_TRUE(w.action(Command::Run)->isEnabled());
+    EXPECT_TRUE(w.toolButton(MainWin::kToolRun)->isEnabled());
+    EXPECT_TRUE(w.editor()->isEnabled());
+    EXPECT_TRUE(w.findPanel()->isEnabled());
+    EXPECT_FALSE(w.progressLabel()->isVisible());
+    EXPECT_FALSE(w.progressBar()->isVisible());
+}
+
+TEST(MainWindow, CopyAndCutAfterTheRun) {
+    for (bool cut : {false, true}) {
+        MainWin w;
+        w.show();
+        QApplication::clipboard()->setText(QStringLiteral("before"));
+        (cut ? w.options().cutAfter : w.options().copyAfter) = true;
+        typeText(w, QStringLiteral("甲"));
+        bool finished = false;
+        QObject::connect(&w, &MainWin::typesettingFinished, [&] { finished = true; });
+        w.startTypesetting();
+        ASSERT_TRUE(waitUntil([&] { return finished; }));
+        EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("　　甲"));
+        EXPECT_EQ(w.editor()->toPlainText(), cut ? QString() : QStringLiteral("　　甲"));
+    }
+}
+
+TEST(MainWindow, AlwaysOnTopMenuAndButtonAgree) {
+    MainWin w;
+    w.show();
+    w.action(Command::AlwaysOnTop)->trigger();
+    EXPECT_TRUE(w.alwaysOnTop());
+    EXPECT_TRUE(w.action(Command::AlwaysOnTop)->isChecked());
+    EXPECT_TRUE(w.toolButton(MainWin::kToolAlwaysOnTop)->isChecked());
+    EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint);
+    w.toolButton(MainWin::kToolAlwaysOnTop)->trigger();
+    EXPECT_FALSE(w.alwaysOnTop());
+    EXPECT_FALSE(w.action(Command::AlwaysOnTop)->isChecked());
+    EXPECT_FALSE(w.toolButton(MainWin::kToolAlwaysOnTop)->isChecked());
+    EXPECT_FALSE(w.windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+TEST(MainWindow, QuickHideSwapsWithTheDecoyPassage) {
+    MainWin w;
+    typeText(w, QStringLiteral("私人的文字"));
+    w.action(Command::QuickHide)->trigger();
+    const QString decoy = w.editor()->toPlainText();
+    EXPECT_TRUE(decoy.startsWith(QStringLiteral("　　")));
+    EXPECT_EQ(fromQt(decoy).size(), 901u);
+    w.action(Command::QuickHide)->trigger();
+    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("私人的文字"));
+}
+
+TEST(MainWindow, ContextMenuEnabledRules) {
+    MainWin w;
+    w.show();
+    QApplication::clipboard()->clear();
+    w.refreshContextMenu();
+    for (Command c : {Command::ContextCutAll, Command::ContextCopyAll, Command::ContextClearAll, Command::SelectAll,
+                      Command::Paste, Command::ContextReplacePasteAll, Command::Cut, Command::Copy, Command::Delete,
+                      Command::ContextUndo})
+        EXPECT_FALSE(w.action(c)->isEnabled()) << static_cast<int>(c);
+
+    typeText(w, QStringLiteral("文字"));
+    QApplication::clipboard()->setText(QStringLiteral("文字"));
+    w.refreshContextMenu();
+    EXPECT_TRUE(w.action(Command::ContextCutAll)->isEnabled());
+    EXPECT_TRUE(w.action(Command::SelectAll)->isEnabled());
+    EXPECT_TRUE(w.action(Command::Paste)->isEnabled());
+    EXPECT_FALSE(w.action(Command::ContextReplacePasteAll)->isEnabled());  // clipboard equals the text
+
+    QApplication::clipboard()->setText(QStringLiteral("别的"));
+    w.editor()->selectAll();
+    w.refreshContextMenu();
+    EXPECT_TRUE(w.action(Command::ContextReplacePasteAll)->isEnabled());
+    EXPECT_TRUE(w.action(Command::Cut)->isEnabled());
+    EXPECT_TRUE(w.action(Command::Delete)->isEnabled());
+}
+
+TEST(MainWindow, EditorKeys) {
+    MainWin w;
+    w.show();
+    w.editor()->setFocus();
+    typeText(w, QStringLiteral("ab"));
+    QTest::keyClick(w.editor(), Qt::Key_B, Qt::ControlModifier);  // swallowed
+    EXPECT_EQ(w.editor()->toPlainText(), "ab");
+    w.action(Command::EnterIndent)->trigger();
+    QTextCursor c = w.editor()->textCursor();
+    c.movePosition(QTextCursor::End);
+    w.editor()->setTextCursor(c);
+    QTest::keyClick(w.editor(), Qt::Key_Return);
+    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("ab\n　　"));
+}
+
+TEST(MainWindow, WholeTextCommands) {
+    MainWin w;
+    typeText(w, QStringLiteral("全文"));
+    w.action(Command::CopyAll)->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("全文"));
+    w.action(Command::CutAll)->trigger();
+    EXPECT_TRUE(w.editor()->toPlainText().isEmpty());
+    QApplication::clipboard()->setText(QStringLiteral("粘贴的"));
+    w.action(Command::ReplacePasteAll)->trigger();
+    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("粘贴的"));
+    w.action(Command::ClearAll)->trigger();
+    EXPECT_TRUE(w.editor()->toPlainText().isEmpty());
+}
+
+TEST(MainWindow, FindAndReplacePanel) {
+    MainWin w;
+    w.show();
+    w.action(Command::FindPanel)->trigger();
+    EXPECT_TRUE(w.findPanel()->isVisible());
+    typeText(w, QStringLiteral("Abc abc ABC"));
+    w.findField()->setText("abc");
+    w.replaceField()->setText(QStringLiteral("字"));
+    QTest::mouseClick(w.findPanel()->findChildren<QPushButton*>().at(0), Qt::LeftButton);
+    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("字 字 字"));
+    w.action(Command::FindPanel)->trigger();
+    EXPECT_FALSE(w.findPanel()->isVisible());
+}
+
+}  // namespace
