@@ -8,5 +8,6 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("folvane"));
     MainWin win;
     win.show();
+    win.startUp(QApplication::arguments().mid(1));
     return QApplication::exec();
 }

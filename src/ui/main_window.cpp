@@ -29,6 +29,8 @@
 #include "editor_widget.h"
 #include "platform/global_hotkeys.h"
 #include "product.h"
+#include "text/codec.h"
+#include "text/file_io.h"
 #include "text/search.h"
 #include "text_bridge.h"
 #include "typeset_runner.h"
@@ -52,12 +54,23 @@ MainWin::MainWin(QWidget* parent) : QMainWindow(parent) {
 
     hotKeys_ = new GlobalHotKeys(this);
     connect(hotKeys_, &GlobalHotKeys::activated, this, &MainWin::onHotKey);
-    oneClickHotKeyId_ = hotKeys_->registerHotKey(Qt::AltModifier, Qt::Key_Q);
-    showHideHotKeyId_ = hotKeys_->registerHotKey(Qt::ShiftModifier, Qt::Key_F12);
-
-    stash_ = folvane::editor::decoyPassage();
     resize(685, 496);
     move(50, 50);
+}
+
+void MainWin::startUp(const QStringList& arguments) {
+    (void)arguments;
+    editorFont_.size = 10;
+    editorFont_.third = 3;
+    applyEditorFont();
+    oneClickHotKeyId_ = hotKeys_->registerHotKey(Qt::AltModifier, Qt::Key_Q);
+    showHideHotKeyId_ = hotKeys_->registerHotKey(Qt::ShiftModifier, Qt::Key_F12);
+    stash_ = folvane::editor::decoyPassage();
+    editor_->setFocus();
+    updateSelectionButtons();
+    loadingLabel_->hide();
+    statusBar()->show();
+    startupCompleted_->setChecked(true);
 }
 
 MainWin::~MainWin() { runner_->wait(); }
@@ -125,6 +138,7 @@ void MainWin::buildCentral() {
     setCentralWidget(central);
     connect(editor_, &EditorWidget::contextMenuRequested, this, &MainWin::popUpContextMenu);
     connect(editor_, &EditorWidget::clipboardKeyReleased, this, &MainWin::resetClipboardToItself);
+    connect(editor_, &EditorWidget::filesDropped, this, &MainWin::dropFiles);
     connect(editor_, &QPlainTextEdit::selectionChanged, this, &MainWin::updateSelectionButtons);
     connect(editor_, &QPlainTextEdit::textChanged, this, &MainWin::updateLengthStatus);
 }
@@ -487,8 +501,30 @@ void MainWin::quickHide() {
 
 void MainWin::chooseFont() {
     bool ok = false;
-    const QFont f = QFontDialog::getFont(&ok, editor_->font(), this);
-    if (ok) editor_->setFont(f);
+    const QFont f = QFontDialog::getFont(&ok, editorFont_.toQFont(), this);
+    if (!ok) return;
+    editorFont_.takeFrom(f);
+    applyEditorFont();
+}
+
+void MainWin::applyEditorFont() {
+    editor_->setFont(editorFont_.toQFont());
+    QPalette p = editor_->palette();
+    p.setColor(QPalette::Text, editorFont_.colour == 0xFF000000 ? palette().color(QPalette::Text)
+                                                                : QColor::fromRgb(editorFont_.colour));
+    editor_->setPalette(p);
+}
+
+void MainWin::dropFiles(const QStringList& paths) {
+    // Each file replaces the text of the one before, so the last one stays.
+    // The document's path, title and saved state do not change; a file that
+    // cannot be read empties the editor.
+    for (const QString& path : paths) {
+        std::string bytes;
+        folvane::text::readFile(path.toStdString(), bytes);
+        const auto decoded = folvane::text::decodeText(bytes, folvane::text::EncodingChoice::Auto);
+        setEditorText(decoded ? decoded->text : bytes);
+    }
 }
 
 void MainWin::toggleWordWrap() {

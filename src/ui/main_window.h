@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "commands.h"
+#include "editor_font.h"
 #include "engine/run_context.h"
 #include "engine/typeset_options.h"
 
@@ -63,6 +64,12 @@ public:
 
     bool running() const { return running_; }
     bool alwaysOnTop() const { return alwaysOnTop_; }
+    const EditorFont& editorFont() const { return editorFont_; }
+
+    // The rest of the window's creation, once it exists: settings, hot keys,
+    // the file named on the command line (`arguments` without the program
+    // name), and the end of the loading state.
+    void startUp(const QStringList& arguments = {});
 
 public slots:
     void startTypesetting();
@@ -112,6 +119,8 @@ private:
     void resetClipboardToItself();
     void updateSelectionButtons();
     void updateLengthStatus();
+    void applyEditorFont();
+    void dropFiles(const QStringList& paths);
 
     // Keeps always-on-top out of the way while a modal box is shown.
     void withoutAlwaysOnTop(const std::function<void()>& fn);
@@ -143,4 +152,5 @@ private:
     int oneClickHotKeyId_ = 0;
     int showHideHotKeyId_ = 0;
     std::string stash_;  // quick-hide text
+    EditorFont editorFont_;
 };

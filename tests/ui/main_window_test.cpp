@@ -127,6 +127,7 @@ TEST(MainWindow, RunFromEachEntryPoint) {
     for (std::size_t i = 0; i < triggers.size(); ++i) {
         MainWin w;
         w.show();
+        w.startUp();
         typeText(w, QStringLiteral("  甲行\n\n乙行"));
         bool finished = false;
         QObject::connect(&w, &MainWin::typesettingFinished, [&] { finished = true; });
@@ -143,6 +144,7 @@ TEST(MainWindow, RunFromEachEntryPoint) {
 TEST(MainWindow, BusyDuringARunAndIdleAfterIt) {
     MainWin w;
     w.show();
+    w.startUp();
     QString big;
     for (int i = 0; i < 20000; ++i) big += QStringLiteral("第%1行，没有结束\n").arg(i);
     typeText(w, big);
@@ -175,6 +177,7 @@ TEST(MainWindow, CopyAndCutAfterTheRun) {
     for (bool cut : {false, true}) {
         MainWin w;
         w.show();
+        w.startUp();
         QApplication::clipboard()->setText(QStringLiteral("before"));
         (cut ? w.options().cutAfter : w.options().copyAfter) = true;
         typeText(w, QStringLiteral("甲"));
@@ -190,6 +193,7 @@ TEST(MainWindow, CopyAndCutAfterTheRun) {
 TEST(MainWindow, AlwaysOnTopMenuAndButtonAgree) {
     MainWin w;
     w.show();
+    w.startUp();
     w.action(Command::AlwaysOnTop)->trigger();
     EXPECT_TRUE(w.alwaysOnTop());
     EXPECT_TRUE(w.action(Command::AlwaysOnTop)->isChecked());
@@ -216,6 +220,7 @@ TEST(MainWindow, QuickHideSwapsWithTheDecoyPassage) {
 TEST(MainWindow, ContextMenuEnabledRules) {
     MainWin w;
     w.show();
+    w.startUp();
     QApplication::clipboard()->clear();
     w.refreshContextMenu();
     for (Command c : {Command::ContextCutAll, Command::ContextCopyAll, Command::ContextClearAll, Command::SelectAll,
@@ -242,6 +247,7 @@ TEST(MainWindow, ContextMenuEnabledRules) {
 TEST(MainWindow, EditorKeys) {
     MainWin w;
     w.show();
+    w.startUp();
     w.editor()->setFocus();
     typeText(w, QStringLiteral("ab"));
     QTest::keyClick(w.editor(), Qt::Key_B, Qt::ControlModifier);  // swallowed
@@ -271,6 +277,7 @@ TEST(MainWindow, WholeTextCommands) {
 TEST(MainWindow, FindAndReplacePanel) {
     MainWin w;
     w.show();
+    w.startUp();
     w.action(Command::FindPanel)->trigger();
     EXPECT_TRUE(w.findPanel()->isVisible());
     typeText(w, QStringLiteral("Abc abc ABC"));
