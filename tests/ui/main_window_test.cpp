@@ -208,6 +208,7 @@ TEST(MainWindow, AlwaysOnTopMenuAndButtonAgree) {
 
 TEST(MainWindow, QuickHideSwapsWithTheDecoyPassage) {
     MainWin w;
+    w.startUp();
     typeText(w, QStringLiteral("私人的文字"));
     w.action(Command::QuickHide)->trigger();
     const QString decoy = w.editor()->toPlainText();
