@@ -23,12 +23,15 @@
 #include <QSignalBlocker>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <QCursor>
+#include <QRadioButton>
 
 #include "about_dialog.h"
 #include "editor/decoy_text.h"
 #include "editor_widget.h"
 #include "platform/global_hotkeys.h"
 #include "product.h"
+#include "quick_bars.h"
 #include "text/codec.h"
 #include "text/file_io.h"
 #include "text/search.h"
@@ -50,6 +53,7 @@ MainWin::MainWin(QWidget* parent) : QMainWindow(parent) {
     buildToolBar();
     buildStatusBar();
     buildContextMenu();
+    buildQuickBars();
     connectCommands();
 
     hotKeys_ = new GlobalHotKeys(this);
@@ -83,6 +87,9 @@ void MainWin::buildCentral() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
+    upperBar_ = new UpperQuickBar(central);
+    upperBar_->hide();
+    layout->addWidget(upperBar_);
     editor_ = new EditorWidget(central);
     editor_->setObjectName(QStringLiteral("editor"));
     layout->addWidget(editor_, 1);
@@ -106,6 +113,9 @@ void MainWin::buildCentral() {
     findPanel_->setFixedHeight(34);
     findPanel_->hide();
     layout->addWidget(findPanel_);
+    lowerBar_ = new LowerQuickBar(central);
+    lowerBar_->hide();
+    layout->addWidget(lowerBar_);
     connect(replaceAllButton_, &QPushButton::clicked, this, &MainWin::replaceAllInEditor);
     connect(clearButton, &QPushButton::clicked, this, &MainWin::clearAll);
     connect(findButton, &QPushButton::clicked, this, [this] { replaceAllButton_->setFocus(); });
@@ -163,6 +173,7 @@ void MainWin::buildMenus() {
 
 void MainWin::buildToolBar() {
     QToolBar* bar = addToolBar(QStringLiteral("toolbar"));
+    toolBar_ = bar;
     bar->setObjectName(QStringLiteral("toolbar"));
     bar->setMovable(false);
     QStyle* st = style();
@@ -256,6 +267,108 @@ void MainWin::buildContextMenu() {
     add(toolsMenu_, Command::Statistics, "文字统计信息");
 }
 
+void MainWin::buildQuickBars() {
+    lineBreakMenu_ = new QMenu(this);
+    const char* items[] = {"单换行", "双换行", "三换行", nullptr, "不修正换行"};
+    int index = 0;
+    for (const char* item : items) {
+        if (!item) {
+            lineBreakMenu_->addSeparator();
+            continue;
+        }
+        QAction* a = lineBreakMenu_->addAction(caption(item));
+        a->setCheckable(true);
+        const int which = index;
+        connect(a, &QAction::triggered, this, [this, which] { chooseLineBreaks(which); });
+        lineBreakActions_[static_cast<std::size_t>(index++)] = a;
+    }
+
+    using O = folvane::engine::TypesetOptions;
+    connect(upperBar_->indent, &QCheckBox::clicked, this, [this](bool on) {
+        options_.trimParagraphEnds = on;
+        options_.addIndent = on;
+    });
+    connect(upperBar_->mergeBreaks, &QCheckBox::clicked, this, [] {});
+    connect(upperBar_, &UpperQuickBar::mergeBreaksPressed, this,
+            [this](const QPoint& at) { lineBreakMenu_->popup(at); });
+    connect(upperBar_->noiseFix, &QCheckBox::clicked, this, [this](bool on) {
+        options_.stripHeadNoise = on;
+        options_.stripTailNoise = on;
+    });
+    connect(upperBar_->joinBreaks, &QCheckBox::clicked, this, [this](bool on) {
+        options_.joinNonParagraphBreaks = on;
+        if (on && !options_.lineBreakFix) chooseLineBreaks(0);
+    });
+    connect(upperBar_, &UpperQuickBar::signaturesClicked, this, &MainWin::clickSignatureBox);
+    connect(upperBar_->tools, &QPushButton::clicked, this, [this] { toolsMenu_->popup(QCursor::pos()); });
+
+    auto script = [this](bool traditional, bool simplified) {
+        options_.toTraditional = traditional;
+        options_.toSimplified = simplified;
+    };
+    connect(lowerBar_->traditional, &QRadioButton::clicked, this, [script] { script(true, false); });
+    connect(lowerBar_->simplified, &QRadioButton::clicked, this, [script] { script(false, true); });
+    connect(lowerBar_->unchanged, &QRadioButton::clicked, this, [script] { script(false, false); });
+    auto exclusive = [this](bool O::*mine, bool O::*other, QCheckBox* otherBox) {
+        return [this, mine, other, otherBox](bool on) {
+            options_.*mine = on;
+            if (on) {
+                options_.*other = false;
+                otherBox->setChecked(false);
+            }
+        };
+    };
+    connect(lowerBar_->copyAfter, &QCheckBox::clicked, this,
+            exclusive(&O::copyAfter, &O::cutAfter, lowerBar_->cutAfter));
+    connect(lowerBar_->cutAfter, &QCheckBox::clicked, this,
+            exclusive(&O::cutAfter, &O::copyAfter, lowerBar_->copyAfter));
+    connect(lowerBar_->minimizeAfter, &QCheckBox::clicked, this, [this](bool on) { options_.minimizeAfter = on; });
+    connect(lowerBar_->copyTypeset, &QCheckBox::clicked, this, [this] { action(Command::CopyTypeset)->trigger(); });
+    connect(action(Command::CopyTypeset), &QAction::toggled, lowerBar_->copyTypeset, &QCheckBox::setChecked);
+    connect(lowerBar_, &LowerQuickBar::helpPressed, this, &MainWin::showCopyTypesetHelp);
+}
+
+void MainWin::chooseLineBreaks(int item) {
+    options_.lineBreakFix = item != 3;
+    options_.doubleBreak = item == 1;
+    options_.tripleBreak = item == 2;
+    for (int i = 0; i < 4; ++i) lineBreakActions_[static_cast<std::size_t>(i)]->setChecked(i == item);
+    upperBar_->mergeBreaks->setChecked(item != 3);
+    if (item == 3) {
+        upperBar_->joinBreaks->setChecked(false);
+        options_.joinNonParagraphBreaks = false;
+    }
+}
+
+void MainWin::toggleNavigationBar() {
+    toolBar_->setVisible(action(Command::ShowNavigationBar)->isChecked());
+}
+
+void MainWin::toggleUpperBar() { upperBar_->setVisible(action(Command::ShowUpperBar)->isChecked()); }
+
+void MainWin::toggleLowerBar() { lowerBar_->setVisible(action(Command::ShowLowerBar)->isChecked()); }
+
+void MainWin::clickSignatureBox() {
+    auto& sig = runContext_.signature;
+    if (!sig.headSignatureTemplate.empty() || !sig.tailSignatureTemplate.empty()) {
+        const bool on = !upperBar_->signatures->isChecked();
+        upperBar_->signatures->setChecked(on);
+        sig.signatureEnabled = on;
+        return;
+    }
+    action(Command::Signatures)->trigger();
+}
+
+void MainWin::showCopyTypesetHelp() {
+    withoutAlwaysOnTop([this] {
+        QMessageBox::information(
+            this, QStringLiteral("复制即排版介绍"),
+            QStringLiteral("　　选中复制即排版后，软件会实时监控你系统的剪切板，当你复制了一段文字　\n"
+                           "或者一篇文章后，软件会立即将该段文字按照软件设置好的方式进行排版，并自\n"
+                           "动保存回剪切板。这时你直接粘贴即可。"));
+    });
+}
+
 void MainWin::connectCommands() {
     auto on = [this](Command c, auto&& fn) { connect(action(c), &QAction::triggered, this, fn); };
     on(Command::Run, &MainWin::startTypesetting);
@@ -265,6 +378,9 @@ void MainWin::connectCommands() {
     on(Command::AlwaysOnTop, &MainWin::toggleAlwaysOnTop);
     connect(toolButtons_[kToolAlwaysOnTop], &QAction::triggered, this, &MainWin::toggleAlwaysOnTop);
     on(Command::TrayOnMinimize, [] {});  // the check mark is the state
+    on(Command::ShowNavigationBar, &MainWin::toggleNavigationBar);
+    on(Command::ShowUpperBar, &MainWin::toggleUpperBar);
+    on(Command::ShowLowerBar, &MainWin::toggleLowerBar);
     on(Command::Exit, &MainWin::exitProgram);
     on(Command::About, [this] { withoutAlwaysOnTop([this] { AboutDialog(this).exec(); }); });
 
@@ -462,6 +578,10 @@ void MainWin::changeEvent(QEvent* e) {
 
 void MainWin::resizeEvent(QResizeEvent* e) {
     QMainWindow::resizeEvent(e);
+    // Narrow windows give up the controls that need the most room first.
+    const int w = width();
+    upperBar_->tools->setVisible(w >= 546);
+    lowerBar_->setScriptVisible(w >= 620);
     layoutOverlays();
 }
 

@@ -24,10 +24,13 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QSystemTrayIcon;
+class QToolBar;
 class QTextDocument;
 class EditorWidget;
 class GlobalHotKeys;
 class TypesetRunner;
+class UpperQuickBar;
+class LowerQuickBar;
 
 class MainWin : public QMainWindow {
     Q_OBJECT
@@ -53,6 +56,10 @@ public:
     QLabel* progressLabel() const { return progressLabel_; }
     QProgressBar* progressBar() const { return progressBar_; }
     QCheckBox* startupCompletedBox() const { return startupCompleted_; }
+    UpperQuickBar* upperBar() const { return upperBar_; }
+    LowerQuickBar* lowerBar() const { return lowerBar_; }
+    QMenu* lineBreakMenu() const { return lineBreakMenu_; }
+    QAction* lineBreakAction(int index) const { return lineBreakActions_[static_cast<std::size_t>(index)]; }
 
     folvane::engine::TypesetOptions& options() { return options_; }
     folvane::engine::RunContext& runContext() { return runContext_; }
@@ -95,6 +102,13 @@ private:
     void buildStatusBar();
     void buildCentral();
     void buildContextMenu();
+    void buildQuickBars();
+    void chooseLineBreaks(int item);  // 0 单换行, 1 双换行, 2 三换行, 3 不修正换行
+    void toggleNavigationBar();
+    void toggleUpperBar();
+    void toggleLowerBar();
+    void clickSignatureBox();
+    void showCopyTypesetHelp();
     void connectCommands();
     void layoutOverlays();
 
@@ -131,6 +145,11 @@ private:
     EditorWidget* editor_ = nullptr;
     QMenu* contextMenu_ = nullptr;
     QMenu* toolsMenu_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    UpperQuickBar* upperBar_ = nullptr;
+    LowerQuickBar* lowerBar_ = nullptr;
+    QMenu* lineBreakMenu_ = nullptr;
+    std::array<QAction*, 4> lineBreakActions_{};
     QGroupBox* findPanel_ = nullptr;
     QLineEdit* findField_ = nullptr;
     QLineEdit* replaceField_ = nullptr;
