@@ -32,6 +32,7 @@
 #include "platform/global_hotkeys.h"
 #include "product.h"
 #include "quick_bars.h"
+#include "signature_window.h"
 #include "text/codec.h"
 #include "text/file_io.h"
 #include "text/search.h"
@@ -359,6 +360,20 @@ void MainWin::clickSignatureBox() {
     action(Command::Signatures)->trigger();
 }
 
+void MainWin::openSignatureWindow() {
+    auto& sig = runContext_.signature;
+    SignatureWindow window(toQt(sig.headSignatureTemplate), toQt(sig.tailSignatureTemplate),
+                           upperBar_->signatures->isChecked(), this);
+    connect(&window, &SignatureWindow::enabledChanged, this, [this](bool on) {
+        upperBar_->signatures->setChecked(on);
+        runContext_.signature.signatureEnabled = on;
+    });
+    window.exec();
+    // However the window was closed, the templates take the boxes' texts.
+    sig.headSignatureTemplate = fromQt(window.headText());
+    sig.tailSignatureTemplate = fromQt(window.tailText());
+}
+
 void MainWin::showCopyTypesetHelp() {
     withoutAlwaysOnTop([this] {
         QMessageBox::information(
@@ -378,6 +393,7 @@ void MainWin::connectCommands() {
     on(Command::AlwaysOnTop, &MainWin::toggleAlwaysOnTop);
     connect(toolButtons_[kToolAlwaysOnTop], &QAction::triggered, this, &MainWin::toggleAlwaysOnTop);
     on(Command::TrayOnMinimize, [] {});  // the check mark is the state
+    on(Command::Signatures, &MainWin::openSignatureWindow);
     on(Command::ShowNavigationBar, &MainWin::toggleNavigationBar);
     on(Command::ShowUpperBar, &MainWin::toggleUpperBar);
     on(Command::ShowLowerBar, &MainWin::toggleLowerBar);
@@ -464,6 +480,8 @@ void MainWin::setBusy(bool busy) {
     action(Command::ContextRun)->setEnabled(!busy);
     toolButtons_[kToolRun]->setEnabled(!busy);
     findPanel_->setEnabled(!busy);
+    // The worker reads the signature templates: they are not edited meanwhile.
+    action(Command::Signatures)->setEnabled(!busy);
 }
 
 void MainWin::startTypesetting() {

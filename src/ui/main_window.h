@@ -109,6 +109,7 @@ private:
     void toggleLowerBar();
     void clickSignatureBox();
     void showCopyTypesetHelp();
+    void openSignatureWindow();
     void connectCommands();
     void layoutOverlays();
 
