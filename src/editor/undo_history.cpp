@@ -1,18 +1,42 @@
 #include "editor/undo_history.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace folvane::editor {
 
 UndoHistory::UndoHistory(std::size_t slots) : capacity_(std::max<std::size_t>(slots, 2)) {}
 
+namespace {
+
+constexpr std::size_t kBlock = 4096;
+
+// Length of the common prefix of a and b, comparing whole blocks with
+// memcmp first: the texts are megabytes long and differ in one place.
+std::size_t commonPrefix(std::string_view a, std::string_view b) {
+    const std::size_t limit = std::min(a.size(), b.size());
+    std::size_t n = 0;
+    while (n + kBlock <= limit && std::memcmp(a.data() + n, b.data() + n, kBlock) == 0) n += kBlock;
+    while (n < limit && a[n] == b[n]) ++n;
+    return n;
+}
+
+// Length of the common suffix of a and b, at most `limit`.
+std::size_t commonSuffix(std::string_view a, std::string_view b, std::size_t limit) {
+    std::size_t n = 0;
+    while (n + kBlock <= limit &&
+           std::memcmp(a.data() + a.size() - n - kBlock, b.data() + b.size() - n - kBlock, kBlock) == 0)
+        n += kBlock;
+    while (n < limit && a[a.size() - 1 - n] == b[b.size() - 1 - n]) ++n;
+    return n;
+}
+
+}  // namespace
+
 UndoHistory::Splice UndoHistory::diff(std::string_view from, std::string_view to) {
-    const std::size_t limit = std::min(from.size(), to.size());
-    const std::size_t prefix =
-        static_cast<std::size_t>(std::mismatch(from.begin(), from.begin() + limit, to.begin()).first - from.begin());
-    std::size_t suffix = 0;
-    while (suffix < limit - prefix && from[from.size() - 1 - suffix] == to[to.size() - 1 - suffix]) ++suffix;
+    const std::size_t prefix = commonPrefix(from, to);
+    const std::size_t suffix = commonSuffix(from, to, std::min(from.size(), to.size()) - prefix);
     return Splice{prefix, suffix, std::string(to.substr(prefix, to.size() - prefix - suffix))};
 }
 
@@ -54,12 +78,16 @@ void UndoHistory::record(std::string text, Caret caret) {
         slots_.assign(2, Slot{});
         current_ = std::move(text);
         pos_ = 2;
-    } else if (text != current_) {
-        if (pos_ == capacity_) {
-            slots_.pop_front();  // the oldest snapshot goes
-            --pos_;
+    } else {
+        // One pass finds both whether the text changed and how.
+        Splice old = diff(text, current_);
+        if (old.prefix != text.size() || text.size() != current_.size()) {
+            if (pos_ == capacity_) {
+                slots_.pop_front();  // the oldest snapshot goes
+                --pos_;
+            }
+            advance(std::move(text), std::move(old));
         }
-        advance(std::move(text));
     }
     if (undoing_) {
         undoing_ = false;
@@ -70,9 +98,8 @@ void UndoHistory::record(std::string text, Caret caret) {
     inSync_ = true;
 }
 
-void UndoHistory::advance(std::string text) {
+void UndoHistory::advance(std::string text, Splice old) {
     const std::size_t next = pos_ + 1;
-    Splice old = diff(text, current_);
     if (slots_.size() >= next) {
         // Snapshot `next` is replaced. The one above it was stored against
         // it, so it is rebuilt and stored against the new text instead.

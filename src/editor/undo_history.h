@@ -99,7 +99,8 @@ private:
     static Splice diff(std::string_view from, std::string_view to);
     static std::string apply(const Splice& d, std::string_view base);
     void record(std::string text, Caret caret);
-    void advance(std::string text);
+    // Makes `text` the next snapshot; `old` is the current one's difference from it.
+    void advance(std::string text, Splice old);
     void moveCurrent(std::size_t to);
     bool slotIsEmpty(std::size_t index) const;
     bool slotEqualsCurrent(std::size_t index) const;
