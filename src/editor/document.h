@@ -27,7 +27,7 @@ struct Confirmation {
 // The last path component; "/" and "\" both separate.
 std::string fileNameOf(std::string_view path);
 
-// The text of the status bar's length part: "文本长度：" + bytes + "字节".
+// The text of the status bar's length section: "文本长度：" + bytes + "字节".
 std::string lengthStatus(std::size_t bytes);
 
 class Document {

@@ -103,8 +103,8 @@ std::vector<IniAssignment> encodeSettings(const SettingsRecord& r) {
         out.push_back({k.windowHeight, r.windowHeight});
         out.push_back({k.windowWidth, r.windowWidth});
     }
-    // The switches in the order the program has always saved them: the
-    // indentation pair first, then the rest of the options table.
+    // The switches in their saving order: the indentation pair first, then
+    // the rest of the options table.
     using O = engine::TypesetOptions;
     static constexpr bool O::*kSaveOrder[] = {
         &O::indentFullWidth, &O::addIndent,      &O::trimParagraphEnds, &O::lineBreakFix,

@@ -55,7 +55,7 @@ public:
     virtual void layoutMainWindow() = 0;
     // An information message box.
     virtual void showInformation(std::string_view text, std::string_view title) = 0;
-    // Part 0 of the status bar.
+    // The first section of the status bar.
     virtual void showStatus(std::string_view text) = 0;
     virtual void focusEditor() = 0;
     virtual void applyQuickBars(const QuickBarState& state) = 0;
