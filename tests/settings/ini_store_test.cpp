@@ -51,6 +51,8 @@ TEST(IniText, ReadingRules) {
         {"trail byte 0x5D ends no header", "[folvane]\r\n[x\x81]\r\nk=1\r\n", "k", "1"},
         {"folded section is not another", "[folvanex]\r\nk=1\r\n", "k", std::nullopt},
         {"empty text", "", "k", std::nullopt},
+        {"truncated header", "[folv", "k", std::nullopt},
+        {"truncated inside a character", "[folvane]\r\nk=\xCA", "k", "\xCA"},
     };
     for (const auto& c : cases) {
         const IniText ini(c.bytes);
