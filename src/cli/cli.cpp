@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include "engine/typeset.h"
+#include "settings/settings_record.h"
 #include "text/file_io.h"
 
 namespace folvane::cli {
@@ -31,6 +32,12 @@ Options:
                       cutAfter minimizeAfter
   --signature         Add the head and tail signatures (and take off those
                       this run added to an earlier file).
+  --config FILE       Start from the settings file (config.ini) of the
+                      desktop program: its nineteen switches (an absent key
+                      is off; exclusive pairs resolved as the program does),
+                      and its signatures: the flag 首尾签名 switches them on,
+                      首签名 and 尾签名 are the templates. --set, --signature,
+                      --head and --tail win over it wherever they stand.
   --head TEXT         Head signature template; a newline in TEXT is a line
                       break. Tokens #YYYY #MM #DD #HH #II #SS are replaced by
                       the date and time.
@@ -145,6 +152,10 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
     std::size_t i = 0;
     if (i < args.size() && args[i] == "typeset") ++i;
     bool optionsEnded = false;
+    // What the command line sets itself; a settings file fills in the rest,
+    // wherever --config stands.
+    engine::TypesetOptions setByHand;
+    bool signatureByHand = false, headByHand = false, tailByHand = false;
     auto need = [&](const std::string& opt) -> const std::string* {
         if (i + 1 >= args.size()) {
             r.error = "option " + opt + " needs a value";
@@ -172,12 +183,28 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
             if (!field) r.error = "unknown switch '" + name + "' (see --help for the names)";
             else if (value != "0" && value != "1") r.error = "--set " + name + " needs the value 0 or 1";
             else c.options.*(field->member) = value == "1";
+            if (field) setByHand.*(field->member) = true;
         } else if (a == "--signature") {
-            c.signature = true;
+            c.signature = signatureByHand = true;
+        } else if (a == "--config") {
+            const std::string* v = need(a);
+            if (!v) break;
+            std::string why;
+            const auto stored = settings::readSettingsFile(*v, &why);
+            if (!stored) {
+                r.error = "cannot read settings file " + *v + ": " + why;
+                break;
+            }
+            for (const auto& f : engine::typesetOptionFields())
+                if (!(setByHand.*(f.member))) c.options.*(f.member) = stored->options.*(f.member);
+            if (!signatureByHand) c.signature = stored->signatureEnabled;
+            if (!headByHand) c.headTemplate = stored->headSignatureTemplate;
+            if (!tailByHand) c.tailTemplate = stored->tailSignatureTemplate;
         } else if (a == "--head" || a == "--tail") {
             const std::string* v = need(a);
             if (!v) break;
             (a == "--head" ? c.headTemplate : c.tailTemplate) = argumentText(*v);
+            (a == "--head" ? headByHand : tailByHand) = true;
         } else if (a == "--now") {
             const std::string* v = need(a);
             if (!v) break;

@@ -119,7 +119,7 @@ TEST_F(CliTest, HelpDocumentsEveryOption) {
     const CliRun r = run({"--help"});
     EXPECT_EQ(r.status, 0);
     for (const char* opt : {"--set", "--signature", "--head", "--tail", "--now", "--encoding", "-o DIR",
-                            "--merge", "joinNonParagraphBreaks", "Exit status"})
+                            "--merge", "--config", "joinNonParagraphBreaks", "Exit status"})
         EXPECT_NE(r.out.find(opt), std::string::npos) << opt;
 }
 
@@ -130,6 +130,42 @@ TEST_F(CliTest, SignaturesWithAFixedClock) {
     EXPECT_EQ(r.status, 0);
     // UTF-8 without line breaks of its own gets "\n", the usual break of Unicode text here.
     EXPECT_EQ(r.out, "作者：某人\n2000-01-02\n　　正文\n完 09:05");
+}
+
+TEST_F(CliTest, SettingsFileIsTheStartingPoint) {
+    // Defaults switched to double breaks (the stored triple break gives way,
+    // as when the program loads it), signatures on with a two-line head.
+    const std::string cfg = write("config.ini", "[folvane]\r\n" +
+                                                    g("删除首尾空格=1\r\n修正空格=1\r\n全角空格=1\r\n修正换行=1\r\n"
+                                                      "双换行=1\r\n三换行=1\r\n首尾签名=1\r\n首签名=H") +
+                                                    "\xFF" + g("第二行\r\n尾签名=T\r\n"));
+    const std::string quiet = write("quiet.ini", "[folvane]\r\n" + g("修正空格=1\r\n首签名=H\r\n"));
+    const std::string in = "A\r\n\r\nB\r\n";
+    const std::string head = g("H\r\n第二行\r\n");
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"stored switches and signatures", {"--config", cfg}, head + kI + "A\r\n\r\n" + kI + "B\r\nT"},
+        {"--set wins wherever it stands", {"--set", "doubleBreak=0", "--config", cfg},
+         head + kI + "A\r\n" + kI + "B\r\nT"},
+        {"--head wins", {"--config", cfg, "--head", "X"}, "X\r\n" + kI + "A\r\n\r\n" + kI + "B\r\nT"},
+        {"absent keys are off", {"--config", quiet}, "    A\r\n    \r\n    B"},
+        {"--signature switches stored templates on", {"--signature", "--config", quiet},
+         "H\r\n    A\r\n    \r\n    B"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"--encoding", "gb18030"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const CliRun r = run(args, in);
+        EXPECT_EQ(r.status, 0) << c.name << ": " << r.err;
+        EXPECT_GB_EQ(r.out, c.expected) << c.name;
+    }
+    const CliRun missing = run({"--config", dir_ + "/none.ini"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("none.ini"), std::string::npos);
 }
 
 TEST_F(CliTest, SeveralFilesShareOneRunContext) {

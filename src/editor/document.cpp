@@ -1,0 +1,81 @@
+#include "editor/document.h"
+
+#include "text/file_io.h"
+
+namespace folvane::editor {
+
+std::string fileNameOf(std::string_view path) {
+    const std::size_t sep = path.find_last_of("/\\");
+    return std::string(sep == std::string_view::npos ? path : path.substr(sep + 1));
+}
+
+std::string lengthStatus(std::size_t bytes) {
+    return text::gb("文本长度：") + std::to_string(bytes) + text::gb("字节");
+}
+
+Document::Document(std::size_t historySlots) : history_(historySlots) {}
+
+void Document::textChanged(std::string text, Caret caret) {
+    if (!fileName().empty() && !loadingFile_) savedIndicator_ = false;
+    history_.textChanged(std::move(text), caret);
+}
+
+std::optional<Confirmation> Document::confirmationBefore(DocumentCommand command) const {
+    if (savedIndicator_) return std::nullopt;
+    switch (command) {
+    case DocumentCommand::New:
+        return Confirmation{text::gb("当前文本文件已被改动，想保存该文件吗？"), text::gb("新建前保存确认")};
+    case DocumentCommand::Open:
+        return Confirmation{text::gb("当前文本文件已被改动，想保存该文件吗？"), text::gb("打开前保存确认")};
+    case DocumentCommand::Close:
+        return Confirmation{text::gb("文件已被改动，想保存该文件吗？"), text::gb("关闭确认")};
+    }
+    return std::nullopt;
+}
+
+void Document::newDocument() {
+    history_.restart();
+    savedFlag_ = false;
+    currentPath_.clear();
+    format_ = {};
+    savedIndicator_ = true;
+}
+
+void Document::beginOpen(std::string path, text::TextFormat format) {
+    currentPath_ = std::move(path);
+    format_ = format;
+    savedIndicator_ = true;
+    loadingFile_ = true;
+}
+
+void Document::fileLoaded(std::string text, Caret caret) {
+    savedIndicator_ = true;
+    history_.restart();
+    history_.textChanged(std::move(text), caret);
+    loadingFile_ = false;
+}
+
+bool Document::save(const std::string& path, std::string_view text, std::string* error) {
+    currentPath_ = path;
+    if (!text::writeFileAtomically(path, text::encodeText(text, format_), error)) {
+        savedIndicator_ = false;
+        return false;
+    }
+    savedFlag_ = true;
+    savedIndicator_ = true;
+    return true;
+}
+
+std::string Document::title() const {
+    const std::string name = fileName();
+    if (name.empty()) return std::string(kBaseTitle);
+    return (savedIndicator_ ? "" : "* ") + name + " - " + std::string(kBaseTitle);
+}
+
+std::optional<text::DecodedText> readDocumentFile(const std::string& path, std::string* error) {
+    std::string bytes;
+    if (!text::readFile(path, bytes, error)) return std::nullopt;
+    return text::decodeText(bytes, text::EncodingChoice::Auto, error);
+}
+
+}  // namespace folvane::editor

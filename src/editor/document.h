@@ -1,0 +1,89 @@
+// The document behind the main editor: its file, the saved indicator, the
+// window title, the confirmations before New, Open and closing, and the
+// undo history. Texts are GB18030; paths are file-system bytes.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "editor/undo_history.h"
+#include "text/codec.h"
+
+namespace folvane::editor {
+
+// The program's window title without a file name.
+inline constexpr std::string_view kBaseTitle = "Velmora TAVEX FOLVANE 3.0.7";
+
+enum class DocumentCommand { New, Open, Close };
+
+// A Yes/No/Cancel question (GB18030): Yes saves and continues, No continues,
+// Cancel stops the command.
+struct Confirmation {
+    std::string text;
+    std::string title;
+};
+
+// The last path component; "/" and "\" both separate.
+std::string fileNameOf(std::string_view path);
+
+// The text of the status bar's length section: "文本长度：" + bytes + "字节".
+std::string lengthStatus(std::size_t bytes);
+
+class Document {
+public:
+    explicit Document(std::size_t historySlots = kHistorySlots);
+
+    // Editor events. textChanged marks an open file as changed (unless it is
+    // being loaded) and records the change in the history.
+    void textChanged(std::string text, Caret caret);
+    void selectionChanged(Caret caret) { history_.selectionChanged(caret); }
+    std::optional<EditorView> undo() { return history_.undo(); }
+    std::optional<EditorView> redo() { return history_.redo(); }
+    bool canUndo() const { return history_.canUndo(); }
+    bool canRedo() const { return history_.canRedo(); }
+
+    // The question to ask before the command, or nullopt when the document
+    // is saved. An untitled document counts as saved: only changes to an
+    // open file clear the saved indicator.
+    std::optional<Confirmation> confirmationBefore(DocumentCommand command) const;
+
+    // New, after the confirmation: the window then empties the editor.
+    void newDocument();
+    // Open, once the file has been read: the document takes the path and
+    // the file's format, and the window then puts the text into the editor;
+    // fileLoaded ends the load and records the text as the first snapshot.
+    void beginOpen(std::string path, text::TextFormat format = {});
+    void fileLoaded(std::string text, Caret caret);
+
+    // Writes `text` to `path` in the document's format (new documents:
+    // GB18030 with "\r\n"), atomically. On success the document takes the
+    // path and is saved; on failure it takes the path too but stays marked
+    // as changed, so that closing asks again, and `error` says why.
+    bool save(const std::string& path, std::string_view text, std::string* error = nullptr);
+
+    const std::string& currentPath() const { return currentPath_; }
+    std::string fileName() const { return fileNameOf(currentPath_); }
+    // kBaseTitle for an untitled document; otherwise the file name + " - " +
+    // kBaseTitle, behind "* " once the file's text has changed.
+    std::string title() const;
+    bool savedIndicator() const { return savedIndicator_; }
+    bool savedFlag() const { return savedFlag_; }
+    bool loadingFile() const { return loadingFile_; }
+    const text::TextFormat& format() const { return format_; }
+    const UndoHistory& history() const { return history_; }
+
+private:
+    UndoHistory history_;
+    std::string currentPath_;
+    text::TextFormat format_;
+    bool savedIndicator_ = true;
+    bool savedFlag_ = false;
+    bool loadingFile_ = false;
+};
+
+// Reads a file for Open: a byte-order mark decides, else valid UTF-8 is
+// UTF-8, else GB18030. nullopt with `error` set when it cannot be read.
+std::optional<text::DecodedText> readDocumentFile(const std::string& path, std::string* error = nullptr);
+
+}  // namespace folvane::editor

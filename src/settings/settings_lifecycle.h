@@ -1,0 +1,51 @@
+// Loading the settings at start-up, the default configuration, saving at
+// exit, and the two usage counters.
+#pragma once
+
+#include "corrections/signature.h"
+#include "engine/typeset_options.h"
+#include "settings/ini_store.h"
+#include "settings/settings_record.h"
+#include "settings/settings_window.h"
+
+namespace folvane::settings {
+
+struct LoadResult {
+    bool defaultsRestored = false;  // the stored stamp was not the current one
+    WriteResult stampWrite;         // the stamp written at once in that case
+};
+
+// Reads the settings file once and applies it: window states through
+// `window` (in the order that fixes which message box comes first),
+// signatures into `signature`, the switches into `options`; a stamp other
+// than kVersionStamp restores the defaults and writes the stamp at once;
+// finally the switches are normalised and the quick controls synchronised.
+// A missing or unreadable file therefore ends in the default configuration.
+// The word-wrap flag is not applied: word wrap starts switched on.
+LoadResult loadSettings(const IniStore& store, SettingsWindow& window, engine::TypesetOptions& options,
+                        corrections::SignatureContext& signature);
+
+// The default configuration, in memory only: the default switches, one-click
+// typesetting, minimise-to-tray, always-on-top, the find panel, the
+// signatures check box and copy-is-typeset off, all three bars shown, the
+// update check on. The Enter indentation, the signature texts, word wrap,
+// the geometry and the counters stay. Nothing is written to the file.
+void restoreDefaults(SettingsWindow& window, engine::TypesetOptions& options,
+                     corrections::SignatureContext& signature);
+
+// The record that saving writes: the window's states, the switches, the
+// signature check box and texts.
+SettingsRecord captureSettings(const SettingsWindowState& window, const engine::TypesetOptions& options,
+                               const corrections::SignatureContext& signature);
+
+// Writes the record in the saving order, in one replacement of the file.
+// The main window calls it when it is destroyed, and only when start-up had
+// completed.
+WriteResult saveSettings(const IniStore& store, const SettingsRecord& record);
+
+// The counters, each read and written at once: "CONFIG1" once per start,
+// "CONFIG2" once per interactive typesetting run (see nextCounter).
+WriteResult bumpStartCount(const IniStore& store);
+WriteResult bumpRunCounter(const IniStore& store);
+
+}  // namespace folvane::settings

@@ -1,0 +1,292 @@
+#include "editor/undo_history.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+namespace folvane::editor {
+namespace {
+
+// The window's side of the contract: every text the history asks for is put
+// into the editor at once, which reports the change back.
+struct Editor {
+    UndoHistory& h;
+    std::string text = {};
+
+    void type(std::string t, Caret caret) {
+        text = t;
+        h.textChanged(std::move(t), caret);
+    }
+    bool undo() { return show(h.undo()); }
+    bool redo() { return show(h.redo()); }
+    bool show(std::optional<EditorView> v) {
+        if (!v) return false;
+        text = std::string(v->text);
+        h.textChanged(text, v->caret);
+        h.selectionChanged(v->caret);
+        caret = v->caret;
+        return true;
+    }
+    Caret caret = -1;
+};
+
+TEST(UndoHistory, UndoAtStartDoesNothing) {
+    UndoHistory h;
+    EXPECT_FALSE(h.canUndo());
+    EXPECT_FALSE(h.undo());
+    EXPECT_FALSE(h.undoing());
+    EXPECT_EQ(h.historyPos(), 0u);
+    EXPECT_EQ(h.redoCount(), 0);
+    Editor e{h};
+    e.type("a", 1);  // the first change lands in snapshot 2; snapshot 1 is the empty start
+    EXPECT_EQ(h.historyPos(), 2u);
+    EXPECT_EQ(h.snapshot(1), "");
+    EXPECT_TRUE(h.canUndo());
+    EXPECT_FALSE(h.canRedo());
+}
+
+TEST(UndoHistory, TwoChangesTwoUndosOneRedo) {
+    UndoHistory h;
+    Editor e{h};
+    e.type("x", 1);
+    h.selectionChanged(0);  // the caret moves to the start before the next changes
+    e.type("ax", 1);
+    e.type("abx", 2);
+    EXPECT_EQ(h.historyPos(), 4u);
+
+    ASSERT_TRUE(e.undo());
+    EXPECT_EQ(e.text, "ax");
+    EXPECT_EQ(e.caret, 1);  // where the undone change was made
+    ASSERT_TRUE(e.undo());
+    EXPECT_EQ(e.text, "x");
+    EXPECT_EQ(e.caret, 0);
+    EXPECT_EQ(h.redoCount(), 2);
+
+    ASSERT_TRUE(e.redo());
+    EXPECT_EQ(e.text, "ax");
+    EXPECT_EQ(e.caret, 0);  // the caret stored with that snapshot: where its change was made
+    EXPECT_EQ(h.historyPos(), 3u);
+    EXPECT_EQ(h.redoCount(), 1);
+    EXPECT_FALSE(h.skipNextRecord());  // the change redo caused was not recorded
+    EXPECT_EQ(h.snapshot(4), "abx");
+}
+
+TEST(UndoHistory, RedoOntoAnEmptyOrEqualSnapshotStays) {
+    // Empty: undo to a snapshot, then a new change replaces the next one;
+    // the snapshot after that is empty.
+    {
+        UndoHistory h;
+        Editor e{h};
+        e.type("a", 1);
+        e.type("ab", 2);
+        ASSERT_TRUE(e.undo());
+        e.type("ac", 2);  // replaces snapshot 3; snapshot 4 is empty
+        ASSERT_EQ(h.historyPos(), 3u);
+        ASSERT_EQ(h.redoCount(), 1);
+        ASSERT_TRUE(e.redo());
+        EXPECT_EQ(h.historyPos(), 3u);
+        EXPECT_EQ(h.redoCount(), 0);
+        EXPECT_EQ(e.text, "ac");
+    }
+    // Equal: the replaced snapshot's successor holds the same text as the
+    // new one.
+    {
+        UndoHistory h;
+        Editor e{h};
+        e.type("a", 1);
+        e.type("ab", 2);
+        e.type("abc", 3);
+        ASSERT_TRUE(e.undo());
+        ASSERT_TRUE(e.undo());
+        e.type("abc", 3);  // snapshot 3 becomes "abc", like snapshot 4
+        ASSERT_EQ(h.historyPos(), 3u);
+        ASSERT_TRUE(e.redo());
+        EXPECT_EQ(h.historyPos(), 3u);
+        EXPECT_EQ(h.redoCount(), 1);
+        EXPECT_EQ(e.text, "abc");
+        // A stale snapshot that differs is still reached, as documented.
+        e.type("abcd", 4);
+        EXPECT_EQ(h.historyPos(), 4u);
+    }
+}
+
+TEST(UndoHistory, RestartStartsAFreshHistory) {
+    UndoHistory h;
+    Editor e{h};
+    e.type("old", 3);
+    e.type("older", 5);
+    ASSERT_TRUE(e.undo());
+    ASSERT_TRUE(h.canRedo());
+    h.restart();
+    EXPECT_EQ(h.historyPos(), 1u);
+    EXPECT_FALSE(h.canUndo());
+    EXPECT_FALSE(h.canRedo());  // the previous document's text cannot come back
+    e.type("", 0);
+    EXPECT_EQ(h.historyPos(), 1u);  // equal to snapshot 1: stays there
+    e.type("new", 3);
+    EXPECT_EQ(h.historyPos(), 2u);
+    EXPECT_EQ(h.snapshot(3), "");
+}
+
+TEST(UndoHistory, OldestSnapshotsGoPastTheLastSlot) {
+    UndoHistory h(4);
+    Editor e{h};
+    for (int i = 1; i <= 6; ++i) e.type(std::string(static_cast<std::size_t>(i), 'x'), i);
+    EXPECT_EQ(h.historyPos(), 4u);
+    EXPECT_EQ(h.snapshot(1), "xxx");
+    EXPECT_EQ(h.snapshot(4), "xxxxxx");
+    int undos = 0;
+    while (e.undo()) ++undos;
+    EXPECT_EQ(undos, 3);
+    EXPECT_EQ(e.text, "xxx");
+}
+
+TEST(UndoHistory, MemoryGrowsWithTheEditsNotTheText) {
+    UndoHistory h;
+    Editor e{h};
+    std::string text(1 << 18, 'a');
+    e.type(text, 0);
+    const std::size_t base = h.memoryUsage();
+    std::mt19937 rng(7);
+    for (int i = 0; i < 1000; ++i) {
+        text[rng() % text.size()] = static_cast<char>('b' + i % 20);
+        e.type(text, 0);
+    }
+    EXPECT_LT(h.memoryUsage() - base, 1000u * 256u);
+    for (int i = 0; i < 500; ++i) ASSERT_TRUE(e.undo());
+    EXPECT_LT(h.memoryUsage() - base, 1000u * 256u);
+}
+
+// The documented algorithm over whole snapshots, as the reference.
+struct NaiveHistory {
+    explicit NaiveHistory(std::size_t n) : texts(n + 2), carets(n + 2), n(n) {}
+    std::vector<std::string> texts;
+    std::vector<Caret> carets;
+    std::size_t n, pos = 0;
+    std::int64_t redoCount = 0;
+    Caret lastCaret = 0;
+    bool undoing = false, skip = false;
+    std::string editor;
+
+    void changed(const std::string& text, Caret caret) {
+        editor = text;
+        if (skip) {
+            skip = false;
+            return;
+        }
+        if (pos == 0) {
+            pos = 2;
+        } else if (text != texts[pos]) {
+            if (pos == n) {
+                texts.erase(texts.begin() + 1);
+                texts.emplace_back();
+                carets.erase(carets.begin() + 1);
+                carets.push_back(0);
+            } else {
+                ++pos;
+            }
+        }
+        texts[pos] = text;
+        if (undoing) {
+            undoing = false;
+        } else {
+            carets[pos] = lastCaret;
+            lastCaret = caret;
+        }
+    }
+    void selection(Caret caret) {
+        if (pos > 1 && editor == texts[pos]) lastCaret = caret;
+    }
+    std::pair<std::string, Caret> undo() {
+        undoing = true;
+        --pos;
+        ++redoCount;
+        return {texts[pos], carets[pos + 1]};
+    }
+    std::pair<std::string, Caret> redo() {
+        if (pos == 0) pos = 1;
+        else if (!texts[pos + 1].empty() && texts[pos + 1] != texts[pos]) ++pos;
+        skip = true;
+        --redoCount;
+        return {texts[pos], carets[pos]};
+    }
+    void restart() {
+        for (auto& t : texts) t.clear();
+        pos = 1;
+        redoCount = 0;
+    }
+};
+
+// Random sessions of edits, caret moves, undos, redos (only when enabled, as
+// the window offers them) and new documents, against the reference.
+TEST(UndoHistory, MatchesTheDocumentedAlgorithm) {
+    std::mt19937 rng(424242);
+    for (int session = 0; session < 300; ++session) {
+        const std::size_t slots = 3 + rng() % 6;
+        UndoHistory h(slots);
+        NaiveHistory ref(slots);
+        std::string editor;
+        for (int step = 0; step < 120; ++step) {
+            const unsigned op = rng() % 10;
+            if (op < 5) {
+                // An edit: insert, delete or replace a short run; sometimes none.
+                std::string t = editor;
+                const std::size_t at = t.empty() ? 0 : rng() % (t.size() + 1);
+                switch (rng() % 4) {
+                case 0: t.insert(at, std::string(1 + rng() % 3, static_cast<char>('a' + rng() % 3))); break;
+                case 1: if (!t.empty()) t.erase(rng() % t.size(), 1 + rng() % 2); break;
+                case 2: if (!t.empty()) t[rng() % t.size()] = static_cast<char>('a' + rng() % 3); break;
+                default: break;
+                }
+                const Caret caret = static_cast<Caret>(at);
+                editor = t;
+                h.textChanged(t, caret);
+                ref.changed(t, caret);
+            } else if (op < 6) {
+                const Caret caret = static_cast<Caret>(rng() % 10);
+                h.selectionChanged(caret);
+                ref.selection(caret);
+            } else if (op < 8) {
+                ASSERT_EQ(h.canUndo(), ref.pos > 1);
+                if (!h.canUndo()) continue;
+                const auto v = h.undo();
+                const auto r = ref.undo();
+                ASSERT_TRUE(v);
+                ASSERT_EQ(std::string(v->text), r.first);
+                ASSERT_EQ(v->caret, r.second);
+                editor = r.first;
+                h.textChanged(editor, v->caret);
+                ref.changed(editor, v->caret);
+            } else if (op < 10 - (rng() % 2)) {
+                ASSERT_EQ(h.canRedo(), ref.redoCount > 0);
+                if (!h.canRedo()) continue;
+                const auto v = h.redo();
+                const auto r = ref.redo();
+                ASSERT_TRUE(v);
+                ASSERT_EQ(std::string(v->text), r.first);
+                ASSERT_EQ(v->caret, r.second);
+                editor = r.first;
+                h.textChanged(editor, v->caret);
+                ref.changed(editor, v->caret);
+            } else {
+                h.restart();
+                ref.restart();
+            }
+            ASSERT_EQ(h.historyPos(), ref.pos) << session << "/" << step;
+            ASSERT_EQ(h.redoCount(), ref.redoCount);
+            ASSERT_EQ(h.lastCaret(), ref.lastCaret);
+            ASSERT_EQ(h.undoing(), ref.undoing);
+            ASSERT_EQ(h.skipNextRecord(), ref.skip);
+            for (std::size_t k = 1; k <= slots; ++k) {
+                ASSERT_EQ(h.snapshot(k), ref.texts[k]) << session << "/" << step << " slot " << k;
+                if (ref.pos > 0 && k <= ref.pos) {
+                    ASSERT_EQ(h.caretAt(k), ref.carets[k]);
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace folvane::editor

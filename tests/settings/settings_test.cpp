@@ -1,0 +1,425 @@
+#include "settings/settings_lifecycle.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "gbtext.h"
+#include "ini_reference.h"
+#include "settings/config_location.h"
+#include "text/file_io.h"
+
+namespace folvane::settings {
+namespace {
+
+using engine::TypesetOptions;
+using folvane::testing::g;
+namespace fs = std::filesystem;
+
+// A main window that records the calls made on it and keeps the states that
+// its toggles change, starting as a freshly created window does.
+class FakeWindow : public SettingsWindow {
+public:
+    SettingsWindowState s;
+    std::vector<std::string> calls;
+    QuickBarState bars;
+    bool signatureBox = false;
+
+    SettingsWindowState state() const override { return s; }
+    void sizeLoadingLabel() override { calls.push_back("sizeLoadingLabel"); }
+    void setSignatureEnabled(bool on) override { signatureBox = on; }
+    void setEnterIndentChecked(bool on) override { s.enterIndent = on; }
+    void setCheckUpdatesChecked(bool on) override { s.checkUpdates = on; }
+    void setOneClickChecked(bool on) override { s.oneClick = on; }
+    void setTrayOnMinimizeChecked(bool on) override { s.trayOnMinimize = on; }
+    void setAlwaysOnTop(bool on) override { s.alwaysOnTop = on; }
+    void setFindPanelShown(bool on) override { s.findPanel = on; }
+    void toggleAlwaysOnTop() override { s.alwaysOnTop = !s.alwaysOnTop; }
+    void toggleOneClick() override {
+        s.oneClick = !s.oneClick;
+        if (s.oneClick) calls.push_back("message: " + folvane::testing::show(g("一键排版快捷键: ALT+Q")));
+    }
+    void toggleCopyTypeset() override {
+        s.copyTypeset = !s.copyTypeset;
+        calls.push_back("toggleCopyTypeset");
+    }
+    void toggleTrayOnMinimize() override { s.trayOnMinimize = !s.trayOnMinimize; }
+    void toggleNavigationBar() override {
+        s.navigationBar = !s.navigationBar;
+        calls.push_back(s.navigationBar ? "navigation shown" : "navigation hidden");
+    }
+    void toggleUpperBar() override { s.upperBar = !s.upperBar; }
+    void toggleLowerBar() override { s.lowerBar = !s.lowerBar; }
+    void layoutMainWindow() override { calls.push_back("layout"); }
+    void showInformation(std::string_view text, std::string_view title) override {
+        calls.push_back("message: " + folvane::testing::show(text) + " / " + folvane::testing::show(title));
+    }
+    void showStatus(std::string_view text) override { calls.push_back("status: " + folvane::testing::show(text)); }
+    void focusEditor() override { calls.push_back("focus"); }
+    void applyQuickBars(const QuickBarState& q) override {
+        bars = q;
+        calls.push_back("quick bars");
+    }
+};
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/folvane-settings-XXXXXX";
+        ASSERT_NE(::mkdtemp(tmpl), nullptr);
+        dir_ = tmpl;
+        path_ = dir_ + "/config.ini";
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    IniStore store() const { return IniStore(path_, "folvane"); }
+    void writeFile(const std::string& bytes) { ASSERT_TRUE(text::writeFileAtomically(path_, bytes)); }
+    std::string contents() const {
+        std::string b;
+        text::readFile(path_, b);
+        return b;
+    }
+    // The stored value of a key, read by the test's own parser.
+    std::optional<std::string> stored(const std::string& key) const {
+        const auto sec = folvane::testing::referenceSection(contents(), "folvane");
+        const auto it = sec.values.find(folvane::testing::referenceFold(key));
+        if (it == sec.values.end()) return std::nullopt;
+        return it->second;
+    }
+    // A file holding the current stamp and the given lines.
+    void writeCurrent(const std::string& lines) { writeFile("[folvane]\r\n" + g("版本") + "=3.0.7\r\n" + lines); }
+    LoadResult load() { return loadSettings(store(), window_, options_, signature_); }
+
+    std::string dir_;
+    std::string path_;
+    FakeWindow window_;
+    TypesetOptions options_;
+    corrections::SignatureContext signature_;
+};
+
+TEST_F(SettingsTest, FirstStartEndsInTheDefaults) {
+    const LoadResult r = load();
+    EXPECT_TRUE(r.defaultsRestored);
+    EXPECT_TRUE(r.stampWrite);
+    EXPECT_EQ(options_, TypesetOptions::defaults());
+    EXPECT_TRUE(window_.s.navigationBar);
+    EXPECT_TRUE(window_.s.upperBar);
+    EXPECT_TRUE(window_.s.lowerBar);
+    EXPECT_TRUE(window_.s.checkUpdates);
+    EXPECT_FALSE(window_.s.oneClick || window_.s.copyTypeset || window_.s.alwaysOnTop || window_.s.findPanel);
+    EXPECT_TRUE(window_.bars.indent && window_.bars.mergeBreaks && window_.bars.singleBreak);
+    ASSERT_TRUE(bumpStartCount(store()));
+    EXPECT_EQ(stored(g("版本")), "3.0.7");
+    EXPECT_EQ(stored("CONFIG1"), "1");
+    // The defaults reach the file only when the settings are saved.
+    EXPECT_EQ(stored(g("删除首尾空格")), std::nullopt);
+}
+
+TEST_F(SettingsTest, OlderStampRestoresTheDefaultsAndIsRewritten) {
+    // Every key present, all switched away from the defaults.
+    IniText ini;
+    for (const auto& a : encodeSettings(SettingsRecord{})) ini.set("folvane", a.key, "1");
+    ini.set("folvane", g("版本"), "3.0.6");
+    ini.set("folvane", g("首签名"), "head");
+    writeFile(ini.bytes());
+    EXPECT_TRUE(load().defaultsRestored);
+    EXPECT_EQ(options_, TypesetOptions::defaults());
+    EXPECT_FALSE(window_.s.alwaysOnTop || window_.s.oneClick || window_.s.copyTypeset || window_.s.findPanel ||
+                 window_.s.trayOnMinimize || signature_.signatureEnabled || window_.signatureBox);
+    EXPECT_TRUE(window_.s.enterIndent);                    // left alone by the defaults
+    EXPECT_EQ(signature_.headSignatureTemplate, "head");  // so are the signature texts
+    EXPECT_EQ(stored(g("版本")), "3.0.7");
+    EXPECT_EQ(stored(g("删除首尾空格")), "1");  // the rest of the file is untouched
+}
+
+TEST_F(SettingsTest, StoredSwitchesLoadAndExclusivePairsAreResolved) {
+    struct Case {
+        const char* name;
+        std::string lines;
+        TypesetOptions expected;
+    };
+    auto opts = [](std::initializer_list<bool TypesetOptions::*> on) {
+        TypesetOptions o;
+        for (auto m : on) o.*m = true;
+        return o;
+    };
+    using O = TypesetOptions;
+    const Case cases[] = {
+        {"double and triple", g("双换行=1\r\n三换行=1\r\n"), opts({&O::doubleBreak})},
+        {"traditional and simplified", g("统一成繁体=1\r\n统一成简体=1\r\n"), opts({&O::toTraditional})},
+        {"copy and cut", g("自动拷贝=1\r\n自动剪切=1\r\n"), opts({&O::copyAfter})},
+        {"the width switch has the key 修正标点", g("修正标点=1\r\n"), opts({&O::halfToFullWidth})},
+        {"punctuation has the key 标点修正", g("标点修正=1\r\n"), opts({&O::fixPunctuation})},
+        {"a flag is on only for exactly 1", g("删除首尾空格= 1\r\n修正空格=true\r\n全角空格=1 \r\n修正换行=01\r\n最小化=1\r\n"),
+         opts({&O::minimizeAfter})},
+    };
+    for (const auto& c : cases) {
+        writeCurrent(c.lines);
+        options_ = TypesetOptions::defaults();
+        EXPECT_FALSE(load().defaultsRestored) << c.name;
+        EXPECT_EQ(options_, c.expected) << c.name;
+    }
+}
+
+TEST_F(SettingsTest, TwoLineSignatureIsOneLineInTheFile) {
+    signature_.headSignatureTemplate = g("作者：某人\r\n日期 #YYYY");
+    signature_.tailSignatureTemplate = g("完");
+    signature_.signatureEnabled = true;
+    ASSERT_TRUE(saveSettings(store(), captureSettings(window_.s, options_, signature_)));
+    EXPECT_NE(contents().find(g("首签名=作者：某人") + "\xFF" + g("日期 #YYYY") + "\r\n"), std::string::npos);
+    EXPECT_EQ(stored(g("首签名")), g("作者：某人") + "\xFF" + g("日期 #YYYY"));
+
+    corrections::SignatureContext loaded;
+    loadSettings(store(), window_, options_, loaded);
+    EXPECT_GB_EQ(loaded.headSignatureTemplate, g("作者：某人\r\n日期 #YYYY"));
+    EXPECT_GB_EQ(loaded.tailSignatureTemplate, g("完"));
+}
+
+TEST(SignatureEncoding, LineBreaks) {
+    struct Case {
+        std::string text, stored, back;
+    };
+    const Case cases[] = {
+        {"a\r\nb", "a\xFF" "b", "a\r\nb"},
+        {"a\r\n\r\nb\r\n", "a\xFF\xFF" "b\xFF", "a\r\n\r\nb\r\n"},
+        // A raw CR or LF would end the INI line: stored as a line break.
+        {"a\nb\rc", "a\xFF" "b\xFF" "c", "a\r\nb\r\nc"},
+        {"\r\r\n", "\xFF\xFF", "\r\n\r\n"},
+        {"", "", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(encodeSignature(c.text), c.stored);
+        EXPECT_EQ(decodeSignature(c.stored), c.back);
+        EXPECT_TRUE(isValidValue(encodeSignature(c.text)));
+    }
+}
+
+TEST_F(SettingsTest, LoadSideEffectsComeInOrder) {
+    writeCurrent(g("一键排版=1\r\n复制即排版=1\r\n显示导航按钮=0\r\n"));
+    load();
+    const std::vector<std::string> expected = {
+        "sizeLoadingLabel",
+        "message: 一键排版快捷键: ALT+Q",
+        "toggleCopyTypeset",
+        "message: 已打开复制即排版功能，您复制想要排版的文章后，可立即粘贴。 / 友情提示",
+        "navigation shown",
+        "navigation hidden",
+        "quick bars",
+    };
+    EXPECT_EQ(window_.calls, expected);
+    EXPECT_TRUE(window_.s.oneClick && window_.s.copyTypeset);
+    EXPECT_FALSE(window_.s.upperBar || window_.s.lowerBar || window_.s.navigationBar);
+}
+
+TEST_F(SettingsTest, RestoringDefaultsWritesNothingUntilSaved) {
+    writeCurrent(g("引号修正=1\r\n复制即排版=1\r\n"));
+    load();
+    const std::string before = contents();
+    window_.calls.clear();
+    restoreDefaults(window_, options_, signature_);
+    EXPECT_EQ(contents(), before);
+    EXPECT_EQ(options_, TypesetOptions::defaults());
+    EXPECT_FALSE(window_.s.copyTypeset);
+    const std::vector<std::string> expected = {"navigation shown", "toggleCopyTypeset", "layout",
+                                               "status: 已启动默认设置", "focus", "quick bars"};
+    EXPECT_EQ(window_.calls, expected);
+    ASSERT_TRUE(saveSettings(store(), captureSettings(window_.s, options_, signature_)));
+    EXPECT_EQ(stored(g("引号修正")), "0");
+    EXPECT_EQ(stored(g("复制即排版")), "0");
+}
+
+TEST_F(SettingsTest, SavingWritesEveryKeyInOrderAndReadsBack) {
+    window_.s = {true, true, true, true, true, true, true, true, true, false, false, false, 700, 500};
+    signature_.headSignatureTemplate = "h";
+    options_ = TypesetOptions::defaults();
+    options_.fixQuotes = options_.cutAfter = true;
+    const SettingsRecord saved = captureSettings(window_.s, options_, signature_);
+    ASSERT_TRUE(saveSettings(store(), saved));
+
+    const auto sec = folvane::testing::referenceSection(contents(), "folvane");
+    const std::vector<std::string> expectedOrder = {
+        g("一键排版"), g("自动换行"), g("文本替换"), g("升级提示"), g("复制即排版"), g("按回车键缩进换行"),
+        g("首尾签名"), g("首签名"), g("尾签名"), g("置顶"), g("最小化到托盘"), g("显示导航按钮"),
+        g("显示功能快捷栏上"), g("显示功能快捷栏下"), g("窗口全屏"), g("窗口高度"), g("窗口宽度"),
+        g("全角空格"), g("修正空格"), g("删除首尾空格"), g("修正换行"), g("双换行"), g("三换行"),
+        g("清除非段落换行"), g("统一成繁体"), g("统一成简体"), g("全角转半角"), g("修正标点"), g("标点修正"),
+        g("引号修正"), g("去段首干扰"), g("去干扰符"), g("空行补空格"), g("自动拷贝"), g("自动剪切"), g("最小化")};
+    EXPECT_EQ(sec.order, expectedOrder);
+    EXPECT_EQ(stored(g("窗口宽度")), "700");
+    EXPECT_EQ(stored(g("自动剪切")), "1");
+
+    SettingsRecord back = decodeSettings(store().read(), "folvane");
+    back.version = saved.version;  // not saved: written when it changes
+    EXPECT_EQ(back, saved);
+}
+
+TEST_F(SettingsTest, SavingWhileMaximisedKeepsTheStoredSize) {
+    writeCurrent(g("窗口宽度=800\r\n窗口高度=600\r\n"));
+    window_.s.maximized = true;
+    window_.s.windowWidth = 1920;
+    window_.s.windowHeight = 1080;
+    ASSERT_TRUE(saveSettings(store(), captureSettings(window_.s, options_, signature_)));
+    EXPECT_EQ(stored(g("窗口全屏")), "1");
+    EXPECT_EQ(stored(g("窗口宽度")), "800");
+    EXPECT_EQ(stored(g("窗口高度")), "600");
+}
+
+TEST_F(SettingsTest, FailedSaveIsReportedAndKeepsTheFile) {
+    fs::create_directory(path_);  // a directory where the file should be
+    const WriteResult r = saveSettings(store(), captureSettings(window_.s, options_, signature_));
+    EXPECT_FALSE(r);
+    EXPECT_NE(r.message.find(path_), std::string::npos);
+    EXPECT_FALSE(bumpRunCounter(store()));
+}
+
+TEST_F(SettingsTest, Counters) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> stored;
+        std::string next;
+    };
+    const Case cases[] = {
+        {"absent", std::nullopt, "1"},
+        {"empty", "", "1"},
+        {"zero", "0", "1"},
+        {"41", "41", "42"},
+        {"leading blanks", " \t41", "42"},
+        {"trailing garbage", "41x", "42"},
+        {"fraction", "3.7", "4"},
+        {"not a number", "abc", "1"},
+        {"negative", "-5", "1"},
+        {"saturates", "99999999999999999999999", "18446744073709551615"},
+    };
+    for (const auto& c : cases) {
+        writeCurrent(c.stored ? "CONFIG2=" + *c.stored + "\r\nCONFIG1=" + *c.stored + "\r\n" : "");
+        ASSERT_TRUE(bumpRunCounter(store())) << c.name;
+        ASSERT_TRUE(bumpStartCount(store())) << c.name;
+        EXPECT_EQ(stored("CONFIG2"), c.next) << c.name;
+        EXPECT_EQ(stored("CONFIG1"), c.next) << c.name;
+    }
+}
+
+TEST(StoredGeometry, IntegersAndMissingHeight) {
+    struct Case {
+        const char* name;
+        bool maximized;
+        std::string width, height;
+        StoredGeometry expected;
+    };
+    const Case cases[] = {
+        {"maximised ignores the size", true, "800", "600", {true, false, 0, 0}},
+        {"no width, no size", false, "", "600", {false, false, 0, 0}},
+        {"both", false, "800", "600", {false, true, 800, 600}},
+        {"height absent", false, "800", "", {false, true, 800, 0}},
+        {"height not a number", false, "800", "tall", {false, true, 800, 0}},
+        {"signs and blanks", false, " -12px", "+7", {false, true, -12, 7}},
+        {"clamped", false, "99999999999", "-99999999999", {false, true, 2147483647, -2147483647 - 1}},
+    };
+    for (const auto& c : cases) {
+        SettingsRecord r;
+        r.maximized = c.maximized;
+        r.windowWidth = c.width;
+        r.windowHeight = c.height;
+        const StoredGeometry got = storedGeometry(r);
+        EXPECT_EQ(got.maximized, c.expected.maximized) << c.name;
+        EXPECT_EQ(got.hasSize, c.expected.hasSize) << c.name;
+        EXPECT_EQ(got.width, c.expected.width) << c.name;
+        EXPECT_EQ(got.height, c.expected.height) << c.name;
+    }
+}
+
+TEST(QuickBars, StatesFollowTheSwitches) {
+    using O = TypesetOptions;
+    struct Case {
+        const char* name;
+        std::initializer_list<bool O::*> on;
+        bool singleBreak, doubleBreak, tripleBreak, noBreakFix, mergeBreaks;
+        ScriptChoice script;
+    };
+    const Case cases[] = {
+        {"nothing", {}, false, false, false, true, false, ScriptChoice::Unchanged},
+        {"line-break fix alone", {&O::lineBreakFix}, true, false, false, false, true, ScriptChoice::Unchanged},
+        {"double without fix", {&O::doubleBreak}, false, true, false, false, true, ScriptChoice::Unchanged},
+        {"double and triple", {&O::lineBreakFix, &O::doubleBreak, &O::tripleBreak}, false, true, false, false, true,
+         ScriptChoice::Unchanged},
+        {"both scripts", {&O::toTraditional, &O::toSimplified}, false, false, false, true, false,
+         ScriptChoice::Traditional},
+        {"simplified", {&O::toSimplified}, false, false, false, true, false, ScriptChoice::Simplified},
+    };
+    for (const auto& c : cases) {
+        O o;
+        for (auto m : c.on) o.*m = true;
+        const QuickBarState q = syncQuickBars(o);
+        EXPECT_EQ(q.singleBreak, c.singleBreak) << c.name;
+        EXPECT_EQ(q.doubleBreak, c.doubleBreak) << c.name;
+        EXPECT_EQ(q.tripleBreak, c.tripleBreak) << c.name;
+        EXPECT_EQ(q.noBreakFix, c.noBreakFix) << c.name;
+        EXPECT_EQ(q.mergeBreaks, c.mergeBreaks) << c.name;
+        EXPECT_EQ(q.script, c.script) << c.name;
+        EXPECT_EQ(q.singleBreak + q.doubleBreak + q.tripleBreak + q.noBreakFix, 1) << c.name;
+    }
+    O pairs;
+    pairs.trimParagraphEnds = true;  // "段首缩进" needs both
+    pairs.stripHeadNoise = pairs.stripTailNoise = true;
+    pairs.copyAfter = pairs.cutAfter = true;
+    const QuickBarState q = syncQuickBars(pairs);
+    EXPECT_FALSE(q.indent);
+    EXPECT_TRUE(q.noiseFix);
+    EXPECT_TRUE(q.copyAfter);
+    EXPECT_FALSE(q.cutAfter);
+    EXPECT_FALSE(pairs.cutAfter);  // the switches themselves are normalised
+}
+
+TEST(ConfigLocation, ProgramDirectoryOrXdg) {
+    struct Case {
+        const char* name;
+        std::string exeDir, xdg, home;
+        bool exeWritable;
+        std::string expected;
+        bool portable;
+    };
+    const Case cases[] = {
+        {"writable program directory", "/opt/f", "/x", "/home/u", true, "/opt/f/config.ini", true},
+        {"read-only program directory", "/usr/bin", "/x/cfg", "/home/u", false, "/x/cfg/folvane/config.ini", false},
+        {"XDG unset", "/usr/bin", "", "/home/u", false, "/home/u/.config/folvane/config.ini", false},
+        {"relative XDG ignored", "/usr/bin", "cfg", "/home/u/", false, "/home/u/.config/folvane/config.ini", false},
+        {"trailing slash", "/usr/bin", "/x/", "/home/u", false, "/x/folvane/config.ini", false},
+        {"unknown program directory", "", "/x", "/home/u", true, "/x/folvane/config.ini", false},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> made;
+        ConfigLocationInputs in;
+        in.executableDir = c.exeDir;
+        in.xdgConfigHome = c.xdg;
+        in.home = c.home;
+        in.isWritableDirectory = [&](const std::string&) { return c.exeWritable; };
+        in.makeDirectories = [&](const std::string& d) {
+            made.push_back(d);
+            return true;
+        };
+        const ConfigLocation loc = locateConfig(in);
+        EXPECT_EQ(loc.path, c.expected) << c.name;
+        EXPECT_EQ(loc.portable, c.portable) << c.name;
+        EXPECT_TRUE(loc.error.empty()) << c.name;
+        EXPECT_EQ(made.size(), c.portable ? 0u : 1u) << c.name;
+    }
+}
+
+TEST(ConfigLocation, FallbackDirectoryIsCreated) {
+    char tmpl[] = "/tmp/folvane-loc-XXXXXX";
+    ASSERT_NE(::mkdtemp(tmpl), nullptr);
+    const std::string dir = tmpl;
+    ConfigLocationInputs in = processConfigLocationInputs();
+    in.executableDir = dir + "/missing";
+    in.xdgConfigHome = dir + "/xdg";
+    const ConfigLocation loc = locateConfig(in);
+    EXPECT_EQ(loc.path, dir + "/xdg/folvane/config.ini");
+    EXPECT_TRUE(fs::is_directory(dir + "/xdg/folvane"));
+    EXPECT_TRUE(IniStore(loc.path, "folvane").writeText("k", "1"));
+    fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace folvane::settings
