@@ -1,0 +1,85 @@
+#include "corrections/punctuation.h"
+
+#include <cstring>
+
+#include "corrections/line_builder.h"
+#include "text/search.h"
+
+namespace folvane::corrections {
+namespace {
+
+// GB18030 forms of the marks.
+constexpr std::string_view kFullStopWide = "\xA3\xAE";  // ．
+constexpr std::string_view kEllipsis = "\xA1\xAD";      // …
+constexpr std::string_view kEllipsis2 = "\xA1\xAD\xA1\xAD";
+constexpr std::string_view kEllipsis3 = "\xA1\xAD\xA1\xAD\xA1\xAD";
+constexpr std::string_view kIdeoStop = "\xA1\xA3";  // 。
+constexpr std::string_view kComma = "\xA3\xAC";     // ，
+
+// Replaces every ASCII `mark` whose preceding character (in the text as
+// rewritten so far) is not half-width by `wide`. A mark at the start of the
+// line follows nothing and stays. The marks are bytes that only ever stand
+// alone, so a byte search finds exactly the characters.
+void convertAfterNonHalfWidth(std::string& s, char mark, std::string_view wide) {
+    std::size_t p = s.find(mark);
+    if (p == std::string::npos) return;
+    LineBuilder out(s.size() + s.size() / 2);
+    std::size_t copied = 0;
+    for (; p != std::string::npos; p = s.find(mark, copied)) {
+        out.append(std::string_view(s).substr(copied, p - copied));
+        if (out.endsHalfWidth()) out.append(mark);
+        else out.append(wide);
+        copied = p + 1;
+    }
+    out.append(std::string_view(s).substr(copied));
+    s = out.take();
+}
+
+// Replaces every run of exactly two `sign` bytes by `mark`; longer runs stay
+// whole. A pair at the start of the line counts as not preceded by the sign.
+void convertIsolatedPairs(std::string& s, char sign, std::string_view mark) {
+    const std::size_t n = s.size();
+    for (std::size_t p = s.find(sign); p != std::string::npos; p = s.find(sign, p)) {
+        std::size_t end = p;
+        while (end < n && s[end] == sign) ++end;
+        if (end - p == 2) std::memcpy(s.data() + p, mark.data(), 2);
+        p = end;
+    }
+}
+
+bool hasByte(const std::string& s, char c) { return s.find(c) != std::string::npos; }
+
+}  // namespace
+
+std::string correctPunctuation(std::string_view line) {
+    std::string s(line);
+    // Dots and ellipses, in this order: each step sees the result of the
+    // previous ones, so "......." ends as "……" and "...." as "…".
+    text::replaceAllInPlace(s, kFullStopWide, ".");
+    if (hasByte(s, '.')) {
+        text::replaceAllInPlace(s, "......", kEllipsis2);
+        text::replaceAllInPlace(s, "...", kEllipsis);
+        text::replaceAllInPlace(s, "\xA1\xAD..", kEllipsis2);
+        text::replaceAllInPlace(s, "\xA1\xAD.", kEllipsis);
+        text::replaceAllInPlace(s, "..", "");
+    }
+    text::replaceAllInPlace(s, "\xA1\xA3\xA1\xA3", kEllipsis2);  // 。。
+    text::replaceAllInPlace(s, "\xA1\xAD\xA1\xA3", kEllipsis);   // …。
+    if (hasByte(s, '(')) s = text::replaceAll(s, "(", "\xA3\xA8");
+    if (hasByte(s, ')')) s = text::replaceAll(s, ")", "\xA3\xA9");
+    text::replaceAllRepeat(s, kEllipsis3, kEllipsis2);
+
+    convertAfterNonHalfWidth(s, '.', kIdeoStop);
+    convertAfterNonHalfWidth(s, ',', kComma);
+    text::replaceAllRepeat(s, "\xA3\xAC\xA3\xAC", kComma);
+    convertAfterNonHalfWidth(s, '?', "\xA3\xBF");  // ？
+    convertAfterNonHalfWidth(s, '!', "\xA3\xA1");  // ！
+    convertAfterNonHalfWidth(s, ':', "\xA3\xBA");  // ：
+    convertAfterNonHalfWidth(s, ';', "\xA3\xBB");  // ；
+
+    convertIsolatedPairs(s, '<', "\xA1\xB6");  // 《
+    convertIsolatedPairs(s, '>', "\xA1\xB7");  // 》
+    return s;
+}
+
+}  // namespace folvane::corrections
