@@ -49,6 +49,12 @@ void convertIsolatedPairs(std::string& s, char sign, std::string_view mark) {
 
 bool hasByte(const std::string& s, char c) { return s.find(c) != std::string::npos; }
 
+// "While the pattern is found, replace every occurrence": the collapsing
+// pass rebuilds the line, so it runs only where there is something to do.
+void collapse(std::string& s, std::string_view run, std::string_view kept) {
+    if (text::containsAligned(s, run)) text::replaceAllRepeat(s, run, kept);
+}
+
 }  // namespace
 
 std::string correctPunctuation(std::string_view line) {
@@ -67,11 +73,11 @@ std::string correctPunctuation(std::string_view line) {
     text::replaceAllInPlace(s, "\xA1\xAD\xA1\xA3", kEllipsis);   // …。
     if (hasByte(s, '(')) s = text::replaceAll(s, "(", "\xA3\xA8");
     if (hasByte(s, ')')) s = text::replaceAll(s, ")", "\xA3\xA9");
-    text::replaceAllRepeat(s, kEllipsis3, kEllipsis2);
+    collapse(s, kEllipsis3, kEllipsis2);
 
     convertAfterNonHalfWidth(s, '.', kIdeoStop);
     convertAfterNonHalfWidth(s, ',', kComma);
-    text::replaceAllRepeat(s, "\xA3\xAC\xA3\xAC", kComma);
+    collapse(s, "\xA3\xAC\xA3\xAC", kComma);
     convertAfterNonHalfWidth(s, '?', "\xA3\xBF");  // ？
     convertAfterNonHalfWidth(s, '!', "\xA3\xA1");  // ！
     convertAfterNonHalfWidth(s, ':', "\xA3\xBA");  // ：

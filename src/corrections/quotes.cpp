@@ -30,15 +30,20 @@ char foldedQuote(unsigned char b0, unsigned char b1) {
 std::string foldQuotes(std::string_view s) {
     std::string out;
     out.reserve(s.size());
+    std::size_t copied = 0;
     for (std::size_t i = 0; i < s.size();) {
         const std::size_t len = text::charLength(s, i);
         const char q = len == 2 ? foldedQuote(static_cast<unsigned char>(s[i]),
                                               static_cast<unsigned char>(s[i + 1]))
                                 : 0;
-        if (q) out += q;
-        else out.append(s, i, len);
+        if (q) {
+            out.append(s, copied, i - copied);
+            out += q;
+            copied = i + len;
+        }
         i += len;
     }
+    out.append(s, copied, std::string_view::npos);
     return out;
 }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "gbtext.h"
+#include "random_text.h"
+#include "text/gb18030.h"
 
 namespace folvane::corrections {
 namespace {
@@ -60,6 +62,25 @@ TEST(ProposedSaveName, TrimsTheFirst500BytesThenTakesTheTitle) {
     // after them is dropped, not left as half a character.
     EXPECT_EQ(proposedSaveName(std::string(499, ' ') + g("字")), "");
     EXPECT_GB_EQ(proposedSaveName(std::string(400, ' ') + g("标题") + std::string(200, ' ')), g("标题"));
+}
+
+}  // namespace
+}  // namespace folvane::corrections
+
+namespace folvane::corrections {
+namespace {
+
+TEST(TitleFromText, IsAPrefixOfWholeCharactersOnRandomBytes) {
+    folvane::testing::RandomText rnd(150);
+    for (int round = 0; round < 3000; ++round) {
+        std::string s = rnd.bytes(200);
+        if (round % 2) s = std::string(rnd.below(160), 'x') + s;  // reach the limit more often
+        const std::string title = titleFromText(s);
+        ASSERT_LE(title.size(), kTitleLengthLimit);
+        ASSERT_TRUE(s.starts_with(title)) << folvane::testing::show(s);
+        EXPECT_TRUE(text::BoundaryWalker(s).reach(title.size())) << folvane::testing::show(s);
+        EXPECT_LE(proposedSaveName(s).size(), kTitleLengthLimit);
+    }
 }
 
 }  // namespace
