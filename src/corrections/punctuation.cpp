@@ -20,19 +20,26 @@ constexpr std::string_view kComma = "\xA3\xAC";     // ，
 // rewritten so far) is not half-width by `wide`. A mark at the start of the
 // line follows nothing and stays. The marks are bytes that only ever stand
 // alone, so a byte search finds exactly the characters.
-void convertAfterNonHalfWidth(std::string& s, char mark, std::string_view wide) {
+// Returns the number of marks replaced.
+std::size_t convertAfterNonHalfWidth(std::string& s, char mark, std::string_view wide) {
     std::size_t p = s.find(mark);
-    if (p == std::string::npos) return;
+    if (p == std::string::npos) return 0;
+    std::size_t replaced = 0;
     LineBuilder out(s.size() + s.size() / 2);
     std::size_t copied = 0;
     for (; p != std::string::npos; p = s.find(mark, copied)) {
         out.append(std::string_view(s).substr(copied, p - copied));
-        if (out.endsHalfWidth()) out.append(mark);
-        else out.append(wide);
+        if (out.endsHalfWidth()) {
+            out.append(mark);
+        } else {
+            out.append(wide);
+            ++replaced;
+        }
         copied = p + 1;
     }
     out.append(std::string_view(s).substr(copied));
     s = out.take();
+    return replaced;
 }
 
 // Replaces every run of exactly two `sign` bytes by `mark`; longer runs stay
@@ -59,25 +66,43 @@ void collapse(std::string& s, std::string_view run, std::string_view kept) {
 
 std::string correctPunctuation(std::string_view line) {
     std::string s(line);
+    // Which multi-byte patterns the line holds as bytes, wherever they stand:
+    // a replacement step whose pattern is neither there nor made by an
+    // earlier step is skipped. Most lines have nothing for most steps.
+    const std::string_view v(s);
+    auto at = [&](std::size_t i, std::string_view pattern) { return v.substr(i, pattern.size()) == pattern; };
+    bool wideStop = false, stopPair = false, ellipsisStop = false, ellipsisRun = false, commaPair = false;
+    for (std::size_t i = 0; i + 1 < v.size(); ++i) {
+        if (v[i] == '\xA3') {
+            wideStop |= v[i + 1] == '\xAE';
+            commaPair |= at(i, "\xA3\xAC\xA3\xAC");
+        } else if (v[i] == '\xA1') {
+            stopPair |= at(i, "\xA1\xA3\xA1\xA3");
+            ellipsisStop |= at(i, "\xA1\xAD\xA1\xA3");
+            ellipsisRun |= at(i, kEllipsis3);
+        }
+    }
     // Dots and ellipses, in this order: each step sees the result of the
     // previous ones, so "......." ends as "……" and "...." as "…".
-    text::replaceAllInPlace(s, kFullStopWide, ".");
-    if (hasByte(s, '.')) {
+    if (wideStop) text::replaceAllInPlace(s, kFullStopWide, ".");
+    bool ellipsesMade = false;  // a step put in an ellipsis or took a mark from beside one
+    if (s.find("..") != std::string::npos || s.find("\xA1\xAD.") != std::string::npos) {
         text::replaceAllInPlace(s, "......", kEllipsis2);
         text::replaceAllInPlace(s, "...", kEllipsis);
         text::replaceAllInPlace(s, "\xA1\xAD..", kEllipsis2);
         text::replaceAllInPlace(s, "\xA1\xAD.", kEllipsis);
         text::replaceAllInPlace(s, "..", "");
+        ellipsesMade = true;
     }
-    text::replaceAllInPlace(s, "\xA1\xA3\xA1\xA3", kEllipsis2);  // 。。
-    text::replaceAllInPlace(s, "\xA1\xAD\xA1\xA3", kEllipsis);   // …。
+    if (stopPair && text::replaceAllInPlace(s, "\xA1\xA3\xA1\xA3", kEllipsis2) > 0) ellipsesMade = true;  // 。。
+    if ((ellipsisStop || ellipsesMade) && text::replaceAllInPlace(s, "\xA1\xAD\xA1\xA3", kEllipsis) > 0)  // …。
+        ellipsesMade = true;
     if (hasByte(s, '(')) s = text::replaceAll(s, "(", "\xA3\xA8");
     if (hasByte(s, ')')) s = text::replaceAll(s, ")", "\xA3\xA9");
-    collapse(s, kEllipsis3, kEllipsis2);
+    if (ellipsisRun || ellipsesMade) collapse(s, kEllipsis3, kEllipsis2);
 
     convertAfterNonHalfWidth(s, '.', kIdeoStop);
-    convertAfterNonHalfWidth(s, ',', kComma);
-    collapse(s, "\xA3\xAC\xA3\xAC", kComma);
+    if (convertAfterNonHalfWidth(s, ',', kComma) > 0 || commaPair) collapse(s, "\xA3\xAC\xA3\xAC", kComma);
     convertAfterNonHalfWidth(s, '?', "\xA3\xBF");  // ？
     convertAfterNonHalfWidth(s, '!', "\xA3\xA1");  // ！
     convertAfterNonHalfWidth(s, ':', "\xA3\xBA");  // ：

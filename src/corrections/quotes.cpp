@@ -28,6 +28,14 @@ char foldedQuote(unsigned char b0, unsigned char b1) {
 // character replaced by a byte that stands alone, so the characters around
 // it keep their boundaries and one pass does what six replace-alls would.
 std::string foldQuotes(std::string_view s) {
+    // Every mark to fold starts with A1 or A3; a line without such a pair
+    // of bytes needs no walk over its characters.
+    auto mayHold = [&](char lead) {
+        for (std::size_t i = s.find(lead); i != std::string_view::npos && i + 1 < s.size(); i = s.find(lead, i + 1))
+            if (foldedQuote(static_cast<unsigned char>(lead), static_cast<unsigned char>(s[i + 1]))) return true;
+        return false;
+    };
+    if (!mayHold('\xA1') && !mayHold('\xA3')) return std::string(s);
     std::string out;
     out.reserve(s.size());
     std::size_t copied = 0;
