@@ -17,10 +17,12 @@ constexpr std::string_view kIdeoStop = "\xA1\xA3";  // 。
 constexpr std::string_view kComma = "\xA3\xAC";     // ，
 
 // Replaces every ASCII `mark` whose preceding character (in the text as
-// rewritten so far) is not half-width by `wide`. A mark at the start of the
-// line follows nothing and stays. The marks are bytes that only ever stand
-// alone, so a byte search finds exactly the characters.
-// Returns the number of marks replaced.
+// rewritten so far) is not half-width by `wide`; returns how many. A mark at
+// the start of the line follows nothing and stays. The text in front of a
+// mark, with the earlier marks already replaced, is exactly what has been
+// written to `out`, so one pass decides as a search from the start would.
+// The marks are bytes that only ever stand alone: a byte search finds
+// exactly the characters.
 std::size_t convertAfterNonHalfWidth(std::string& s, char mark, std::string_view wide) {
     std::size_t p = s.find(mark);
     if (p == std::string::npos) return 0;
@@ -42,8 +44,11 @@ std::size_t convertAfterNonHalfWidth(std::string& s, char mark, std::string_view
     return replaced;
 }
 
-// Replaces every run of exactly two `sign` bytes by `mark`; longer runs stay
-// whole. A pair at the start of the line counts as not preceded by the sign.
+// Replaces every run of exactly two `sign` bytes by `mark`: a pair is
+// converted only when neither the byte before nor the byte after it is the
+// sign, so longer runs stay whole. A pair at the start of the line counts as
+// not preceded by the sign. "《" and "》" hold no "<" or ">" byte, so a
+// conversion never changes a later decision.
 void convertIsolatedPairs(std::string& s, char sign, std::string_view mark) {
     const std::size_t n = s.size();
     for (std::size_t p = s.find(sign); p != std::string::npos; p = s.find(sign, p)) {
