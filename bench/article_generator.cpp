@@ -92,6 +92,19 @@ static std::string repeated(std::string_view unit, std::size_t bytes) {
     return s;
 }
 
+std::string marksAfterChinese(std::size_t bytes, unsigned seed) {
+    static const std::vector<std::string> hanzi = chineseCharacters();
+    static constexpr std::string_view kMarks = ".,:;?!";
+    std::mt19937 rng(seed);
+    std::string s;
+    s.reserve(bytes + 16);
+    while (s.size() < bytes) {
+        s += hanzi[rng() % hanzi.size()];
+        for (int n = static_cast<int>(rng() % 4); n >= 0; --n) s += kMarks[rng() % kMarks.size()];
+    }
+    return s;
+}
+
 std::string dotsLine(std::size_t bytes) { return repeated("...", bytes); }
 std::string angleLine(std::size_t bytes) { return repeated("<<", bytes); }
 std::string indentedBreaks(std::size_t bytes) { return repeated("\r\n\xA1\xA1\xA1\xA1", bytes); }

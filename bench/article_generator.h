@@ -18,5 +18,7 @@ std::string emptyLines(std::size_t bytes);                     // "\r\n" repeate
 std::string dotsLine(std::size_t bytes);                       // "..." repeated
 std::string angleLine(std::size_t bytes);                      // "<<" repeated
 std::string indentedBreaks(std::size_t bytes);                 // "\r\n　　" repeated
+// One line of Chinese characters, each followed by a random run of . , : ; ? !
+std::string marksAfterChinese(std::size_t bytes, unsigned seed = 9);
 
 }  // namespace folvane::bench

@@ -15,3 +15,4 @@ echo "folvane-cli on a 10 MB GB18030 article (defaults):"
 echo "folvane-cli on a 10 MB GB18030 article (joinNonParagraphBreaks, stripHeadNoise, stripTailNoise):"
 /usr/bin/time -f "  %e s, peak memory %M KB" "$build/src/cli/folvane-cli" --encoding gb18030 \
   --set joinNonParagraphBreaks=1 --set stripHeadNoise=1 --set stripTailNoise=1 "$out/article-10mb.txt" > /dev/null
+./bench/script_conversion.sh 10

@@ -25,12 +25,16 @@ void evictCaches() {
     benchmark::DoNotOptimize(scratch.data());
 }
 
-void runTypeset(benchmark::State& state, const std::string& input, const TypesetOptions& options) {
+void runTypeset(benchmark::State& state, const std::string& input, const TypesetOptions& options,
+                bool signatures = false) {
     for (auto _ : state) {
         state.PauseTiming();
         evictCaches();
         state.ResumeTiming();
         engine::RunContext ctx;
+        ctx.signature.signatureEnabled = signatures;
+        ctx.signature.headSignatureTemplate = "#YYYY-#MM-#DD";
+        ctx.signature.tailSignatureTemplate = "#HH:#II:#SS";
         std::string out = engine::typesetText(input, {}, false, options, ctx);
         benchmark::DoNotOptimize(out.data());
     }
@@ -52,6 +56,37 @@ void BM_TypesetJoinAndNoise(benchmark::State& state) {
     runTypeset(state, article(static_cast<std::size_t>(state.range(0)) * kMB), joinAndNoise());
 }
 BENCHMARK(BM_TypesetJoinAndNoise)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+
+// Every switch of the pipeline and of the punctuation and quote corrections,
+// signatures included; not the script conversion.
+TypesetOptions everySwitch() {
+    TypesetOptions o;
+    for (const auto& f : engine::typesetOptionFields()) o.*(f.member) = true;
+    o.toTraditional = o.toSimplified = false;
+    return o;
+}
+
+void BM_TypesetEverySwitch(benchmark::State& state) {
+    runTypeset(state, article(static_cast<std::size_t>(state.range(0)) * kMB), everySwitch(), true);
+}
+BENCHMARK(BM_TypesetEverySwitch)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+
+TypesetOptions with(bool TypesetOptions::*field) {
+    TypesetOptions o = TypesetOptions::defaults();
+    o.*field = true;
+    return o;
+}
+
+// One long line each: the documented scans search again from the start of
+// the line for every mark.
+void BM_QuotesLineFixQuotes(benchmark::State& state) {
+    runTypeset(state, quotesLine(kMB), with(&TypesetOptions::fixQuotes));
+}
+void BM_MarksLineFixPunctuation(benchmark::State& state) {
+    runTypeset(state, marksAfterChinese(kMB), with(&TypesetOptions::fixPunctuation));
+}
+BENCHMARK(BM_QuotesLineFixQuotes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MarksLineFixPunctuation)->Unit(benchmark::kMillisecond);
 
 void BM_AdversarialQuotes(benchmark::State& state) { runTypeset(state, quotesLine(kMB), joinAndNoise()); }
 void BM_AdversarialEmptyLines(benchmark::State& state) { runTypeset(state, emptyLines(kMB), joinAndNoise()); }

@@ -16,8 +16,30 @@ namespace folvane::cli {
 
 enum class Exit { Ok = 0, FileError = 1, Usage = 2 };
 
+// What is done to each input. Typeset is the default; the others are the
+// text tools of the editor's "排版小工具" menu and the statistics window.
+enum class Command {
+    Typeset,
+    StripHtml,         // "strip-html"
+    StripUbb,          // "strip-ubb"
+    RemoveBlankLines,  // "remove-blank-lines"
+    DeleteHeadSpaces,  // "delete-head-spaces"
+    Replace,           // "replace FIND REPLACEMENT"
+    ToTraditional,     // "to-traditional"
+    ToSimplified,      // "to-simplified"
+    Upper,             // "upper"
+    Lower,             // "lower"
+    Stats,             // "stats": the statistics report
+    Title,             // "title": the proposed save name
+};
+
+// The command called `name` on the command line, if there is one.
+std::optional<Command> commandNamed(std::string_view name);
+
 struct CliConfig {
-    std::string command = "typeset";
+    Command command = Command::Typeset;
+    std::string find;         // replace: GB18030
+    std::string replacement;  // replace: GB18030
     engine::TypesetOptions options = engine::TypesetOptions::defaults();
     bool signature = false;
     std::optional<std::string> headTemplate;  // GB18030, "\r\n" between lines

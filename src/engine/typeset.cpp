@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "corrections/punctuation.h"
+#include "corrections/quotes.h"
 #include "engine/join_lines.h"
 #include "engine/line_noise.h"
 #include "text/codec.h"
@@ -113,14 +115,24 @@ void stripNoise(std::string& buf, const TypesetOptions& o, Ticker& ticker) {
 }
 
 // Steps 6a-6d: the corrections of one line. Returns the line itself when no
-// switch changes it, else a view of `scratch`.
-std::string_view correctLine(std::string_view line, const TypesetOptions& o, std::string& scratch) {
+// switch changes it, else a view of `scratch`. The quote pairing continues
+// from line to line in `quotes`.
+std::string_view correctLine(std::string_view line, const TypesetOptions& o, corrections::QuoteState& quotes,
+                             std::string& scratch) {
     if (o.fullToHalfWidth) {
         scratch = text::toHalfWidth(line);
         line = scratch;
     }
     if (o.halfToFullWidth) {
         scratch = text::toFullWidth(line);
+        line = scratch;
+    }
+    if (o.fixPunctuation) {
+        scratch = corrections::correctPunctuation(line);
+        line = scratch;
+    }
+    if (o.fixQuotes) {
+        scratch = corrections::correctQuotes(line, quotes);
         line = scratch;
     }
     return line;
@@ -221,7 +233,7 @@ std::string typesetText(std::string_view textIn, std::string_view rawBytes, bool
     out.reserve(buf.size() * 9 / 8 + 64);
     std::string scratch;
     lines.forEach([&](std::string_view raw) {
-        std::string_view line = correctLine(raw, o, scratch);
+        std::string_view line = correctLine(raw, o, ctx.quotes, scratch);
         const std::string_view trimmed = text::trimSpaces(line);
         const bool blank = trimmed.empty();
         if (!blank || !o.lineBreakFix) {

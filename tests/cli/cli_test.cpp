@@ -118,8 +118,10 @@ TEST_F(CliTest, UsageErrors) {
 TEST_F(CliTest, HelpDocumentsEveryOption) {
     const CliRun r = run({"--help"});
     EXPECT_EQ(r.status, 0);
-    for (const char* opt : {"--set", "--signature", "--head", "--tail", "--now", "--encoding", "-o DIR",
-                            "--merge", "--config", "joinNonParagraphBreaks", "Exit status"})
+    for (const char* opt : {"--set", "--signature", "--head", "--tail", "--now", "--encoding", "-o DIR", "--merge", "--config",
+                            "joinNonParagraphBreaks", "fixPunctuation", "Exit status", "strip-html", "strip-ubb",
+                            "remove-blank-lines", "delete-head-spaces", "replace FIND REPLACEMENT", "to-traditional",
+                            "to-simplified", "upper", "lower", "stats", "title"})
         EXPECT_NE(r.out.find(opt), std::string::npos) << opt;
 }
 
@@ -225,6 +227,83 @@ TEST_F(CliTest, UnwritableOutputIsReported) {
     const CliRun r = run({"-o", dir_ + "/out", a});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("cannot write"), std::string::npos);
+}
+
+TEST_F(CliTest, TextToolCommands) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string input;  // UTF-8: written back as UTF-8
+        std::string expected;
+    };
+    const Case cases[] = {
+        {{"strip-html"}, "<p>你好</p><SCRIPT>x</script>a&nbsp;b", "你好\n\na b"},
+        {{"strip-ubb"}, "[b]粗体[/b]", "粗体"},
+        {{"remove-blank-lines"}, "甲\n\n\n乙\n   \n丙", "甲\n乙\n   \n丙"},
+        {{"delete-head-spaces"}, "  甲\n　 乙", "甲\n乙"},
+        {{"replace", "ABC", "中"}, "abc Abc", "中 中"},
+        {{"replace", "。", "。\n"}, "甲。乙。", "甲。\n乙。\n"},
+        {{"replace", "", "x"}, "abc", "abc"},
+        {{"replace", "-", "—"}, "a-b", "a—b"},
+        {{"upper"}, "中文abc", "中文ABC"},
+        {{"lower"}, "中文ABC", "中文abc"},
+        {{"to-traditional"}, "简体中文和头发", "簡體中文和頭髮"},
+        {{"to-simplified"}, "繁體中文", "繁体中文"},
+        {{"title"}, "  第一章 风雨\n正文", "第一章 风雨\n"},
+        {{"stats"}, "中文ab",
+         "文本大小:6 字节\n中文字数:2 个\n非中文字数:2 个\n全角字数:2 个\n总字数:4 个\n段落数:1 行\n"},
+        {{"typeset", "--set", "fixPunctuation=1", "--set", "fixQuotes=1"}, "他说:\"你好,世界\"", "　　他说：“你好，世界”"},
+        {{"--set", "toTraditional=1"}, "简体", "　　簡體"},
+        {{"--set", "toTraditional=1", "--set", "toSimplified=1"}, "简体", "　　简体"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = run(c.args, c.input);
+        EXPECT_EQ(r.status, 0) << c.args[0] << ": " << r.err;
+        EXPECT_EQ(r.out, c.expected) << c.args[0];
+    }
+}
+
+TEST_F(CliTest, TextToolsKeepTheEncodingRules) {
+    // GB18030 in, GB18030 out, "\r\n" untouched.
+    const CliRun gbRun = run({"upper", "--encoding", "gb18030"}, g("中文ab\r\n"));
+    EXPECT_GB_EQ(gbRun.out, g("中文AB\r\n"));
+    const CliRun stats = run({"stats", "--encoding", "gbk"}, g("中\r\n"));
+    EXPECT_GB_EQ(stats.out, g("文本大小:4 字节\r\n中文字数:1 个\r\n非中文字数:0 个\r\n全角字数:2 个\r\n总字数:1 个\r\n"
+                              "段落数:2 行\r\n"));
+    // Files one after another, and -o for a text tool.
+    const std::string a = write("a.html", "<b>A</b>");
+    const std::string b = write("b.htm", "<i>B</i>");
+    EXPECT_EQ(run({"strip-html", a, b}).out, "AB");
+    const CliRun toDir = run({"strip-html", "-o", dir_ + "/out", a, b});
+    EXPECT_EQ(toDir.status, 0) << toDir.err;
+    EXPECT_EQ(read(dir_ + "/out/a.txt"), "A");
+    EXPECT_EQ(read(dir_ + "/out/b.txt"), "B");
+}
+
+TEST_F(CliTest, QuotePairingContinuesFromFileToFile) {
+    const std::string a = write("a.txt", g("\"开始"));
+    const std::string b = write("b.txt", g("结束\""));
+    const CliRun r = run({"--encoding", "gb18030", "--set", "fixQuotes=1", a, b});
+    EXPECT_GB_EQ(r.out, kI + g("“开始") + kI + g("结束”"));
+}
+
+TEST_F(CliTest, CommandUsageErrors) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"replace"},
+             {"replace", "x"},
+             {"strip-html", "--set", "fixQuotes=1"},
+             {"upper", "--signature"},
+             {"lower", "--head", "x"},
+             {"stats", "--now", "2000-01-02 00:00:00"},
+             {"stats", "-o", "/tmp/x", "a.txt"},
+             {"title", "-o", "/tmp/x", "a.txt"}}) {
+        const CliRun r = run(args);
+        EXPECT_EQ(r.status, 2) << args[0] << " " << (args.size() > 1 ? args[1] : "");
+        EXPECT_FALSE(r.err.empty());
+    }
+    // Only the first argument names a command: later ones are files.
+    const CliRun r = run({"--", "stats"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot read stats"), std::string::npos);
 }
 
 TEST(OutputName, BatchNaming) {

@@ -52,5 +52,27 @@ TEST(InsertSignatures, ExpandsTemplatesAndRemembersThem) {
     EXPECT_EQ(ctx.lastTailSignature, "old");  // an empty template leaves the record alone
 }
 
+TEST(InsertSignatures, WhichSignaturesAreAdded) {
+    struct InsertCase {
+        const char* name;
+        std::string head, tail, expected;
+    };
+    const InsertCase cases[] = {
+        {"only a tail", "", "T #HH", "x\r\nT 23"},
+        {"only a head", "H", "", "H\r\nx"},
+        {"no tokens: as typed", "plain", "end", "plain\r\nx\r\nend"},
+        {"several lines", "a\r\nb", "c\r\nd", "a\r\nb\r\nx\r\nc\r\nd"},
+        {"neither", "", "", "x"},
+    };
+    for (const auto& c : cases) {
+        SignatureContext ctx;
+        ctx.headSignatureTemplate = c.head;
+        ctx.tailSignatureTemplate = c.tail;
+        std::string a = "x";
+        insertSignatures(a, ctx, [] { return DateTime{2009, 5, 5, 23, 50, 4}; });
+        EXPECT_GB_EQ(a, c.expected) << c.name;
+    }
+}
+
 }  // namespace
 }  // namespace folvane::corrections

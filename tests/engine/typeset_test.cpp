@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gbtext.h"
+#include "random_text.h"
 
 namespace folvane::engine {
 namespace {
@@ -254,7 +255,7 @@ TEST(TypesetText, AnyByteSequenceWithAnySwitches) {
         ctx.signature.signatureEnabled = (next() >> 20) & 1;
         ctx.signature.headSignatureTemplate = "#YYYY";
         const std::string out = typesetText(input, {}, false, o, ctx);
-        if (!o.stripHeadNoise && !o.stripTailNoise && !o.fullToHalfWidth && !o.halfToFullWidth) {
+        if (!o.stripHeadNoise && !o.stripTailNoise && !o.fullToHalfWidth && !o.halfToFullWidth && !o.fixPunctuation) {
             auto counted = [](unsigned char c) {
                 return std::string_view(" \t\r\n\xA1\xA3\xA0\xAA\xA5").find(static_cast<char>(c)) ==
                        std::string_view::npos;
@@ -265,6 +266,102 @@ TEST(TypesetText, AnyByteSequenceWithAnySwitches) {
             for (unsigned char c : out) got += counted(c);
             EXPECT_GE(got, kept) << folvane::testing::show(input);
         }
+    }
+}
+
+}  // namespace
+}  // namespace folvane::engine
+
+namespace folvane::engine {
+namespace {
+
+using folvane::testing::g;
+
+const std::string kIndent = "\xA1\xA1\xA1\xA1";
+
+TEST(TypesetCorrections, PunctuationAndQuotesPerLine) {
+    using O = TypesetOptions;
+    const PipelineCase cases[] = {
+        {"punctuation", g("他说:你好,世界..."), with({&O::fixPunctuation}), kIndent + g("他说：你好，世界…")},
+        {"quotes", g("他说\"你好\""), with({&O::fixQuotes}), kIndent + g("他说“你好”")},
+        // Punctuation first: the dot still follows an apostrophe.
+        {"punctuation before quotes", g("中'."), with({&O::fixPunctuation, &O::fixQuotes}), kIndent + g("中‘.")},
+        {"English apostrophes stay", "It's 'Hello'", with({&O::fixQuotes}), kIndent + "It's 'Hello'"},
+        {"width conversion before punctuation", g("中，"), with({&O::fullToHalfWidth, &O::fixPunctuation}),
+         kIndent + g("中，")},
+        {"switches off: nothing changes", g("他说:\"好\""), defaults(), kIndent + g("他说:\"好\"")},
+    };
+    for (const auto& c : cases) EXPECT_GB_EQ(typeset(c.input, c.options), c.expected) << c.name;
+}
+
+TEST(TypesetCorrections, QuotePairingRunsOverLinesAndCalls) {
+    const TypesetOptions o = with({&TypesetOptions::fixQuotes});
+    RunContext ctx;
+    // A quotation over two lines, then a file that continues the pairing.
+    EXPECT_GB_EQ(typesetText(g("\"第一行\r\n第二行\"\r\n\"开"), {}, false, o, ctx),
+                 kIndent + g("“第一行\r\n") + kIndent + g("第二行”\r\n") + kIndent + g("“开"));
+    EXPECT_GB_EQ(typesetText(g("完\""), {}, false, o, ctx), kIndent + g("完”"));
+    // The interactive run clears the state before it starts.
+    typesetText(g("\""), {}, false, o, ctx);
+    ctx.quotes.reset();
+    EXPECT_GB_EQ(typesetText(g("\"新\""), {}, false, o, ctx), kIndent + g("“新”"));
+}
+
+// Records the order of the script conversions.
+class RecordingConverter : public corrections::ScriptConverter {
+public:
+    std::string toTraditionalChinese(std::string_view text) const override {
+        calls += "T";
+        return std::string(text);
+    }
+    std::string toSimplifiedChinese(std::string_view text) const override {
+        calls += "S";
+        return std::string(text);
+    }
+    mutable std::string calls;
+};
+
+TEST(TypesetCorrections, ScriptConversionTraditionalThenSimplified) {
+    using O = TypesetOptions;
+    struct ScriptCase {
+        TypesetOptions options;
+        const char* calls;
+    };
+    const ScriptCase cases[] = {
+        {with({&O::toTraditional, &O::toSimplified}), "TS"},
+        {with({&O::toTraditional}), "T"},
+        {with({&O::toSimplified}), "S"},
+        {defaults(), ""},
+    };
+    for (const auto& c : cases) {
+        RecordingConverter conv;
+        RunContext ctx;
+        ctx.scriptConverter = &conv;
+        typesetText("x", {}, false, c.options, ctx);
+        EXPECT_EQ(conv.calls, c.calls);
+    }
+}
+
+TEST(TypesetSignatures, RetypesettingKeepsOneHeadAndOneTailOnRandomText) {
+    const std::vector<std::string> pool = folvane::testing::withBoundaryBytes(
+        {"\r\n", "\r\n", " ", g("　"), "a", ".", ",", "\"", "'", g("中"), g("。"), g("转载"), "#", "<<"});
+    folvane::testing::RandomText rnd(4242);
+    for (int round = 0; round < 1500; ++round) {
+        const std::string input = round % 3 ? rnd.pieces(pool, 40) : rnd.bytes(80);
+        TypesetOptions o;
+        for (const auto& f : typesetOptionFields()) o.*(f.member) = rnd.next() & 1;
+        RunContext ctx;
+        ctx.signature.signatureEnabled = true;
+        ctx.signature.headSignatureTemplate = g("转载 #YYYY-#MM-#DD");
+        ctx.signature.tailSignatureTemplate = g("—— 完\r\n#HH:#II");
+        ctx.clock = [] { return corrections::DateTime{2000, 1, 2, 9, 5, 0}; };
+        const std::string once = typesetText(input, {}, false, o, ctx);
+        const std::string twice = typesetText(once, {}, false, o, ctx);
+        const std::string head = g("转载 2000-01-02\r\n"), tail = g("\r\n—— 完\r\n09:05");
+        ASSERT_TRUE(twice.starts_with(head) && twice.ends_with(tail)) << folvane::testing::show(input);
+        EXPECT_FALSE(std::string_view(twice).substr(head.size()).starts_with(head)) << folvane::testing::show(input);
+        EXPECT_FALSE(std::string_view(twice).substr(0, twice.size() - tail.size()).ends_with(tail))
+            << folvane::testing::show(input);
     }
 }
 

@@ -1,0 +1,16 @@
+// Punctuation correction ("标点修正") of one line.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace folvane::corrections {
+
+// Corrects one line (GB18030, without its line break) in twenty fixed steps:
+// runs of dots and ellipses are normalised, ASCII parentheses become
+// full-width, the ASCII marks . , ? ! : ; become the Chinese marks where the
+// character in front of them is not half-width, repeated "，" collapse, and a
+// lone "<<" or ">>" becomes "《" or "》". Pure; every input gives a line.
+std::string correctPunctuation(std::string_view line);
+
+}  // namespace folvane::corrections

@@ -1,0 +1,171 @@
+#include "corrections/punctuation.h"
+
+#include <gtest/gtest.h>
+
+#include "gbtext.h"
+#include "random_text.h"
+#include "text/gb18030.h"
+#include "text/search.h"
+
+namespace folvane::corrections {
+namespace {
+
+using folvane::testing::g;
+using folvane::testing::show;
+
+struct Case {
+    const char* input;  // UTF-8
+    const char* expected;
+};
+
+void expectAll(std::initializer_list<Case> cases) {
+    for (const auto& c : cases) EXPECT_GB_EQ(correctPunctuation(g(c.input)), g(c.expected)) << c.input;
+}
+
+TEST(CorrectPunctuation, DotsAndEllipses) {
+    expectAll({
+        {"", ""},
+        {"1..2", "12"},
+        {"a...b", "a…b"},
+        {"a....b", "a…b"},
+        {"a.....b", "a……b"},
+        {"a......b", "a……b"},
+        {"a.......b", "a……b"},
+        {"。。", "……"},
+        {"。。。", "……"},
+        {"。。。。", "……"},
+        {"……。", "……"},
+        {"………", "……"},
+        {"…………………", "……"},
+        {"…", "…"},
+        {"…..", "……"},
+        {"….", "…"},
+    });
+}
+
+TEST(CorrectPunctuation, MarksAfterChineseText) {
+    expectAll({
+        {"中文.English", "中文。English"},
+        {"中． ", "中。 "},
+        {"a．", "a."},
+        {"你好,世界", "你好，世界"},
+        {"你好,,,世界", "你好，世界"},
+        {"他说:你好", "他说：你好"},
+        {"真的?好!对;", "真的？好！对；"},
+        {"中,.", "中，."},    // the dot is looked at first, after a half-width comma
+        {"中.,", "中。，"},  // the converted full stop is itself full-width
+        {"好。,", "好。，"},
+        {"ＡＢ,", "ＡＢ，"},  // full-width letters are not half-width
+        {"中　.", "中　."},   // the full-width space counts as half-width
+    });
+}
+
+TEST(CorrectPunctuation, LeavesHalfWidthContextAlone) {
+    expectAll({
+        {"version 1.0", "version 1.0"},
+        {"a.b", "a.b"},
+        {".开头", ".开头"},
+        {"Hello,world", "Hello,world"},
+        {"12:30", "12:30"},
+        {"don't?", "don't?"},
+        {"a <<< b", "a <<< b"},
+        {"x>>>y", "x>>>y"},
+        {"<<<<", "<<<<"},
+    });
+}
+
+TEST(CorrectPunctuation, ParenthesesAndBookTitles) {
+    expectAll({
+        {"f(x)", "f（x）"},
+        {"((", "（（"},
+        {"<<书名>>", "《书名》"},
+        {"<<a", "《a"},
+        {"a>>", "a》"},
+        {"<<a<<b>>>", "《a《b>>>"},
+    });
+}
+
+TEST(CorrectPunctuation, MultiByteMarksMatchWholeCharactersOnly) {
+    // 啊 is B0 A1 and ！ is A3 A1: the bytes A1 A3 A1 straddle them and the
+    // next character, which is not "。。".
+    const std::string straddling = g("啊！") + "\xA3\xA1";
+    EXPECT_GB_EQ(correctPunctuation(straddling), straddling);
+    // Bytes A3 AC A3 AC across characters are not "，，".
+    const std::string commaBytes = "\xB0\xA3\xAC\xA3\xAC\xA1";
+    EXPECT_GB_EQ(correctPunctuation(commaBytes), commaBytes);
+}
+
+// The steps as documented: whole-text replacements, the repeat steps as
+// passes repeated while the pattern is found, and the scans searching from
+// where they stopped, testing the text in front as it stands after every
+// replacement.
+std::string literalPunctuation(std::string s) {
+    auto all = [&](const char* find, const char* repl) { s = text::replaceAll(s, g(find), g(repl)); };
+    auto repeat = [&](const char* find, const char* repl) {
+        while (text::containsAligned(s, g(find))) s = text::replaceAll(s, g(find), g(repl));
+    };
+    auto afterNonHalfWidth = [&](char mark, const char* wide) {
+        const std::string r = g(wide);
+        for (std::size_t pos = 0;;) {
+            const std::size_t p = s.find(mark, pos);
+            if (p == std::string::npos) break;
+            if (!text::endsHalfWidth(std::string_view(s).substr(0, p))) {
+                s.replace(p, 1, r);
+                pos = p + r.size();
+            } else {
+                pos = p + 1;
+            }
+        }
+    };
+    auto isolatedPair = [&](char sign, const char* mark) {
+        const std::string r = g(mark);
+        const std::string pair(2, sign);
+        for (std::size_t pos = 0;;) {
+            const std::size_t p = s.find(pair, pos);
+            if (p == std::string::npos) break;
+            const bool signAfter = p + 2 < s.size() && s[p + 2] == sign;
+            const bool signBefore = p > 0 && s[p - 1] == sign;
+            if (!signAfter && !signBefore) {
+                s.replace(p, 2, r);
+                pos = p + 2;
+            } else {
+                pos = p + 1;
+            }
+        }
+    };
+    all("．", ".");
+    all("......", "……");
+    all("...", "…");
+    all("…..", "……");
+    all("….", "…");
+    all("..", "");
+    all("。。", "……");
+    all("…。", "…");
+    all("(", "（");
+    all(")", "）");
+    repeat("………", "……");
+    afterNonHalfWidth('.', "。");
+    afterNonHalfWidth(',', "，");
+    repeat("，，", "，");
+    afterNonHalfWidth('?', "？");
+    afterNonHalfWidth('!', "！");
+    afterNonHalfWidth(':', "：");
+    afterNonHalfWidth(';', "；");
+    isolatedPair('<', "《");
+    isolatedPair('>', "》");
+    return s;
+}
+
+TEST(CorrectPunctuation, AgreesWithTheDocumentedStepsOnRandomText) {
+    const std::vector<std::string> pool = folvane::testing::withBoundaryBytes(
+        {".", ".", ",", ",", "?", "!", ":", ";", "<", "<", ">", ">", "(", ")", " ", "a", g("中"), g("中"),
+         g("…"), g("。"), g("．"), g("，"), g("　"), g("！"), g("《")});
+    folvane::testing::RandomText rnd(2024);
+    for (int round = 0; round < 20000; ++round) {
+        const std::string line = round % 10 == 0 ? rnd.bytes(40) : rnd.pieces(pool, 30);
+        EXPECT_GB_EQ(correctPunctuation(line), literalPunctuation(line)) << show(line);
+    }
+}
+
+}  // namespace
+}  // namespace folvane::corrections
