@@ -72,7 +72,7 @@ public:
     Caret lastCaret() const { return lastCaret_; }
     bool undoing() const { return undoing_; }
     bool skipNextRecord() const { return skipNextRecord_; }
-    std::size_t slots() const { return capacity_; }
+    std::size_t slotCount() const { return capacity_; }
 
     // The text of snapshot `index` (1-based; empty beyond the recorded ones)
     // and its caret. Rebuilding a snapshot far from historyPos costs one

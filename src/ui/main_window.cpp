@@ -32,6 +32,7 @@
 #include "platform/global_hotkeys.h"
 #include "product.h"
 #include "quick_bars.h"
+#include "settings/settings_lifecycle.h"
 #include "signature_window.h"
 #include "text/codec.h"
 #include "text/file_io.h"
@@ -61,21 +62,6 @@ MainWin::MainWin(QWidget* parent) : QMainWindow(parent) {
     connect(hotKeys_, &GlobalHotKeys::activated, this, &MainWin::onHotKey);
     resize(685, 496);
     move(50, 50);
-}
-
-void MainWin::startUp(const QStringList& arguments) {
-    (void)arguments;
-    editorFont_.size = 10;
-    editorFont_.third = 3;
-    applyEditorFont();
-    oneClickHotKeyId_ = hotKeys_->registerHotKey(Qt::AltModifier, Qt::Key_Q);
-    showHideHotKeyId_ = hotKeys_->registerHotKey(Qt::ShiftModifier, Qt::Key_F12);
-    stash_ = folvane::editor::decoyPassage();
-    editor_->setFocus();
-    updateSelectionButtons();
-    loadingLabel_->hide();
-    statusBar()->show();
-    startupCompleted_->setChecked(true);
 }
 
 MainWin::~MainWin() { runner_->wait(); }
@@ -150,8 +136,9 @@ void MainWin::buildCentral() {
     connect(editor_, &EditorWidget::contextMenuRequested, this, &MainWin::popUpContextMenu);
     connect(editor_, &EditorWidget::clipboardKeyReleased, this, &MainWin::resetClipboardToItself);
     connect(editor_, &EditorWidget::filesDropped, this, &MainWin::dropFiles);
-    connect(editor_, &QPlainTextEdit::selectionChanged, this, &MainWin::updateSelectionButtons);
-    connect(editor_, &QPlainTextEdit::textChanged, this, &MainWin::updateLengthStatus);
+    connect(editor_, &QPlainTextEdit::textChanged, this, &MainWin::onEditorTextChanged);
+    connect(editor_, &QPlainTextEdit::cursorPositionChanged, this, &MainWin::onCursorMoved);
+    connect(editor_, &QPlainTextEdit::selectionChanged, this, &MainWin::onCursorMoved);
 }
 
 void MainWin::buildMenus() {
@@ -223,7 +210,7 @@ void MainWin::buildStatusBar() {
         bar->addWidget(statusParts_[i], i == 3 ? 1 : 0);
     }
     statusParts_[0]->setText(QStringLiteral("就绪"));
-    updateLengthStatus();
+    statusParts_[3]->setText(qtFromGb(folvane::editor::lengthStatus(0)));
     bar->hide();  // shown when start-up is complete
 }
 
@@ -324,8 +311,7 @@ void MainWin::buildQuickBars() {
     connect(lowerBar_->cutAfter, &QCheckBox::clicked, this,
             exclusive(&O::cutAfter, &O::copyAfter, lowerBar_->copyAfter));
     connect(lowerBar_->minimizeAfter, &QCheckBox::clicked, this, [this](bool on) { options_.minimizeAfter = on; });
-    connect(lowerBar_->copyTypeset, &QCheckBox::clicked, this, [this] { action(Command::CopyTypeset)->trigger(); });
-    connect(action(Command::CopyTypeset), &QAction::toggled, lowerBar_->copyTypeset, &QCheckBox::setChecked);
+    connect(lowerBar_->copyTypeset, &QCheckBox::clicked, this, &MainWin::toggleCopyTypeset);
     connect(lowerBar_, &LowerQuickBar::helpPressed, this, &MainWin::showCopyTypesetHelp);
 }
 
@@ -341,13 +327,35 @@ void MainWin::chooseLineBreaks(int item) {
     }
 }
 
+namespace {
+
+void invert(QAction* a) { a->setChecked(!a->isChecked()); }
+
+}  // namespace
+
+// The bars follow the check marks of their menu items; a menu click has
+// already inverted the mark, a toggle from the settings inverts it here.
 void MainWin::toggleNavigationBar() {
-    toolBar_->setVisible(action(Command::ShowNavigationBar)->isChecked());
+    invert(action(Command::ShowNavigationBar));
+    layoutMainWindow();
 }
 
-void MainWin::toggleUpperBar() { upperBar_->setVisible(action(Command::ShowUpperBar)->isChecked()); }
+void MainWin::toggleUpperBar() {
+    invert(action(Command::ShowUpperBar));
+    layoutMainWindow();
+}
 
-void MainWin::toggleLowerBar() { lowerBar_->setVisible(action(Command::ShowLowerBar)->isChecked()); }
+void MainWin::toggleLowerBar() {
+    invert(action(Command::ShowLowerBar));
+    layoutMainWindow();
+}
+
+void MainWin::layoutMainWindow() {
+    toolBar_->setVisible(action(Command::ShowNavigationBar)->isChecked());
+    upperBar_->setVisible(action(Command::ShowUpperBar)->isChecked());
+    lowerBar_->setVisible(action(Command::ShowLowerBar)->isChecked());
+    layoutOverlays();
+}
 
 void MainWin::clickSignatureBox() {
     auto& sig = runContext_.signature;
@@ -394,9 +402,24 @@ void MainWin::connectCommands() {
     connect(toolButtons_[kToolAlwaysOnTop], &QAction::triggered, this, &MainWin::toggleAlwaysOnTop);
     on(Command::TrayOnMinimize, [] {});  // the check mark is the state
     on(Command::Signatures, &MainWin::openSignatureWindow);
-    on(Command::ShowNavigationBar, &MainWin::toggleNavigationBar);
-    on(Command::ShowUpperBar, &MainWin::toggleUpperBar);
-    on(Command::ShowLowerBar, &MainWin::toggleLowerBar);
+    on(Command::ShowNavigationBar, &MainWin::layoutMainWindow);
+    on(Command::ShowUpperBar, &MainWin::layoutMainWindow);
+    on(Command::ShowLowerBar, &MainWin::layoutMainWindow);
+    on(Command::OneClick, &MainWin::toggleOneClick);
+    connect(toolButtons_[kToolOneClick], &QAction::triggered, this, &MainWin::toggleOneClick);
+    on(Command::CopyTypeset, &MainWin::toggleCopyTypeset);
+    on(Command::RestoreDefaults, &MainWin::restoreDefaults);
+    on(Command::New, &MainWin::newDocument);
+    on(Command::Open, &MainWin::openDocument);
+    on(Command::Save, [this] { saveDocument(); });
+    connect(toolButtons_[kToolNew], &QAction::triggered, this, &MainWin::newDocument);
+    connect(toolButtons_[kToolOpen], &QAction::triggered, this, &MainWin::openDocument);
+    connect(toolButtons_[kToolSave], &QAction::triggered, this, [this] { saveDocument(); });
+    on(Command::Undo, &MainWin::undo);
+    on(Command::ContextUndo, &MainWin::undo);
+    on(Command::Redo, &MainWin::redo);
+    connect(toolButtons_[kToolUndo], &QAction::triggered, this, &MainWin::undo);
+    connect(toolButtons_[kToolRedo], &QAction::triggered, this, &MainWin::redo);
     on(Command::Exit, &MainWin::exitProgram);
     on(Command::About, [this] { withoutAlwaysOnTop([this] { AboutDialog(this).exec(); }); });
 
@@ -450,8 +473,11 @@ void MainWin::connectCommands() {
 std::string MainWin::editorText() const { return fromQt(editor_->toPlainText()); }
 
 void MainWin::setEditorText(std::string_view gbText) {
-    const QSignalBlocker quiet(editor_);
-    editor_->setPlainText(toQt(gbText));
+    {
+        const QSignalBlocker quiet(editor_);
+        editor_->setPlainText(toQt(gbText));
+    }
+    recordChange(std::string(gbText));
     afterTextReplaced();
 }
 
@@ -467,10 +493,7 @@ void MainWin::installDocument(QTextDocument* document) {
     afterTextReplaced();
 }
 
-void MainWin::afterTextReplaced() {
-    updateLengthStatus();
-    updateSelectionButtons();
-}
+void MainWin::afterTextReplaced() { updateSelectionButtons(); }
 
 // --------------------------------------------------------------- the run
 
@@ -502,16 +525,22 @@ void MainWin::startTypesetting() {
 
     progressBar_->setRange(0, 200);
     runContext_.quotes.reset();
-    runner_->start(editor_->toPlainText(), options_, &runContext_, editor_->font());
+    std::function<void()> countRun;
+    if (store_) countRun = [store = *store_] { folvane::settings::bumpRunCounter(store); };
+    runner_->start(editor_->toPlainText(), options_, &runContext_, editor_->font(), countRun);
 }
 
-void MainWin::onRunFinished(const QByteArray& /*result*/, QTextDocument* document) {
+void MainWin::onRunFinished(const QByteArray& result, QTextDocument* document) {
+    // The result replaces the editor's text as one recorded change; the
+    // worker has already converted it, so nothing here costs a pass over a
+    // large text but the history's comparison.
     installDocument(document);
+    recordChange(std::string(result.constData(), static_cast<std::size_t>(result.size())));
     editor_->setEnabled(true);
     if (options_.copyAfter) QApplication::clipboard()->setText(editor_->toPlainText());
     if (options_.cutAfter) {
         QApplication::clipboard()->setText(editor_->toPlainText());
-        editor_->setPlainText(QString());
+        setEditorText({});
     }
     statusParts_[0]->setText(QStringLiteral("就绪"));
     statusParts_[1]->setText(QStringLiteral("排版耗时%1毫秒").arg(runClock_.elapsed()));
@@ -596,6 +625,10 @@ void MainWin::changeEvent(QEvent* e) {
 
 void MainWin::resizeEvent(QResizeEvent* e) {
     QMainWindow::resizeEvent(e);
+    if (!isMinimized()) {
+        windowWidth_ = frameGeometry().width();
+        windowHeight_ = frameGeometry().height();
+    }
     // Narrow windows give up the controls that need the most room first.
     const int w = width();
     upperBar_->tools->setVisible(w >= 546);
@@ -619,14 +652,14 @@ void MainWin::resetClipboardToItself() {
 
 void MainWin::cutAll() {
     QApplication::clipboard()->setText(editor_->toPlainText());
-    editor_->setPlainText(QString());
+    setEditorText({});
 }
 
 void MainWin::copyAll() { QApplication::clipboard()->setText(editor_->toPlainText()); }
 
-void MainWin::replacePasteAll() { editor_->setPlainText(QApplication::clipboard()->text()); }
+void MainWin::replacePasteAll() { setEditorText(fromQt(QApplication::clipboard()->text())); }
 
-void MainWin::clearAll() { editor_->setPlainText(QString()); }
+void MainWin::clearAll() { setEditorText({}); }
 
 void MainWin::quickHide() {
     std::string shown = editorText();
@@ -689,10 +722,6 @@ void MainWin::updateSelectionButtons() {
     toolButtons_[kToolCopy]->setEnabled(selected);
 }
 
-void MainWin::updateLengthStatus() {
-    // The length in bytes of the text as the core stores it.
-    statusParts_[3]->setText(QStringLiteral("文本长度：%1字节").arg(editorText().size()));
-}
 
 void MainWin::refreshContextMenu() {
     const bool empty = editor_->document()->isEmpty();

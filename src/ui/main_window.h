@@ -9,11 +9,15 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "commands.h"
+#include "editor/document.h"
 #include "editor_font.h"
 #include "engine/run_context.h"
 #include "engine/typeset_options.h"
+#include "settings/ini_store.h"
+#include "settings/settings_window.h"
 
 class QAction;
 class QCheckBox;
@@ -32,7 +36,7 @@ class TypesetRunner;
 class UpperQuickBar;
 class LowerQuickBar;
 
-class MainWin : public QMainWindow {
+class MainWin : public QMainWindow, public folvane::settings::SettingsWindow {
     Q_OBJECT
 public:
     // The toolbar's button indices; 3, 9 and 11 are separators.
@@ -75,13 +79,50 @@ public:
 
     // The rest of the window's creation, once it exists: settings, hot keys,
     // the file named on the command line (`arguments` without the program
-    // name), and the end of the loading state.
-    void startUp(const QStringList& arguments = {});
+    // name), and the end of the loading state. `configPath` chooses the
+    // settings file (empty: the usual place).
+    void startUp(const QStringList& arguments = {}, const std::string& configPath = {});
+
+    const folvane::editor::Document& document() const { return document_; }
+    const std::optional<folvane::settings::IniStore>& settingsStore() const { return store_; }
+    const std::string& stash() const { return stash_; }
+
+    // Opens `path` as Open does, without dialog and confirmation.
+    bool openFile(const QString& path);
+
+    // SettingsWindow: what the settings procedures ask of the window.
+    folvane::settings::SettingsWindowState state() const override;
+    void sizeLoadingLabel() override;
+    void setSignatureEnabled(bool on) override;
+    void setEnterIndentChecked(bool on) override;
+    void setCheckUpdatesChecked(bool on) override;
+    void setOneClickChecked(bool on) override;
+    void setTrayOnMinimizeChecked(bool on) override;
+    void setAlwaysOnTop(bool on) override;
+    void setFindPanelShown(bool shown) override;
+    void toggleOneClick() override;
+    void toggleCopyTypeset() override;
+    void toggleNavigationBar() override;
+    void toggleUpperBar() override;
+    void toggleLowerBar() override;
+    void layoutMainWindow() override;
+    void showInformation(std::string_view text, std::string_view title) override;
+    void showStatus(std::string_view text) override;
+    void focusEditor() override;
+    void applyQuickBars(const folvane::settings::QuickBarState& state) override;
 
 public slots:
     void startTypesetting();
-    void toggleAlwaysOnTop();
-    void toggleTrayOnMinimize();
+    void toggleAlwaysOnTop() override;
+    void toggleTrayOnMinimize() override;
+    void newDocument();
+    void openDocument();
+    // Saves the document; false when it was not saved (dialog cancelled,
+    // writing failed — the user has been told).
+    bool saveDocument();
+    void undo();
+    void redo();
+    void restoreDefaults();
     void showMainWindow();
     void exitProgram();
     // Shows the context menu "编辑框菜单" after refreshing its items.
@@ -93,6 +134,7 @@ signals:
     void typesettingFinished();
 
 protected:
+    void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
@@ -104,10 +146,17 @@ private:
     void buildContextMenu();
     void buildQuickBars();
     void chooseLineBreaks(int item);  // 0 单换行, 1 双换行, 2 三换行, 3 不修正换行
-    void toggleNavigationBar();
-    void toggleUpperBar();
-    void toggleLowerBar();
     void clickSignatureBox();
+    // Asks the Yes/No/Cancel question before `command` when the document is
+    // not saved; false when the command is to stop.
+    bool confirmBefore(folvane::editor::DocumentCommand command);
+    void onEditorTextChanged();
+    void onCursorMoved();
+    // Records a change whose text is known, and refreshes what depends on it.
+    void recordChange(std::string gbText);
+    void refreshDocumentState();
+    void showView(std::string_view gbText, folvane::editor::Caret caret);
+    void saveSettingsOnClose();
     void showCopyTypesetHelp();
     void openSignatureWindow();
     void connectCommands();
@@ -133,7 +182,6 @@ private:
     void replaceAllInEditor();
     void resetClipboardToItself();
     void updateSelectionButtons();
-    void updateLengthStatus();
     void applyEditorFont();
     void dropFiles(const QStringList& paths);
 
@@ -173,4 +221,13 @@ private:
     int showHideHotKeyId_ = 0;
     std::string stash_;  // quick-hide text
     EditorFont editorFont_;
+    folvane::editor::Document document_;
+    std::optional<folvane::settings::IniStore> store_;
+    int windowWidth_ = 0;   // outer size at the last resize while not minimised
+    int windowHeight_ = 0;
+    bool settingsSaved_ = false;
+    bool oneClick_ = false;      // "一键排版(&Q)"
+    bool copyTypeset_ = false;   // "复制即排版(&N)"
+    bool clipboardWatchArmed_ = false;
+    std::string lastClipboardText_;
 };

@@ -127,7 +127,8 @@ TEST(MainWindow, RunFromEachEntryPoint) {
     for (std::size_t i = 0; i < triggers.size(); ++i) {
         MainWin w;
         w.show();
-        w.startUp();
+        IsolatedSettings settings;
+    settings.startUp(w);
         typeText(w, QStringLiteral("  甲行\n\n乙行"));
         bool finished = false;
         QObject::connect(&w, &MainWin::typesettingFinished, [&] { finished = true; });
@@ -144,7 +145,8 @@ TEST(MainWindow, RunFromEachEntryPoint) {
 TEST(MainWindow, BusyDuringARunAndIdleAfterIt) {
     MainWin w;
     w.show();
-    w.startUp();
+    IsolatedSettings settings;
+    settings.startUp(w);
     QString big;
     for (int i = 0; i < 20000; ++i) big += QStringLiteral("第%1行，没有结束\n").arg(i);
     typeText(w, big);
@@ -177,7 +179,8 @@ TEST(MainWindow, CopyAndCutAfterTheRun) {
     for (bool cut : {false, true}) {
         MainWin w;
         w.show();
-        w.startUp();
+        IsolatedSettings settings;
+    settings.startUp(w);
         QApplication::clipboard()->setText(QStringLiteral("before"));
         (cut ? w.options().cutAfter : w.options().copyAfter) = true;
         typeText(w, QStringLiteral("甲"));
@@ -193,7 +196,8 @@ TEST(MainWindow, CopyAndCutAfterTheRun) {
 TEST(MainWindow, AlwaysOnTopMenuAndButtonAgree) {
     MainWin w;
     w.show();
-    w.startUp();
+    IsolatedSettings settings;
+    settings.startUp(w);
     w.action(Command::AlwaysOnTop)->trigger();
     EXPECT_TRUE(w.alwaysOnTop());
     EXPECT_TRUE(w.action(Command::AlwaysOnTop)->isChecked());
@@ -208,7 +212,8 @@ TEST(MainWindow, AlwaysOnTopMenuAndButtonAgree) {
 
 TEST(MainWindow, QuickHideSwapsWithTheDecoyPassage) {
     MainWin w;
-    w.startUp();
+    IsolatedSettings settings;
+    settings.startUp(w);
     typeText(w, QStringLiteral("私人的文字"));
     w.action(Command::QuickHide)->trigger();
     const QString decoy = w.editor()->toPlainText();
@@ -221,7 +226,8 @@ TEST(MainWindow, QuickHideSwapsWithTheDecoyPassage) {
 TEST(MainWindow, ContextMenuEnabledRules) {
     MainWin w;
     w.show();
-    w.startUp();
+    IsolatedSettings settings;
+    settings.startUp(w);
     QApplication::clipboard()->clear();
     w.refreshContextMenu();
     for (Command c : {Command::ContextCutAll, Command::ContextCopyAll, Command::ContextClearAll, Command::SelectAll,
@@ -248,7 +254,8 @@ TEST(MainWindow, ContextMenuEnabledRules) {
 TEST(MainWindow, EditorKeys) {
     MainWin w;
     w.show();
-    w.startUp();
+    IsolatedSettings settings;
+    settings.startUp(w);
     w.editor()->setFocus();
     typeText(w, QStringLiteral("ab"));
     QTest::keyClick(w.editor(), Qt::Key_B, Qt::ControlModifier);  // swallowed
@@ -278,7 +285,8 @@ TEST(MainWindow, WholeTextCommands) {
 TEST(MainWindow, FindAndReplacePanel) {
     MainWin w;
     w.show();
-    w.startUp();
+    IsolatedSettings settings;
+    settings.startUp(w);
     w.action(Command::FindPanel)->trigger();
     EXPECT_TRUE(w.findPanel()->isVisible());
     typeText(w, QStringLiteral("Abc abc ABC"));

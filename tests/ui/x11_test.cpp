@@ -24,7 +24,8 @@ TEST(X11, ShiftF12HidesAndShowsTheWindow) {
     if (!onX11()) GTEST_SKIP() << "needs an X server";
     MainWin w;
     w.show();
-    w.startUp();
+    IsolatedSettings settings;
+    settings.startUp(w);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     ASSERT_EQ(sh("xdotool key shift+F12"), 0);
     EXPECT_TRUE(waitUntil([&] { return !w.isVisible(); }, 5000));
@@ -36,7 +37,8 @@ TEST(X11, ClipboardTextReachesTheEditorThroughReplacePaste) {
     if (!onX11()) GTEST_SKIP() << "needs an X server";
     MainWin w;
     w.show();
-    w.startUp();
+    IsolatedSettings settings;
+    settings.startUp(w);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     ASSERT_EQ(sh("printf '剪贴板的文字\\n第二行' | xclip -selection clipboard -t UTF8_STRING -i"), 0);
     const QString id = QString::number(w.winId());

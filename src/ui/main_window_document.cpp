@@ -1,0 +1,152 @@
+// MainWin: the document behind the editor — recording changes, Undo and
+// Redo, New, Open and Save with their confirmations.
+#include <QAction>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+
+#include "editor_widget.h"
+#include "main_window.h"
+#include "product.h"
+#include "corrections/title.h"
+#include "text_bridge.h"
+
+using folvane::editor::DocumentCommand;
+
+void MainWin::onEditorTextChanged() { recordChange(editorText()); }
+
+void MainWin::recordChange(std::string gbText) {
+    const std::size_t length = gbText.size();
+    document_.textChanged(std::move(gbText), editor_->textCursor().position());
+    statusParts_[3]->setText(qtFromGb(folvane::editor::lengthStatus(length)));
+    refreshDocumentState();
+}
+
+void MainWin::onCursorMoved() {
+    document_.selectionChanged(editor_->textCursor().position());
+    updateSelectionButtons();
+}
+
+void MainWin::refreshDocumentState() {
+    // The title holds the file name as the file system spells it.
+    setWindowTitle(QFile::decodeName(QByteArray::fromStdString(document_.title())));
+    const bool canUndo = document_.canUndo(), canRedo = document_.canRedo();
+    action(Command::Undo)->setEnabled(canUndo);
+    toolButtons_[kToolUndo]->setEnabled(canUndo);
+    action(Command::Redo)->setEnabled(canRedo);
+    toolButtons_[kToolRedo]->setEnabled(canRedo);
+    statusParts_[2]->setText(document_.savedIndicator() ? QString() : QStringLiteral("已修改"));
+}
+
+void MainWin::showView(std::string_view gbText, folvane::editor::Caret caret) {
+    std::string text(gbText);  // the view points into the history, which the report changes
+    {
+        const QSignalBlocker quiet(editor_);
+        editor_->setPlainText(toQt(text));
+    }
+    recordChange(std::move(text));
+    QTextCursor c = editor_->textCursor();
+    c.setPosition(static_cast<int>(std::clamp<folvane::editor::Caret>(caret, 0, editor_->document()->characterCount() - 1)));
+    editor_->setTextCursor(c);
+    updateSelectionButtons();
+}
+
+void MainWin::undo() {
+    if (const auto view = document_.undo()) showView(view->text, view->caret);
+    refreshDocumentState();
+}
+
+void MainWin::redo() {
+    if (const auto view = document_.redo()) showView(view->text, view->caret);
+    refreshDocumentState();
+}
+
+bool MainWin::confirmBefore(DocumentCommand command) {
+    const auto question = document_.confirmationBefore(command);
+    if (!question) return true;
+    int answer = QMessageBox::Cancel;
+    withoutAlwaysOnTop([&] {
+        answer = QMessageBox::question(this, qtFromGb(question->title), qtFromGb(question->text),
+                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    });
+    // Yes goes on only when the text was really saved: a cancelled or failed
+    // save must not let New, Open or closing discard it.
+    if (answer == QMessageBox::Yes) return saveDocument();
+    return answer == QMessageBox::No;
+}
+
+void MainWin::newDocument() {
+    if (!confirmBefore(DocumentCommand::New)) return;
+    document_.newDocument();
+    setEditorText({});
+    refreshDocumentState();
+}
+
+void MainWin::openDocument() {
+    if (!confirmBefore(DocumentCommand::Open)) return;
+    QString path;
+    withoutAlwaysOnTop([&] {
+        QFileDialog dialog(this, QStringLiteral("打开"));
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setNameFilters({QStringLiteral("文本文件 (*.txt)"), QStringLiteral("所有文件 (*)")});
+        dialog.setDefaultSuffix(QStringLiteral("txt"));
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            path = dialog.selectedFiles().constFirst();
+    });
+    if (!path.isEmpty()) openFile(path);
+}
+
+bool MainWin::openFile(const QString& path) {
+    std::string error;
+    const std::string fsPath = QFile::encodeName(path).toStdString();
+    auto decoded = folvane::editor::readDocumentFile(fsPath, &error);
+    if (!decoded) {
+        QMessageBox::warning(this, QStringLiteral("打开"),
+                             QStringLiteral("无法打开文件“%1”：%2").arg(path, QString::fromLocal8Bit(error.c_str())));
+        return false;
+    }
+    document_.beginOpen(fsPath, decoded->format);
+    refreshDocumentState();
+    {
+        const QSignalBlocker quiet(editor_);
+        editor_->setPlainText(toQt(decoded->text));
+    }
+    const std::size_t length = decoded->text.size();
+    document_.fileLoaded(std::move(decoded->text), editor_->textCursor().position());
+    statusParts_[3]->setText(qtFromGb(folvane::editor::lengthStatus(length)));
+    refreshDocumentState();
+    updateSelectionButtons();
+    return true;
+}
+
+bool MainWin::saveDocument() {
+    std::string path = document_.currentPath();
+    const std::string text = editorText();
+    if (path.empty()) {
+        QString chosen;
+        withoutAlwaysOnTop([&] {
+            QFileDialog dialog(this, QStringLiteral("保存"));
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            dialog.setNameFilters({QStringLiteral("文本文件 (*.txt)"), QStringLiteral("所有文件 (*)")});
+            dialog.setDefaultSuffix(QStringLiteral("txt"));
+            dialog.selectFile(toQt(folvane::corrections::proposedSaveName(text)));
+            if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+                chosen = dialog.selectedFiles().constFirst();
+        });
+        if (chosen.isEmpty()) return false;  // a cancelled dialog changes nothing
+        path = QFile::encodeName(chosen).toStdString();
+    }
+    std::string error;
+    const bool ok = document_.save(path, text, &error);
+    refreshDocumentState();
+    if (!ok) {
+        QMessageBox::critical(this, QStringLiteral("保存"),
+                              QStringLiteral("无法保存文件“%1”：%2")
+                                  .arg(QFile::decodeName(path.c_str()), QString::fromLocal8Bit(error.c_str())));
+    }
+    return ok;
+}

@@ -1,0 +1,186 @@
+// MainWin: start-up and shutdown, and what the settings procedures ask of
+// the window (SettingsWindow).
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "editor/decoy_text.h"
+#include "editor_widget.h"
+#include "main_window.h"
+#include "platform/global_hotkeys.h"
+#include "quick_bars.h"
+#include "settings/config_location.h"
+#include "settings/settings_lifecycle.h"
+#include "settings/settings_record.h"
+#include "text_bridge.h"
+#include "typeset_runner.h"
+
+namespace settings = folvane::settings;
+
+void MainWin::startUp(const QStringList& arguments, const std::string& configPath) {
+    std::string path = configPath;
+    if (path.empty()) path = settings::locateConfig(settings::processConfigLocationInputs()).path;
+    store_.emplace(path, std::string(settings::kSettingsSection));
+    settings::loadSettings(*store_, *this, options_, runContext_.signature);
+
+    editorFont_.name = QStringLiteral("宋体");
+    editorFont_.size = 10;
+    editorFont_.third = 3;
+    applyEditorFont();
+
+    // A combination another program holds leaves its identifier 0: the key
+    // then does nothing.
+    oneClickHotKeyId_ = hotKeys_->registerHotKey(Qt::AltModifier, Qt::Key_Q);
+    showHideHotKeyId_ = hotKeys_->registerHotKey(Qt::ShiftModifier, Qt::Key_F12);
+    stash_ = folvane::editor::decoyPassage();
+    settings::bumpStartCount(*store_);
+
+    // All arguments joined by spaces name one file: a path with spaces that
+    // the shell split comes together again.
+    const QString named = arguments.join(QLatin1Char(' ')).trimmed();
+    if (!arguments.isEmpty() && !named.isEmpty()) openFile(named);
+
+    editor_->setFocus();
+    updateSelectionButtons();
+    loadingLabel_->hide();
+    statusBar()->show();
+    startupCompleted_->setChecked(true);
+
+    const settings::StoredGeometry geometry =
+        settings::storedGeometry(settings::decodeSettings(store_->read(), store_->section()));
+    if (geometry.maximized) {
+        showMaximized();
+    } else if (geometry.hasSize) {
+        resize(std::max(geometry.width, 200), std::max(geometry.height, 150));
+    }
+}
+
+void MainWin::closeEvent(QCloseEvent* e) {
+    if (!confirmBefore(folvane::editor::DocumentCommand::Close)) {
+        e->ignore();
+        return;
+    }
+    runner_->wait();
+    saveSettingsOnClose();
+    e->accept();
+}
+
+void MainWin::saveSettingsOnClose() {
+    // Only a window whose start-up completed writes its settings: one that
+    // stopped half-way would store half-applied ones.
+    if (settingsSaved_ || !startupCompleted_->isChecked() || !store_) return;
+    settingsSaved_ = true;
+    const auto result =
+        settings::saveSettings(*store_, settings::captureSettings(state(), options_, runContext_.signature));
+    if (!result.ok)
+        QMessageBox::warning(this, QStringLiteral("保存配置"),
+                             QStringLiteral("配置未能保存：%1").arg(QFile::decodeName(result.message.c_str())));
+}
+
+void MainWin::restoreDefaults() { settings::restoreDefaults(*this, options_, runContext_.signature); }
+
+// ------------------------------------------------------- SettingsWindow
+
+settings::SettingsWindowState MainWin::state() const {
+    settings::SettingsWindowState s;
+    s.enterIndent = action(Command::EnterIndent)->isChecked();
+    s.checkUpdates = action(Command::CheckUpdates)->isChecked();
+    s.alwaysOnTop = alwaysOnTop_;
+    s.oneClick = action(Command::OneClick)->isChecked();
+    s.copyTypeset = action(Command::CopyTypeset)->isChecked();
+    s.findPanel = action(Command::FindPanel)->isChecked();
+    s.trayOnMinimize = action(Command::TrayOnMinimize)->isChecked();
+    s.navigationBar = action(Command::ShowNavigationBar)->isChecked();
+    s.upperBar = action(Command::ShowUpperBar)->isChecked();
+    s.lowerBar = action(Command::ShowLowerBar)->isChecked();
+    s.wordWrap = action(Command::WordWrap)->isChecked();
+    s.maximized = isMaximized();
+    s.windowWidth = windowWidth_;
+    s.windowHeight = windowHeight_;
+    return s;
+}
+
+void MainWin::sizeLoadingLabel() { loadingLabel_->setGeometry(centralWidget()->rect()); }
+
+void MainWin::setSignatureEnabled(bool on) {
+    upperBar_->signatures->setChecked(on);
+    runContext_.signature.signatureEnabled = on;
+}
+
+void MainWin::setEnterIndentChecked(bool on) {
+    action(Command::EnterIndent)->setChecked(on);
+    editor_->setEnterIndent(on);
+}
+
+void MainWin::setCheckUpdatesChecked(bool on) { action(Command::CheckUpdates)->setChecked(on); }
+
+void MainWin::setOneClickChecked(bool on) {
+    // The tray menu shows the same action.
+    action(Command::OneClick)->setChecked(on);
+    toolButtons_[kToolOneClick]->setChecked(on);
+}
+
+void MainWin::setTrayOnMinimizeChecked(bool on) { action(Command::TrayOnMinimize)->setChecked(on); }
+
+void MainWin::setAlwaysOnTop(bool on) {
+    if (alwaysOnTop_ != on) toggleAlwaysOnTop();
+}
+
+void MainWin::setFindPanelShown(bool shown) {
+    action(Command::FindPanel)->setChecked(shown);
+    toggleFindPanel();
+}
+
+void MainWin::toggleOneClick() {
+    // The menu item, the tray item and toolbar button 14 all land here; the
+    // check mark of the menu item before the click is the state.
+    const bool wasOn = oneClick_;
+    oneClick_ = !wasOn;
+    setOneClickChecked(oneClick_);
+    if (oneClick_) showInformation(folvane::text::gb("一键排版快捷键: ALT+Q"), folvane::text::gb("友情提示"));
+}
+
+void MainWin::toggleCopyTypeset() {
+    if (copyTypeset_) {
+        copyTypeset_ = false;
+    } else {
+        // What is on the clipboard already is not typeset.
+        lastClipboardText_ = fromQt(QApplication::clipboard()->text());
+        clipboardWatchArmed_ = true;
+        copyTypeset_ = true;
+    }
+    action(Command::CopyTypeset)->setChecked(copyTypeset_);
+    lowerBar_->copyTypeset->setChecked(copyTypeset_);
+}
+
+void MainWin::showInformation(std::string_view text, std::string_view title) {
+    withoutAlwaysOnTop([&] { QMessageBox::information(this, qtFromGb(title), qtFromGb(text)); });
+}
+
+void MainWin::showStatus(std::string_view text) { statusParts_[0]->setText(qtFromGb(text)); }
+
+void MainWin::focusEditor() { editor_->setFocus(); }
+
+void MainWin::applyQuickBars(const settings::QuickBarState& s) {
+    upperBar_->indent->setChecked(s.indent);
+    upperBar_->mergeBreaks->setChecked(s.mergeBreaks);
+    upperBar_->noiseFix->setChecked(s.noiseFix);
+    upperBar_->joinBreaks->setChecked(s.joinBreaks);
+    const bool marks[] = {s.singleBreak, s.doubleBreak, s.tripleBreak, s.noBreakFix};
+    for (std::size_t i = 0; i < 4; ++i) lineBreakActions_[i]->setChecked(marks[i]);
+    lowerBar_->traditional->setChecked(s.script == settings::ScriptChoice::Traditional);
+    lowerBar_->simplified->setChecked(s.script == settings::ScriptChoice::Simplified);
+    lowerBar_->unchanged->setChecked(s.script == settings::ScriptChoice::Unchanged);
+    lowerBar_->copyAfter->setChecked(s.copyAfter);
+    lowerBar_->cutAfter->setChecked(s.cutAfter);
+    lowerBar_->minimizeAfter->setChecked(s.minimizeAfter);
+}
