@@ -32,6 +32,7 @@
 #include "platform/global_hotkeys.h"
 #include "product.h"
 #include "quick_bars.h"
+#include "engine/paragraph_tools.h"
 #include "settings/settings_lifecycle.h"
 #include "signature_window.h"
 #include "text/codec.h"
@@ -57,6 +58,8 @@ MainWin::MainWin(QWidget* parent) : QMainWindow(parent) {
     buildContextMenu();
     buildQuickBars();
     connectCommands();
+    connectTools();
+    runContext_.scriptConverter = &converter_;
 
     hotKeys_ = new GlobalHotKeys(this);
     connect(hotKeys_, &GlobalHotKeys::activated, this, &MainWin::onHotKey);
@@ -510,7 +513,7 @@ void MainWin::setBusy(bool busy) {
 void MainWin::startTypesetting() {
     // A trigger that arrives while a run is in progress is ignored: two runs
     // never work on the editor at the same time.
-    if (running_ || runner_->busy()) return;
+    if (running_ || toolRunning_ || runner_->busy()) return;
     progressLabel_->setText(QStringLiteral("\n正在从编辑器中读取文本"));
     progressLabel_->show();
     progressLabel_->raise();
@@ -712,8 +715,8 @@ void MainWin::toggleFindPanel() {
 
 void MainWin::replaceAllInEditor() {
     const std::string find = fromQt(findField_->text());
-    if (find.empty()) return;
-    setEditorText(folvane::text::replaceAllIgnoreCase(editorText(), find, fromQt(replaceField_->text())));
+    if (find.empty()) return;  // nothing to look for: the text stays
+    setEditorText(folvane::engine::replaceAllInText(editorText(), find, fromQt(replaceField_->text())));
 }
 
 void MainWin::updateSelectionButtons() {

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "commands.h"
+#include "corrections/opencc_converter.h"
 #include "editor/document.h"
 #include "editor_font.h"
 #include "engine/run_context.h"
@@ -132,6 +133,8 @@ public slots:
 signals:
     // A run has ended and the window is idle again.
     void typesettingFinished();
+    // A tool that works on a worker thread has put its result in the editor.
+    void toolFinished();
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -160,6 +163,10 @@ private:
     void showCopyTypesetHelp();
     void openSignatureWindow();
     void connectCommands();
+    void connectTools();
+    // Computes a new editor text on a worker thread; the editor is disabled
+    // meanwhile and part 0 of the status bar shows the texts given.
+    void runTool(const QString& busyText, const QString& doneText, std::function<std::string(std::string)> work);
     void layoutOverlays();
 
     void setBusy(bool busy);
@@ -214,6 +221,8 @@ private:
 
     folvane::engine::TypesetOptions options_ = folvane::engine::TypesetOptions::defaults();
     folvane::engine::RunContext runContext_;
+    folvane::corrections::OpenccConverter converter_;  // loaded on first use
+    bool toolRunning_ = false;
     QElapsedTimer runClock_;
     bool running_ = false;
     bool alwaysOnTop_ = false;

@@ -1,0 +1,87 @@
+// MainWin: the commands of the tools menu "排版小工具" — blank lines and
+// paragraph-head spaces, script and letter case, HTML and forum codes, and
+// the statistics window.
+#include <QAction>
+#include <QLabel>
+#include <QMetaObject>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QThread>
+
+#include "batch/html_strip.h"
+#include "corrections/case_forms.h"
+#include "editor_widget.h"
+#include "engine/paragraph_tools.h"
+#include "main_window.h"
+#include "stats_window.h"
+#include "text_bridge.h"
+
+void MainWin::connectTools() {
+    namespace engine = folvane::engine;
+    namespace corrections = folvane::corrections;
+    auto whole = [this](Command c, std::string (*transform)(std::string_view)) {
+        connect(action(c), &QAction::triggered, this, [this, transform] { setEditorText(transform(editorText())); });
+    };
+    whole(Command::RemoveBlankLines, &engine::removeBlankLines);
+    whole(Command::AllToUpper, &corrections::upperCaseForm);
+    whole(Command::AllToLower, &corrections::lowerCaseForm);
+    whole(Command::StripHtml, &folvane::batch::htmlToText);
+    whole(Command::StripUbb, &folvane::batch::stripForumCodes);
+
+    auto selection = [this](Command c, std::string (*transform)(std::string_view)) {
+        connect(action(c), &QAction::triggered, this, [this, transform] {
+            QTextCursor cursor = editor_->textCursor();
+            if (!cursor.hasSelection()) return;
+            const QString converted = toQt(transform(fromQt(cursor.selectedText())));
+            cursor.removeSelectedText();  // two edits, as a user would make them
+            editor_->setTextCursor(cursor);
+            editor_->insertPlainText(converted);
+        });
+    };
+    selection(Command::SelectionToUpper, &corrections::upperCaseForm);
+    selection(Command::SelectionToLower, &corrections::lowerCaseForm);
+
+    connect(action(Command::DeleteHeadSpaces), &QAction::triggered, this, [this] {
+        runTool(QStringLiteral("正在删除段首空格，请稍候……"), QStringLiteral("就绪"),
+                [](std::string text) { return engine::deleteParagraphHeadSpaces(text); });
+    });
+    connect(action(Command::ToTraditional), &QAction::triggered, this, [this] {
+        runTool(QString(), QStringLiteral("已将文本转换成繁体中文"),
+                [this](std::string text) { return converter_.toTraditionalChinese(text); });
+    });
+    connect(action(Command::ToSimplified), &QAction::triggered, this, [this] {
+        runTool(QString(), QStringLiteral("已将文本转换成简体中文"),
+                [this](std::string text) { return converter_.toSimplifiedChinese(text); });
+    });
+    connect(action(Command::Statistics), &QAction::triggered, this, [this] {
+        StatsWindow window(editorText(), this);
+        withoutAlwaysOnTop([&] { window.exec(); });
+    });
+}
+
+void MainWin::runTool(const QString& busyText, const QString& doneText,
+                      std::function<std::string(std::string)> work) {
+    // The editor is disabled while a worker computes the new text, so that
+    // nothing typed meanwhile is lost when the result replaces it.
+    if (toolRunning_ || running_) return;
+    toolRunning_ = true;
+    editor_->setEnabled(false);
+    if (!busyText.isEmpty()) statusParts_[0]->setText(busyText);
+    QPointer<MainWin> self(this);
+    QThread* thread = QThread::create([self, work = std::move(work), text = editorText(), doneText]() mutable {
+        std::string result = work(std::move(text));
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, result = std::move(result), doneText] {
+                if (!self) return;
+                self->setEditorText(result);
+                self->editor_->setEnabled(true);
+                self->statusParts_[0]->setText(doneText);
+                self->toolRunning_ = false;
+                emit self->toolFinished();
+            },
+            Qt::QueuedConnection);
+    });
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    thread->start();
+}

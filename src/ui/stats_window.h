@@ -1,0 +1,30 @@
+// StatsWindow ("文字统计信息"): counts the characters of the editor's text on
+// a worker thread and shows the report, which can be copied.
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+class StatsWindow : public QDialog {
+    Q_OBJECT
+public:
+    // `text` is the editor's text (GB18030); counting starts at once.
+    StatsWindow(std::string text, QWidget* parent = nullptr);
+    ~StatsWindow() override;
+
+    QString report() const;
+    bool ready() const;
+    QPushButton* copyButton() const { return copy_; }
+
+private:
+    void showReport(const QString& report);
+
+    QLabel* waiting_;
+    QPlainTextEdit* field_;
+    QPushButton* copy_;
+    class QThread* worker_ = nullptr;
+};

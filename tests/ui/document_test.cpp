@@ -1,0 +1,219 @@
+// The window and its document: New, Open, Save, confirmations, Undo/Redo,
+// dropped files and the file named on the command line.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+
+#include "editor_widget.h"
+#include "gbtext.h"
+#include "main_window.h"
+#include "text/file_io.h"
+#include "ui_support.h"
+
+namespace {
+
+using folvane::testing::g;
+
+const QString kBase = QStringLiteral("Velmora TAVEX FOLVANE 3.0.7");
+
+std::string readBytes(const QString& path) {
+    std::string b;
+    folvane::text::readFile(path.toStdString(), b);
+    return b;
+}
+
+void writeBytes(const QString& path, const std::string& bytes) {
+    ASSERT_TRUE(folvane::text::writeFileAtomically(path.toStdString(), bytes));
+}
+
+// Types text at the end of the editor as a user would (CJK goes through the
+// input method, as key clicks cannot carry it).
+void typeAtEnd(MainWin& w, const QString& text) {
+    QTextCursor c = w.editor()->textCursor();
+    c.movePosition(QTextCursor::End);
+    w.editor()->setTextCursor(c);
+    QInputMethodEvent e;
+    e.setCommitString(text);
+    QApplication::sendEvent(w.editor(), &e);
+}
+
+class DocumentTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        w.show();
+        settings.startUp(w);
+        file = settings.dir() + QStringLiteral("/文章.txt");
+        writeBytes(file, g("原文"));
+    }
+    MainWin w;
+    IsolatedSettings settings;
+    QString file;
+};
+
+TEST_F(DocumentTest, OpenSetsTitleAndAChangeMarksIt) {
+    ASSERT_TRUE(w.openFile(file));
+    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("原文"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("文章.txt - ") + kBase);
+    typeAtEnd(w, QStringLiteral("改"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("* 文章.txt - ") + kBase);
+}
+
+TEST_F(DocumentTest, UntitledTitleStaysWhenTheTextChanges) {
+    typeAtEnd(w, QStringLiteral("新的"));
+    EXPECT_EQ(w.windowTitle(), kBase);
+}
+
+TEST_F(DocumentTest, NewWithAChangedDocumentAnsweredNoCancelYes) {
+    struct Case {
+        QMessageBox::StandardButton answer;
+        QString textAfter;
+        std::string fileAfter;
+    };
+    const Case cases[] = {
+        {QMessageBox::Cancel, QStringLiteral("原文改"), g("原文")},
+        {QMessageBox::No, QString(), g("原文")},
+        {QMessageBox::Yes, QString(), g("原文改")},
+    };
+    for (const Case& c : cases) {
+        writeBytes(file, g("原文"));
+        ASSERT_TRUE(w.openFile(file));
+        typeAtEnd(w, QStringLiteral("改"));
+        MessageBoxAnswer answer(c.answer);
+        w.action(Command::New)->trigger();
+        EXPECT_EQ(answer.title, QStringLiteral("新建前保存确认"));
+        EXPECT_EQ(answer.text, QStringLiteral("当前文本文件已被改动，想保存该文件吗？"));
+        EXPECT_EQ(w.editor()->toPlainText(), c.textAfter);
+        EXPECT_EQ(readBytes(file), c.fileAfter);
+        if (c.answer != QMessageBox::Cancel) {
+            EXPECT_EQ(w.windowTitle(), kBase);
+        }
+    }
+}
+
+TEST_F(DocumentTest, OpenAsksFirstAndThenOffersTheDialog) {
+    const QString other = settings.dir() + QStringLiteral("/other.txt");
+    writeBytes(other, g("别的文章"));
+    ASSERT_TRUE(w.openFile(file));
+    typeAtEnd(w, QStringLiteral("改"));
+    {
+        MessageBoxAnswer answer(QMessageBox::Cancel);
+        w.action(Command::Open)->trigger();
+        EXPECT_EQ(answer.title, QStringLiteral("打开前保存确认"));
+        EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("原文改"));
+    }
+    MessageBoxAnswer no(QMessageBox::No);
+    FileDialogAnswer choose(other);
+    w.toolButton(MainWin::kToolOpen)->trigger();
+    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("别的文章"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("other.txt - ") + kBase);
+}
+
+TEST_F(DocumentTest, SaveUntitledProposesTheFirstWords) {
+    typeAtEnd(w, QStringLiteral("第一章 风雨，开头"));
+    const QString target = settings.dir() + QStringLiteral("/saved.txt");
+    FileDialogAnswer choose(target);
+    w.action(Command::Save)->trigger();
+    EXPECT_TRUE(choose.proposed.endsWith(QStringLiteral("第一章 风雨.txt")) ||
+                choose.proposed.endsWith(QStringLiteral("第一章 风雨")))
+        << choose.proposed.toStdString();
+    EXPECT_EQ(readBytes(target), g("第一章 风雨，开头"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("saved.txt - ") + kBase);
+}
+
+TEST_F(DocumentTest, SaveKeepsTheFilesEncodingAndLineBreaks) {
+    const QString utf8 = settings.dir() + QStringLiteral("/unix.txt");
+    writeBytes(utf8, "第一行\n第二行\n");
+    ASSERT_TRUE(w.openFile(utf8));
+    typeAtEnd(w, QStringLiteral("尾"));
+    w.action(Command::Save)->trigger();
+    EXPECT_EQ(readBytes(utf8), "第一行\n第二行\n尾");
+}
+
+TEST_F(DocumentTest, FailedSaveIsReportedAndTheDocumentStaysChanged) {
+    const QString dir = settings.dir() + QStringLiteral("/gone");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    const QString path = dir + QStringLiteral("/a.txt");
+    writeBytes(path, "x");
+    ASSERT_TRUE(w.openFile(path));
+    typeAtEnd(w, QStringLiteral("y"));
+    ASSERT_TRUE(QDir(dir).removeRecursively());  // nowhere to write any more
+    MessageBoxAnswer ok(QMessageBox::Ok);
+    w.action(Command::Save)->trigger();
+    EXPECT_EQ(ok.title, QStringLiteral("保存"));
+    EXPECT_TRUE(ok.text.contains(QStringLiteral("无法保存文件")));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("* a.txt - ") + kBase);
+    // Closing still asks, so nothing is lost silently.
+    MessageBoxAnswer cancel(QMessageBox::Cancel);
+    EXPECT_FALSE(w.close());
+    EXPECT_EQ(cancel.title, QStringLiteral("关闭确认"));
+}
+
+TEST_F(DocumentTest, UndoAndRedoThroughToolbarAndMenu) {
+    EXPECT_FALSE(w.action(Command::Undo)->isEnabled());
+    w.action(Command::Undo)->trigger();  // nothing to undo at start
+    EXPECT_TRUE(w.editor()->toPlainText().isEmpty());
+    typeAtEnd(w, QStringLiteral("一"));
+    typeAtEnd(w, QStringLiteral("二"));
+    EXPECT_TRUE(w.toolButton(MainWin::kToolUndo)->isEnabled());
+    w.toolButton(MainWin::kToolUndo)->trigger();
+    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("一"));
+    w.action(Command::Undo)->trigger();
+    EXPECT_EQ(w.editor()->toPlainText(), QString());
+    EXPECT_FALSE(w.action(Command::Undo)->isEnabled());
+    EXPECT_TRUE(w.action(Command::Redo)->isEnabled());
+    w.action(Command::Redo)->trigger();
+    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("一"));
+    w.toolButton(MainWin::kToolRedo)->trigger();
+    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("一二"));
+    EXPECT_FALSE(w.toolButton(MainWin::kToolRedo)->isEnabled());
+}
+
+TEST_F(DocumentTest, ARunIsOneUndoableChange) {
+    typeAtEnd(w, QStringLiteral("甲"));
+    bool finished = false;
+    QObject::connect(&w, &MainWin::typesettingFinished, [&] { finished = true; });
+    w.startTypesetting();
+    ASSERT_TRUE(waitUntil([&] { return finished; }));
+    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("　　甲"));
+    w.action(Command::Undo)->trigger();
+    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("甲"));
+}
+
+TEST_F(DocumentTest, DroppingTwoFilesLeavesTheSecond) {
+    const QString a = settings.dir() + QStringLiteral("/a.txt"), b = settings.dir() + QStringLiteral("/b.txt");
+    writeBytes(a, g("第一个"));
+    writeBytes(b, "\xEF\xBB\xBF" "第二个");
+    ASSERT_TRUE(w.openFile(file));
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.editor()->viewport(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.editor()->viewport(), &drop);
+    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("第二个"));
+    EXPECT_EQ(w.document().currentPath(), QFile::encodeName(file).toStdString());  // path untouched
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("* 文章.txt - ") + kBase);  // a change like any other
+    w.action(Command::Undo)->trigger();
+    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("第一个"));
+}
+
+TEST(CommandLine, APathWithSpacesSplitByTheShellIsOpenedWhole) {
+    IsolatedSettings settings;
+    const QString dir = settings.dir() + QStringLiteral("/my docs");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    writeBytes(dir + QStringLiteral("/a b.txt"), g("命令行"));
+    MainWin w;
+    const QStringList args = (dir + QStringLiteral("/a b.txt")).split(QLatin1Char(' '));
+    ASSERT_EQ(args.size(), 3);
+    settings.startUp(w, args);
+    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("命令行"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("a b.txt - ") + kBase);
+}
+
+}  // namespace
