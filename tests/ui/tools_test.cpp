@@ -1,0 +1,241 @@
+// The tools menu, the signature and statistics windows, the about window,
+// and the run's clean state between runs.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTest>
+#include <QTimer>
+
+#include "text/codec.h"
+#include "text/file_io.h"
+
+#include "about_dialog.h"
+#include "editor_widget.h"
+#include "main_window.h"
+#include "quick_bars.h"
+#include "signature_window.h"
+#include "stats_window.h"
+#include "ui_support.h"
+
+namespace {
+
+class ToolsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        w.show();
+        settings.startUp(w);
+    }
+    void setText(const QString& t) { w.editor()->setPlainText(t); }
+    QString text() const { return w.editor()->toPlainText(); }
+    MainWin w;
+    IsolatedSettings settings;
+};
+
+TEST_F(ToolsTest, WholeTextTools) {
+    struct Case {
+        Command command;
+        QString input;
+        QString expected;
+    };
+    const Case cases[] = {
+        {Command::RemoveBlankLines, QStringLiteral("甲\n\n  \n乙"), QStringLiteral("甲\n乙")},
+        {Command::AllToUpper, QStringLiteral("中文abc"), QStringLiteral("中文ABC")},
+        {Command::AllToLower, QStringLiteral("中文ABC"), QStringLiteral("中文abc")},
+        {Command::StripHtml, QStringLiteral("x<p>y</p>z"), QStringLiteral("xy\n\nz")},
+        {Command::StripUbb, QStringLiteral("[b]粗体[/b]"), QStringLiteral("粗体")},
+    };
+    for (const Case& c : cases) {
+        setText(c.input);
+        w.action(c.command)->trigger();
+        EXPECT_EQ(text(), c.expected) << c.input.toStdString();
+    }
+}
+
+TEST_F(ToolsTest, WorkerTools) {
+    struct Case {
+        Command command;
+        QString input;
+        QString expected;
+        QString status;
+    };
+    const Case cases[] = {
+        {Command::DeleteHeadSpaces, QStringLiteral("  A\n　 B\n　\nC"), QStringLiteral("A\nB\n\nC"), QStringLiteral("就绪")},
+        {Command::ToTraditional, QStringLiteral("头发"), QStringLiteral("頭髮"), QStringLiteral("已将文本转换成繁体中文")},
+        {Command::ToSimplified, QStringLiteral("頭髮"), QStringLiteral("头发"), QStringLiteral("已将文本转换成简体中文")},
+    };
+    for (const Case& c : cases) {
+        setText(c.input);
+        bool done = false;
+        auto connection = QObject::connect(&w, &MainWin::toolFinished, [&] { done = true; });
+        w.action(c.command)->trigger();
+        ASSERT_TRUE(waitUntil([&] { return done; }));
+        QObject::disconnect(connection);
+        EXPECT_EQ(text(), c.expected) << c.input.toStdString();
+        EXPECT_EQ(w.statusPart(0)->text(), c.status);
+        EXPECT_TRUE(w.editor()->isEnabled());
+    }
+}
+
+TEST_F(ToolsTest, SelectionCaseChangesOnlyTheSelection) {
+    setText(QStringLiteral("abc中文abc"));
+    QTextCursor c = w.editor()->textCursor();
+    c.setPosition(3);
+    c.setPosition(8, QTextCursor::KeepAnchor);
+    w.editor()->setTextCursor(c);
+    w.action(Command::SelectionToUpper)->trigger();
+    EXPECT_EQ(text(), QStringLiteral("abc中文ABC"));
+    // An empty selection leaves the text as it is.
+    w.action(Command::SelectionToLower)->trigger();
+    EXPECT_EQ(text(), QStringLiteral("abc中文ABC"));
+}
+
+TEST_F(ToolsTest, FindPanelButtons) {
+    w.action(Command::FindPanel)->trigger();
+    setText(QStringLiteral("aXa"));
+    w.findField()->clear();  // an empty find text changes nothing
+    QPushButton* replaceAll = nullptr;
+    QPushButton* clear = nullptr;
+    QPushButton* find = nullptr;
+    for (QPushButton* b : w.findPanel()->findChildren<QPushButton*>()) {
+        if (b->text() == QStringLiteral("全部替换(&R)")) replaceAll = b;
+        if (b->text() == QStringLiteral("替换全部(&L)")) clear = b;
+        if (b->text() == QStringLiteral("查找(&F)")) find = b;
+    }
+    ASSERT_TRUE(replaceAll && clear && find);
+    replaceAll->click();
+    EXPECT_EQ(text(), QStringLiteral("aXa"));
+    w.findField()->setText(QStringLiteral("a"));
+    w.replaceField()->setText(QStringLiteral("aa"));  // the replacement holds the find text: one pass
+    replaceAll->click();
+    EXPECT_EQ(text(), QStringLiteral("aaXaa"));
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    find->click();
+    EXPECT_TRUE(replaceAll->hasFocus());
+    clear->click();
+    EXPECT_TRUE(text().isEmpty());
+}
+
+TEST_F(ToolsTest, StatisticsWindowCountsAndCopies) {
+    StatsWindow stats(folvane::text::gb("中文ab"), &w);
+    stats.show();
+    ASSERT_TRUE(waitUntil([&] { return stats.ready(); }));
+    EXPECT_EQ(stats.report(), QStringLiteral("文本大小:6 字节\n中文字数:2 个\n非中文字数:2 个\n全角字数:2 个\n总字数:4 个\n段落数:1 行"));
+    stats.copyButton()->click();
+    EXPECT_EQ(QApplication::clipboard()->text(), stats.report());
+}
+
+TEST_F(ToolsTest, SignatureWindowEditsTheTemplates) {
+    SignatureWindow sig(QStringLiteral("首"), QString(), false, &w);
+    sig.show();
+    sig.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&sig));
+    sig.headSignatureBox()->setFocus();
+    QTextCursor c = sig.headSignatureBox()->textCursor();
+    c.movePosition(QTextCursor::End);
+    sig.headSignatureBox()->setTextCursor(c);
+    sig.insertTemplate(QStringLiteral("#YYYY.#MM.#DD"));
+    EXPECT_EQ(sig.headText(), QStringLiteral("首#YYYY.#MM.#DD"));
+    EXPECT_EQ(sig.windowTitle(), QStringLiteral("首尾签名设置 (按Esc关闭)"));
+}
+
+TEST_F(ToolsTest, SignatureBoxOpensTheWindowWhenThereIsNothingToAdd) {
+    // With a template the box just toggles.
+    w.runContext().signature.headSignatureTemplate = "H";
+    emit w.upperBar()->signaturesClicked();
+    EXPECT_TRUE(w.upperBar()->signatures->isChecked());
+    EXPECT_TRUE(w.runContext().signature.signatureEnabled);
+    emit w.upperBar()->signaturesClicked();
+    EXPECT_FALSE(w.runContext().signature.signatureEnabled);
+    // Without templates the signature window opens and the box stays unticked.
+    w.runContext().signature.headSignatureTemplate.clear();
+    QTimer::singleShot(100, [] {
+        if (auto* sig = qobject_cast<SignatureWindow*>(QApplication::activeModalWidget())) {
+            sig->tailSignatureBox()->setPlainText(QStringLiteral("尾\n第二行"));
+            sig->close();
+        }
+    });
+    emit w.upperBar()->signaturesClicked();
+    EXPECT_FALSE(w.upperBar()->signatures->isChecked());
+    EXPECT_EQ(w.runContext().signature.tailSignatureTemplate, folvane::text::gb("尾\r\n第二行"));
+}
+
+TEST_F(ToolsTest, AboutWindowShowsVersionAndBuildTime) {
+    AboutDialog about(&w);
+    const QString v = AboutDialog::versionText();
+    EXPECT_TRUE(v.startsWith(QStringLiteral("3.0.7\n")));
+    EXPECT_EQ(v.size(), QStringLiteral("3.0.7\n2000-01-02 03:04:05").size());
+    EXPECT_NE(about.findChild<QLabel*>(QStringLiteral("versionLabel")), nullptr);
+}
+
+TEST_F(ToolsTest, EachRunStartsWithAFreshQuotePairing) {
+    w.options().fixQuotes = true;
+    for (int run = 0; run < 2; ++run) {
+        setText(QStringLiteral("他说\"你好"));  // one quote: the pairing is left open
+        bool finished = false;
+        auto connection = QObject::connect(&w, &MainWin::typesettingFinished, [&] { finished = true; });
+        w.startTypesetting();
+        ASSERT_TRUE(waitUntil([&] { return finished; }));
+        QObject::disconnect(connection);
+        EXPECT_EQ(text(), QStringLiteral("　　他说“你好")) << run;
+    }
+}
+
+TEST_F(ToolsTest, MinimizeAfterTheRun) {
+    w.options().minimizeAfter = true;
+    bool finished = false;
+    QObject::connect(&w, &MainWin::typesettingFinished, [&] { finished = true; });
+    w.startTypesetting();
+    ASSERT_TRUE(waitUntil([&] { return finished; }));
+    EXPECT_TRUE(w.isMinimized());
+}
+
+TEST_F(ToolsTest, WithoutATrayMinimizingKeepsTheWindow) {
+    // The offscreen platform has no tray: minimise-to-tray must not hide the
+    // window, or the user would have neither a window nor an icon.
+    ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
+    w.action(Command::TrayOnMinimize)->trigger();
+    w.showMinimized();
+    QTest::qWait(50);
+    EXPECT_TRUE(w.isVisible());
+}
+
+TEST_F(ToolsTest, ExitAsksBeforeDiscardingAChangedFile) {
+    const QString path = settings.dir() + QStringLiteral("/a.txt");
+    ASSERT_TRUE(folvane::text::writeFileAtomically(path.toStdString(), "x"));
+    ASSERT_TRUE(w.openFile(path));
+    QInputMethodEvent e;
+    e.setCommitString(QStringLiteral("改"));
+    QApplication::sendEvent(w.editor(), &e);
+    MessageBoxAnswer cancel(QMessageBox::Cancel);
+    w.action(Command::Exit)->trigger();
+    EXPECT_EQ(cancel.title, QStringLiteral("关闭确认"));
+    EXPECT_EQ(cancel.text, QStringLiteral("文件已被改动，想保存该文件吗？"));
+    EXPECT_TRUE(w.isVisible());
+}
+
+TEST_F(ToolsTest, WordWrapFollowsItsMenuItem) {
+    EXPECT_EQ(w.editor()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    w.action(Command::WordWrap)->trigger();
+    EXPECT_EQ(w.editor()->lineWrapMode(), QPlainTextEdit::NoWrap);
+    w.action(Command::WordWrap)->trigger();
+    EXPECT_EQ(w.editor()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+}
+
+TEST_F(ToolsTest, EditorFontAsksForASimplifiedChineseFamily) {
+    const QStringList families = w.editor()->font().families();
+    EXPECT_EQ(families.value(0), QStringLiteral("宋体"));
+    EXPECT_TRUE(families.contains(QStringLiteral("Noto Serif CJK SC")));
+    EXPECT_EQ(w.editor()->font().pointSize(), 10);
+}
+
+}  // namespace
