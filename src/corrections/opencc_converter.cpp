@@ -1,8 +1,6 @@
 #include "corrections/opencc_converter.h"
 
-#include <cerrno>
 #include <cstring>
-#include <iconv.h>
 #include <list>
 #include <mutex>
 #include <opencc/Config.hpp>
@@ -17,6 +15,7 @@
 
 #include "text/codec.h"
 #include "text/gb18030.h"
+#include "text/iconv.h"
 
 namespace folvane::corrections {
 namespace {
@@ -39,43 +38,6 @@ std::size_t gbCount(std::string_view s) {
     for (std::size_t i = 0; i < s.size(); i += text::charLength(s, i)) ++n;
     return n;
 }
-
-// One iconv descriptor for the duration of one conversion.
-class Iconv {
-public:
-    Iconv(const char* to, const char* from) : cd_(::iconv_open(to, from)) {}
-    ~Iconv() {
-        if (ok()) ::iconv_close(cd_);
-    }
-    Iconv(const Iconv&) = delete;
-    Iconv& operator=(const Iconv&) = delete;
-    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-    // Converts `in` from `from` on into `out` (replacing it) and returns
-    // where it stopped: in.size(), or the offset of the first sequence the
-    // source encoding does not know.
-    std::size_t convert(std::string_view in, std::size_t from, std::string& out) {
-        ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        out.resize((in.size() - from) * 2 + 16);  // no GB18030 or UTF-8 character doubles
-        char* src = const_cast<char*>(in.data() + from);
-        std::size_t srcLeft = in.size() - from;
-        char* dst = out.data();
-        std::size_t dstLeft = out.size();
-        while (srcLeft > 0) {
-            if (::iconv(cd_, &src, &srcLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1)) break;
-            if (errno != E2BIG) break;
-            const std::size_t used = static_cast<std::size_t>(dst - out.data());
-            out.resize(out.size() * 2);
-            dst = out.data() + used;
-            dstLeft = out.size() - used;
-        }
-        out.resize(static_cast<std::size_t>(dst - out.data()));
-        return static_cast<std::size_t>(src - in.data());
-    }
-
-private:
-    iconv_t cd_;
-};
 
 // Converts one piece of text with one dictionary by longest match from left
 // to right, as OpenCC's own conversion does, but keeps one character out for
@@ -113,7 +75,7 @@ void convertAligned(std::string_view s, const opencc::Dict& dict, std::string& o
 // which holds a copy of it, character by character where the converted
 // character has the original's byte length.
 void convertPiece(std::string_view gb, const std::string& utf8, const opencc::Converter& converter,
-                  Iconv& encoder, char* dest) {
+                  text::Iconv& encoder, char* dest) {
     const opencc::SegmentsPtr segments = converter.GetSegmentation()->Segment(utf8);
     const std::list<opencc::ConversionPtr> chain = converter.GetConversionChain()->GetConversions();
     std::string converted;
@@ -130,7 +92,7 @@ void convertPiece(std::string_view gb, const std::string& utf8, const opencc::Co
     }
     if (!text::isValidUtf8(converted)) return;
     std::string back;
-    if (encoder.convert(converted, 0, back) != converted.size()) return;
+    if (encoder.convertUntilInvalid(converted, 0, back) != converted.size()) return;
     const std::size_t n = gbCount(gb);
     if (utf8Count(utf8) != n || utf8Count(converted) != n || gbCount(back) != n) return;
 
@@ -157,8 +119,8 @@ bool convertible(std::string_view s, std::size_t pos, std::size_t len) {
 
 std::string convertText(std::string_view gb, const opencc::Converter& converter) {
     std::string out(gb);
-    Iconv decoder("UTF-8", "GB18030");
-    Iconv encoder("GB18030", "UTF-8");
+    text::Iconv decoder("UTF-8", "GB18030");
+    text::Iconv encoder("GB18030", "UTF-8");
     if (!decoder.ok() || !encoder.ok()) return out;
     std::string utf8;
     std::size_t i = 0;
@@ -176,7 +138,7 @@ std::string convertText(std::string_view gb, const opencc::Converter& converter)
         text::BoundaryWalker boundaries(run);
         std::size_t start = 0;
         while (start < run.size()) {
-            const std::size_t stop = decoder.convert(run, start, utf8);
+            const std::size_t stop = decoder.convertUntilInvalid(run, start, utf8);
             // iconv stops only at the start of a character; should it not,
             // the rest of the run stays as it is.
             if (!boundaries.reach(stop)) break;

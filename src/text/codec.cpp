@@ -1,53 +1,10 @@
 #include "text/codec.h"
 
-#include <cerrno>
-#include <iconv.h>
-
+#include "text/iconv.h"
 #include "text/search.h"
 
 namespace folvane::text {
 namespace {
-
-// One iconv conversion descriptor, closed when done. A byte sequence the
-// source encoding does not know is handed to `onInvalid`, which appends what
-// it likes to the output and returns how many input bytes it consumed.
-class Iconv {
-public:
-    Iconv(const char* to, const char* from) : cd_(::iconv_open(to, from)) {}
-    ~Iconv() {
-        if (ok()) ::iconv_close(cd_);
-    }
-    Iconv(const Iconv&) = delete;
-    Iconv& operator=(const Iconv&) = delete;
-
-    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-    template <typename OnInvalid>
-    void convert(std::string_view in, std::string& out, OnInvalid onInvalid) {
-        out.reserve(out.size() + in.size() * 3 / 2 + 16);
-        std::size_t pos = 0;
-        char buf[16384];
-        while (pos < in.size()) {
-            char* src = const_cast<char*>(in.data() + pos);
-            std::size_t srcLeft = in.size() - pos;
-            char* dst = buf;
-            std::size_t dstLeft = sizeof buf;
-            const std::size_t r = ::iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
-            const int err = errno;
-            out.append(buf, static_cast<std::size_t>(dst - buf));
-            pos = static_cast<std::size_t>(src - in.data());
-            if (r != static_cast<std::size_t>(-1)) continue;
-            if (err == E2BIG) continue;
-            // EILSEQ or EINVAL (a sequence cut off by the end of the input).
-            ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-            const std::size_t used = onInvalid(in, pos, out);
-            pos += used ? used : 1;
-        }
-    }
-
-private:
-    iconv_t cd_;
-};
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
