@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libopencc-dev opencc
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev libxcb1-dev
-  xvfb xauth xdotool xclip x11-utils fonts-noto-cjk
+  xvfb xauth xdotool xclip x11-utils trayer fonts-noto-cjk
   time
 )
 

@@ -623,7 +623,11 @@ void MainWin::changeEvent(QEvent* e) {
         });
     }
     tray_->show();
-    hide();
+    // After the minimising has finished: showMinimized() shows the window
+    // again once the state has changed.
+    QMetaObject::invokeMethod(this, [this] {
+        if (isMinimized() && tray_ && tray_->isVisible()) hide();
+    }, Qt::QueuedConnection);
 }
 
 void MainWin::resizeEvent(QResizeEvent* e) {

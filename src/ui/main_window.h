@@ -62,6 +62,7 @@ public:
     QProgressBar* progressBar() const { return progressBar_; }
     QCheckBox* startupCompletedBox() const { return startupCompleted_; }
     UpperQuickBar* upperBar() const { return upperBar_; }
+    QSystemTrayIcon* trayIcon() const { return tray_; }
     LowerQuickBar* lowerBar() const { return lowerBar_; }
     QMenu* lineBreakMenu() const { return lineBreakMenu_; }
     QAction* lineBreakAction(int index) const { return lineBreakActions_[static_cast<std::size_t>(index)]; }
@@ -76,6 +77,8 @@ public:
 
     bool running() const { return running_; }
     bool alwaysOnTop() const { return alwaysOnTop_; }
+    int oneClickHotKeyId() const { return oneClickHotKeyId_; }
+    int showHideHotKeyId() const { return showHideHotKeyId_; }
     const EditorFont& editorFont() const { return editorFont_; }
 
     // The rest of the window's creation, once it exists: settings, hot keys,

@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 #include <QTest>
 #include <cstdlib>
+#include <QProcess>
+#include <QSystemTrayIcon>
 
 #include "editor_widget.h"
 #include "main_window.h"
@@ -26,6 +28,8 @@ TEST(X11, ShiftF12HidesAndShowsTheWindow) {
     w.show();
     IsolatedSettings settings;
     settings.startUp(w);
+    ASSERT_NE(w.showHideHotKeyId(), 0);
+    ASSERT_NE(w.oneClickHotKeyId(), 0);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     ASSERT_EQ(sh("xdotool key shift+F12"), 0);
     EXPECT_TRUE(waitUntil([&] { return !w.isVisible(); }, 5000));
@@ -48,6 +52,33 @@ TEST(X11, ClipboardTextReachesTheEditorThroughReplacePaste) {
     ASSERT_EQ(sh("xdotool key --delay 100 alt+e p"), 0);
     EXPECT_TRUE(waitUntil([&] { return w.editor()->toPlainText() == QStringLiteral("剪贴板的文字\n第二行"); }, 5000))
         << w.editor()->toPlainText().toStdString();
+}
+
+TEST(X11, MinimizingToTheTrayAndBack) {
+    if (!onX11()) GTEST_SKIP() << "needs an X server";
+    // A small system tray for the test's display.
+    QProcess tray;
+    tray.start(QStringLiteral("trayer"), {QStringLiteral("--edge"), QStringLiteral("top")});
+    if (!tray.waitForStarted(3000)) GTEST_SKIP() << "trayer is not installed";
+    ASSERT_TRUE(waitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 5000));
+
+    MainWin w;
+    w.show();
+    IsolatedSettings settings;
+    settings.startUp(w);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.action(Command::TrayOnMinimize)->trigger();
+    w.showMinimized();
+    ASSERT_TRUE(waitUntil([&] { return !w.isVisible() && w.trayIcon() && w.trayIcon()->isVisible(); }, 5000));
+    EXPECT_EQ(w.trayIcon()->toolTip(), QStringLiteral("点击打开 TAVEX FOLVANE"));
+    // A click on the icon brings the window back and removes the icon.
+    ASSERT_TRUE(waitUntil([&] { return w.trayIcon()->geometry().isValid(); }, 5000));
+    const QPoint at = w.trayIcon()->geometry().center();
+    ASSERT_EQ(sh("xdotool mousemove " + std::to_string(at.x()) + " " + std::to_string(at.y()) + " click 1"), 0);
+    EXPECT_TRUE(waitUntil([&] { return w.isVisible() && !w.isMinimized(); }, 5000));
+    EXPECT_FALSE(w.trayIcon()->isVisible());
+    tray.kill();
+    tray.waitForFinished();
 }
 
 }  // namespace
