@@ -24,6 +24,8 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 #include <QCursor>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QRadioButton>
 
 #include "about_dialog.h"
@@ -425,6 +427,9 @@ void MainWin::connectCommands() {
     connect(toolButtons_[kToolRedo], &QAction::triggered, this, &MainWin::redo);
     on(Command::Exit, &MainWin::exitProgram);
     on(Command::About, [this] { withoutAlwaysOnTop([this] { AboutDialog(this).exec(); }); });
+    // The product's pages open in the desktop's browser.
+    on(Command::Website, [] { QDesktopServices::openUrl(QUrl(product::kHomePage)); });
+    on(Command::Forum, [] { QDesktopServices::openUrl(QUrl(product::kForumPage)); });
 
     on(Command::CutAll, &MainWin::cutAll);
     on(Command::ContextCutAll, &MainWin::cutAll);

@@ -89,6 +89,30 @@ TEST_F(CliTest, TypesetsStandardInputWithSwitches) {
     }
 }
 
+TEST_F(CliTest, JoiningRestoresEachLayout) {
+    // Two paragraphs broken over two lines each, joined under every spacing.
+    const std::string in = g("甲行一\r\n甲行二。\r\n乙行一，\r\n乙行二！");
+    const std::string A = kI + g("甲行一甲行二。"), B = kI + g("乙行一，乙行二！");
+    struct Case {
+        std::vector<std::string> extra;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {{}, A + "\r\n" + B},
+        {{"--set", "doubleBreak=1"}, A + "\r\n\r\n" + B},
+        {{"--set", "doubleBreak=1", "--set", "fillBlankLines=1"}, A + "\r\n" + kI + "\r\n" + B},
+        {{"--set", "tripleBreak=1"}, A + "\r\n\r\n\r\n" + B},
+        {{"--set", "tripleBreak=1", "--set", "fillBlankLines=1"}, A + "\r\n" + kI + "\r\n" + kI + "\r\n" + B},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"--encoding", "gb18030", "--set", "joinNonParagraphBreaks=1"};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        const CliRun r = run(args, in);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_GB_EQ(r.out, c.expected);
+    }
+}
+
 TEST_F(CliTest, Utf8InputKeepsItsEncodingAndLineFeeds) {
     const CliRun r = run({"--set", "joinNonParagraphBreaks=1"}, "  第一行\n第二行。\n\n第三行\n");
     EXPECT_EQ(r.status, 0);
