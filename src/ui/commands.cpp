@@ -6,8 +6,8 @@ constexpr Command kSeparator = Command::Count;
 
 }  // namespace
 
-const std::vector<MenuSpec>& mainMenus() {
-    static const std::vector<MenuSpec> menus = {
+const std::vector<MenuDefinition>& mainMenus() {
+    static const std::vector<MenuDefinition> menus = {
         {"文件(&F)",
          {
              {Command::New, "新建(&N)", "Ctrl+N"},

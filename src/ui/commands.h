@@ -34,10 +34,10 @@ struct MenuEntry {
     bool enabled = true;
 };
 
-struct MenuSpec {
+struct MenuDefinition {
     const char* title;
     std::vector<MenuEntry> entries;
 };
 
 // The main menu bar, in order.
-const std::vector<MenuSpec>& mainMenus();
+const std::vector<MenuDefinition>& mainMenus();

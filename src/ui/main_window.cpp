@@ -147,9 +147,9 @@ void MainWin::buildCentral() {
 }
 
 void MainWin::buildMenus() {
-    for (const MenuSpec& spec : mainMenus()) {
-        QMenu* menu = menuBar()->addMenu(caption(spec.title));
-        for (const MenuEntry& e : spec.entries) {
+    for (const MenuDefinition& def : mainMenus()) {
+        QMenu* menu = menuBar()->addMenu(caption(def.title));
+        for (const MenuEntry& e : def.entries) {
             if (e.command == Command::Count) {
                 menu->addSeparator();
                 continue;
