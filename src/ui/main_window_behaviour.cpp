@@ -1,0 +1,103 @@
+// MainWin: always-on-top, the tray, the global hot keys, resizing.
+#include <QMenu>
+#include <QProgressBar>
+#include <QLabel>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+
+#include "editor_widget.h"
+#include "main_window.h"
+#include "product.h"
+#include "quick_bars.h"
+
+// ------------------------------------------------------ window behaviour
+
+void MainWin::withoutAlwaysOnTop(const std::function<void()>& fn) {
+    const bool was = alwaysOnTop_;
+    if (was) toggleAlwaysOnTop();
+    fn();
+    if (was && !alwaysOnTop_) toggleAlwaysOnTop();
+}
+
+void MainWin::toggleAlwaysOnTop() {
+    alwaysOnTop_ = !alwaysOnTop_;
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, alwaysOnTop_);
+    if (visible) show();  // changing the flag hides the window
+    action(Command::AlwaysOnTop)->setChecked(alwaysOnTop_);
+    toolButtons_[kToolAlwaysOnTop]->setChecked(alwaysOnTop_);
+}
+
+void MainWin::toggleTrayOnMinimize() {
+    QAction* a = action(Command::TrayOnMinimize);
+    a->setChecked(!a->isChecked());
+}
+
+void MainWin::showMainWindow() {
+    if (isMinimized() || !isVisible() || isMaximized() || isFullScreen()) {
+        showNormal();
+        raise();
+        activateWindow();
+        editor_->setFocus();
+        if (tray_) tray_->hide();
+    } else {
+        showMinimized();
+    }
+}
+
+void MainWin::exitProgram() { close(); }
+
+void MainWin::onHotKey(int id) {
+    if (id != 0 && id == showHideHotKeyId_) {
+        if (isVisible()) hide();
+        else showMainWindow();
+    }
+}
+
+void MainWin::changeEvent(QEvent* e) {
+    QMainWindow::changeEvent(e);
+    if (e->type() != QEvent::WindowStateChange || !isMinimized()) return;
+    if (!action(Command::TrayOnMinimize)->isChecked()) return;
+    // Never leave the user without a window and without an icon: without a
+    // tray on this desktop the window stays on the task bar.
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    if (!tray_) {
+        tray_ = new QSystemTrayIcon(windowIcon(), this);
+        tray_->setToolTip(product::kTrayTooltip);
+        trayMenu_ = new QMenu(this);
+        trayMenu_->addAction(QStringLiteral("显示编辑窗口"), this, &MainWin::showMainWindow);
+        trayMenu_->addAction(action(Command::OneClick));
+        trayMenu_->addSeparator();
+        trayMenu_->addAction(QStringLiteral("退出"), this, &MainWin::exitProgram);
+        tray_->setContextMenu(trayMenu_);
+        connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+            if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick) showMainWindow();
+        });
+    }
+    tray_->show();
+    // After the minimising has finished: showMinimized() shows the window
+    // again once the state has changed.
+    QMetaObject::invokeMethod(this, [this] {
+        if (isMinimized() && tray_ && tray_->isVisible()) hide();
+    }, Qt::QueuedConnection);
+}
+
+void MainWin::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    if (!isMinimized()) {
+        windowWidth_ = frameGeometry().width();
+        windowHeight_ = frameGeometry().height();
+    }
+    // Narrow windows give up the controls that need the most room first.
+    const int w = width();
+    upperBar_->tools->setVisible(w >= 546);
+    lowerBar_->setScriptVisible(w >= 620);
+    layoutOverlays();
+}
+
+void MainWin::layoutOverlays() {
+    QWidget* c = centralWidget();
+    const int W = c->width(), H = c->height();
+    progressLabel_->move((W - progressLabel_->width()) / 2, (H - progressLabel_->height()) / 2);
+    progressBar_->move((W - progressBar_->width()) / 2, (H - progressBar_->height()) / 2 + 9);
+}

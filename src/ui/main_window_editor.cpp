@@ -1,0 +1,119 @@
+// MainWin: the editor commands (whole text, clipboard, quick hide, font,
+// word wrap, find and replace, context menu).
+#include <QApplication>
+#include <QClipboard>
+#include <QFontDialog>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTextBlock>
+
+#include "editor/decoy_text.h"
+#include "editor_widget.h"
+#include "engine/paragraph_tools.h"
+#include "main_window.h"
+#include "text/codec.h"
+#include "text/file_io.h"
+#include "text_bridge.h"
+
+// ----------------------------------------------------------- editor commands
+
+void MainWin::resetClipboardToItself() {
+    QClipboard* cb = QApplication::clipboard();
+    cb->setText(cb->text());
+}
+
+void MainWin::cutAll() {
+    QApplication::clipboard()->setText(editor_->toPlainText());
+    setEditorText({});
+}
+
+void MainWin::copyAll() { QApplication::clipboard()->setText(editor_->toPlainText()); }
+
+void MainWin::replacePasteAll() { setEditorText(fromQt(QApplication::clipboard()->text())); }
+
+void MainWin::clearAll() { setEditorText({}); }
+
+void MainWin::quickHide() {
+    std::string shown = editorText();
+    setEditorText(stash_);
+    stash_.swap(shown);
+    QTextCursor c = editor_->textCursor();
+    c.setPosition(std::min(9999, editor_->document()->characterCount() - 1));
+    editor_->setTextCursor(c);
+}
+
+void MainWin::chooseFont() {
+    bool ok = false;
+    const QFont f = QFontDialog::getFont(&ok, editorFont_.toQFont(), this);
+    if (!ok) return;
+    editorFont_.takeFrom(f);
+    applyEditorFont();
+}
+
+void MainWin::applyEditorFont() {
+    editor_->setFont(editorFont_.toQFont());
+    QPalette p = editor_->palette();
+    p.setColor(QPalette::Text, editorFont_.colour == 0xFF000000 ? palette().color(QPalette::Text)
+                                                                : QColor::fromRgb(editorFont_.colour));
+    editor_->setPalette(p);
+}
+
+void MainWin::dropFiles(const QStringList& paths) {
+    // Each file replaces the text of the one before, so the last one stays.
+    // The document's path, title and saved state do not change; a file that
+    // cannot be read empties the editor.
+    for (const QString& path : paths) {
+        std::string bytes;
+        folvane::text::readFile(path.toStdString(), bytes);
+        const auto decoded = folvane::text::decodeText(bytes, folvane::text::EncodingChoice::Auto);
+        setEditorText(decoded ? decoded->text : bytes);
+    }
+}
+
+void MainWin::toggleWordWrap() {
+    const bool wrap = action(Command::WordWrap)->isChecked();
+    editor_->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
+
+void MainWin::toggleFindPanel() {
+    const bool show = action(Command::FindPanel)->isChecked();
+    findPanel_->setVisible(show);
+    if (show) findField_->setFocus();
+    else editor_->setFocus();
+}
+
+void MainWin::replaceAllInEditor() {
+    const std::string find = fromQt(findField_->text());
+    if (find.empty()) return;  // nothing to look for: the text stays
+    setEditorText(folvane::engine::replaceAllInText(editorText(), find, fromQt(replaceField_->text())));
+}
+
+void MainWin::updateSelectionButtons() {
+    const bool selected = editor_->textCursor().hasSelection();
+    toolButtons_[kToolCut]->setEnabled(selected);
+    toolButtons_[kToolCopy]->setEnabled(selected);
+}
+
+
+void MainWin::refreshContextMenu() {
+    const bool empty = editor_->document()->isEmpty();
+    const QString clip = QApplication::clipboard()->text();
+    const bool selected = editor_->textCursor().hasSelection();
+    action(Command::ContextCutAll)->setEnabled(!empty);
+    action(Command::ContextCopyAll)->setEnabled(!empty);
+    action(Command::ContextClearAll)->setEnabled(!empty);
+    action(Command::ContextReplacePasteAll)->setEnabled(!clip.isEmpty() && clip != editor_->toPlainText());
+    action(Command::Paste)->setEnabled(!clip.isEmpty());
+    action(Command::Cut)->setEnabled(selected);
+    action(Command::Copy)->setEnabled(selected);
+    action(Command::Delete)->setEnabled(selected);
+    action(Command::SelectAll)->setEnabled(!empty);
+    action(Command::ContextUndo)->setEnabled(action(Command::Undo)->isEnabled());
+}
+
+void MainWin::popUpContextMenu(const QPoint& globalPos) {
+    refreshContextMenu();
+    contextMenu_->popup(globalPos);
+}
