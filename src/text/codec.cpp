@@ -1,5 +1,11 @@
 #include "text/codec.h"
 
+#include <algorithm>
+#include <array>
+#include <vector>
+#include <cstdint>
+#include <cstring>
+
 #include "text/iconv.h"
 #include "text/search.h"
 
@@ -125,40 +131,123 @@ std::u16string gb18030ToUtf16(std::string_view gb) {
     return out;
 }
 
-std::string gb18030FromUtf16(std::u16string_view utf16) {
+namespace {
+
+// The GB18030 form of every code point of the Basic Multilingual Plane,
+// asked of iconv once: an editor's text is encoded after every keystroke,
+// and a table lookup per character keeps that cheap for long texts.
+class BmpEncoder {
+public:
+    BmpEncoder() {
+        Iconv cv("GB18030", "UTF-16LE");
+        for (std::uint32_t cp = 0; cp < 0x10000; ++cp) {
+            if (cp >= 0xD800 && cp <= 0xDFFF) continue;  // surrogates are no characters
+            const char in[2] = {static_cast<char>(cp & 0xFF), static_cast<char>(cp >> 8)};
+            std::string out;
+            bool bad = false;
+            cv.convert(std::string_view(in, 2), out, [&](std::string_view, std::size_t, std::string&) {
+                bad = true;
+                return std::size_t{2};
+            });
+            if (bad || out.empty() || out.size() > 4) continue;
+            length_[cp] = static_cast<std::uint8_t>(out.size());
+            std::memcpy(&bytes_[cp], out.data(), out.size());
+        }
+        // A few two-byte codes stand for characters above the BMP; those
+        // characters are written with them rather than with the four-byte
+        // code of their plane.
+        Iconv dec("UTF-32LE", "GB18030");
+        for (int lead = 0x81; lead <= 0xFE; ++lead) {
+            for (int trail = 0x40; trail <= 0xFE; ++trail) {
+                if (trail == 0x7F) continue;
+                const char code[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+                std::string cp;
+                dec.convert(std::string_view(code, 2), cp, [](std::string_view, std::size_t, std::string&) {
+                    return std::size_t{2};
+                });
+                if (cp.size() != 4) continue;
+                std::uint32_t v;
+                std::memcpy(&v, cp.data(), 4);
+                if (v > 0xFFFF) twoByteAbove_.push_back({v, std::string(code, 2)});
+            }
+        }
+        std::sort(twoByteAbove_.begin(), twoByteAbove_.end());
+    }
+
+    // The two-byte code of a character above the BMP, or nullptr.
+    const std::string* twoByteCode(std::uint32_t cp) const {
+        const auto it = std::lower_bound(twoByteAbove_.begin(), twoByteAbove_.end(),
+                                         std::pair<std::uint32_t, std::string>{cp, {}});
+        return it != twoByteAbove_.end() && it->first == cp ? &it->second : nullptr;
+    }
+
+    // Appends the form of `cp`; false when it has none.
+    bool append(char16_t cp, std::string& out) const {
+        const std::uint8_t n = length_[cp];
+        if (!n) return false;
+        out.append(reinterpret_cast<const char*>(&bytes_[cp]), n);
+        return true;
+    }
+
+private:
+    std::array<std::uint32_t, 0x10000> bytes_{};
+    std::array<std::uint8_t, 0x10000> length_{};
+    std::vector<std::pair<std::uint32_t, std::string>> twoByteAbove_;
+};
+
+const BmpEncoder& bmpEncoder() {
+    static const BmpEncoder encoder;
+    return encoder;
+}
+
+// GB18030 gives the planes above the BMP four-byte codes in order from
+// 90 30 81 30 on.
+void appendSupplementary(std::uint32_t cp, std::string& out) {
+    std::uint32_t n = cp - 0x10000;
+    const char b4 = static_cast<char>(0x30 + n % 10);
+    n /= 10;
+    const char b3 = static_cast<char>(0x81 + n % 126);
+    n /= 126;
+    const char b2 = static_cast<char>(0x30 + n % 10);
+    n /= 10;
+    out += static_cast<char>(0x90 + n);
+    out += b2;
+    out += b3;
+    out += b4;
+}
+
+constexpr std::string_view kReplacementCharacter = "\x84\x31\xA4\x37";  // U+FFFD
+
+}  // namespace
+
+std::string gb18030FromUtf16(std::u16string_view utf16, bool editorLineBreaks) {
+    const BmpEncoder& bmp = bmpEncoder();
     std::string out;
-    out.reserve(utf16.size() * 2);
-    Iconv cv("GB18030", "UTF-16LE");
-    std::string run;  // UTF-16LE bytes of the valid stretch being collected
-    auto flush = [&] {
-        if (run.empty()) return;
-        cv.convert(run, out, [](std::string_view, std::size_t, std::string& o) {
-            o += "\x84\x31\xA4\x37";  // U+FFFD
-            return std::size_t{2};
-        });
-        run.clear();
-    };
-    auto put = [&](char16_t u) {
-        run.push_back(static_cast<char>(u & 0xFF));
-        run.push_back(static_cast<char>(u >> 8));
-    };
+    out.reserve(utf16.size() * 2 + utf16.size() / 16);
     for (std::size_t i = 0; i < utf16.size(); ++i) {
         const char16_t u = utf16[i];
+        if (editorLineBreaks && (u == u'\n' || u == 0x2029 || (u == u'\r' && i + 1 < utf16.size() && utf16[i + 1] == u'\n'))) {
+            if (u == u'\r') ++i;
+            out += "\r\n";
+            continue;
+        }
+        if (u < 0x80) {
+            out += static_cast<char>(u);
+            continue;
+        }
         const bool high = u >= 0xD800 && u <= 0xDBFF;
         const bool low = u >= 0xDC00 && u <= 0xDFFF;
         if (high && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) {
-            put(u);
-            put(utf16[++i]);
+            const char16_t lowPart = utf16[++i];
+            const std::uint32_t cp = 0x10000 + ((std::uint32_t(u) - 0xD800) << 10) + (lowPart - 0xDC00);
+            if (const std::string* code = bmp.twoByteCode(cp)) out += *code;
+            else appendSupplementary(cp, out);
         } else if (low && u <= 0xDCFF) {
-            flush();
             out.push_back(static_cast<char>(u & 0xFF));  // an escaped byte
-        } else if (high || low) {
-            put(0xFFFD);
-        } else {
-            put(u);
+        } else if (high || low || !bmp.append(u, out)) {
+            out += kReplacementCharacter;
         }
     }
-    flush();
     return out;
 }
 

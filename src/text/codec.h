@@ -47,8 +47,10 @@ std::string gb18030ToUtf8(std::string_view gb);
 std::u16string gb18030ToUtf16(std::string_view gb);
 
 // UTF-16 to GB18030; lone surrogates U+DC00-U+DCFF become the byte they
-// stand for, other lone surrogates the replacement character.
-std::string gb18030FromUtf16(std::u16string_view utf16);
+// stand for, other lone surrogates the replacement character. With
+// `editorLineBreaks`, "\n", "\r\n" and U+2029 (an editor's line and
+// paragraph ends) all become "\r\n".
+std::string gb18030FromUtf16(std::u16string_view utf16, bool editorLineBreaks = false);
 
 // A GB18030 text for a UTF-8 literal of the program's own (captions,
 // markers). The literal must be valid UTF-8.

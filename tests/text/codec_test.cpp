@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "gbtext.h"
+#include "text/iconv.h"
 
 namespace folvane::text {
 namespace {
@@ -86,6 +87,42 @@ TEST(Utf16Bridge, ValidTextIsPlainUtf16) {
     EXPECT_EQ(gb18030FromUtf16(u"中\r\n"), folvane::testing::g("中\r\n"));
     // A lone surrogate that stands for no byte becomes U+FFFD.
     EXPECT_EQ(gb18030FromUtf16(std::u16string(1, char16_t(0xD800))), "\x84\x31\xA4\x37");
+}
+
+std::u16string utf16Of(char32_t cp) {
+    if (cp < 0x10000) return std::u16string(1, static_cast<char16_t>(cp));
+    return {static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)), static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF))};
+}
+
+TEST(Utf16Bridge, EditorLineBreaksBecomeCrLf) {
+    EXPECT_EQ(gb18030FromUtf16(u"a\nb\r\nc\u2029d\re", true), "a\r\nb\r\nc\r\nd\re");
+    EXPECT_EQ(gb18030FromUtf16(u"a\nb", false), "a\nb");
+}
+
+TEST(Utf16Bridge, EncodesEveryCharacterAsIconvDoes) {
+    // The encoder's table and formula against iconv itself, for every code
+    // point of the BMP and a spread of the higher planes. Code points iconv
+    // refuses (private-use ones that GB18030 later gave standard
+    // characters) become U+FFFD.
+    Iconv reference("GB18030", "UTF-32LE");
+    std::vector<char32_t> cps;
+    for (char32_t cp = 1; cp < 0x10000; ++cp)
+        if (cp < 0xD800 || cp > 0xDFFF) cps.push_back(cp);
+    for (char32_t cp = 0x10000; cp <= 0x10FFFF; cp += 97) cps.push_back(cp);
+    for (char32_t cp : {0x20087, 0x20089, 0x200CC, 0x215D7, 0x2298F, 0x241FE}) cps.push_back(cp);
+    int mismatches = 0;
+    for (char32_t cp : cps) {
+        std::string expected;
+        bool refused = false;
+        reference.convert(std::string_view(reinterpret_cast<const char*>(&cp), 4), expected,
+                          [&](std::string_view, std::size_t, std::string&) {
+                              refused = true;
+                              return std::size_t{4};
+                          });
+        if (refused) expected = "\x84\x31\xA4\x37";
+        if (gb18030FromUtf16(utf16Of(cp)) != expected && ++mismatches <= 5) ADD_FAILURE() << std::hex << static_cast<unsigned>(cp);
+    }
+    EXPECT_EQ(mismatches, 0);
 }
 
 TEST(Codec, MalformedUtf8IsRefused) {
