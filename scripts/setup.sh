@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git ccache
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libopencc-dev opencc
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev libxcb1-dev
