@@ -43,7 +43,7 @@ LoadResult loadSettings(const IniStore& store, SettingsWindow& window, engine::T
     options = r.options;
 
     LoadResult result;
-    if (r.version != kVersionStamp) {
+    if (!stampIsCurrent(r)) {
         restoreDefaults(window, options, signature);
         result.defaultsRestored = true;
         result.stampWrite = store.writeText(settingsKeys().version, kVersionStamp);
@@ -51,6 +51,24 @@ LoadResult loadSettings(const IniStore& store, SettingsWindow& window, engine::T
     normalizeOptions(options);
     window.applyQuickBars(syncQuickBars(options));
     return result;
+}
+
+bool stampIsCurrent(const SettingsRecord& record) { return record.version == kVersionStamp; }
+
+StartupTypesetting startupTypesetting(const SettingsRecord& record) {
+    StartupTypesetting t;
+    t.options = record.options;
+    t.signatureEnabled = record.signatureEnabled;
+    t.headSignatureTemplate = record.headSignatureTemplate;
+    t.tailSignatureTemplate = record.tailSignatureTemplate;
+    if (!stampIsCurrent(record)) {
+        // What restoreDefaults does to the switches and the signatures.
+        t.options = engine::TypesetOptions::defaults();
+        t.signatureEnabled = false;
+        t.defaultsRestored = true;
+    }
+    normalizeOptions(t.options);
+    return t;
 }
 
 void restoreDefaults(SettingsWindow& window, engine::TypesetOptions& options,

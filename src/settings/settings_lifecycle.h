@@ -25,6 +25,24 @@ struct LoadResult {
 LoadResult loadSettings(const IniStore& store, SettingsWindow& window, engine::TypesetOptions& options,
                         corrections::SignatureContext& signature);
 
+// Whether a stored record carries the current version stamp. Start-up
+// keeps the stored configuration only then.
+bool stampIsCurrent(const SettingsRecord& record);
+
+// The switches and signatures that start-up makes of a stored record, for
+// readers that have no window (folvane-cli --config): a stamp other than
+// kVersionStamp gives the default switches with the signatures off (the
+// templates stay), as restoreDefaults does; then the exclusive pairs are
+// resolved. Nothing is written anywhere.
+struct StartupTypesetting {
+    engine::TypesetOptions options;
+    bool signatureEnabled = false;
+    std::string headSignatureTemplate;
+    std::string tailSignatureTemplate;
+    bool defaultsRestored = false;
+};
+StartupTypesetting startupTypesetting(const SettingsRecord& record);
+
 // The default configuration, in memory only: the default switches, one-click
 // typesetting, minimise-to-tray, always-on-top, the find panel, the
 // signatures check box and copy-is-typeset off, all three bars shown, the

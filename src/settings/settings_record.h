@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/typeset_options.h"
+#include "folvane_version.h"
 #include "settings/ini_store.h"
 
 namespace folvane::settings {
@@ -16,7 +17,7 @@ namespace folvane::settings {
 inline constexpr std::string_view kSettingsSection = "folvane";
 
 // The version stamp; a different stored stamp resets the configuration.
-inline constexpr std::string_view kVersionStamp = "3.0.7";
+inline constexpr std::string_view kVersionStamp = FOLVANE_VERSION;
 
 // The keys (GB18030) of the settings that are not typesetting switches; the
 // switches' keys come from engine::typesetOptionFields().
@@ -77,10 +78,11 @@ struct SettingsRecord {
 // default (off, "", the stamp "0").
 SettingsRecord decodeSettings(const IniText& ini, std::string_view section);
 
-// Reads a settings file given by the user (folvane-cli --config): its
-// switches with the exclusive pairs normalised, as the program loads them.
-// The version stamp is not checked. nullopt with `error` set when the file
-// cannot be read; a file without the section gives every key's default.
+// Reads a settings file given by the user (folvane-cli --config): every key
+// as stored, the switches with the exclusive pairs normalised. The version
+// stamp is returned as stored; startupTypesetting() applies the start-up
+// rule to it. nullopt with `error` set when the file cannot be read; a file
+// without the section gives every key's default.
 std::optional<SettingsRecord> readSettingsFile(const std::string& path, std::string* error = nullptr);
 
 // The assignments that save a record, in the order in which the program

@@ -134,6 +134,43 @@ TEST_F(SettingsTest, OlderStampRestoresTheDefaultsAndIsRewritten) {
     EXPECT_EQ(stored(g("删除首尾空格")), "1");  // the rest of the file is untouched
 }
 
+// The start-up rule without a window (folvane-cli --config) ends where the
+// program's start-up ends, for current, stale and missing stamps alike.
+TEST_F(SettingsTest, WindowlessStartupAgreesWithTheProgram) {
+    const std::string body = g("双换行=1\r\n三换行=1\r\n清除非段落换行=1\r\n首尾签名=1\r\n首签名=H\r\n尾签名=T\r\n");
+    struct Case {
+        const char* name;
+        std::string stampLine;
+        bool restored;
+    };
+    const Case cases[] = {
+        {"current", g("版本=3.0.7\r\n"), false},
+        {"older", g("版本=3.0.6\r\n"), true},
+        {"newer", g("版本=3.0.8\r\n"), true},
+        {"empty", g("版本=\r\n"), true},
+        {"missing", "", true},
+        {"with a trailing space", g("版本=3.0.7 \r\n"), true},
+    };
+    for (const auto& c : cases) {
+        writeFile("[folvane]\r\n" + c.stampLine + body);
+        const auto record = readSettingsFile(path_);
+        ASSERT_TRUE(record) << c.name;
+        const StartupTypesetting t = startupTypesetting(*record);
+        EXPECT_EQ(t.defaultsRestored, c.restored) << c.name;
+        EXPECT_EQ(stampIsCurrent(*record), !c.restored) << c.name;
+        // The program, on the same file.
+        window_ = FakeWindow{};
+        signature_.signatureEnabled = false;
+        options_ = TypesetOptions{};
+        const LoadResult loaded = load();
+        EXPECT_EQ(loaded.defaultsRestored, c.restored) << c.name;
+        EXPECT_EQ(t.options, options_) << c.name;
+        EXPECT_EQ(t.signatureEnabled, signature_.signatureEnabled.load()) << c.name;
+        EXPECT_EQ(t.headSignatureTemplate, signature_.headSignatureTemplate) << c.name;
+        EXPECT_EQ(t.tailSignatureTemplate, signature_.tailSignatureTemplate) << c.name;
+    }
+}
+
 TEST_F(SettingsTest, StoredSwitchesLoadAndExclusivePairsAreResolved) {
     struct Case {
         const char* name;
