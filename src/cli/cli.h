@@ -1,5 +1,6 @@
-// folvane-cli: the engine as a command-line filter. The parsing and the run
-// are kept apart from main() so that tests can drive them in-process.
+// folvane-cli: the engine as a command-line filter. The parsing (cli_args.h)
+// and the run are kept apart from main() so that tests can drive them
+// in-process.
 #pragma once
 
 #include <functional>
@@ -33,9 +34,6 @@ enum class Command {
     Title,             // "title": the proposed save name
 };
 
-// The command called `name` on the command line, if there is one.
-std::optional<Command> commandNamed(std::string_view name);
-
 struct CliConfig {
     Command command = Command::Typeset;
     std::string find;         // replace: GB18030
@@ -52,15 +50,7 @@ struct CliConfig {
     std::vector<std::string> files;  // empty: standard input; "-" is standard input
 };
 
-struct ParseResult {
-    CliConfig config;
-    std::string error;  // non-empty: a usage error
-};
-
-ParseResult parseCommandLine(const std::vector<std::string>& args);
-
-// The help text (UTF-8).
-std::string_view helpText();
+// The parsing is in cli_args.h.
 
 // Where the run reads and writes; main() binds the process's streams.
 struct CliStreams {

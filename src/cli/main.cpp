@@ -3,15 +3,14 @@
 #include <unistd.h>
 
 #include "cli/cli.h"
+#include "cli/cli_args.h"
 
 int main(int argc, char** argv) {
     using namespace folvane::cli;
     std::vector<std::string> args(argv + 1, argv + argc);
     ParseResult parsed = parseCommandLine(args);
-    if (!parsed.error.empty()) {
-        std::fprintf(stderr, "folvane-cli: %s\nTry 'folvane-cli --help'.\n", parsed.error.c_str());
-        return static_cast<int>(Exit::Usage);
-    }
+    std::fputs(diagnosticsText(parsed).c_str(), stderr);
+    if (!parsed.error.empty()) return static_cast<int>(Exit::Usage);
 
     bool outFailed = false;
     CliStreams streams;

@@ -1,4 +1,5 @@
 #include "cli/cli.h"
+#include "cli/cli_args.h"
 
 #include <gtest/gtest.h>
 
@@ -29,9 +30,9 @@ struct CliRun {
 CliRun run(std::vector<std::string> args, std::string stdinBytes = "") {
     CliRun r;
     ParseResult p = parseCommandLine(args);
+    r.err = diagnosticsText(p);  // as main() writes it
     if (!p.error.empty()) {
         r.status = static_cast<int>(Exit::Usage);
-        r.err = p.error;
         return r;
     }
     CliStreams s;
@@ -121,21 +122,82 @@ TEST_F(CliTest, Utf8InputKeepsItsEncodingAndLineFeeds) {
     EXPECT_EQ(forced.out, "　　甲\r\n　　乙");
 }
 
-TEST_F(CliTest, UsageErrors) {
-    for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{"--set", "nonsense=1"},
-                                               {"--set", "addIndent=2"},
-                                               {"--set", "addIndent"},
-                                               {"--set"},
-                                               {"--encoding", "latin1"},
-                                               {"--now", "yesterday"},
-                                               {"--bogus"},
-                                               {"--merge", "a.txt"},
-                                               {"-o", "/tmp/x"},
-                                               {"-o", "/tmp/x", "-"}}) {
-        const CliRun r = run(args);
-        EXPECT_EQ(r.status, 2) << args[0];
-        EXPECT_FALSE(r.err.empty());
+std::string firstLine(const std::string& s) { return s.substr(0, s.find('\n')); }
+
+// Argument lists → exit status, first line of standard error, output: the
+// forms the parser accepts and every usage error, which names its argument.
+TEST_F(CliTest, ArgumentTable) {
+    const std::string a = write("a.txt", "A");
+    const std::string st = write("stats", "S");
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string errLine;  // the first line of standard error
+        std::string out;
+    };
+    const std::string usage = "folvane-cli: ";
+    const Case cases[] = {
+        // Value forms, repetition, order of options and files.
+        {{"--set=addIndent=0", a}, 0, "", "A"},
+        {{"--set", "addIndent=0", a}, 0, "", "A"},
+        {{a, "--set", "addIndent=0"}, 0, "", "A"},
+        {{"--set", "addIndent=0", "--set", "addIndent=1", a}, 0, "", "　　A"},  // the last one wins
+        {{"--set", "addIndent=0", "--set=indentFullWidth=0", "--set", "addIndent=1", a}, 0, "", "    A"},
+        {{"--encoding=utf-8", "--encoding", "gb18030", a}, 0, "", "\xA1\xA1\xA1\xA1" "A"},
+        {{"upper", "--encoding=utf8", a}, 0, "", "A"},
+        {{"lower", a, "--encoding", "UTF-8"}, 0, "", "a"},
+        {{"typeset", "--set", "addIndent=0", "--", "-"}, 0, "", "in"},  // "-" after -- is standard input
+        {{"-"}, 0, "", "　　in"},
+        {{"--help"}, 0, "", ""},
+        {{"stats", "-h"}, 0, "", ""},
+        // Only the first argument names a command.
+        {{"--", "stats"}, 1, usage + "cannot read stats: No such file or directory", ""},
+        {{"upper", st}, 0, "", "S"},
+        {{a, "stats"}, 1, usage + "cannot read stats: No such file or directory", "　　A"},
+        // Usage errors.
+        {{"--set", "nonsense=1"}, 2, usage + "--set: unknown switch 'nonsense' (see --help for the names)", ""},
+        {{"--set", "addIndent=2"}, 2, usage + "--set: addIndent needs the value 0 or 1, as in --set addIndent=1", ""},
+        {{"--set", "addIndent"}, 2, usage + "--set: addIndent needs the value 0 or 1, as in --set addIndent=1", ""},
+        {{"--set=addIndent= 1"}, 2, usage + "--set: addIndent needs the value 0 or 1, as in --set addIndent=1", ""},
+        {{"--set"}, 2, usage + "option --set needs a value", ""},
+        {{"--head"}, 2, usage + "option --head needs a value", ""},
+        {{"-o"}, 2, usage + "option -o needs a value", ""},
+        {{"--encoding", "latin1"}, 2, usage + "--encoding: unknown encoding 'latin1' (auto, gb18030, gbk, utf-8)", ""},
+        {{"--encoding="}, 2, usage + "option --encoding needs a value", ""},
+        {{"--now", "yesterday"}, 2, usage + "--now: needs \"YYYY-MM-DD HH:MM:SS\", not 'yesterday'", ""},
+        {{"--bogus"}, 2, usage + "unknown option '--bogus'", ""},
+        {{"-x", a}, 2, usage + "unknown option '-x'", ""},
+        {{"--merge", a}, 2, usage + "--merge needs -o DIR", ""},
+        {{"-o", dir_ + "/x"}, 2, usage + "-o needs FILE arguments: standard input has no name", ""},
+        {{"-o", dir_ + "/x", "-"}, 2, usage + "-o needs FILE arguments: standard input has no name", ""},
+        {{"-o", "", a}, 2, usage + "-o: needs a directory", ""},
+        {{"replace"}, 2, usage + "replace needs FIND and REPLACEMENT", ""},
+        {{"replace", "x"}, 2, usage + "replace needs FIND and REPLACEMENT", ""},
+        {{"strip-html", "--set", "fixQuotes=1"}, 2, usage + "option --set applies to typeset only", ""},
+        {{"strip-html", "--set", "nonsense"}, 2, usage + "option --set applies to typeset only", ""},
+        {{"upper", "--signature"}, 2, usage + "option --signature applies to typeset only", ""},
+        {{"lower", "--head", "x"}, 2, usage + "option --head applies to typeset only", ""},
+        {{"lower", "--tail=x"}, 2, usage + "option --tail applies to typeset only", ""},
+        {{"title", "--config", "c.ini"}, 2, usage + "option --config applies to typeset only", ""},
+        {{"stats", "--now", "2000-01-02 00:00:00"}, 2, usage + "option --now applies to typeset only", ""},
+        {{"stats", "-o", dir_ + "/x", a}, 2, usage + "-o is not for stats and title: they print a report", ""},
+        {{"title", "-o", dir_ + "/x", a}, 2, usage + "-o is not for stats and title: they print a report", ""},
+        {{"--config", dir_ + "/none.ini"}, 2,
+         usage + "--config: cannot read settings file " + dir_ + "/none.ini: No such file or directory", ""},
+    };
+    for (const auto& c : cases) {
+        std::string label;
+        for (const auto& arg : c.args) label += "[" + arg + "]";
+        const CliRun r = run(c.args, "in");
+        EXPECT_EQ(r.status, c.status) << label << " " << r.err;
+        EXPECT_EQ(firstLine(r.err), c.errLine) << label;
+        if (c.status == 2) {
+            EXPECT_NE(r.err.find("Try 'folvane-cli --help'."), std::string::npos) << label;
+        }
+        if (!c.args.empty() && (c.args[0] == "--help" || c.args.back() == "-h"))
+            EXPECT_TRUE(r.out.starts_with("Usage: folvane-cli")) << label;
+        else
+            EXPECT_EQ(r.out, c.out) << label;
     }
 }
 
@@ -161,26 +223,43 @@ TEST_F(CliTest, SignaturesWithAFixedClock) {
 TEST_F(CliTest, SettingsFileIsTheStartingPoint) {
     // Defaults switched to double breaks (the stored triple break gives way,
     // as when the program loads it), signatures on with a two-line head.
-    const std::string cfg = write("config.ini", "[folvane]\r\n" +
-                                                    g("删除首尾空格=1\r\n修正空格=1\r\n全角空格=1\r\n修正换行=1\r\n"
-                                                      "双换行=1\r\n三换行=1\r\n首尾签名=1\r\n首签名=H") +
-                                                    "\xFF" + g("第二行\r\n尾签名=T\r\n"));
-    const std::string quiet = write("quiet.ini", "[folvane]\r\n" + g("修正空格=1\r\n首签名=H\r\n"));
+    const std::string body = g("删除首尾空格=1\r\n修正空格=1\r\n全角空格=1\r\n修正换行=1\r\n"
+                               "双换行=1\r\n三换行=1\r\n首尾签名=1\r\n首签名=H") +
+                             "\xFF" + g("第二行\r\n尾签名=T\r\n");
+    const std::string stamp = g("版本=3.0.7\r\n");
+    const std::string cfg = write("config.ini", "[folvane]\r\n" + stamp + body);
+    const std::string quiet = write("quiet.ini", "[folvane]\r\n" + stamp + g("修正空格=1\r\n首签名=H\r\n"));
+    // Stamped by another version, stamped empty, not stamped: the program
+    // starts from its defaults with them, and so does --config.
+    const std::string old = write("old.ini", "[folvane]\r\n" + g("版本=3.0.6\r\n") + body);
+    const std::string empty = write("empty.ini", "[folvane]\r\n" + g("版本=\r\n") + body);
+    const std::string unstamped = write("unstamped.ini", "[folvane]\r\n" + body);
+    const std::string spaced = write("spaced.ini", "[folvane]\r\n" + g("版本= 3.0.7\r\n") + body);
     const std::string in = "A\r\n\r\nB\r\n";
     const std::string head = g("H\r\n第二行\r\n");
+    const std::string defaults = kI + "A\r\n" + kI + "B";
     struct Case {
         const char* name;
         std::vector<std::string> args;
         std::string expected;
+        std::string notice;  // the file named in the notice on standard error; empty: none
     };
     const Case cases[] = {
-        {"stored switches and signatures", {"--config", cfg}, head + kI + "A\r\n\r\n" + kI + "B\r\nT"},
+        {"stored switches and signatures", {"--config", cfg}, head + kI + "A\r\n\r\n" + kI + "B\r\nT", ""},
         {"--set wins wherever it stands", {"--set", "doubleBreak=0", "--config", cfg},
-         head + kI + "A\r\n" + kI + "B\r\nT"},
-        {"--head wins", {"--config", cfg, "--head", "X"}, "X\r\n" + kI + "A\r\n\r\n" + kI + "B\r\nT"},
-        {"absent keys are off", {"--config", quiet}, "    A\r\n    \r\n    B"},
+         head + kI + "A\r\n" + kI + "B\r\nT", ""},
+        {"--head wins", {"--config", cfg, "--head", "X"}, "X\r\n" + kI + "A\r\n\r\n" + kI + "B\r\nT", ""},
+        {"--config=FILE", {"--config=" + cfg}, head + kI + "A\r\n\r\n" + kI + "B\r\nT", ""},
+        {"absent keys are off", {"--config", quiet}, "    A\r\n    \r\n    B", ""},
         {"--signature switches stored templates on", {"--signature", "--config", quiet},
-         "H\r\n    A\r\n    \r\n    B"},
+         "H\r\n    A\r\n    \r\n    B", ""},
+        {"old stamp", {"--config", old}, defaults, old},
+        {"empty stamp", {"--config", empty}, defaults, empty},
+        {"no stamp", {"--config", unstamped}, defaults, unstamped},
+        {"a stamp with a space is another stamp", {"--config", spaced}, defaults, spaced},
+        {"old stamp, --set still applies", {"--config", old, "--set", "doubleBreak=1"},
+         kI + "A\r\n\r\n" + kI + "B", old},
+        {"old stamp keeps the templates", {"--signature", "--config", old}, head + defaults + "\r\nT", old},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = {"--encoding", "gb18030"};
@@ -188,10 +267,22 @@ TEST_F(CliTest, SettingsFileIsTheStartingPoint) {
         const CliRun r = run(args, in);
         EXPECT_EQ(r.status, 0) << c.name << ": " << r.err;
         EXPECT_GB_EQ(r.out, c.expected) << c.name;
+        if (c.notice.empty()) {
+            EXPECT_EQ(r.err, "") << c.name;
+        } else {
+            EXPECT_EQ(r.err, "folvane-cli: settings file " + c.notice +
+                                 " is not stamped 3.0.7: starting from the default switches without signatures, "
+                                 "as the program does\n")
+                << c.name;
+        }
     }
-    const CliRun missing = run({"--config", dir_ + "/none.ini"});
-    EXPECT_EQ(missing.status, 2);
-    EXPECT_NE(missing.err.find("none.ini"), std::string::npos);
+    // The file given is only read: the stale stamp stays where the program
+    // would have rewritten it.
+    EXPECT_GB_EQ(read(old), "[folvane]\r\n" + g("版本=3.0.6\r\n") + body);
+    EXPECT_GB_EQ(read(unstamped), "[folvane]\r\n" + body);
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir_)) ++files;
+    EXPECT_EQ(files, 6u);  // no temporary or backup file beside them
 }
 
 TEST_F(CliTest, SeveralFilesShareOneRunContext) {
@@ -308,26 +399,6 @@ TEST_F(CliTest, QuotePairingContinuesFromFileToFile) {
     const std::string b = write("b.txt", g("结束\""));
     const CliRun r = run({"--encoding", "gb18030", "--set", "fixQuotes=1", a, b});
     EXPECT_GB_EQ(r.out, kI + g("“开始") + kI + g("结束”"));
-}
-
-TEST_F(CliTest, CommandUsageErrors) {
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"replace"},
-             {"replace", "x"},
-             {"strip-html", "--set", "fixQuotes=1"},
-             {"upper", "--signature"},
-             {"lower", "--head", "x"},
-             {"stats", "--now", "2000-01-02 00:00:00"},
-             {"stats", "-o", "/tmp/x", "a.txt"},
-             {"title", "-o", "/tmp/x", "a.txt"}}) {
-        const CliRun r = run(args);
-        EXPECT_EQ(r.status, 2) << args[0] << " " << (args.size() > 1 ? args[1] : "");
-        EXPECT_FALSE(r.err.empty());
-    }
-    // Only the first argument names a command: later ones are files.
-    const CliRun r = run({"--", "stats"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("cannot read stats"), std::string::npos);
 }
 
 TEST(OutputName, BatchNaming) {

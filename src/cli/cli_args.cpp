@@ -1,0 +1,412 @@
+#include "cli/cli_args.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+
+#include "engine/typeset_options.h"
+#include "folvane_version.h"
+#include "settings/settings_lifecycle.h"
+#include "settings/settings_record.h"
+#include "text/codec.h"
+
+namespace folvane::cli {
+namespace {
+
+// The commands, in the order of the help.
+struct CommandInfo {
+    std::string_view name;
+    std::string_view shown;  // as the help lists it
+    Command command;
+    std::string_view help;
+};
+
+constexpr CommandInfo kCommands[] = {
+    {"typeset", "typeset", Command::Typeset, "Typeset with the switches of --set."},
+    {"strip-html", "strip-html", Command::StripHtml,
+     "HTML to text: script and style blocks, tags and \"-->\" removed; <br> and </p>, </div> become line breaks; "
+     "&nbsp; and &gt; become \" \" and \">\"."},
+    {"strip-ubb", "strip-ubb", Command::StripUbb, "Remove forum codes: everything from \"[\" to \"]\"."},
+    {"remove-blank-lines", "remove-blank-lines", Command::RemoveBlankLines,
+     "Remove blank lines that are empty or hold exactly 1, 2 or 4 half-width or 1 or 2 full-width spaces."},
+    {"delete-head-spaces", "delete-head-spaces", Command::DeleteHeadSpaces,
+     "Remove the spaces at the start of every line."},
+    {"replace", "replace FIND REPLACEMENT", Command::Replace,
+     "Replace every FIND by REPLACEMENT, left to right; ASCII letters match in any case. A newline in either "
+     "text is a line break. An empty FIND changes nothing."},
+    {"to-traditional", "to-traditional", Command::ToTraditional,
+     "Convert to traditional characters (OpenCC s2t.json), keeping the byte length of every GB18030 character."},
+    {"to-simplified", "to-simplified", Command::ToSimplified,
+     "Convert to simplified characters (OpenCC t2s.json), keeping the byte length of every GB18030 character."},
+    {"upper", "upper", Command::Upper, "ASCII letters to upper case."},
+    {"lower", "lower", Command::Lower, "ASCII letters to lower case."},
+    {"stats", "stats", Command::Stats, "Print the character statistics report."},
+    {"title", "title", Command::Title, "Print the file name proposed for saving the text."},
+};
+
+// The options, in the order of the help. `names` is the parser's spelling.
+struct OptionInfo {
+    std::string_view names;
+    std::string_view shown;
+    bool typesetOnly;
+    std::string_view help;
+};
+
+enum OptionIndex { kSet, kSignature, kConfig, kHead, kTail, kNow, kEncoding, kOutDir, kMerge, kHelp, kOptionCount };
+
+constexpr OptionInfo kOptions[kOptionCount] = {
+    {"--set", "--set NAME=0|1", true,
+     "Set one typesetting switch (repeatable). The starting point is the default configuration: "
+     "trimParagraphEnds, addIndent, indentFullWidth and lineBreakFix on, the rest off. Names:"},
+    {"--signature", "--signature", true,
+     "Add the head and tail signatures (and take off those this run added to an earlier file)."},
+    {"--config", "--config FILE", true,
+     "Start from the settings file (config.ini) of the desktop program, as it starts: its nineteen switches "
+     "(an absent key is off; exclusive pairs resolved as the program does), and its signatures: the flag "
+     "首尾签名 switches them on, 首签名 and 尾签名 are the templates. A file whose stamp 版本 is not "
+     FOLVANE_VERSION " gives the default switches and no signatures, with a notice. The file is never written. "
+     "--set, --signature, --head and --tail win over it wherever they stand."},
+    {"--head", "--head TEXT", true,
+     "Head signature template; a newline in TEXT is a line break. Tokens #YYYY #MM #DD #HH #II #SS are "
+     "replaced by the date and time."},
+    {"--tail", "--tail TEXT", true, "Tail signature template."},
+    {"--now", "--now \"YYYY-MM-DD HH:MM:SS\"", true, "The clock for the date templates (default: local time)."},
+    {"--encoding", "--encoding auto|gb18030|gbk|utf-8", false,
+     "gb18030 (alias gbk): bytes pass untouched, line breaks included. utf-8: UTF-8 in and out. auto "
+     "(default): a byte-order mark decides (UTF-8, UTF-16), else valid UTF-8 is UTF-8, else GB18030; the "
+     "output (also the report of stats and title) is written in the input's encoding. With utf-8 and auto, "
+     "lines ending in \"\\n\" alone are processed as \"\\r\\n\" and written back with \"\\n\"."},
+    {"-o,--output-dir", "-o DIR", false,
+     "Write each FILE's result to DIR/<name up to its last \".\">txt (a.b.html gives a.b.txt) instead of "
+     "standard output. DIR is created when missing. Empty files are skipped, as in the batch mode. Not for "
+     "stats, title."},
+    {"--merge", "--merge", false,
+     "With -o: write all results, one after another, into the file named after the first non-empty FILE."},
+    {"-h,--help", "-h, --help", false, "Show this help."},
+};
+
+constexpr std::string_view kHelpHead = R"(Usage: folvane-cli [typeset] [OPTIONS] [FILE...]
+       folvane-cli COMMAND [OPTIONS] [FILE...]
+       folvane-cli replace [OPTIONS] FIND REPLACEMENT [FILE...]
+
+Typesets Chinese articles: rebuilds the paragraphs (indentation, joined
+lines, blank lines between paragraphs), corrects punctuation and quotation
+marks, converts scripts and widths, cleans line ends and adds signatures.
+Each FILE (standard input when there is none, or for "-") is processed and
+the result written to standard output. Several files are processed one after
+another with one run context: quote pairing and signatures continue from file
+to file, as in the batch mode. Only the first argument can name a command.
+Options take their value as the next argument or after "=" (--set=NAME=1).
+)";
+
+constexpr std::string_view kHelpTail = R"(
+Output files are written atomically (a temporary file, then a rename).
+
+Exit status: 0 on success; 1 when a file could not be read, decoded or
+written, or the OpenCC configuration could not be loaded (a message on
+standard error names it; the other files are still processed); 2 on a usage
+error.
+)";
+
+constexpr std::size_t kHelpIndent = 22;
+constexpr std::size_t kHelpWidth = 78;
+
+// Display width of UTF-8 text: Chinese characters take two columns.
+std::size_t displayWidth(std::string_view s) {
+    std::size_t w = 0;
+    for (unsigned char c : s) {
+        if ((c & 0xC0) == 0x80) continue;
+        w += c >= 0xE1 ? 2 : 1;
+    }
+    return w;
+}
+
+// One entry of the help: the name at column 2, the text wrapped from column
+// kHelpIndent (a name too long for its column gets a line of its own).
+void appendEntry(std::string& out, std::string_view shown, std::string_view help) {
+    std::string line = "  " + std::string(shown);
+    if (displayWidth(line) + 2 > kHelpIndent) {
+        out += line + "\n";
+        line.clear();
+    }
+    auto pad = [&] { line.append(kHelpIndent - std::min(kHelpIndent, displayWidth(line)), ' '); };
+    pad();
+    std::size_t used = kHelpIndent;
+    std::size_t i = 0;
+    bool first = true;
+    while (i < help.size()) {
+        std::size_t j = help.find(' ', i);
+        if (j == std::string_view::npos) j = help.size();
+        const std::string_view word = help.substr(i, j - i);
+        i = j + 1;
+        if (word.empty()) continue;
+        if (!first && used + 1 + displayWidth(word) > kHelpWidth) {
+            out += line + "\n";
+            line.assign(kHelpIndent, ' ');
+            used = kHelpIndent;
+            first = true;
+        }
+        if (!first) {
+            line += ' ';
+            ++used;
+        }
+        line += word;
+        used += displayWidth(word);
+        first = false;
+    }
+    out += line + "\n";
+}
+
+std::string switchNames() {
+    std::string names;
+    for (const auto& f : engine::typesetOptionFields()) names += (names.empty() ? "" : " ") + std::string(f.name);
+    return names;
+}
+
+std::string argumentText(std::string_view arg) {
+    // Arguments come from a UTF-8 terminal; anything else is taken as GB18030.
+    std::string s = text::isValidUtf8(arg) ? text::gb(arg) : std::string(arg);
+    return text::lfToCrLf(s);
+}
+
+struct EncodingName {
+    std::string_view name;
+    text::EncodingChoice choice;
+};
+constexpr EncodingName kEncodings[] = {
+    {"auto", text::EncodingChoice::Auto},     {"gb18030", text::EncodingChoice::Gb18030},
+    {"gbk", text::EncodingChoice::Gb18030},   {"GB18030", text::EncodingChoice::Gb18030},
+    {"GBK", text::EncodingChoice::Gb18030},   {"utf-8", text::EncodingChoice::Utf8},
+    {"utf8", text::EncodingChoice::Utf8},     {"UTF-8", text::EncodingChoice::Utf8},
+};
+
+const EncodingName* findEncoding(std::string_view name) {
+    for (const EncodingName& e : kEncodings)
+        if (e.name == name) return &e;
+    return nullptr;
+}
+
+// The values as the parser collects them; turned into a CliConfig after it.
+struct Collected {
+    bool help = false;
+    std::vector<std::string> sets;
+    bool signature = false;
+    std::string config;
+    std::string head, tail, now, encoding, outDir;
+    bool merge = false;
+    std::vector<std::string> positional;
+};
+
+// Checks of single values, each naming what is wrong; the parser puts the
+// option's name in front.
+std::string checkSwitch(const std::string& v) {
+    const std::size_t eq = v.find('=');
+    const std::string name = v.substr(0, eq);
+    if (!engine::findTypesetOptionField(name)) return "unknown switch '" + name + "' (see --help for the names)";
+    const std::string value = eq == std::string::npos ? "" : v.substr(eq + 1);
+    if (value != "0" && value != "1") return name + " needs the value 0 or 1, as in --set " + name + "=1";
+    return {};
+}
+
+std::string checkEncoding(const std::string& v) {
+    return findEncoding(v) ? std::string() : "unknown encoding '" + v + "' (auto, gb18030, gbk, utf-8)";
+}
+
+std::string checkNow(const std::string& v) {
+    corrections::DateTime d;
+    return corrections::parseDateTime(v, d) ? std::string() : "needs \"YYYY-MM-DD HH:MM:SS\", not '" + v + "'";
+}
+
+std::string checkDirectory(const std::string& v) { return v.empty() ? "needs a directory" : std::string(); }
+
+CLI::Option* addOption(CLI::App& app, OptionIndex index, Collected& c) {
+    const std::string names(kOptions[index].names);
+    switch (index) {
+        case kSet:
+            // One value per occurrence, so that a FILE after it stays a FILE.
+            return app.add_option(names, c.sets)->expected(1)->allow_extra_args(false)->take_all();
+        case kSignature: return app.add_flag(names, c.signature);
+        case kHelp: return app.add_flag(names, c.help);
+        case kMerge: return app.add_flag(names, c.merge);
+        case kConfig: return app.add_option(names, c.config)->take_last();
+        case kHead: return app.add_option(names, c.head)->take_last();
+        case kTail: return app.add_option(names, c.tail)->take_last();
+        case kNow: return app.add_option(names, c.now)->take_last();
+        case kEncoding:
+            return app.add_option(names, c.encoding)->take_last()->check(CLI::Validator(checkEncoding, ""));
+        case kOutDir: return app.add_option(names, c.outDir)->take_last()->check(CLI::Validator(checkDirectory, ""));
+        case kOptionCount: break;
+    }
+    return nullptr;
+}
+
+// The parser's own messages, with the option's name in front where it has
+// one, spelled as the help shows it ("-o", not "--output-dir").
+std::string usageMessage(const CLI::ParseError& e, CLI::Option* const (&opts)[kOptionCount]) {
+    std::string m = e.what();
+    for (int i = 0; i < kOptionCount; ++i) {
+        const std::string parserName = opts[i]->get_name() + ":";
+        const std::string_view names = kOptions[i].names;
+        const std::string shown(names.substr(0, names.find(',')));
+        if (m.starts_with(parserName)) m = shown + ":" + m.substr(parserName.size());
+    }
+    // "--set: 1 required NAME=0|1 missing" and the like: say it plainly.
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&e)) {
+        const std::size_t colon = m.find(':');
+        if (colon != std::string::npos && m.starts_with("-")) return "option " + m.substr(0, colon) + " needs a value";
+    }
+    if (dynamic_cast<const CLI::ExtrasError*>(&e)) {
+        // "The following argument was not expected: --bogus"
+        const std::size_t colon = m.rfind(": ");
+        if (colon != std::string::npos) return "unknown option '" + m.substr(colon + 2) + "'";
+    }
+    return m;
+}
+
+}  // namespace
+
+std::optional<Command> commandNamed(std::string_view name) {
+    for (const CommandInfo& c : kCommands)
+        if (c.name == name) return c.command;
+    return std::nullopt;
+}
+
+std::string helpText() {
+    std::string out(kHelpHead);
+    out += "\nCommands (the default is typeset):\n";
+    for (const CommandInfo& c : kCommands) appendEntry(out, c.shown, c.help);
+    out += "\nOptions:\n";
+    for (const OptionInfo& o : kOptions) {
+        std::string help = (o.typesetOnly ? "(typeset) " : "") + std::string(o.help);
+        if (&o == &kOptions[kSet]) help += " " + switchNames();
+        appendEntry(out, o.shown, help);
+    }
+    appendEntry(out, "--", "End of options: every later argument is a FILE.");
+    out += kHelpTail;
+    out += "\nfolvane-cli " FOLVANE_VERSION "\n";
+    return out;
+}
+
+std::string diagnosticsText(const ParseResult& parsed) {
+    if (!parsed.error.empty()) return "folvane-cli: " + parsed.error + "\nTry 'folvane-cli --help'.\n";
+    std::string out;
+    for (const std::string& n : parsed.notices) out += "folvane-cli: " + n + "\n";
+    return out;
+}
+
+ParseResult parseCommandLine(const std::vector<std::string>& args) {
+    ParseResult r;
+    CliConfig& c = r.config;
+
+    // Only the first argument names a command; without one it is typeset.
+    // Exactly one subcommand is allowed, so a command name further on is a FILE.
+    std::vector<std::string> argv = args;
+    if (argv.empty() || !commandNamed(argv.front())) argv.insert(argv.begin(), "typeset");
+
+    Collected got;
+    CLI::App app("folvane-cli", "folvane-cli");
+    app.set_help_flag();
+    app.require_subcommand(1);
+    CLI::Option* opts[kOptionCount] = {};
+    for (int i = 0; i < kOptionCount; ++i) {
+        opts[i] = addOption(app, static_cast<OptionIndex>(i), got);
+        opts[i]->description(std::string(kOptions[i].help));
+    }
+    for (const CommandInfo& info : kCommands) {
+        CLI::App* sub = app.add_subcommand(std::string(info.name), std::string(info.help));
+        sub->set_help_flag();
+        sub->fallthrough();  // the options are the program's, before or after FILEs
+        sub->add_option("FILE", got.positional);
+    }
+
+    std::reverse(argv.begin(), argv.end());  // the parser takes them last first
+    try {
+        app.parse(argv);
+    } catch (const CLI::ParseError& e) {
+        r.error = usageMessage(e, opts);
+        return r;
+    }
+
+    c.command = *commandNamed(app.get_subcommands().front()->get_name());
+    if (got.help) {
+        c.help = true;
+        return r;
+    }
+    const bool typeset = c.command == Command::Typeset;
+    for (int i = 0; i < kOptionCount; ++i) {
+        if (!typeset && kOptions[i].typesetOnly && opts[i]->count() > 0) {
+            r.error = "option " + opts[i]->get_name() + " applies to typeset only";
+            return r;
+        }
+    }
+    // The values of the typesetting options are checked once it is clear
+    // that they apply.
+    for (const std::string& s : got.sets) {
+        if (std::string why = checkSwitch(s); !why.empty()) {
+            r.error = "--set: " + why;
+            return r;
+        }
+    }
+    if (opts[kNow]->count() > 0) {
+        if (std::string why = checkNow(got.now); !why.empty()) {
+            r.error = "--now: " + why;
+            return r;
+        }
+    }
+
+    // The settings file first, then what the command line sets on top of it.
+    bool fromFileSignature = false;
+    if (opts[kConfig]->count() > 0) {
+        std::string why;
+        const auto stored = settings::readSettingsFile(got.config, &why);
+        if (!stored) {
+            r.error = "--config: cannot read settings file " + got.config + ": " + why;
+            return r;
+        }
+        const settings::StartupTypesetting start = settings::startupTypesetting(*stored);
+        if (start.defaultsRestored)
+            r.notices.push_back("settings file " + got.config + " is not stamped " FOLVANE_VERSION
+                                ": starting from the default switches without signatures, as the program does");
+        c.options = start.options;
+        fromFileSignature = start.signatureEnabled;
+        c.headTemplate = start.headSignatureTemplate;
+        c.tailTemplate = start.tailSignatureTemplate;
+    }
+    for (const std::string& s : got.sets) {
+        const std::size_t eq = s.find('=');
+        c.options.*(engine::findTypesetOptionField(s.substr(0, eq))->member) = s.substr(eq + 1) == "1";
+    }
+    c.signature = got.signature || fromFileSignature;
+    if (opts[kHead]->count() > 0) c.headTemplate = argumentText(got.head);
+    if (opts[kTail]->count() > 0) c.tailTemplate = argumentText(got.tail);
+    if (opts[kNow]->count() > 0) {
+        corrections::DateTime d;
+        corrections::parseDateTime(got.now, d);
+        c.now = d;
+    }
+    if (opts[kEncoding]->count() > 0) c.encoding = findEncoding(got.encoding)->choice;
+    c.outDir = got.outDir;
+    c.merge = got.merge;
+
+    std::size_t firstFile = 0;
+    if (c.command == Command::Replace) {
+        if (got.positional.size() < 2) {
+            r.error = "replace needs FIND and REPLACEMENT";
+            return r;
+        }
+        c.find = argumentText(got.positional[0]);
+        c.replacement = argumentText(got.positional[1]);
+        firstFile = 2;
+    }
+    c.files.assign(got.positional.begin() + static_cast<std::ptrdiff_t>(firstFile), got.positional.end());
+    if (c.merge && c.outDir.empty()) r.error = "--merge needs -o DIR";
+    if (!c.outDir.empty()) {
+        if (c.command == Command::Stats || c.command == Command::Title)
+            r.error = "-o is not for stats and title: they print a report";
+        else if (c.files.empty() || std::find(c.files.begin(), c.files.end(), "-") != c.files.end())
+            r.error = "-o needs FILE arguments: standard input has no name";
+    }
+    return r;
+}
+
+}  // namespace folvane::cli
