@@ -8,12 +8,13 @@
 #include <string_view>
 
 #include "editor/undo_history.h"
+#include "folvane_version.h"
 #include "text/codec.h"
 
 namespace folvane::editor {
 
 // The program's window title without a file name.
-inline constexpr std::string_view kBaseTitle = "Velmora TAVEX FOLVANE 3.0.7";
+inline constexpr std::string_view kBaseTitle = "Velmora TAVEX FOLVANE " FOLVANE_VERSION;
 
 enum class DocumentCommand { New, Open, Close };
 

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "build_stamp.h"
 #include "product.h"
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
@@ -28,5 +29,5 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
 }
 
 QString AboutDialog::versionText() {
-    return QStringLiteral("%1\n%2").arg(product::kVersion, QStringLiteral(FOLVANE_BUILD_TIME));
+    return QStringLiteral("%1\n%2").arg(product::kVersion, QString::fromLatin1(product::buildTime()));
 }
