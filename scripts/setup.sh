@@ -10,7 +10,12 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev libxcb1-dev
   xvfb xauth xdotool xclip x11-utils trayer fonts-noto-cjk
   time
+  dpkg-dev file help2man
 )
+# What .ci/run checks the installed package with.
+if [ "${1:-}" = "--ci" ]; then
+  packages+=(desktop-file-utils appstream lintian man-db)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

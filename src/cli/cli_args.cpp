@@ -86,8 +86,8 @@ constexpr OptionInfo kOptions[kOptionCount] = {
 };
 
 constexpr std::string_view kHelpHead = R"(Usage: folvane-cli [typeset] [OPTIONS] [FILE...]
-       folvane-cli COMMAND [OPTIONS] [FILE...]
-       folvane-cli replace [OPTIONS] FIND REPLACEMENT [FILE...]
+  or:  folvane-cli COMMAND [OPTIONS] [FILE...]
+  or:  folvane-cli replace [OPTIONS] FIND REPLACEMENT [FILE...]
 
 Typesets Chinese articles: rebuilds the paragraphs (indentation, joined
 lines, blank lines between paragraphs), corrects punctuation and quotation

@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sys/wait.h>
 
+#include "engine/typeset_options.h"
 #include "gbtext.h"
 #include "text/file_io.h"
 
@@ -399,6 +401,51 @@ TEST_F(CliTest, QuotePairingContinuesFromFileToFile) {
     const std::string b = write("b.txt", g("结束\""));
     const CliRun r = run({"--encoding", "gb18030", "--set", "fixQuotes=1", a, b});
     EXPECT_GB_EQ(r.out, kI + g("“开始") + kI + g("结束”"));
+}
+
+// The bash completion offers what the parser accepts: every command, every
+// option of the help and every switch name, and nothing else.
+TEST(Completion, OffersWhatTheParserAccepts) {
+    std::string script;
+    ASSERT_TRUE(text::readFile(FOLVANE_DATA_DIR "/completion/folvane-cli.bash", script));
+    auto wordsOf = [&](const std::string& var) {
+        const std::string key = "local " + var + "=\"";
+        const std::size_t at = script.find(key);
+        EXPECT_NE(at, std::string::npos) << var;
+        std::vector<std::string> words;
+        if (at == std::string::npos) return words;
+        const std::size_t end = script.find('"', at + key.size());
+        std::string list = script.substr(at + key.size(), end - at - key.size());
+        std::size_t i = 0;
+        while (i < list.size()) {
+            const std::size_t j = std::min(list.find(' ', i), list.size());
+            if (j > i) words.push_back(list.substr(i, j - i));
+            i = j + 1;
+        }
+        return words;
+    };
+    const auto commands = wordsOf("commands");
+    EXPECT_EQ(commands.size(), static_cast<std::size_t>(Command::Title) + 1);
+    for (const auto& c : commands) EXPECT_TRUE(commandNamed(c)) << c;
+
+    std::vector<std::string> switches;
+    for (const auto& f : engine::typesetOptionFields()) switches.emplace_back(f.name);
+    EXPECT_EQ(wordsOf("switches"), switches);
+
+    const std::string help = helpText();
+    const auto options = wordsOf("options");
+    for (const auto& o : options) EXPECT_NE(help.find(o == "--output-dir" ? "-o DIR" : o), std::string::npos) << o;
+    // Every option the help lists, as "  --name" at the start of a line.
+    std::size_t at = help.find("\nOptions:\n");
+    ASSERT_NE(at, std::string::npos);
+    while ((at = help.find("\n  -", at + 1)) != std::string::npos) {
+        const std::size_t start = at + 3;
+        const std::size_t end = help.find_first_of(" ,\n", start);
+        const std::string name = help.substr(start, end - start);
+        if (name == "--") continue;
+        EXPECT_NE(std::find(options.begin(), options.end(), name), options.end()) << name;
+    }
+    EXPECT_EQ(wordsOf("encodings"), (std::vector<std::string>{"auto", "gb18030", "gbk", "utf-8"}));
 }
 
 TEST(OutputName, BatchNaming) {
