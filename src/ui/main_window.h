@@ -115,7 +115,7 @@ public:
     void focusEditor() override;
     void applyQuickBars(const folvane::settings::QuickBarState& state) override;
 
-public slots:
+public Q_SLOTS:
     void startTypesetting();
     void toggleAlwaysOnTop() override;
     void toggleTrayOnMinimize() override;
@@ -133,7 +133,7 @@ public slots:
     void popUpContextMenu(const QPoint& globalPos);
     void refreshContextMenu();
 
-signals:
+Q_SIGNALS:
     // A run has ended and the window is idle again.
     void typesettingFinished();
     // A tool that works on a worker thread has put its result in the editor.

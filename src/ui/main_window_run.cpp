@@ -99,5 +99,5 @@ void MainWin::onRunFinished(const QByteArray& result, QTextDocument* document) {
     QTextCursor c = editor_->textCursor();
     c.setPosition(0);
     editor_->setTextCursor(c);
-    emit typesettingFinished();
+    Q_EMIT typesettingFinished();
 }

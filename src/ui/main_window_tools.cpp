@@ -78,7 +78,7 @@ void MainWin::runTool(const QString& busyText, const QString& doneText,
                 self->editor_->setEnabled(true);
                 self->statusParts_[0]->setText(doneText);
                 self->toolRunning_ = false;
-                emit self->toolFinished();
+                Q_EMIT self->toolFinished();
             },
             Qt::QueuedConnection);
     });

@@ -15,9 +15,9 @@ namespace {
 class SignalProgress final : public folvane::engine::TypesetProgress {
 public:
     explicit SignalProgress(TypesetRunner* runner) : runner_(runner) {}
-    void phase(std::string_view label) override { emit runner_->phase(qtFromGb(label)); }
-    void hideMainProgress() override { emit runner_->progressHidden(); }
-    void mainPosition(int position) override { emit runner_->progressPosition(position); }
+    void phase(std::string_view label) override { Q_EMIT runner_->phase(qtFromGb(label)); }
+    void hideMainProgress() override { Q_EMIT runner_->progressHidden(); }
+    void mainPosition(int position) override { Q_EMIT runner_->progressPosition(position); }
 
 private:
     TypesetRunner* runner_;
@@ -49,7 +49,7 @@ bool TypesetRunner::start(QString text, const folvane::engine::TypesetOptions& o
         const std::string out = folvane::engine::typesetText(in, {}, false, options, *context, &progress);
         QTextDocument* doc = buildDocument(toQt(out), editorFont);
         doc->moveToThread(gui);
-        emit finished(QByteArray(out.data(), static_cast<qsizetype>(out.size())), doc);
+        Q_EMIT finished(QByteArray(out.data(), static_cast<qsizetype>(out.size())), doc);
     });
     // The result is handled on the GUI thread before the runner is free again.
     connect(thread_, &QThread::finished, this, [this] { busy_ = false; });

@@ -36,7 +36,7 @@ public:
     // A plain-text document for an editor, built on any thread, without undo.
     static QTextDocument* buildDocument(const QString& text, const QFont& font);
 
-signals:
+Q_SIGNALS:
     void phase(const QString& label);
     void progressHidden();
     void progressPosition(int position);

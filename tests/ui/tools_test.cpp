@@ -151,10 +151,10 @@ TEST_F(ToolsTest, SignatureWindowEditsTheTemplates) {
 TEST_F(ToolsTest, SignatureBoxOpensTheWindowWhenThereIsNothingToAdd) {
     // With a template the box just toggles.
     w.runContext().signature.headSignatureTemplate = "H";
-    emit w.upperBar()->signaturesClicked();
+    Q_EMIT w.upperBar()->signaturesClicked();
     EXPECT_TRUE(w.upperBar()->signatures->isChecked());
     EXPECT_TRUE(w.runContext().signature.signatureEnabled);
-    emit w.upperBar()->signaturesClicked();
+    Q_EMIT w.upperBar()->signaturesClicked();
     EXPECT_FALSE(w.runContext().signature.signatureEnabled);
     // Without templates the signature window opens and the box stays unticked.
     w.runContext().signature.headSignatureTemplate.clear();
@@ -164,7 +164,7 @@ TEST_F(ToolsTest, SignatureBoxOpensTheWindowWhenThereIsNothingToAdd) {
             sig->close();
         }
     });
-    emit w.upperBar()->signaturesClicked();
+    Q_EMIT w.upperBar()->signaturesClicked();
     EXPECT_FALSE(w.upperBar()->signatures->isChecked());
     EXPECT_EQ(w.runContext().signature.tailSignatureTemplate, folvane::text::gb("尾\r\n第二行"));
 }
