@@ -36,7 +36,8 @@ protected:
     }
     void setText(const QString& t) { w.editor()->setPlainText(t); }
     QString text() const { return w.editor()->toPlainText(); }
-    MainWin w;
+    FolvaneApp app;
+    MainWin w{app};
     IsolatedSettings settings;
 };
 
@@ -126,7 +127,7 @@ TEST_F(ToolsTest, FindPanelButtons) {
 }
 
 TEST_F(ToolsTest, StatisticsWindowCountsAndCopies) {
-    StatsWindow stats(folvane::text::gb("中文ab"), &w);
+    StatsWindow stats(app, folvane::text::gb("中文ab"), &w);
     stats.show();
     ASSERT_TRUE(waitUntil([&] { return stats.ready(); }));
     EXPECT_EQ(stats.report(), QStringLiteral("文本大小:6 字节\n中文字数:2 个\n非中文字数:2 个\n全角字数:2 个\n总字数:4 个\n段落数:1 行"));
@@ -205,7 +206,9 @@ TEST_F(ToolsTest, WithoutATrayMinimizingKeepsTheWindow) {
     ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
     w.action(Command::TrayOnMinimize)->trigger();
     w.showMinimized();
-    QTest::qWait(50);
+    // The window would hide itself in a queued call: let every posted event run.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
     EXPECT_TRUE(w.isVisible());
 }
 
