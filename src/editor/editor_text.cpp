@@ -23,7 +23,7 @@ bool cleanUnit(char16_t u) {
 
 // A chunk with no clean byte for this long is cut at the next character
 // boundary instead.
-constexpr std::size_t kLongChunk = 4 * EditorText::kChunkBytes;
+constexpr std::size_t kLongChunk = 2 * EditorText::kChunkBytes;
 
 bool highSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool lowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
