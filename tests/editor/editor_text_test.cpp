@@ -102,7 +102,9 @@ TEST(EditorText, StaysTheEncodingOfTheEditorUnderRandomEdits) {
             const std::size_t regionEnd = region.unitEnd - removed + added.size();
             const ByteChange c = t.replaceRegion(region, std::u16string_view(editor).substr(region.unitBegin, regionEnd - region.unitBegin));
             const std::string after = t.str();
-            if (step % 10 == 0) ASSERT_EQ(after, encodeEditorUnits(editor)) << round << "/" << step;
+            if (step % 10 == 0) {
+                ASSERT_EQ(after, encodeEditorUnits(editor)) << round << "/" << step;
+            }
             ASSERT_EQ(t.unitCount(), editor.size());
             ASSERT_EQ(t.size(), after.size());
             std::string back = after;
@@ -135,7 +137,9 @@ TEST(EditorText, ByteReplacementsTellTheEditorWhatToShow) {
             ASSERT_EQ(t.str(), bytes) << round << "/" << step;
             ASSERT_LE(c.pos + c.removed, editor.size());
             editor.replace(c.pos, c.removed, c.added);
-            if (step % 10 == 0) ASSERT_EQ(editor, decodeForEditor(bytes)) << round << "/" << step;
+            if (step % 10 == 0) {
+                ASSERT_EQ(editor, decodeForEditor(bytes)) << round << "/" << step;
+            }
             ASSERT_EQ(t.unitCount(), editor.size());
         }
         EXPECT_EQ(editor, decodeForEditor(bytes));
