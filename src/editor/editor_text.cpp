@@ -93,12 +93,16 @@ std::size_t suffixOf(const std::vector<std::string_view>& a, const std::vector<s
 
 std::string encodeEditorUnits(std::u16string_view units) {
     // Most texts hold none of the units that the plain text spells otherwise.
-    const auto special = [](char16_t u) { return u == 0x00A0 || u == 0x2028 || u == 0xFDD0 || u == 0xFDD1; };
+    const auto special = [](char16_t u) {
+        return u == 0x00A0 || u == 0x2028 || u == 0xFDD0 || u == 0xFDD1 || u == u'\r';
+    };
     if (std::none_of(units.begin(), units.end(), special)) return text::gb18030FromUtf16(units, true);
     std::u16string plain(units);
-    for (char16_t& u : plain) {
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        char16_t& u = plain[i];
         if (u == 0x00A0) u = u' ';
-        else if (special(u)) u = u'\n';
+        else if (u == u'\r' && i + 1 < plain.size() && plain[i + 1] == u'\n') continue;
+        else if (special(u)) u = u'\n';  // an editor makes a lone "\r" a line end too
     }
     return text::gb18030FromUtf16(plain, true);
 }

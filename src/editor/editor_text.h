@@ -22,8 +22,8 @@
 namespace folvane::editor {
 
 // The editor's code units as the core's text: what its plain text would give
-// (paragraph and line separators become "\r\n", a no-break space a space),
-// encoded as GB18030.
+// (paragraph and line separators and a lone "\r" become "\r\n", a no-break
+// space a space), encoded as GB18030.
 std::string encodeEditorUnits(std::u16string_view units);
 // The core's text as editor code units: GB18030 decoded, "\r\n" as "\n".
 std::u16string decodeForEditor(std::string_view gb);

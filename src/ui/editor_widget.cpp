@@ -1,5 +1,7 @@
 #include "editor_widget.h"
 
+#include "editor_bridge.h"
+
 #include <QContextMenuEvent>
 #include <QMimeData>
 #include <QUrl>
@@ -28,12 +30,12 @@ void EditorWidget::keyPressEvent(QKeyEvent* e) {
 
 void EditorWidget::keyReleaseEvent(QKeyEvent* e) {
     if ((e->key() == Qt::Key_C || e->key() == Qt::Key_X) && (e->modifiers() & Qt::ControlModifier))
-        emit clipboardKeyReleased();
+        Q_EMIT clipboardKeyReleased();
     QPlainTextEdit::keyReleaseEvent(e);
 }
 
 void EditorWidget::contextMenuEvent(QContextMenuEvent* e) {
-    emit contextMenuRequested(e->globalPos());
+    Q_EMIT contextMenuRequested(e->globalPos());
     e->accept();
 }
 
@@ -66,5 +68,16 @@ void EditorWidget::dropEvent(QDropEvent* e) {
         return;
     }
     e->acceptProposedAction();
-    emit filesDropped(paths);
+    Q_EMIT filesDropped(paths);
+}
+
+void EditorWidget::insertFromMimeData(const QMimeData* source) {
+    if (source && source->hasText() && !isReadOnly()) {
+        const QString text = source->text();
+        if (text.size() >= EditorBridge::kLargeText) {
+            Q_EMIT largePaste(text);
+            return;
+        }
+    }
+    QPlainTextEdit::insertFromMimeData(source);
 }

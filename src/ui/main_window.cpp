@@ -16,6 +16,7 @@
 #include <QDesktopServices>
 
 #include "about_dialog.h"
+#include "editor_bridge.h"
 #include "editor_widget.h"
 #include "platform/global_hotkeys.h"
 #include "product.h"
@@ -34,6 +35,8 @@ MainWin::MainWin(QWidget* parent) : QMainWindow(parent) {
     setWindowIcon(QIcon(QStringLiteral(":/folvane.png")));
     runner_ = new TypesetRunner(this);
     buildCentral();
+    bridge_ = new EditorBridge(editor_, &document_, this);
+    connect(editor_, &EditorWidget::largePaste, this, &MainWin::pasteLarge);
     buildMenus();
     buildToolBar();
     buildStatusBar();
@@ -49,7 +52,10 @@ MainWin::MainWin(QWidget* parent) : QMainWindow(parent) {
     move(50, 50);
 }
 
-MainWin::~MainWin() { runner_->wait(); }
+MainWin::~MainWin() {
+    runner_->wait();
+    bridge_->wait();
+}
 
 // ---------------------------------------------------------------- building
 

@@ -34,6 +34,8 @@ class QTextDocument;
 class EditorWidget;
 class GlobalHotKeys;
 class TypesetRunner;
+class EditorBridge;
+struct PreparedText;
 class UpperQuickBar;
 class LowerQuickBar;
 
@@ -91,8 +93,12 @@ public:
     const std::optional<folvane::settings::IniStore>& settingsStore() const { return store_; }
     const std::string& stash() const { return stash_; }
 
-    // Opens `path` as Open does, without dialog and confirmation.
+    // Opens `path` as Open does, without dialog and confirmation. A large
+    // file is read and prepared on a worker: true then means it is being
+    // opened (loadingText() until it is in the editor).
     bool openFile(const QString& path);
+    // A large text is being prepared for the editor (opening, dropping, pasting).
+    bool loadingText() const;
 
     // SettingsWindow: what the settings procedures ask of the window.
     folvane::settings::SettingsWindowState state() const override;
@@ -158,10 +164,15 @@ private:
     bool confirmBefore(folvane::editor::DocumentCommand command);
     void onEditorTextChanged();
     void onCursorMoved();
-    // Records a change whose text is known, and refreshes what depends on it.
-    void recordChange(std::string gbText);
+    // Refreshes what depends on the text after a recorded change.
+    void afterChange();
     void refreshDocumentState();
-    void showView(std::string_view gbText, folvane::editor::Caret caret);
+    void showView(const folvane::editor::EditorView& view);
+    // Large texts: built on a worker while the editor waits, then swapped in.
+    void openInBackground(const QString& path, const std::string& fsPath);
+    void dropInBackground(QStringList paths);
+    void pasteLarge(QString text);
+    void replaceInBackground(std::function<QString()> produce, folvane::editor::Caret caret);
     void saveSettingsOnClose();
     void showCopyTypesetHelp();
     void openSignatureWindow();
@@ -173,7 +184,7 @@ private:
     void layoutOverlays();
 
     void setBusy(bool busy);
-    void onRunFinished(const QByteArray& result, QTextDocument* document);
+    void onRunFinished(QTextDocument* document);
     // Puts a whole new document into the editor (the old one is released).
     void installDocument(QTextDocument* document);
     // Bookkeeping after the whole text was replaced by the program.
@@ -221,6 +232,7 @@ private:
     QMenu* trayMenu_ = nullptr;
     GlobalHotKeys* hotKeys_ = nullptr;
     TypesetRunner* runner_ = nullptr;
+    EditorBridge* bridge_ = nullptr;
 
     folvane::engine::TypesetOptions options_ = folvane::engine::TypesetOptions::defaults();
     folvane::engine::RunContext runContext_;

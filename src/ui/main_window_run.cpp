@@ -9,6 +9,7 @@
 #include <QTextDocument>
 #include <QGroupBox>
 
+#include "editor_bridge.h"
 #include "editor_widget.h"
 #include "main_window.h"
 #include "settings/settings_lifecycle.h"
@@ -17,27 +18,44 @@
 
 // ------------------------------------------------------------- text access
 
-std::string MainWin::editorText() const { return fromQt(editor_->toPlainText()); }
+std::string MainWin::editorText() const { return bridge_->text(); }
 
 void MainWin::setEditorText(std::string_view gbText) {
-    {
-        const QSignalBlocker quiet(editor_);
-        editor_->setPlainText(toQt(gbText));
+    QString units = toQt(gbText);
+    folvane::editor::EditorText text;
+    if (units.size() >= EditorBridge::kLargeText) {
+        // A detached document takes a long text faster than the laid-out editor.
+        PreparedText prepared = EditorBridge::prepare(std::move(units), editor_->font());
+        installDocument(prepared.document);
+        text = std::move(prepared.text);
+    } else {
+        text = bridge_->setTextQuietly(units);
     }
-    recordChange(std::string(gbText));
+    document_.replaced(std::move(text), editor_->textCursor().position());
+    afterChange();
     afterTextReplaced();
 }
 
 void MainWin::installDocument(QTextDocument* document) {
-    QPointer<QTextDocument> old = editor_->document();
-    document->setParent(editor_);
-    {
-        const QSignalBlocker quiet(editor_);
-        editor_->setDocument(document);
-    }
+    bridge_->installQuietly(document);
     toggleWordWrap();  // the wrap mode lives in the document's options
-    if (old && old != document) old->deleteLater();
     afterTextReplaced();
+}
+
+void MainWin::replaceInBackground(std::function<QString()> produce, folvane::editor::Caret caret) {
+    editor_->setEnabled(false);
+    const bool started = bridge_->prepareInBackground(std::move(produce), [this, caret](PreparedText prepared) {
+        editor_->setEnabled(true);
+        installDocument(prepared.document);
+        document_.replaced(std::move(prepared.text), caret);
+        afterChange();
+        QTextCursor c = editor_->textCursor();
+        c.setPosition(static_cast<int>(std::clamp<folvane::editor::Caret>(caret, 0, editor_->document()->characterCount() - 1)));
+        editor_->setTextCursor(c);
+        updateSelectionButtons();
+        editor_->setFocus();
+    });
+    if (!started) editor_->setEnabled(true);
 }
 
 void MainWin::afterTextReplaced() { updateSelectionButtons(); }
@@ -57,7 +75,7 @@ void MainWin::setBusy(bool busy) {
 void MainWin::startTypesetting() {
     // A trigger that arrives while a run is in progress is ignored: two runs
     // never work on the editor at the same time.
-    if (running_ || toolRunning_ || runner_->busy()) return;
+    if (running_ || toolRunning_ || runner_->busy() || bridge_->preparing()) return;
     progressLabel_->setText(QStringLiteral("\n正在从编辑器中读取文本"));
     progressLabel_->show();
     progressLabel_->raise();
@@ -74,15 +92,16 @@ void MainWin::startTypesetting() {
     runContext_.quotes.reset();
     std::function<void()> countRun;
     if (store_) countRun = [store = *store_] { folvane::settings::bumpRunCounter(store); };
-    runner_->start(editor_->toPlainText(), options_, &runContext_, editor_->font(), countRun);
+    runner_->start(editorText(), options_, &runContext_, editor_->font(), countRun);
 }
 
-void MainWin::onRunFinished(const QByteArray& result, QTextDocument* document) {
+void MainWin::onRunFinished(QTextDocument* document) {
     // The result replaces the editor's text as one recorded change; the
-    // worker has already converted it, so nothing here costs a pass over a
-    // large text but the history's comparison.
+    // worker has already built its document and its GB18030 copy, so nothing
+    // here costs a pass over a large text but the history's comparison.
     installDocument(document);
-    recordChange(std::string(result.constData(), static_cast<std::size_t>(result.size())));
+    document_.replaced(runner_->takeResult(), editor_->textCursor().position());
+    afterChange();
     editor_->setEnabled(true);
     if (options_.copyAfter) QApplication::clipboard()->setText(editor_->toPlainText());
     if (options_.cutAfter) {
@@ -99,5 +118,5 @@ void MainWin::onRunFinished(const QByteArray& result, QTextDocument* document) {
     QTextCursor c = editor_->textCursor();
     c.setPosition(0);
     editor_->setTextCursor(c);
-    emit typesettingFinished();
+    Q_EMIT typesettingFinished();
 }

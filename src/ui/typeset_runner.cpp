@@ -1,11 +1,11 @@
 #include "typeset_runner.h"
 
 #include <QCoreApplication>
-#include <QPlainTextDocumentLayout>
 #include <QTextDocument>
 #include <QThread>
 
 #include "engine/typeset.h"
+#include "editor_bridge.h"
 #include "text_bridge.h"
 
 namespace {
@@ -15,9 +15,9 @@ namespace {
 class SignalProgress final : public folvane::engine::TypesetProgress {
 public:
     explicit SignalProgress(TypesetRunner* runner) : runner_(runner) {}
-    void phase(std::string_view label) override { emit runner_->phase(qtFromGb(label)); }
-    void hideMainProgress() override { emit runner_->progressHidden(); }
-    void mainPosition(int position) override { emit runner_->progressPosition(position); }
+    void phase(std::string_view label) override { Q_EMIT runner_->phase(qtFromGb(label)); }
+    void hideMainProgress() override { Q_EMIT runner_->progressHidden(); }
+    void mainPosition(int position) override { Q_EMIT runner_->progressPosition(position); }
 
 private:
     TypesetRunner* runner_;
@@ -29,27 +29,21 @@ TypesetRunner::TypesetRunner(QObject* parent) : QObject(parent) {}
 
 TypesetRunner::~TypesetRunner() { wait(); }
 
-QTextDocument* TypesetRunner::buildDocument(const QString& text, const QFont& font) {
-    auto* doc = new QTextDocument;
-    doc->setUndoRedoEnabled(false);
-    doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
-    doc->setDefaultFont(font);
-    doc->setPlainText(text);
-    return doc;
-}
-
-bool TypesetRunner::start(QString text, const folvane::engine::TypesetOptions& options,
+bool TypesetRunner::start(std::string text, const folvane::engine::TypesetOptions& options,
                           folvane::engine::RunContext* context, QFont editorFont, std::function<void()> before) {
     if (busy_.exchange(true)) return false;
     QThread* gui = QCoreApplication::instance()->thread();
-    thread_ = QThread::create([this, text = std::move(text), options, context, editorFont, before, gui] {
+    thread_ = QThread::create([this, text = std::move(text), options, context, editorFont, before, gui]() mutable {
         if (before) before();
         SignalProgress progress(this);
-        const std::string in = fromQt(text);
-        const std::string out = folvane::engine::typesetText(in, {}, false, options, *context, &progress);
-        QTextDocument* doc = buildDocument(toQt(out), editorFont);
-        doc->moveToThread(gui);
-        emit finished(QByteArray(out.data(), static_cast<qsizetype>(out.size())), doc);
+        std::string out = folvane::engine::typesetText(text, {}, false, options, *context, &progress);
+        std::string().swap(text);
+        const QString units = toQt(out);
+        std::string().swap(out);
+        PreparedText prepared = EditorBridge::prepare(units, editorFont);
+        prepared.document->moveToThread(gui);
+        result_ = std::move(prepared.text);
+        Q_EMIT finished(prepared.document);
     });
     // The result is handled on the GUI thread before the runner is free again.
     connect(thread_, &QThread::finished, this, [this] { busy_ = false; });

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <functional>
 
+#include "editor/editor_text.h"
 #include "engine/run_context.h"
 #include "engine/typeset_options.h"
 
@@ -23,28 +24,29 @@ public:
     explicit TypesetRunner(QObject* parent = nullptr);
     ~TypesetRunner() override;
 
-    // Starts typesetting the editor's `text` with a copy of `options`;
+    // Starts typesetting the editor's `text` (GB18030) with a copy of `options`;
     // `context` must outlive the run and is not to be touched meanwhile.
     // `before` runs first on the worker (the run counter). False when a run
     // is already in progress.
-    bool start(QString text, const folvane::engine::TypesetOptions& options, folvane::engine::RunContext* context,
+    bool start(std::string text, const folvane::engine::TypesetOptions& options, folvane::engine::RunContext* context,
                QFont editorFont, std::function<void()> before = {});
     bool busy() const { return busy_; }
     // Waits for a run in progress to end (used when the window closes).
     void wait();
 
-    // A plain-text document for an editor, built on any thread, without undo.
-    static QTextDocument* buildDocument(const QString& text, const QFont& font);
+    // The core's copy of the text of the last finished run's document.
+    folvane::editor::EditorText takeResult() { return std::move(result_); }
 
-signals:
+Q_SIGNALS:
     void phase(const QString& label);
     void progressHidden();
     void progressPosition(int position);
-    // The typeset text (GB18030) and its editor document, which now belongs
-    // to the receiver and lives on the GUI thread.
-    void finished(const QByteArray& result, QTextDocument* document);
+    // The editor document of the typeset text, which now belongs to the
+    // receiver and lives on the GUI thread; takeResult() gives its text.
+    void finished(QTextDocument* document);
 
 private:
     QThread* thread_ = nullptr;
     std::atomic<bool> busy_{false};
+    folvane::editor::EditorText result_;
 };
