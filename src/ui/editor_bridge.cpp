@@ -9,6 +9,8 @@
 #include <QThread>
 #include <algorithm>
 
+#include "worker.h"
+
 using folvane::editor::EditorText;
 
 namespace {
@@ -28,12 +30,11 @@ QString unitsBetween(QTextDocument* doc, int from, int to) {
 
 }  // namespace
 
-EditorBridge::EditorBridge(QPlainTextEdit* editor, folvane::editor::Document* document, QObject* parent)
-    : QObject(parent), editor_(editor), document_(document) {
+EditorBridge::EditorBridge(QPlainTextEdit* editor, folvane::editor::Document* document, Worker& worker,
+                           QObject* parent)
+    : QObject(parent), editor_(editor), document_(document), worker_(worker) {
     watch();
 }
-
-EditorBridge::~EditorBridge() { wait(); }
 
 void EditorBridge::watch() {
     QTextDocument* doc = editor_->document();
@@ -123,23 +124,20 @@ PreparedText EditorBridge::prepare(QString units, const QFont& font) {
 }
 
 bool EditorBridge::prepareInBackground(std::function<QString()> produce, std::function<void(PreparedText)> done) {
-    if (worker_) return false;
+    if (preparing_) return false;
+    preparing_ = true;
     QThread* gui = thread();
     const QFont font = editor_->font();
-    auto result = std::make_shared<PreparedText>();
-    worker_ = QThread::create([produce = std::move(produce), font, gui, result] {
-        *result = prepare(produce(), font);
-        result->document->moveToThread(gui);
-    });
-    connect(worker_, &QThread::finished, this, [this, result, done = std::move(done)]() mutable {
-        worker_->deleteLater();
-        worker_ = nullptr;
-        done(std::move(*result));
-    });
-    worker_->start();
+    worker_.submit(
+        this,
+        [produce = std::move(produce), font, gui] {
+            PreparedText prepared = prepare(produce(), font);
+            prepared.document->moveToThread(gui);
+            return prepared;
+        },
+        [this, done = std::move(done)](PreparedText prepared) {
+            preparing_ = false;
+            done(std::move(prepared));
+        });
     return true;
-}
-
-void EditorBridge::wait() {
-    if (worker_) worker_->wait();
 }

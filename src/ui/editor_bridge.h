@@ -20,7 +20,7 @@
 
 class QPlainTextEdit;
 class QTextDocument;
-class QThread;
+class Worker;
 
 // An editor document built off the GUI thread, with the core's copy of its text.
 struct PreparedText {
@@ -31,8 +31,9 @@ struct PreparedText {
 class EditorBridge : public QObject {
     Q_OBJECT
 public:
-    EditorBridge(QPlainTextEdit* editor, folvane::editor::Document* document, QObject* parent = nullptr);
-    ~EditorBridge() override;
+    // Large texts are prepared on `worker`, the application's one worker.
+    EditorBridge(QPlainTextEdit* editor, folvane::editor::Document* document, Worker& worker,
+                 QObject* parent = nullptr);
 
     // Texts from this many code units on are built on a worker.
     static constexpr qsizetype kLargeText = 256 * 1024;
@@ -54,12 +55,11 @@ public:
 
     // Builds an editor document and its GB18030 copy from `units`, on any thread.
     static PreparedText prepare(QString units, const QFont& font);
-    // The same on a worker: `produce` gives the text there, `done` gets the
-    // result on the GUI thread. One at a time; false while one is running.
+    // The same on the worker: `produce` gives the text there, `done` gets
+    // the result on the GUI thread (not when the bridge is gone). One at a
+    // time; false while one is in progress.
     bool prepareInBackground(std::function<QString()> produce, std::function<void(PreparedText)> done);
-    bool preparing() const { return worker_ != nullptr; }
-    // Waits for a worker in progress (the window is closing).
-    void wait();
+    bool preparing() const { return preparing_; }
 
 private:
     void watch();
@@ -70,5 +70,6 @@ private:
     QPointer<QTextDocument> watched_;
     QMetaObject::Connection connection_;
     bool quiet_ = false;
-    QThread* worker_ = nullptr;
+    Worker& worker_;
+    bool preparing_ = false;
 };
