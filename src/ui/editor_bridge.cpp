@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -97,7 +98,10 @@ void EditorBridge::show(const folvane::editor::EditorChange& change) {
 
 EditorText EditorBridge::setTextQuietly(const QString& units) {
     quiet_ = true;
-    editor_->setPlainText(units);
+    {
+        const QSignalBlocker silent(editor_);
+        editor_->setPlainText(units);
+    }
     quiet_ = false;
     return EditorText::fromUnits(unitsOf(editor_->document()->toPlainText()));
 }
@@ -106,7 +110,11 @@ void EditorBridge::installQuietly(QTextDocument* document) {
     QPointer<QTextDocument> old = editor_->document();
     document->setParent(editor_);
     quiet_ = true;
-    editor_->setDocument(document);
+    {
+        // The caret that the new document brings is no move of the user's.
+        const QSignalBlocker silent(editor_);
+        editor_->setDocument(document);
+    }
     quiet_ = false;
     watch();
     if (old && old != document) old->deleteLater();
