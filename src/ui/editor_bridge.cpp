@@ -9,6 +9,9 @@
 #include <QTextDocument>
 #include <QThread>
 #include <algorithm>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include "worker.h"
 
@@ -118,6 +121,10 @@ void EditorBridge::installQuietly(QTextDocument* document) {
     quiet_ = false;
     watch();
     if (old && old != document) old->deleteLater();
+#ifdef __GLIBC__
+    // Building a long text leaves large freed blocks behind; give them back.
+    malloc_trim(0);
+#endif
 }
 
 PreparedText EditorBridge::prepare(QString units, const QFont& font) {

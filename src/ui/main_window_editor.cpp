@@ -58,13 +58,14 @@ void MainWin::replacePasteAll() {
 void MainWin::pasteLarge(QString text) {
     // What the editor's own paste would do, with the new document built on
     // a worker: the selection is replaced and the caret ends after the text.
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    // A "\r\n" becomes one line end in the editor.
+    const qsizetype pairs = text.count(QLatin1String("\r\n"));
     const QTextCursor c = editor_->textCursor();
     const int from = c.selectionStart(), to = c.selectionEnd();
-    const folvane::editor::Caret caret = from + text.size();
+    const folvane::editor::Caret caret = from + text.size() - pairs;
     replaceInBackground(
         [all = editor_->toPlainText(), text = std::move(text), from, to]() mutable {
+            text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
             all.replace(from, to - from, text);
             return all;
         },
