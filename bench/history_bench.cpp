@@ -52,7 +52,7 @@ void BM_HistoryEditsOn5MB(benchmark::State& state) {
             const auto t0 = Clock::now();
             const auto view = history.undo();
             const auto t1 = Clock::now();
-            std::string shown(view->text);  // what the editor reports back
+            std::string shown(view->text());  // what the editor reports back
             const auto t2 = Clock::now();
             history.textChanged(std::move(shown), view->caret);
             undos.push_back(ms(t1 - t0) + ms(Clock::now() - t2));

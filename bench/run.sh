@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# Runs the benchmarks and measures folvane-cli on a generated 10 MB article
-# (time and peak memory). Build first with scripts/build.sh.
+# Runs the benchmarks, the editor benchmark with a 5 MB and a 50 MB article,
+# and measures folvane-cli on a generated 10 MB article (time and peak memory). Build first with scripts/build.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${BUILD:-build}"
 out="bench-results"
 mkdir -p "$out"
 for b in "$build"/bench/*_bench; do
+  [ "$(basename "$b")" = editor_bench ] && continue
   "$b" --benchmark_min_time=0.5 "$@"
 done
+echo "The editor in the window (offscreen) with a 5 MB and a 50 MB article:"
+"$build/bench/editor_bench" 5
+"$build/bench/editor_bench" 50
 "$build/bench/generate_article" 10 > "$out/article-10mb.txt"
 echo "folvane-cli on a 10 MB GB18030 article (defaults):"
 /usr/bin/time -f "  %e s, peak memory %M KB" "$build/src/cli/folvane-cli" --encoding gb18030 "$out/article-10mb.txt" > /dev/null

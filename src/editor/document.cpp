@@ -20,6 +20,21 @@ void Document::textChanged(std::string text, Caret caret) {
     history_.textChanged(std::move(text), caret);
 }
 
+void Document::edited(const EditorText::Region& region, std::u16string_view units, Caret caret) {
+    if (!fileName().empty() && !loadingFile_) savedIndicator_ = false;
+    history_.edited(region, units, caret);
+}
+
+void Document::replaced(EditorText text, Caret caret) {
+    if (!fileName().empty() && !loadingFile_) savedIndicator_ = false;
+    history_.replaced(std::move(text), caret);
+}
+
+void Document::shown(Caret caret) {
+    if (!fileName().empty() && !loadingFile_) savedIndicator_ = false;
+    history_.shown(caret);
+}
+
 std::optional<Confirmation> Document::confirmationBefore(DocumentCommand command) const {
     if (savedIndicator_) return std::nullopt;
     switch (command) {
@@ -52,6 +67,13 @@ void Document::fileLoaded(std::string text, Caret caret) {
     savedIndicator_ = true;
     history_.restart();
     history_.textChanged(std::move(text), caret);
+    loadingFile_ = false;
+}
+
+void Document::fileLoaded(EditorText text, Caret caret) {
+    savedIndicator_ = true;
+    history_.restart();
+    history_.replaced(std::move(text), caret);
     loadingFile_ = false;
 }
 

@@ -38,6 +38,16 @@ public:
     // Editor events. textChanged marks an open file as changed (unless it is
     // being loaded) and records the change in the history.
     void textChanged(std::string text, Caret caret);
+    // The same, from the editor's own edit (see UndoHistory::edited), from
+    // a whole new text built elsewhere, and after showing an undo or redo.
+    EditorText::Region regionForUnits(std::size_t pos, std::size_t removed) const {
+        return history_.regionForUnits(pos, removed);
+    }
+    void edited(const EditorText::Region& region, std::u16string_view units, Caret caret);
+    void replaced(EditorText text, Caret caret);
+    void shown(Caret caret);
+    // The editor's text as the core sees it.
+    const EditorText& text() const { return history_.current(); }
     void selectionChanged(Caret caret) { history_.selectionChanged(caret); }
     std::optional<EditorView> undo() { return history_.undo(); }
     std::optional<EditorView> redo() { return history_.redo(); }
@@ -56,6 +66,7 @@ public:
     // fileLoaded ends the load and records the text as the first snapshot.
     void beginOpen(std::string path, text::TextFormat format = {});
     void fileLoaded(std::string text, Caret caret);
+    void fileLoaded(EditorText text, Caret caret);
 
     // Writes `text` to `path` in the document's format (new documents:
     // GB18030 with "\r\n"), atomically. On success the document takes the

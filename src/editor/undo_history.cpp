@@ -1,7 +1,6 @@
 #include "editor/undo_history.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 namespace folvane::editor {
@@ -10,35 +9,18 @@ UndoHistory::UndoHistory(std::size_t slots) : capacity_(std::max<std::size_t>(sl
 
 namespace {
 
-constexpr std::size_t kBlock = 4096;
-
-// Length of the common prefix of a and b, comparing whole blocks with
-// memcmp first: the texts are megabytes long and differ in one place.
-std::size_t commonPrefix(std::string_view a, std::string_view b) {
-    const std::size_t limit = std::min(a.size(), b.size());
-    std::size_t n = 0;
-    while (n + kBlock <= limit && std::memcmp(a.data() + n, b.data() + n, kBlock) == 0) n += kBlock;
-    while (n < limit && a[n] == b[n]) ++n;
-    return n;
-}
-
-// Length of the common suffix of a and b, at most `limit`.
-std::size_t commonSuffix(std::string_view a, std::string_view b, std::size_t limit) {
-    std::size_t n = 0;
-    while (n + kBlock <= limit &&
-           std::memcmp(a.data() + a.size() - n - kBlock, b.data() + b.size() - n - kBlock, kBlock) == 0)
-        n += kBlock;
-    while (n < limit && a[a.size() - 1 - n] == b[b.size() - 1 - n]) ++n;
-    return n;
-}
+// A text given as a difference from another one, read without building it.
+// Either the current text (`root`) or `base` with the bytes after `prefix`
+// and before its last `suffix` ones replaced by `middle`.
+struct Layer {
+    const Layer* base = nullptr;
+    const EditorText* root = nullptr;
+    std::size_t prefix = 0, suffix = 0;
+    const std::string* middle = nullptr;
+    std::size_t size = 0;
+};
 
 }  // namespace
-
-UndoHistory::Splice UndoHistory::diff(std::string_view from, std::string_view to) {
-    const std::size_t prefix = commonPrefix(from, to);
-    const std::size_t suffix = commonSuffix(from, to, std::min(from.size(), to.size()) - prefix);
-    return Splice{prefix, suffix, std::string(to.substr(prefix, to.size() - prefix - suffix))};
-}
 
 std::string UndoHistory::apply(const Splice& d, std::string_view base) {
     std::string out;
@@ -66,28 +48,59 @@ bool UndoHistory::slotEqualsCurrent(std::size_t index) const {
 void UndoHistory::textChanged(std::string text, Caret caret) {
     if (skipNextRecord_) {
         skipNextRecord_ = false;
-        inSync_ = pos_ >= 1 && text == current_;
+        inSync_ = pos_ >= 1 && current_ == text;
         return;
     }
-    record(std::move(text), caret);
+    // One pass finds both whether the text changed and how.
+    const std::size_t prefix = current_.commonPrefix(text);
+    const std::size_t suffix = current_.commonSuffix(text, std::min(text.size(), current_.size()) - prefix);
+    const std::size_t len = current_.size() - prefix - suffix;
+    const bool changed = prefix != text.size() || text.size() != current_.size();
+    Splice old{prefix, suffix, current_.substr(prefix, len)};
+    if (changed) current_.replaceBytes(prefix, len, std::string_view(text).substr(prefix, text.size() - prefix - suffix));
+    commit(std::move(old), changed, caret);
 }
 
-void UndoHistory::record(std::string text, Caret caret) {
+void UndoHistory::edited(const EditorText::Region& region, std::u16string_view units, Caret caret) {
+    // Redo's own change is never an edit of the editor's: the flag only
+    // stands between redo() and shown().
+    skipNextRecord_ = false;
+    ByteChange c = current_.replaceRegion(region, units);
+    const bool changed = c.changed();
+    Splice old{c.pos, current_.size() - c.pos - c.addedLength, std::move(c.removed)};
+    commit(std::move(old), changed, caret);
+}
+
+void UndoHistory::replaced(EditorText text, Caret caret) {
+    skipNextRecord_ = false;
+    const std::size_t prefix = current_.commonPrefix(text);
+    const std::size_t suffix = current_.commonSuffix(text, std::min(text.size(), current_.size()) - prefix);
+    const bool changed = prefix != text.size() || text.size() != current_.size();
+    Splice old{prefix, suffix, current_.substr(prefix, current_.size() - prefix - suffix)};
+    current_ = std::move(text);
+    commit(std::move(old), changed, caret);
+}
+
+void UndoHistory::shown(Caret caret) {
+    if (skipNextRecord_) {
+        skipNextRecord_ = false;
+        inSync_ = pos_ >= 1;
+        return;
+    }
+    commit(Splice{}, false, caret);
+}
+
+void UndoHistory::commit(Splice old, bool changed, Caret caret) {
     if (pos_ == 0) {
         // Snapshot 1 stays the empty text the editor started with.
         slots_.assign(2, Slot{});
-        current_ = std::move(text);
         pos_ = 2;
-    } else {
-        // One pass finds both whether the text changed and how.
-        Splice old = diff(text, current_);
-        if (old.prefix != text.size() || text.size() != current_.size()) {
-            if (pos_ == capacity_) {
-                slots_.pop_front();  // the oldest snapshot goes
-                --pos_;
-            }
-            advance(std::move(text), std::move(old));
+    } else if (changed) {
+        if (pos_ == capacity_) {
+            slots_.pop_front();  // the oldest snapshot goes
+            --pos_;
         }
+        advance(std::move(old));
     }
     if (undoing_) {
         undoing_ = false;
@@ -98,34 +111,81 @@ void UndoHistory::record(std::string text, Caret caret) {
     inSync_ = true;
 }
 
-void UndoHistory::advance(std::string text, Splice old) {
+namespace {
+
+void readLayer(const Layer& l, std::size_t pos, std::size_t len, std::string& out) {
+    if (len == 0) return;
+    if (l.root) {
+        out += l.root->substr(pos, len);
+        return;
+    }
+    const std::size_t p = l.prefix, m = l.middle->size(), end = pos + len;
+    if (pos < p) {
+        const std::size_t e = std::min(end, p);
+        readLayer(*l.base, pos, e - pos, out);
+        pos = e;
+    }
+    if (pos < end && pos < p + m) {
+        const std::size_t e = std::min(end, p + m);
+        out.append(*l.middle, pos - p, e - pos);
+        pos = e;
+    }
+    if (pos < end) readLayer(*l.base, l.base->size - l.suffix + (pos - p - m), end - pos, out);
+}
+
+}  // namespace
+
+UndoHistory::Splice UndoHistory::rebase(const Splice& old, const Splice& next, const Splice& above) const {
+    const auto layer = [](const Layer& base, const Splice& d) {
+        return Layer{&base, nullptr, d.prefix, d.suffix, &d.middle, d.prefix + d.middle.size() + d.suffix};
+    };
+    const Layer now{nullptr, &current_, 0, 0, nullptr, current_.size()};
+    const Layer before = layer(now, old);
+    const Layer nextText = layer(before, next);
+    const Layer aboveText = layer(nextText, above);
+    // `above` begins and ends like the text before as far as both steps
+    // kept it, and current_ like the text before as far as `old` says.
+    const std::size_t prefix = std::min({next.prefix, above.prefix, old.prefix});
+    const std::size_t suffix = std::min({next.suffix, above.suffix, old.suffix});
+    Splice d{prefix, suffix, {}};
+    readLayer(aboveText, prefix, aboveText.size - prefix - suffix, d.middle);
+    // Trimmed to what really differs, so that an equal text is seen as one.
+    const std::string here = current_.substr(prefix, current_.size() - prefix - suffix);
+    std::size_t front = 0;
+    const std::size_t limit = std::min(here.size(), d.middle.size());
+    while (front < limit && here[front] == d.middle[front]) ++front;
+    std::size_t back = 0;
+    while (back < limit - front && here[here.size() - 1 - back] == d.middle[d.middle.size() - 1 - back]) ++back;
+    d.prefix += front;
+    d.suffix += back;
+    d.middle = d.middle.substr(front, d.middle.size() - front - back);
+    return d;
+}
+
+void UndoHistory::advance(Splice old) {
     const std::size_t next = pos_ + 1;
     if (slots_.size() >= next) {
         // Snapshot `next` is replaced. The one above it was stored against
-        // it, so it is rebuilt and stored against the new text instead.
-        if (slots_.size() > next) {
-            const std::string replaced = apply(slots_[next - 1].delta, current_);
-            const std::string above = apply(slots_[next].delta, replaced);
-            slots_[next].delta = diff(text, above);
-        }
+        // it, so it is stored against the new text instead.
+        if (slots_.size() > next) slots_[next].delta = rebase(old, slots_[next - 1].delta, slots_[next].delta);
         slots_[next - 1].delta = Splice{};
     } else {
         slots_.emplace_back();
     }
     slots_[pos_ - 1].delta = std::move(old);
-    current_ = std::move(text);
     pos_ = next;
 }
 
-void UndoHistory::moveCurrent(std::size_t to) {
+EditorChange UndoHistory::moveCurrent(std::size_t to) {
     Splice& d = slots_[to - 1].delta;
     const std::size_t len = current_.size() - d.prefix - d.suffix;
     // The same prefix and suffix describe the way back.
     Splice back{d.prefix, d.suffix, current_.substr(d.prefix, len)};
-    current_.replace(d.prefix, len, d.middle);
+    EditorChange change = current_.replaceBytes(d.prefix, len, d.middle);
     slots_[pos_ - 1].delta = std::move(back);
     d = Splice{};
     pos_ = to;
+    return change;
 }
 
 void UndoHistory::selectionChanged(Caret caret) {
@@ -135,32 +195,33 @@ void UndoHistory::selectionChanged(Caret caret) {
 std::optional<EditorView> UndoHistory::undo() {
     if (!canUndo()) return std::nullopt;
     undoing_ = true;
-    moveCurrent(pos_ - 1);
+    EditorChange change = moveCurrent(pos_ - 1);
     ++redoCount_;
     inSync_ = false;
     // The caret goes where the undone change happened.
-    return EditorView{current_, slots_[pos_].caret};
+    return EditorView{&current_, slots_[pos_].caret, std::move(change)};
 }
 
 std::optional<EditorView> UndoHistory::redo() {
     if (!canRedo()) return std::nullopt;
+    EditorChange change;
     if (pos_ == 0) {
         slots_.assign(1, Slot{});
         pos_ = 1;
     } else if (!slotIsEmpty(pos_ + 1) && !slotEqualsCurrent(pos_ + 1)) {
-        moveCurrent(pos_ + 1);
+        change = moveCurrent(pos_ + 1);
     }
     skipNextRecord_ = true;
     --redoCount_;
     inSync_ = false;
-    return EditorView{current_, slots_[pos_ - 1].caret};
+    return EditorView{&current_, slots_[pos_ - 1].caret, std::move(change)};
 }
 
 void UndoHistory::restart() {
     const Caret first = slots_.empty() ? 0 : slots_.front().caret;
     slots_.assign(1, Slot{{}, first});
     slots_.shrink_to_fit();
-    std::string().swap(current_);
+    current_ = EditorText();
     pos_ = 1;
     redoCount_ = 0;
     inSync_ = false;
@@ -168,7 +229,7 @@ void UndoHistory::restart() {
 
 std::string UndoHistory::snapshot(std::size_t index) const {
     if (index == 0 || index > slots_.size()) return {};
-    std::string text = current_;
+    std::string text = current_.str();
     if (index < pos_) {
         for (std::size_t k = pos_ - 1; k >= index; --k) text = apply(slots_[k - 1].delta, text);
     } else {
@@ -183,7 +244,7 @@ Caret UndoHistory::caretAt(std::size_t index) const {
 }
 
 std::size_t UndoHistory::memoryUsage() const {
-    std::size_t bytes = sizeof(*this) + current_.capacity() + slots_.size() * sizeof(Slot);
+    std::size_t bytes = sizeof(*this) + current_.memoryUsage() + slots_.size() * sizeof(Slot);
     for (const Slot& s : slots_) bytes += s.delta.middle.capacity() > 15 ? s.delta.middle.capacity() : 0;
     return bytes;
 }

@@ -10,6 +10,11 @@
 // not with the size of the text times the number of snapshots. When a change
 // would go past the last of the `slots` snapshots, the oldest one is dropped
 // and the others move down by one.
+//
+// The current snapshot is the editor's text itself, kept in step edit by
+// edit (EditorText): an edit of the editor is recorded from the range it
+// changed, and Undo and Redo hand back the range the editor has to change,
+// so that neither costs a pass over a long text.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +24,8 @@
 #include <string>
 #include <string_view>
 
+#include "editor/editor_text.h"
+
 namespace folvane::editor {
 
 // A caret position in the editor's own unit; the history only stores and
@@ -27,11 +34,14 @@ using Caret = std::int64_t;
 
 inline constexpr std::size_t kHistorySlots = 99'999;
 
-// What Undo and Redo ask the editor to show. `text` stays valid until the
-// history changes again.
+// What Undo and Redo ask the editor to show: the editor changes `change`
+// and then holds the whole text `shown`, which stays valid until the history
+// changes again; the caret goes to `caret`.
 struct EditorView {
-    std::string_view text;
+    const EditorText* shown = nullptr;
     Caret caret = 0;
+    EditorChange change;
+    std::string text() const { return shown->str(); }
 };
 
 class UndoHistory {
@@ -45,6 +55,20 @@ public:
     // snapshot stays in it, a different one becomes the next snapshot
     // (replacing whatever was there).
     void textChanged(std::string text, Caret caret);
+
+    // The same report, from the editor's own edit: the editor's units of
+    // `region` (taken with regionForUnits before the edit was applied to
+    // the history) now read `units`. Only that range is encoded.
+    EditorText::Region regionForUnits(std::size_t pos, std::size_t removed) const {
+        return current_.regionForUnits(pos, removed);
+    }
+    void edited(const EditorText::Region& region, std::u16string_view units, Caret caret);
+    // The same report when the whole text was replaced by `text`, built
+    // elsewhere (a worker, for an opened file or a run's result).
+    void replaced(EditorText text, Caret caret);
+    // The editor now shows what undo() or redo() returned; `caret` is its
+    // caret at that moment.
+    void shown(Caret caret);
 
     // The caret or the selection moved. While the editor still shows the
     // current snapshot (and historyPos > 1), the position is remembered as
@@ -64,7 +88,8 @@ public:
     // A new or opened document: historyPos becomes 1, so that the next
     // change is compared with the empty snapshot 1 and lands in snapshot 1
     // or 2. The previous document's snapshots and redo steps are dropped:
-    // they belong to another text.
+    // they belong to another text. The window then replaces the editor's
+    // text and reports it, so that the history holds the editor's text again.
     void restart();
 
     std::size_t historyPos() const { return pos_; }
@@ -79,7 +104,7 @@ public:
     // pass over the text per step; meant for tests and diagnostics.
     std::string snapshot(std::size_t index) const;
     Caret caretAt(std::size_t index) const;
-    const std::string& current() const { return current_; }
+    const EditorText& current() const { return current_; }
 
     // Bytes held by the snapshots, the differences and their bookkeeping.
     std::size_t memoryUsage() const;
@@ -96,18 +121,22 @@ private:
         Caret caret = 0;
     };
 
-    static Splice diff(std::string_view from, std::string_view to);
     static std::string apply(const Splice& d, std::string_view base);
-    void record(std::string text, Caret caret);
-    // Makes `text` the next snapshot; `old` is the current one's difference from it.
-    void advance(std::string text, Splice old);
-    void moveCurrent(std::size_t to);
+    // current_ has become the editor's new text; `old` gives the text before
+    // from it, `changed` whether they differ. Records as textChanged says.
+    void commit(Splice old, bool changed, Caret caret);
+    // current_ becomes the next snapshot; `old` is the previous one's difference from it.
+    void advance(Splice old);
+    // `above`, stored against `next` (stored against the text before,
+    // itself given by `old` from current_), stored against current_.
+    Splice rebase(const Splice& old, const Splice& next, const Splice& above) const;
+    EditorChange moveCurrent(std::size_t to);
     bool slotIsEmpty(std::size_t index) const;
     bool slotEqualsCurrent(std::size_t index) const;
 
     std::size_t capacity_;
     std::deque<Slot> slots_;  // snapshot k is slots_[k - 1]; later ones are empty
-    std::string current_;     // the text of snapshot pos_
+    EditorText current_;      // the text of snapshot pos_
     std::size_t pos_ = 0;
     std::int64_t redoCount_ = 0;
     Caret lastCaret_ = 0;

@@ -1,5 +1,7 @@
 #include "editor_widget.h"
 
+#include "editor_bridge.h"
+
 #include <QContextMenuEvent>
 #include <QMimeData>
 #include <QUrl>
@@ -67,4 +69,15 @@ void EditorWidget::dropEvent(QDropEvent* e) {
     }
     e->acceptProposedAction();
     Q_EMIT filesDropped(paths);
+}
+
+void EditorWidget::insertFromMimeData(const QMimeData* source) {
+    if (source && source->hasText() && !isReadOnly()) {
+        const QString text = source->text();
+        if (text.size() >= EditorBridge::kLargeText) {
+            Q_EMIT largePaste(text);
+            return;
+        }
+    }
+    QPlainTextEdit::insertFromMimeData(source);
 }

@@ -21,6 +21,9 @@ Q_SIGNALS:
     void filesDropped(const QStringList& paths);
     // Ctrl+C or Ctrl+X was released: the clipboard is to be set again to its own text.
     void clipboardKeyReleased();
+    // A paste or text drop too large to insert on the spot: the window
+    // builds the new text on a worker and puts it in place instead.
+    void largePaste(const QString& text);
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -29,6 +32,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dropEvent(QDropEvent* e) override;
+    void insertFromMimeData(const QMimeData* source) override;
 
 private:
     bool enterIndent_ = false;

@@ -16,6 +16,7 @@
 #include <QDesktopServices>
 
 #include "about_dialog.h"
+#include "editor_bridge.h"
 #include "editor_widget.h"
 #include "platform/global_hotkeys.h"
 #include "product.h"
@@ -33,6 +34,8 @@ MainWin::MainWin(FolvaneApp& app, QWidget* parent) : QMainWindow(parent), app_(a
     setWindowTitle(product::kBaseTitle);
     setWindowIcon(QIcon(QStringLiteral(":/folvane.png")));
     buildCentral();
+    bridge_ = new EditorBridge(editor_, &document_, app_.worker(), this);
+    connect(editor_, &EditorWidget::largePaste, this, &MainWin::pasteLarge);
     buildMenus();
     buildToolBar();
     buildStatusBar();

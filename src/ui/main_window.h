@@ -36,6 +36,8 @@ class QToolBar;
 class QTextDocument;
 class EditorWidget;
 class GlobalHotKeys;
+class EditorBridge;
+struct PreparedText;
 struct EditorRunResult;
 class UpperQuickBar;
 class LowerQuickBar;
@@ -99,8 +101,12 @@ public:
     const std::optional<folvane::settings::IniStore>& settingsStore() const { return app_.store(); }
     const std::string& stash() const { return stash_; }
 
-    // Opens `path` as Open does, without dialog and confirmation.
+    // Opens `path` as Open does, without dialog and confirmation. A large
+    // file is read and prepared on a worker: true then means it is being
+    // opened (loadingText() until it is in the editor).
     bool openFile(const QString& path);
+    // A large text is being prepared for the editor (opening, dropping, pasting).
+    bool loadingText() const;
 
     // Runs `fn` (which shows a modal window) with always-on-top switched off
     // meanwhile, so that the modal window is not hidden behind this one.
@@ -170,10 +176,15 @@ private:
     bool confirmBefore(folvane::editor::DocumentCommand command);
     void onEditorTextChanged();
     void onCursorMoved();
-    // Records a change whose text is known, and refreshes what depends on it.
-    void recordChange(std::string gbText);
+    // Refreshes what depends on the text after a recorded change.
+    void afterChange();
     void refreshDocumentState();
-    void showView(std::string_view gbText, folvane::editor::Caret caret);
+    void showView(const folvane::editor::EditorView& view);
+    // Large texts: built on a worker while the editor waits, then swapped in.
+    void openInBackground(const QString& path, const std::string& fsPath);
+    void dropInBackground(QStringList paths);
+    void pasteLarge(QString text);
+    void replaceInBackground(std::function<QString()> produce, folvane::editor::Caret caret);
     void saveSettingsOnClose();
     void showCopyTypesetHelp();
     void openSignatureWindow();
@@ -233,6 +244,7 @@ private:
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* trayMenu_ = nullptr;
     GlobalHotKeys* hotKeys_ = nullptr;
+    EditorBridge* bridge_ = nullptr;
 
     bool toolRunning_ = false;
     QElapsedTimer runClock_;

@@ -3,11 +3,13 @@
 #include <QAction>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 
+#include "editor_bridge.h"
 #include "editor_widget.h"
 #include "main_window.h"
 #include "product.h"
@@ -16,12 +18,12 @@
 
 using folvane::editor::DocumentCommand;
 
-void MainWin::onEditorTextChanged() { recordChange(editorText()); }
+// The change itself has been recorded already: the bridge reports every
+// edit of the editor's document to the history as it happens.
+void MainWin::onEditorTextChanged() { afterChange(); }
 
-void MainWin::recordChange(std::string gbText) {
-    const std::size_t length = gbText.size();
-    document_.textChanged(std::move(gbText), editor_->textCursor().position());
-    statusParts_[3]->setText(qtFromGb(folvane::editor::lengthStatus(length)));
+void MainWin::afterChange() {
+    statusParts_[3]->setText(qtFromGb(folvane::editor::lengthStatus(document_.text().size())));
     refreshDocumentState();
 }
 
@@ -39,26 +41,31 @@ void MainWin::refreshDocumentState() {
     statusParts_[2]->setText(document_.savedIndicator() ? QString() : QStringLiteral("已修改"));
 }
 
-void MainWin::showView(std::string_view gbText, folvane::editor::Caret caret) {
-    std::string text(gbText);  // the view points into the history, which the report changes
+void MainWin::showView(const folvane::editor::EditorView& view) {
     {
+        // As when the whole text is put back: the caret starts at 0, the
+        // selection goes, and none of it is reported.
         const QSignalBlocker quiet(editor_);
-        editor_->setPlainText(toQt(text));
+        bridge_->show(view.change);
+        QTextCursor c = editor_->textCursor();
+        c.setPosition(0);
+        editor_->setTextCursor(c);
     }
-    recordChange(std::move(text));
+    document_.shown(editor_->textCursor().position());
+    afterChange();
     QTextCursor c = editor_->textCursor();
-    c.setPosition(static_cast<int>(std::clamp<folvane::editor::Caret>(caret, 0, editor_->document()->characterCount() - 1)));
+    c.setPosition(static_cast<int>(std::clamp<folvane::editor::Caret>(view.caret, 0, editor_->document()->characterCount() - 1)));
     editor_->setTextCursor(c);
     updateSelectionButtons();
 }
 
 void MainWin::undo() {
-    if (const auto view = document_.undo()) showView(view->text, view->caret);
+    if (const auto view = document_.undo()) showView(*view);
     refreshDocumentState();
 }
 
 void MainWin::redo() {
-    if (const auto view = document_.redo()) showView(view->text, view->caret);
+    if (const auto view = document_.redo()) showView(*view);
     refreshDocumentState();
 }
 
@@ -98,9 +105,23 @@ void MainWin::openDocument() {
     if (!path.isEmpty()) openFile(path);
 }
 
+namespace {
+
+// Files from this size on are read and prepared on a worker.
+constexpr qint64 kLargeFile = 512 * 1024;
+
+}  // namespace
+
+bool MainWin::loadingText() const { return bridge_->preparing(); }
+
 bool MainWin::openFile(const QString& path) {
-    std::string error;
     const std::string fsPath = QFile::encodeName(path).toStdString();
+    if (QFileInfo(path).size() >= kLargeFile) {
+        if (bridge_->preparing()) return false;
+        openInBackground(path, fsPath);
+        return true;
+    }
+    std::string error;
     auto decoded = folvane::editor::readDocumentFile(fsPath, &error);
     if (!decoded) {
         QMessageBox::warning(this, QStringLiteral("打开"),
@@ -109,16 +130,46 @@ bool MainWin::openFile(const QString& path) {
     }
     document_.beginOpen(fsPath, decoded->format);
     refreshDocumentState();
-    {
-        const QSignalBlocker quiet(editor_);
-        editor_->setPlainText(toQt(decoded->text));
-    }
-    const std::size_t length = decoded->text.size();
-    document_.fileLoaded(std::move(decoded->text), editor_->textCursor().position());
-    statusParts_[3]->setText(qtFromGb(folvane::editor::lengthStatus(length)));
-    refreshDocumentState();
+    folvane::editor::EditorText text = bridge_->setTextQuietly(toQt(decoded->text));
+    document_.fileLoaded(std::move(text), editor_->textCursor().position());
+    afterChange();
     updateSelectionButtons();
     return true;
+}
+
+void MainWin::openInBackground(const QString& path, const std::string& fsPath) {
+    struct Read {
+        bool ok = false;
+        std::string error;
+        folvane::text::TextFormat format;
+    };
+    auto read = std::make_shared<Read>();
+    editor_->setEnabled(false);
+    bridge_->prepareInBackground(
+        [read, fsPath] {
+            auto decoded = folvane::editor::readDocumentFile(fsPath, &read->error);
+            if (!decoded) return QString();
+            read->ok = true;
+            read->format = decoded->format;
+            return toQt(decoded->text);
+        },
+        [this, read, path, fsPath](PreparedText prepared) {
+            editor_->setEnabled(true);
+            if (!read->ok) {
+                delete prepared.document;
+                QMessageBox::warning(this, QStringLiteral("打开"),
+                                     QStringLiteral("无法打开文件“%1”：%2")
+                                         .arg(path, QString::fromLocal8Bit(read->error.c_str())));
+                return;
+            }
+            document_.beginOpen(fsPath, read->format);
+            refreshDocumentState();
+            installDocument(prepared.document);
+            document_.fileLoaded(std::move(prepared.text), editor_->textCursor().position());
+            afterChange();
+            updateSelectionButtons();
+            editor_->setFocus();
+        });
 }
 
 bool MainWin::saveDocument() {

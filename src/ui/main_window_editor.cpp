@@ -2,6 +2,7 @@
 // word wrap, find and replace, context menu).
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 
 #include "editor/context_menu_rules.h"
 #include "editor/decoy_text.h"
+#include "editor_bridge.h"
 #include "editor_widget.h"
 #include "engine/paragraph_tools.h"
 #include "main_window.h"
@@ -19,6 +21,18 @@
 #include "text_bridge.h"
 
 // ----------------------------------------------------------- editor commands
+
+namespace {
+
+// A dropped file's text; one that cannot be read gives its bytes, or nothing.
+std::string readDroppedFile(const QString& path) {
+    std::string bytes;
+    folvane::text::readFile(path.toStdString(), bytes);
+    auto decoded = folvane::text::decodeText(bytes, folvane::text::EncodingChoice::Auto);
+    return decoded ? std::move(decoded->text) : bytes;
+}
+
+}  // namespace
 
 void MainWin::resetClipboardToItself() {
     QClipboard* cb = QApplication::clipboard();
@@ -32,7 +46,31 @@ void MainWin::cutAll() {
 
 void MainWin::copyAll() { QApplication::clipboard()->setText(editor_->toPlainText()); }
 
-void MainWin::replacePasteAll() { setEditorText(fromQt(QApplication::clipboard()->text())); }
+void MainWin::replacePasteAll() {
+    QString clip = QApplication::clipboard()->text();
+    if (clip.size() < EditorBridge::kLargeText) {
+        setEditorText(fromQt(clip));
+        return;
+    }
+    replaceInBackground([clip = std::move(clip)] { return clip; }, 0);
+}
+
+void MainWin::pasteLarge(QString text) {
+    // What the editor's own paste would do, with the new document built on
+    // a worker: the selection is replaced and the caret ends after the text.
+    // A "\r\n" becomes one line end in the editor.
+    const qsizetype pairs = text.count(QLatin1String("\r\n"));
+    const QTextCursor c = editor_->textCursor();
+    const int from = c.selectionStart(), to = c.selectionEnd();
+    const folvane::editor::Caret caret = from + text.size() - pairs;
+    replaceInBackground(
+        [all = editor_->toPlainText(), text = std::move(text), from, to]() mutable {
+            text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+            all.replace(from, to - from, text);
+            return all;
+        },
+        caret);
+}
 
 void MainWin::clearAll() { setEditorText({}); }
 
@@ -65,12 +103,28 @@ void MainWin::dropFiles(const QStringList& paths) {
     // Each file replaces the text of the one before, so the last one stays.
     // The document's path, title and saved state do not change; a file that
     // cannot be read empties the editor.
-    for (const QString& path : paths) {
-        std::string bytes;
-        folvane::text::readFile(path.toStdString(), bytes);
-        const auto decoded = folvane::text::decodeText(bytes, folvane::text::EncodingChoice::Auto);
-        setEditorText(decoded ? decoded->text : bytes);
+    qint64 total = 0;
+    for (const QString& path : paths) total += QFileInfo(path).size();
+    if (total >= 512 * 1024) {
+        dropInBackground(paths);
+        return;
     }
+    for (const QString& path : paths) setEditorText(readDroppedFile(path));
+}
+
+void MainWin::dropInBackground(QStringList paths) {
+    if (paths.isEmpty() || bridge_->preparing()) return;
+    const QString path = paths.takeFirst();
+    editor_->setEnabled(false);
+    bridge_->prepareInBackground([path] { return toQt(readDroppedFile(path)); },
+                                 [this, paths](PreparedText prepared) {
+                                     editor_->setEnabled(true);
+                                     installDocument(prepared.document);
+                                     document_.replaced(std::move(prepared.text), editor_->textCursor().position());
+                                     afterChange();
+                                     updateSelectionButtons();
+                                     dropInBackground(paths);
+                                 });
 }
 
 void MainWin::toggleWordWrap() {

@@ -9,6 +9,7 @@
 #include <QTextDocument>
 #include <QGroupBox>
 
+#include "editor_bridge.h"
 #include "editor_widget.h"
 #include "main_window.h"
 #include "settings/settings_lifecycle.h"
@@ -17,27 +18,44 @@
 
 // ------------------------------------------------------------- text access
 
-std::string MainWin::editorText() const { return fromQt(editor_->toPlainText()); }
+std::string MainWin::editorText() const { return bridge_->text(); }
 
 void MainWin::setEditorText(std::string_view gbText) {
-    {
-        const QSignalBlocker quiet(editor_);
-        editor_->setPlainText(toQt(gbText));
+    QString units = toQt(gbText);
+    folvane::editor::EditorText text;
+    if (units.size() >= EditorBridge::kLargeText) {
+        // A detached document takes a long text faster than the laid-out editor.
+        PreparedText prepared = EditorBridge::prepare(std::move(units), editor_->font());
+        installDocument(prepared.document);
+        text = std::move(prepared.text);
+    } else {
+        text = bridge_->setTextQuietly(units);
     }
-    recordChange(std::string(gbText));
+    document_.replaced(std::move(text), editor_->textCursor().position());
+    afterChange();
     afterTextReplaced();
 }
 
 void MainWin::installDocument(QTextDocument* document) {
-    QPointer<QTextDocument> old = editor_->document();
-    document->setParent(editor_);
-    {
-        const QSignalBlocker quiet(editor_);
-        editor_->setDocument(document);
-    }
+    bridge_->installQuietly(document);
     toggleWordWrap();  // the wrap mode lives in the document's options
-    if (old && old != document) old->deleteLater();
     afterTextReplaced();
+}
+
+void MainWin::replaceInBackground(std::function<QString()> produce, folvane::editor::Caret caret) {
+    editor_->setEnabled(false);
+    const bool started = bridge_->prepareInBackground(std::move(produce), [this, caret](PreparedText prepared) {
+        editor_->setEnabled(true);
+        installDocument(prepared.document);
+        document_.replaced(std::move(prepared.text), caret);
+        afterChange();
+        QTextCursor c = editor_->textCursor();
+        c.setPosition(static_cast<int>(std::clamp<folvane::editor::Caret>(caret, 0, editor_->document()->characterCount() - 1)));
+        editor_->setTextCursor(c);
+        updateSelectionButtons();
+        editor_->setFocus();
+    });
+    if (!started) editor_->setEnabled(true);
 }
 
 void MainWin::afterTextReplaced() { updateSelectionButtons(); }
@@ -57,10 +75,11 @@ void MainWin::setActivity(folvane::engine::Activity activity) {
 }
 
 void MainWin::startTypesetting() {
-    // A trigger that arrives while a run or a tool is in progress is
-    // ignored: two jobs never work on the editor at the same time.
-    if (running_ || toolRunning_ || app_.runs().running()) return;
-    const bool started = app_.runs().startEditorRun(editor_->toPlainText(), editor_->font(), this,
+    // A trigger that arrives while a run or a tool is in progress, or while
+    // a large text is being prepared, is ignored: two jobs never work on
+    // the editor at the same time.
+    if (running_ || toolRunning_ || app_.runs().running() || bridge_->preparing()) return;
+    const bool started = app_.runs().startEditorRun(editorText(), editor_->font(), this,
                                                     [this](EditorRunResult r) { onRunFinished(std::move(r)); });
     if (!started) return;
     progressLabel_->setText(QStringLiteral("\n正在从编辑器中读取文本"));
@@ -78,10 +97,11 @@ void MainWin::startTypesetting() {
 
 void MainWin::onRunFinished(EditorRunResult result) {
     // The result replaces the editor's text as one recorded change; the
-    // worker has already converted it, so nothing here costs a pass over a
-    // large text but the history's comparison.
+    // worker has already built its document and its GB18030 copy, so nothing
+    // here costs a pass over a large text but the history's comparison.
     installDocument(result.document.release());
-    recordChange(std::string(result.text.constData(), static_cast<std::size_t>(result.text.size())));
+    document_.replaced(std::move(result.text), editor_->textCursor().position());
+    afterChange();
     setActivity(folvane::engine::Activity::Idle);
     const auto& options = app_.options();
     if (options.copyAfter) QApplication::clipboard()->setText(editor_->toPlainText());

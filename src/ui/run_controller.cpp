@@ -9,6 +9,7 @@
 #include "engine/typeset.h"
 #include "folvane_app.h"
 #include "settings/settings_lifecycle.h"
+#include "editor_bridge.h"
 #include "text_bridge.h"
 #include "worker.h"
 
@@ -61,7 +62,7 @@ bool RunController::startRun(QObject* context, Job job, std::function<void()> do
     return true;
 }
 
-bool RunController::startEditorRun(const QString& editorText, const QFont& editorFont, QObject* context,
+bool RunController::startEditorRun(std::string editorText, const QFont& editorFont, QObject* context,
                                    std::function<void(EditorRunResult)> done) {
     if (running_) return false;
     app_.runContext().quotes.reset();
@@ -72,14 +73,18 @@ bool RunController::startEditorRun(const QString& editorText, const QFont& edito
     QPointer<QObject> receiver(context);
     return startRun(
         this,
-        [text = editorText, editorFont, countRun, result, gui](const folvane::engine::TypesetOptions& options,
-                                                                folvane::engine::RunContext& runContext,
-                                                                folvane::engine::TypesetProgress& progress) {
+        [text = std::move(editorText), editorFont, countRun, result, gui](
+            const folvane::engine::TypesetOptions& options, folvane::engine::RunContext& runContext,
+            folvane::engine::TypesetProgress& progress) mutable {
             if (countRun) countRun();
-            const std::string out = folvane::engine::typesetText(fromQt(text), {}, false, options, runContext, &progress);
-            result->document = buildDocument(toQt(out), editorFont);
+            std::string out = folvane::engine::typesetText(text, {}, false, options, runContext, &progress);
+            std::string().swap(text);
+            QString units = toQt(out);
+            std::string().swap(out);
+            PreparedText prepared = EditorBridge::prepare(std::move(units), editorFont);
+            result->document.reset(prepared.document);
             result->document->moveToThread(gui);
-            result->text = QByteArray(out.data(), static_cast<qsizetype>(out.size()));
+            result->text = std::move(prepared.text);
         },
         [receiver, result, done = std::move(done)] {
             if (receiver && done) done(std::move(*result));

@@ -10,7 +10,9 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <string>
 
+#include "editor/editor_text.h"
 #include "engine/progress.h"
 #include "engine/run_context.h"
 #include "engine/typeset_options.h"
@@ -18,11 +20,12 @@
 class QTextDocument;
 class FolvaneApp;
 
-// The result of an editor run: the typeset text (GB18030, "\r\n") and a
-// finished editor document of it, built on the worker so that even a text
-// of many megabytes does not block the window.
+// The result of an editor run: the typeset text (GB18030, "\r\n", in the
+// form the editor's history keeps) and a finished editor document of it,
+// both built on the worker so that even a text of many megabytes does not
+// block the window.
 struct EditorRunResult {
-    QByteArray text;
+    folvane::editor::EditorText text;
     std::unique_ptr<QTextDocument> document;  // lives on the GUI thread
 };
 
@@ -37,7 +40,7 @@ public:
     // quote pairing and typesets `editorText` (Qt form) with a copy of the
     // options; `done` receives the result on the GUI thread unless `context`
     // is gone. False, and nothing happens, while a run is in progress.
-    bool startEditorRun(const QString& editorText, const QFont& editorFont, QObject* context,
+    bool startEditorRun(std::string editorText, const QFont& editorFont, QObject* context,
                         std::function<void(EditorRunResult)> done);
 
     // Any other kind of run (the batch window): `job` runs on the worker with

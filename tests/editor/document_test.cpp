@@ -113,7 +113,7 @@ TEST_F(DocumentTest, OpenAndNewRestartTheHistory) {
     EXPECT_EQ(doc_.history().historyPos(), 2u);
     EXPECT_FALSE(doc_.canRedo());
     ASSERT_TRUE(doc_.canUndo());
-    EXPECT_EQ(doc_.undo()->text, "");  // before the file there was the empty snapshot 1
+    EXPECT_EQ(doc_.undo()->text(), "");  // before the file there was the empty snapshot 1
 
     doc_.newDocument();
     EXPECT_EQ(doc_.history().historyPos(), 1u);

@@ -22,7 +22,7 @@ struct Editor {
     bool redo() { return show(h.redo()); }
     bool show(std::optional<EditorView> v) {
         if (!v) return false;
-        text = std::string(v->text);
+        text = v->text();
         h.textChanged(text, v->caret);
         h.selectionChanged(v->caret);
         caret = v->caret;
@@ -253,7 +253,7 @@ TEST(UndoHistory, MatchesTheDocumentedAlgorithm) {
                 const auto v = h.undo();
                 const auto r = ref.undo();
                 ASSERT_TRUE(v);
-                ASSERT_EQ(std::string(v->text), r.first);
+                ASSERT_EQ(v->text(), r.first);
                 ASSERT_EQ(v->caret, r.second);
                 editor = r.first;
                 h.textChanged(editor, v->caret);
@@ -264,7 +264,7 @@ TEST(UndoHistory, MatchesTheDocumentedAlgorithm) {
                 const auto v = h.redo();
                 const auto r = ref.redo();
                 ASSERT_TRUE(v);
-                ASSERT_EQ(std::string(v->text), r.first);
+                ASSERT_EQ(v->text(), r.first);
                 ASSERT_EQ(v->caret, r.second);
                 editor = r.first;
                 h.textChanged(editor, v->caret);

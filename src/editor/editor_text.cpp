@@ -1,0 +1,379 @@
+#include "editor/editor_text.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "text/codec.h"
+#include "text/gb18030.h"
+
+namespace folvane::editor {
+
+namespace {
+
+constexpr std::size_t kSmallChunk = EditorText::kChunkBytes / 4;
+
+// A byte after which a chunk may end (see the header).
+bool cleanByte(char b) { return static_cast<unsigned char>(b) < 0x30 && b != '\r'; }
+
+// A code unit whose form is one such byte, or "\r\n".
+bool cleanUnit(char16_t u) {
+    return (u < 0x30 && u != u'\r') || u == 0x00A0 || u == 0x2028 || u == 0x2029 || u == 0xFDD0 || u == 0xFDD1;
+}
+
+// A chunk with no clean byte for this long is cut at the next character
+// boundary instead.
+constexpr std::size_t kLongChunk = 2 * EditorText::kChunkBytes;
+
+bool highSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool lowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+// A unit after which the encoding may be cut although it is not clean: its
+// form is a whole character that no following byte can join.
+bool cuttableUnit(std::u16string_view units, std::size_t i) {
+    const char16_t u = units[i];
+    if (highSurrogate(u) || u == u'\r' || (u >= 0xDC80 && u <= 0xDCFF)) return false;
+    return i + 1 >= units.size() || !lowSurrogate(units[i + 1]);
+}
+
+// Common beginning of two texts given as lists of pieces.
+std::size_t prefixOf(const std::vector<std::string_view>& a, const std::vector<std::string_view>& b) {
+    std::size_t n = 0, ia = 0, ib = 0, oa = 0, ob = 0;
+    while (ia < a.size() && ib < b.size()) {
+        const std::size_t len = std::min(a[ia].size() - oa, b[ib].size() - ob);
+        const char* pa = a[ia].data() + oa;
+        const char* pb = b[ib].data() + ob;
+        if (std::memcmp(pa, pb, len) != 0) {
+            std::size_t k = 0;
+            while (pa[k] == pb[k]) ++k;
+            return n + k;
+        }
+        n += len;
+        oa += len;
+        ob += len;
+        if (oa == a[ia].size()) ++ia, oa = 0;
+        if (ob == b[ib].size()) ++ib, ob = 0;
+    }
+    return n;
+}
+
+// Common end of two texts given as lists of pieces, at most `limit`.
+std::size_t suffixOf(const std::vector<std::string_view>& a, const std::vector<std::string_view>& b,
+                     std::size_t limit) {
+    std::size_t n = 0, ia = a.size(), ib = b.size(), ra = 0, rb = 0;  // ra: bytes left in a[ia - 1]
+    if (ia) ra = a[ia - 1].size();
+    if (ib) rb = b[ib - 1].size();
+    while (n < limit && ia && ib) {
+        if (ra == 0) {
+            if (--ia == 0) break;
+            ra = a[ia - 1].size();
+            continue;
+        }
+        if (rb == 0) {
+            if (--ib == 0) break;
+            rb = b[ib - 1].size();
+            continue;
+        }
+        const std::size_t len = std::min({ra, rb, limit - n});
+        const char* pa = a[ia - 1].data() + ra - len;
+        const char* pb = b[ib - 1].data() + rb - len;
+        if (std::memcmp(pa, pb, len) != 0) {
+            std::size_t k = 0;
+            while (pa[len - 1 - k] == pb[len - 1 - k]) ++k;
+            return n + k;
+        }
+        n += len;
+        ra -= len;
+        rb -= len;
+    }
+    return n;
+}
+
+}  // namespace
+
+std::string encodeEditorUnits(std::u16string_view units) {
+    // Most texts hold none of the units that the plain text spells otherwise.
+    const auto special = [](char16_t u) {
+        return u == 0x00A0 || u == 0x2028 || u == 0xFDD0 || u == 0xFDD1 || u == u'\r';
+    };
+    if (std::none_of(units.begin(), units.end(), special)) return text::gb18030FromUtf16(units, true);
+    std::u16string plain(units);
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        char16_t& u = plain[i];
+        if (u == 0x00A0) u = u' ';
+        else if (u == u'\r' && i + 1 < plain.size() && plain[i + 1] == u'\n') continue;
+        else if (special(u)) u = u'\n';  // an editor makes a lone "\r" a line end too
+    }
+    return text::gb18030FromUtf16(plain, true);
+}
+
+std::u16string decodeForEditor(std::string_view gb) {
+    std::u16string u = text::gb18030ToUtf16(gb);
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < u.size(); ++i) {
+        if (u[i] == u'\r' && i + 1 < u.size() && u[i + 1] == u'\n') continue;
+        u[out++] = u[i];
+    }
+    u.resize(out);
+    return u;
+}
+
+std::vector<EditorText::Chunk> EditorText::piecesFromUnits(std::u16string_view units) {
+    std::vector<Chunk> pieces;
+    // About two bytes a unit in a Chinese text.
+    const std::size_t target = kChunkBytes / 2;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const std::size_t len = i + 1 - start;
+        if ((len >= target && cleanUnit(units[i])) || (len >= kLongChunk / 2 && cuttableUnit(units, i))) {
+            const std::u16string_view piece = units.substr(start, i + 1 - start);
+            pieces.push_back(Chunk{encodeEditorUnits(piece), piece.size()});
+            start = i + 1;
+        }
+    }
+    if (start < units.size()) {
+        const std::u16string_view piece = units.substr(start);
+        pieces.push_back(Chunk{encodeEditorUnits(piece), piece.size()});
+    }
+    return pieces;
+}
+
+std::vector<EditorText::Chunk> EditorText::piecesFromBytes(std::string_view gb) {
+    std::vector<Chunk> pieces;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < gb.size();) {
+        const std::size_t n = text::charLength(gb, i);
+        i += n;
+        const std::size_t len = i - start;
+        if ((len >= kChunkBytes && n == 1 && cleanByte(gb[i - 1])) || len >= kLongChunk) {
+            const std::string_view piece = gb.substr(start, len);
+            pieces.push_back(Chunk{std::string(piece), decodeForEditor(piece).size()});
+            start = i;
+        }
+    }
+    if (start < gb.size()) {
+        const std::string_view piece = gb.substr(start);
+        pieces.push_back(Chunk{std::string(piece), decodeForEditor(piece).size()});
+    }
+    return pieces;
+}
+
+EditorText EditorText::fromUnits(std::u16string_view units) {
+    EditorText t;
+    t.splice(0, 0, piecesFromUnits(units));
+    return t;
+}
+
+EditorText EditorText::fromBytes(std::string_view gb) {
+    EditorText t;
+    t.splice(0, 0, piecesFromBytes(gb));
+    return t;
+}
+
+std::vector<std::string_view> EditorText::spans() const {
+    std::vector<std::string_view> v;
+    v.reserve(chunks_.size());
+    for (const Chunk& c : chunks_) v.emplace_back(c.bytes);
+    return v;
+}
+
+std::string EditorText::str() const {
+    std::string out;
+    out.reserve(bytes_);
+    for (const Chunk& c : chunks_) out += c.bytes;
+    return out;
+}
+
+std::string EditorText::substr(std::size_t pos, std::size_t len) const {
+    std::string out;
+    pos = std::min(pos, bytes_);
+    len = std::min(len, bytes_ - pos);
+    if (len == 0) return out;
+    out.reserve(len);
+    std::size_t start = 0, unitStart = 0;
+    for (std::size_t i = chunkAtByte(pos, &start, &unitStart); i < chunks_.size() && out.size() < len; ++i) {
+        const std::string& b = chunks_[i].bytes;
+        const std::size_t from = pos > start ? pos - start : 0;
+        out.append(b, from, std::min(b.size() - from, len - out.size()));
+        start += b.size();
+    }
+    return out;
+}
+
+std::size_t EditorText::commonPrefix(std::string_view other) const { return prefixOf(spans(), {other}); }
+
+std::size_t EditorText::commonSuffix(std::string_view other, std::size_t limit) const {
+    return suffixOf(spans(), {other}, limit);
+}
+
+std::size_t EditorText::commonPrefix(const EditorText& other) const { return prefixOf(spans(), other.spans()); }
+
+std::size_t EditorText::commonSuffix(const EditorText& other, std::size_t limit) const {
+    return suffixOf(spans(), other.spans(), limit);
+}
+
+bool EditorText::operator==(std::string_view other) const {
+    return other.size() == bytes_ && commonPrefix(other) == bytes_;
+}
+
+std::size_t EditorText::chunkAtByte(std::size_t pos, std::size_t* byteStart, std::size_t* unitStart) const {
+    std::size_t b = 0, u = 0;
+    for (std::size_t i = 0; i < chunks_.size(); ++i) {
+        const std::size_t n = chunks_[i].bytes.size();
+        if (pos < b + n || i + 1 == chunks_.size()) {
+            *byteStart = b;
+            *unitStart = u;
+            return i;
+        }
+        b += n;
+        u += chunks_[i].units;
+    }
+    *byteStart = *unitStart = 0;
+    return 0;
+}
+
+EditorText::Region EditorText::regionForUnits(std::size_t pos, std::size_t removed) const {
+    Region r;
+    if (chunks_.empty()) return r;
+    const std::size_t last = removed ? pos + removed - 1 : pos;
+    std::size_t b = 0, u = 0, i = 0;
+    for (; i + 1 < chunks_.size() && pos >= u + chunks_[i].units; ++i) {
+        b += chunks_[i].bytes.size();
+        u += chunks_[i].units;
+    }
+    r.firstChunk = i;
+    r.unitBegin = u;
+    r.byteBegin = b;
+    for (;;) {
+        b += chunks_[i].bytes.size();
+        u += chunks_[i].units;
+        ++i;
+        if (i == chunks_.size() || last < u) break;
+    }
+    r.endChunk = i;
+    r.unitEnd = u;
+    r.byteEnd = b;
+    return r;
+}
+
+void EditorText::splice(std::size_t first, std::size_t end, std::vector<Chunk> pieces) {
+    for (std::size_t i = first; i < end; ++i) {
+        bytes_ -= chunks_[i].bytes.size();
+        units_ -= chunks_[i].units;
+    }
+    // The neighbours join in, so that small or unclean ends can be merged.
+    std::vector<Chunk> seg;
+    seg.reserve(pieces.size() + 2);
+    if (first > 0) {
+        --first;
+        bytes_ -= chunks_[first].bytes.size();
+        units_ -= chunks_[first].units;
+        seg.push_back(std::move(chunks_[first]));
+    }
+    for (Chunk& p : pieces)
+        if (!p.bytes.empty()) seg.push_back(std::move(p));
+    if (end < chunks_.size()) {
+        bytes_ -= chunks_[end].bytes.size();
+        units_ -= chunks_[end].units;
+        seg.push_back(std::move(chunks_[end]));
+        ++end;
+    }
+    std::vector<Chunk> merged;
+    merged.reserve(seg.size());
+    for (Chunk& c : seg) {
+        if (!merged.empty()) {
+            Chunk& prev = merged.back();
+            const bool small = prev.bytes.size() < kSmallChunk || c.bytes.size() < kSmallChunk;
+            if (small && prev.bytes.size() + c.bytes.size() <= 2 * kChunkBytes) {
+                prev.bytes += c.bytes;
+                prev.units += c.units;
+                continue;
+            }
+        }
+        merged.push_back(std::move(c));
+    }
+    for (Chunk& c : merged) {
+        if (c.bytes.capacity() > c.bytes.size() + c.bytes.size() / 4) c.bytes.shrink_to_fit();
+        bytes_ += c.bytes.size();
+        units_ += c.units;
+    }
+    const auto at = chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(first),
+                                  chunks_.begin() + static_cast<std::ptrdiff_t>(end));
+    chunks_.insert(at, std::make_move_iterator(merged.begin()), std::make_move_iterator(merged.end()));
+}
+
+ByteChange EditorText::replaceRegion(const Region& region, std::u16string_view units) {
+    std::string oldBytes;
+    for (std::size_t i = region.firstChunk; i < region.endChunk; ++i) oldBytes += chunks_[i].bytes;
+    std::vector<Chunk> pieces = piecesFromUnits(units);
+    std::string newBytes;
+    for (const Chunk& p : pieces) newBytes += p.bytes;
+    splice(region.firstChunk, region.endChunk, std::move(pieces));
+
+    ByteChange change;
+    std::size_t prefix = 0;
+    const std::size_t limit = std::min(oldBytes.size(), newBytes.size());
+    while (prefix < limit && oldBytes[prefix] == newBytes[prefix]) ++prefix;
+    std::size_t suffix = 0;
+    while (suffix < limit - prefix &&
+           oldBytes[oldBytes.size() - 1 - suffix] == newBytes[newBytes.size() - 1 - suffix])
+        ++suffix;
+    change.pos = region.byteBegin + prefix;
+    change.removed = oldBytes.substr(prefix, oldBytes.size() - prefix - suffix);
+    change.addedLength = newBytes.size() - prefix - suffix;
+    return change;
+}
+
+EditorChange EditorText::replaceBytes(std::size_t pos, std::size_t len, std::string_view bytes) {
+    pos = std::min(pos, bytes_);
+    len = std::min(len, bytes_ - pos);
+    EditorChange change;
+    if (chunks_.empty()) {
+        splice(0, 0, piecesFromBytes(bytes));
+        change.added = decodeForEditor(bytes);
+        return change;
+    }
+    std::size_t byteStart = 0, unitStart = 0;
+    const std::size_t first = chunkAtByte(pos, &byteStart, &unitStart);
+    std::size_t end = first, endByte = byteStart;
+    std::string region;
+    std::size_t oldUnits = 0;
+    // Every chunk the replaced bytes touch, and the next ones while the new
+    // bytes would end without a clean end.
+    while (end < chunks_.size() && (end == first || endByte < pos + len)) {
+        region += chunks_[end].bytes;
+        oldUnits += chunks_[end].units;
+        endByte += chunks_[end].bytes.size();
+        ++end;
+    }
+    region.replace(pos - byteStart, len, bytes);
+    // A last character that the next chunk's bytes would complete takes
+    // that chunk in too.
+    const auto endsOnBoundary = [&] {
+        if (end == chunks_.size()) return true;
+        const std::string& next = chunks_[end].bytes;
+        const std::string joined = region + next.substr(0, 3);
+        std::size_t i = 0;
+        while (i < region.size()) i += text::charLength(joined, i);
+        return i == region.size();
+    };
+    while (!endsOnBoundary()) {
+        region += chunks_[end].bytes;
+        oldUnits += chunks_[end].units;
+        ++end;
+    }
+    std::vector<Chunk> pieces = piecesFromBytes(region);
+    change.pos = unitStart;
+    change.removed = oldUnits;
+    for (const Chunk& p : pieces) change.added += decodeForEditor(p.bytes);
+    splice(first, end, std::move(pieces));
+    return change;
+}
+
+std::size_t EditorText::memoryUsage() const {
+    std::size_t n = sizeof(*this) + chunks_.capacity() * sizeof(Chunk);
+    for (const Chunk& c : chunks_) n += c.bytes.capacity() > 15 ? c.bytes.capacity() + 1 : 0;
+    return n;
+}
+
+}  // namespace folvane::editor

@@ -1,0 +1,158 @@
+// The editor and the document's copy of its text stay in step through the
+// window's own ways of changing it: keys, input methods, paste (small ones
+// on the spot, large ones built on the worker), opening a large file, undo
+// and redo. After every step the document's text equals the whole editor
+// text encoded afresh, as the window used to record it.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QThread>
+#include <atomic>
+
+#include "editor_bridge.h"
+#include "editor_widget.h"
+#include "folvane_app.h"
+#include "main_window.h"
+#include "text/file_io.h"
+#include "text_bridge.h"
+#include "worker.h"
+#include "ui_support.h"
+
+namespace {
+
+void commit(QWidget* editor, const QString& text) {
+    QInputMethodEvent e;
+    e.setCommitString(text);
+    QApplication::sendEvent(editor, &e);
+}
+
+std::string wholeText(const MainWin& w) { return fromQt(w.editor()->toPlainText()); }
+
+int caret(const MainWin& w) { return w.editor()->textCursor().position(); }
+
+class EditorBridgeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        w.show();
+        settings.startUp(w);
+    }
+    IsolatedSettings settings;
+    FolvaneApp app;
+    MainWin w{app};
+};
+
+TEST_F(EditorBridgeTest, KeysAndInputMethodsKeepTheTextInStep) {
+    EditorWidget* e = w.editor();
+    e->setFocus();
+    // Each step, then the text and caret it leaves.
+    struct Step {
+        std::function<void()> act;
+        QString shown;
+        int caretAfter;
+    };
+    const std::vector<Step> steps = {
+        {[&] { QTest::keyClicks(e, QStringLiteral("ab")); }, QStringLiteral("ab"), 2},
+        {[&] { commit(e, QStringLiteral("中文")); }, QStringLiteral("ab中文"), 4},
+        {[&] { QTest::keyClick(e, Qt::Key_Return); }, QStringLiteral("ab中文\n"), 5},
+        {[&] { commit(e, QStringLiteral("\U00020000")); }, QStringLiteral("ab中文\n\U00020000"), 7},
+        {[&] { QTest::keyClick(e, Qt::Key_Backspace); }, QStringLiteral("ab中文\n"), 5},
+        {[&] { QTest::keyClick(e, Qt::Key_Home); QTest::keyClick(e, Qt::Key_Up); QTest::keyClick(e, Qt::Key_Delete); },
+         QStringLiteral("b中文\n"), 0},
+        {[&] { w.action(Command::EnterIndent)->trigger(); QTest::keyClick(e, Qt::Key_End); QTest::keyClick(e, Qt::Key_Return); },
+         QStringLiteral("b中文\n　　\n"), 6},
+    };
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        steps[i].act();
+        EXPECT_EQ(e->toPlainText(), steps[i].shown) << i;
+        EXPECT_EQ(caret(w), steps[i].caretAfter) << i;
+        ASSERT_EQ(w.editorText(), wholeText(w)) << i;
+    }
+    // Undo all the way back and redo again: every text comes back with it.
+    std::vector<std::string> back;
+    while (w.document().canUndo()) {
+        w.action(Command::Undo)->trigger();
+        ASSERT_EQ(w.editorText(), wholeText(w));
+        back.push_back(w.editorText());
+    }
+    EXPECT_EQ(w.editorText(), "");
+    while (w.document().canRedo()) {
+        w.action(Command::Redo)->trigger();
+        ASSERT_EQ(w.editorText(), wholeText(w));
+    }
+    EXPECT_EQ(e->toPlainText(), QStringLiteral("b中文\n　　\n"));
+}
+
+TEST_F(EditorBridgeTest, LargePasteIsBuiltOnTheWorkerAndIsOneChange) {
+    EditorWidget* e = w.editor();
+    w.setEditorText("head\r\ntail");
+    QTextCursor c = e->textCursor();
+    c.setPosition(5);
+    c.setPosition(7, QTextCursor::KeepAnchor);  // "ta" is replaced
+    e->setTextCursor(c);
+    QString big;
+    for (int i = 0; big.size() < EditorBridge::kLargeText + 10; ++i) big += QStringLiteral("第%1段，文字。\r\n").arg(i);
+    QApplication::clipboard()->setText(big);
+    w.action(Command::Paste)->trigger();
+    ASSERT_TRUE(waitUntil([&] { return !w.loadingText(); }, 60000));
+    QString expected = big;
+    expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    EXPECT_EQ(e->toPlainText(), QStringLiteral("head\n") + expected + QStringLiteral("il"));
+    EXPECT_EQ(caret(w), 5 + expected.size());
+    EXPECT_EQ(w.editorText(), wholeText(w));
+    // Typing goes on in the new document, and one undo takes the paste back.
+    commit(e, QStringLiteral("字"));
+    EXPECT_EQ(w.editorText(), wholeText(w));
+    w.action(Command::Undo)->trigger();
+    w.action(Command::Undo)->trigger();
+    EXPECT_EQ(w.editorText(), "head\r\ntail");
+    EXPECT_EQ(caret(w), 7);  // where the caret stood when the paste came
+    QApplication::clipboard()->clear();
+}
+
+TEST_F(EditorBridgeTest, LargeFileOpensOnTheWorker) {
+    std::string text;
+    for (int i = 0; text.size() < 600 * 1024; ++i) text += "\xB5\xDA" + std::to_string(i) + "\xB6\xCE\r\n";  // 第n段
+    const QString path = settings.dir() + QStringLiteral("/large.txt");
+    ASSERT_TRUE(folvane::text::writeFileAtomically(path.toStdString(), text));
+    ASSERT_TRUE(w.openFile(path));
+    ASSERT_TRUE(waitUntil([&] { return !w.loadingText(); }, 60000));
+    EXPECT_EQ(w.editorText(), text);
+    EXPECT_EQ(wholeText(w), text);
+    EXPECT_TRUE(w.windowTitle().startsWith(QStringLiteral("large.txt - ")));
+    EXPECT_TRUE(w.document().savedIndicator());
+    EXPECT_TRUE(w.editor()->isEnabled());
+    // Typing marks it changed; the first snapshot before the file is empty.
+    w.editor()->setFocus();
+    commit(w.editor(), QStringLiteral("改"));
+    EXPECT_FALSE(w.document().savedIndicator());
+    EXPECT_EQ(w.editorText(), wholeText(w));
+    w.action(Command::Undo)->trigger();
+    EXPECT_EQ(w.editorText(), text);
+    w.action(Command::Undo)->trigger();
+    EXPECT_EQ(w.editorText(), "");
+}
+
+TEST_F(EditorBridgeTest, MissingLargeFileIsReportedAfterTheWorker) {
+    // A file that is large when asked for and gone when read.
+    const QString path = settings.dir() + QStringLiteral("/gone.txt");
+    ASSERT_TRUE(folvane::text::writeFileAtomically(path.toStdString(), std::string(600 * 1024, 'a')));
+    w.setEditorText("kept");
+    // The worker is held up until the file is gone.
+    std::atomic<bool> release{false};
+    app.worker().submit(&w, [&] { while (!release) QThread::msleep(1); }, [] {});
+    MessageBoxAnswer answer(QMessageBox::Ok, 60000);
+    ASSERT_TRUE(w.openFile(path));
+    QFile::remove(path);
+    release = true;
+    ASSERT_TRUE(waitUntil([&] { return !w.loadingText(); }, 60000));
+    ASSERT_TRUE(waitUntil([&] { return !answer.title.isEmpty(); }, 60000));
+    EXPECT_EQ(answer.title, QStringLiteral("打开"));
+    EXPECT_EQ(w.editorText(), "kept");
+    EXPECT_EQ(w.document().currentPath(), "");
+}
+
+}  // namespace
