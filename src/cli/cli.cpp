@@ -4,6 +4,7 @@
 #include <cstring>
 #include <sys/stat.h>
 
+#include "batch/batch_job.h"
 #include "batch/html_strip.h"
 #include "corrections/case_forms.h"
 #include "corrections/opencc_converter.h"
@@ -86,10 +87,14 @@ Options:
                       "\n".
   -o DIR              Write each FILE's result to DIR/<name up to its last
                       ".">txt (a.b.html gives a.b.txt) instead of standard
-                      output. DIR is created when missing. Empty files are
-                      skipped, as in the batch mode. Not for stats, title.
+                      output, exactly as the batch window does: typeset
+                      turns .htm and .html files into text first. DIR is
+                      created when missing. Empty files are skipped. A
+                      result that would replace an input not yet read is
+                      not written (an error). Not for stats, title.
   --merge             With -o: write all results, one after another, into
-                      the file named after the first non-empty FILE.
+                      the file named after the first non-empty FILE,
+                      separated by the paragraph break of the switches.
   -h, --help          Show this help.
   --                  End of options.
 
@@ -135,29 +140,10 @@ bool parseEncoding(std::string_view v, text::EncodingChoice& out) {
     return true;
 }
 
-bool makeDirectories(const std::string& dir, std::string& error) {
-    std::string path;
-    for (std::size_t i = 0; i <= dir.size(); ++i) {
-        if (i < dir.size() && dir[i] != '/') continue;
-        path = dir.substr(0, i);
-        if (path.empty()) continue;
-        if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
-            error = std::strerror(errno);
-            return false;
-        }
-    }
-    struct stat st{};
-    if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        error = "not a directory";
-        return false;
-    }
-    return true;
-}
-
 std::string displayName(const std::string& input) { return input == "-" ? "standard input" : input; }
 
 // Progress on a terminal: one line, rewritten in place.
-class TerminalProgress final : public engine::TypesetProgress {
+class TerminalProgress final : public batch::BatchFileProgress {
 public:
     TerminalProgress(CliStreams& s, std::string name) : s_(s), name_(std::move(name)) {}
 
@@ -191,13 +177,7 @@ private:
 
 std::string_view helpText() { return kHelp; }
 
-std::string outputNameFor(std::string_view inputPath) {
-    const std::size_t slash = inputPath.find_last_of("/\\");
-    std::string_view name = slash == std::string_view::npos ? inputPath : inputPath.substr(slash + 1);
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos) return std::string(name) + ".txt";
-    return std::string(name.substr(0, dot + 1)) + "txt";
-}
+std::string outputNameFor(std::string_view inputPath) { return batch::outputNameFor(inputPath); }
 
 std::optional<Command> commandNamed(std::string_view name) {
     for (const CommandName& c : kCommands)
@@ -381,17 +361,37 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
 
     if (!config.outDir.empty()) {
         std::string why;
-        if (!makeDirectories(config.outDir, why)) {
+        if (!batch::prepareOutputFolder(config.outDir, &why)) {
             fail("cannot create output directory " + config.outDir + ": " + why);
             return status;
         }
     }
 
+    if (!config.outDir.empty()) {
+        // Into a folder: the batch job names, merges and writes the files,
+        // as the batch window does.
+        batch::BatchRun run(config.outDir, config.encoding, config.files);
+        const std::string separator = typeset ? batch::paragraphSeparator(config.options) : std::string("\r\n");
+        for (std::size_t i = 0; i < config.files.size(); ++i) {
+            const std::string& input = config.files[i];
+            std::optional<TerminalProgress> progress;
+            if (typeset && s.errIsTerminal) progress.emplace(s, displayName(input));
+            const batch::FileResult r = run.processFile(
+                i, config.merge,
+                [&](std::string text, batch::BatchFileProgress* p) {
+                    if (typeset) return batch::typesetForBatch(input, std::move(text), config.options, ctx, p);
+                    return applyCommand(config, text, ctx, p);
+                },
+                separator, progress ? &*progress : nullptr);
+            if (r.outcome == batch::FileOutcome::Failed) fail(r.error);
+        }
+        const batch::MergedClose closed = run.closeMerged();
+        if (!closed.failed.empty()) fail(closed.error);
+        return status;
+    }
+
     std::vector<std::string> inputs = config.files;
     if (inputs.empty()) inputs.push_back("-");
-    std::string merged;
-    std::string mergedPath;
-    text::TextFormat mergedFormat;
 
     for (const std::string& input : inputs) {
         std::string bytes;
@@ -401,7 +401,6 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
             fail("cannot read " + displayName(input) + (why.empty() ? "" : ": " + why));
             continue;
         }
-        if (!config.outDir.empty() && bytes.empty()) continue;  // nothing to write, as in the batch
         auto decoded = text::decodeText(bytes, config.encoding, &why);
         if (!decoded) {
             fail(displayName(input) + ": " + why);
@@ -414,23 +413,7 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
         std::string result = applyCommand(config, decoded->text, ctx, progress ? &*progress : nullptr);
         std::string().swap(decoded->text);
 
-        if (config.outDir.empty()) {
-            s.out(text::encodeText(result, decoded->format));
-        } else if (config.merge) {
-            if (mergedPath.empty()) {
-                mergedPath = config.outDir + "/" + outputNameFor(input);
-                mergedFormat = decoded->format;
-            }
-            merged += text::encodeText(result, mergedFormat);
-        } else {
-            const std::string path = config.outDir + "/" + outputNameFor(input);
-            if (!text::writeFileAtomically(path, text::encodeText(result, decoded->format), &why))
-                fail("cannot write " + path + ": " + why);
-        }
-    }
-    if (!mergedPath.empty()) {
-        std::string why;
-        if (!text::writeFileAtomically(mergedPath, merged, &why)) fail("cannot write " + mergedPath + ": " + why);
+        s.out(text::encodeText(result, decoded->format));
     }
     return status;
 }
