@@ -203,7 +203,13 @@ BatchWindow::BatchWindow(Services services, QWidget* parent) : QWidget(parent), 
     connect(&tick_, &QTimer::timeout, this, &BatchWindow::showElapsed);
 }
 
-BatchWindow::~BatchWindow() = default;
+BatchWindow::~BatchWindow() {
+    // The list and its model go before the child widgets: the view must not
+    // ask them for rows meanwhile.
+    view_->removeEventFilter(this);
+    delete view_;
+    view_ = nullptr;
+}
 
 void BatchWindow::build() {
     auto* folderCaption = new QLabel(QStringLiteral("将转换后的文件存入："), this);
@@ -358,7 +364,7 @@ void BatchWindow::doubleClicked() {
 }
 
 bool BatchWindow::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == view_ && e->type() == QEvent::KeyPress) {
+    if (view_ && watched == view_ && e->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(e);
         if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
             removeSelectedRows();
