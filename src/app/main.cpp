@@ -1,12 +1,14 @@
 // folvane: the desktop program.
 #include <QApplication>
 
+#include "folvane_app.h"
 #include "main_window.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("folvane"));
-    MainWin win;
+    FolvaneApp folvane;  // outlives every window
+    MainWin win(folvane);
     win.show();
     win.startUp(QApplication::arguments().mid(1));
     return QApplication::exec();
