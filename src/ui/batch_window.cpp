@@ -27,6 +27,8 @@
 #include <QUrl>
 #include <unistd.h>
 
+#include "folvane_app.h"
+#include "run_controller.h"
 #include "text/codec.h"
 #include "text_bridge.h"
 
@@ -185,6 +187,36 @@ void BatchWindow::fillDefaultServices(Services& s) {
     if (!s.openFile)
         s.openFile = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
     if (s.defaultFolder.isEmpty()) s.defaultFolder = processDefaultFolder();
+}
+
+namespace {
+
+// Starts `work` as a run of the controller; when another run holds it (or
+// the previous file's run is just ending), once that run has finished.
+void startWhenFree(RunController* runs, QPointer<QObject> receiver, std::function<void()> work,
+                   std::function<void()> done) {
+    if (!receiver) return;
+    const auto job = [work](const folvane::engine::TypesetOptions&, folvane::engine::RunContext&,
+                            folvane::engine::TypesetProgress&) { work(); };
+    if (runs->startRun(receiver, job, done)) return;
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = QObject::connect(runs, &RunController::runFinished, receiver, [=] {
+        QObject::disconnect(*connection);
+        startWhenFree(runs, receiver, work, done);
+    });
+}
+
+}  // namespace
+
+BatchWindow::Services BatchWindow::programServices(FolvaneApp& app) {
+    Services s;
+    s.options = &app.options();
+    s.context = &app.runContext();
+    RunController* runs = &app.runs();
+    s.submit = [runs](QObject* context, std::function<void()> work, std::function<void()> done) {
+        startWhenFree(runs, QPointer<QObject>(context), std::move(work), std::move(done));
+    };
+    return s;
 }
 
 BatchWindow::BatchWindow(Services services, QWidget* parent) : QWidget(parent), services_(std::move(services)) {
@@ -501,7 +533,7 @@ void BatchWindow::processNext() {
             self->workerBusy_ = false;
             done();
         };
-        if (services_.submit) services_.submit(std::move(work), std::move(finished));
+        if (services_.submit) services_.submit(this, std::move(work), std::move(finished));
         else runOnThread(this, std::move(work), std::move(finished));
     };
 

@@ -29,6 +29,7 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTreeView;
+class FolvaneApp;
 
 // The file list's four columns over the core's BatchList.
 class BatchListModel : public QAbstractTableModel {
@@ -62,8 +63,9 @@ public:
     struct Services {
         folvane::engine::TypesetOptions* options = nullptr;  // in force; read when each file starts
         folvane::engine::RunContext* context = nullptr;      // the program's run context
-        // Runs `work` off the GUI thread, then `done` on it. Default: a thread per call.
-        std::function<void(std::function<void()> work, std::function<void()> done)> submit;
+        // Runs `work` off the GUI thread, then `done` on it unless `context`
+        // is gone. Default: a thread per call.
+        std::function<void(QObject* context, std::function<void()> work, std::function<void()> done)> submit;
         // Opens the options window modally ("排版设置选项(&O)").
         std::function<void(QWidget* parent)> openOptions;
         // The file dialog: paths chosen, empty when cancelled.
@@ -90,6 +92,10 @@ public:
     static QString processDefaultFolder();
     // The default services: real dialogs and message boxes, a thread per file.
     static void fillDefaultServices(Services& s);
+    // The program's services: its switches and run context, and every file
+    // typeset as one run of its run controller on its one worker (a file
+    // waits while another run is in progress).
+    static Services programServices(FolvaneApp& app);
 
     bool running() const { return running_; }
     const folvane::batch::BatchList& list() const { return list_; }

@@ -55,7 +55,7 @@ public:
         s.options = &options;
         s.context = &context;
         if (manualWorker)
-            s.submit = [this](std::function<void()> work, std::function<void()> done) {
+            s.submit = [this](QObject*, std::function<void()> work, std::function<void()> done) {
                 queue.emplace_back(std::move(work), std::move(done));
             };
         s.openOptions = [this](QWidget*) { ++optionsOpened; };
