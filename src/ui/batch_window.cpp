@@ -76,7 +76,7 @@ void BatchListModel::rowsAppended(int first, int last) {
     endInsertRows();
 }
 
-void BatchListModel::rowChanged(int row) { Q_EMIT dataChanged(index(row, 0), index(row, 3)); }
+void BatchListModel::rowChanged(int first, int last) { Q_EMIT dataChanged(index(first, 0), index(last, 3)); }
 
 // -------------------------------------------------------------- progress
 
@@ -95,19 +95,17 @@ public:
     void fileRead(std::uint64_t size) override {
         const QString info = qtPath(batch::fileInfoText(path_, size));
         post([info](BatchWindow& w) {
-            w.fileInfo_->setText(info);
-            w.progressGroup_->setTitle(qtFromGb(batch::preparingCaption()));
+            w.shown_.info = info;
+            w.shown_.caption = qtFromGb(batch::preparingCaption());
+            w.scheduleRefresh();
         });
     }
     void initializing() override {
         const std::size_t row = row_;
         post([row](BatchWindow& w) {
             if (w.rowFinished(row)) return;
-            const QModelIndex index = w.model_->index(static_cast<int>(row), 0);
-            w.view_->scrollTo(index);
-            w.view_->setFocus();
-            w.view_->selectionModel()->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
-            w.progressGroup_->setTitle(qtFromGb(batch::initializingCaption()));
+            w.shown_.currentRow = row;
+            w.shown_.caption = qtFromGb(batch::initializingCaption());
             w.setStatus(row, batch::RowStatus::Initializing);
         });
     }
@@ -115,9 +113,9 @@ public:
         const std::size_t row = row_, n = n_;
         post([row, n](BatchWindow& w) {
             if (w.rowFinished(row)) return;
-            w.progressGroup_->setTitle(qtFromGb(batch::convertingCaption(row + 1, n)));
+            w.shown_.caption = qtFromGb(batch::convertingCaption(row + 1, n));
+            w.shown_.htmlFull = true;
             w.setStatus(row, batch::RowStatus::Converting);
-            w.htmlBar_->setValue(w.htmlBar_->maximum());
         });
     }
     void batchFileBar(int maximum, int position) override {
@@ -126,8 +124,9 @@ public:
         if (bar_->pending.exchange(true)) return;
         post([bar = bar_](BatchWindow& w) {
             bar->pending.store(false);
-            w.fileBar_->setRange(0, bar->maximum.load());
-            w.fileBar_->setValue(bar->position.load());
+            w.shown_.fileMaximum = bar->maximum.load();
+            w.shown_.filePosition = bar->position.load();
+            w.scheduleRefresh();
         });
     }
 
@@ -231,6 +230,11 @@ BatchWindow::BatchWindow(Services services, QWidget* parent) : QWidget(parent), 
     batch::prepareOutputFolder(nativePath(services_.defaultFolder));
     folder_->setText(services_.defaultFolder);
     setFixedSize(kWidth, kIdleHeight);
+    // During a run the window shows the latest state at most 25 times a
+    // second, however many small files go by.
+    refresh_.setInterval(40);
+    refresh_.setSingleShot(true);
+    connect(&refresh_, &QTimer::timeout, this, &BatchWindow::refreshView);
     tick_.setInterval(1000);
     connect(&tick_, &QTimer::timeout, this, &BatchWindow::showElapsed);
 }
@@ -439,7 +443,50 @@ void BatchWindow::closeEvent(QCloseEvent* e) {
 void BatchWindow::setStatus(std::size_t row, batch::RowStatus status) {
     if (row >= list_.rows().size()) return;
     list_.rows()[row].status = status;
-    model_->rowChanged(static_cast<int>(row));
+    if (!running_) {
+        model_->rowChanged(static_cast<int>(row), static_cast<int>(row));
+        return;
+    }
+    const int r = static_cast<int>(row);
+    shown_.dirtyFirst = shown_.dirtyFirst < 0 ? r : std::min(shown_.dirtyFirst, r);
+    shown_.dirtyLast = std::max(shown_.dirtyLast, r);
+    scheduleRefresh();
+}
+
+void BatchWindow::scheduleRefresh() {
+    if (!refresh_.isActive()) refresh_.start();
+}
+
+void BatchWindow::refreshView() {
+    refresh_.stop();
+    Shown& s = shown_;
+    if (!s.caption.isEmpty()) progressGroup_->setTitle(std::exchange(s.caption, QString()));
+    if (!s.info.isEmpty()) fileInfo_->setText(std::exchange(s.info, QString()));
+    if (s.fileMaximum >= 0) {
+        fileBar_->setRange(0, s.fileMaximum);
+        fileBar_->setValue(s.filePosition);
+        s.fileMaximum = -1;
+    }
+    if (std::exchange(s.htmlFull, false)) htmlBar_->setValue(htmlBar_->maximum());
+    if (s.overall >= 0) overall_->setValue(std::exchange(s.overall, -1));
+    if (s.dirtyFirst >= 0) {
+        model_->rowChanged(s.dirtyFirst, s.dirtyLast);
+        s.dirtyFirst = s.dirtyLast = -1;
+    }
+    // The file being converted is selected and scrolled into view; the one
+    // before it, finished, is deselected.
+    if (s.currentRow != s.selectedRow) {
+        QItemSelectionModel* selection = view_->selectionModel();
+        if (s.selectedRow)
+            selection->select(model_->index(static_cast<int>(*s.selectedRow), 0),
+                              QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+        if (s.currentRow) {
+            const QModelIndex index = model_->index(static_cast<int>(*s.currentRow), 0);
+            view_->scrollTo(index);
+            selection->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        s.selectedRow = s.currentRow;
+    }
 }
 
 bool BatchWindow::rowFinished(std::size_t row) const {
@@ -499,6 +546,9 @@ void BatchWindow::startRun() {
         nativePath(folder), detect_->isChecked() ? folvane::text::EncodingChoice::Auto : folvane::text::EncodingChoice::Gb18030,
         std::move(inputs));
     progress_ = std::make_shared<Progress>(this);
+    shown_ = Shown{};
+    done_ = 0;
+    view_->setFocus();
     // Quote pairing starts afresh for the run, as for a run of the CLI.
     if (services_.context) services_.context->quotes.reset();
     clock_.start();
@@ -577,13 +627,14 @@ void BatchWindow::processNext() {
 void BatchWindow::fileDone(std::size_t row, const batch::FileResult& result) {
     for (std::size_t f : result.mergedFailed) setStatus(f, batch::RowStatus::Failed);
     setStatus(row, result.outcome == batch::FileOutcome::Failed ? batch::RowStatus::Failed : batch::RowStatus::Done);
-    view_->selectionModel()->select(model_->index(static_cast<int>(row), 0),
-                                    QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
-    overall_->setValue(overall_->value() + 1);
+    if (shown_.currentRow == row) shown_.currentRow.reset();
+    shown_.overall = ++done_;
+    scheduleRefresh();
     processNext();
 }
 
 void BatchWindow::finishRun() {
+    refreshView();
     fileBar_->setValue(fileBar_->maximum());
     tick_.stop();
     showElapsed();

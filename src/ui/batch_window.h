@@ -45,7 +45,7 @@ public:
     void beginChange() { beginResetModel(); }
     void endChange() { endResetModel(); }
     void rowsAppended(int first, int last);
-    void rowChanged(int row);
+    void rowChanged(int first, int last);
 
 private:
     folvane::batch::BatchList& list_;
@@ -130,6 +130,9 @@ public:
     QMenu* listMenu() const { return listMenu_; }
     // Refreshes the list menu's items for the selection (the right-click rule).
     void refreshListMenu();
+    // Shows the run's latest state now; during a run the window does so by
+    // itself at most 25 times a second.
+    void refreshView();
 
 Q_SIGNALS:
     // A run has ended and its final message was answered.
@@ -153,6 +156,7 @@ private:
     void finishRun();
     void showElapsed();
     void setStatus(std::size_t row, folvane::batch::RowStatus status);
+    void scheduleRefresh();
     // A report about `row` that arrives after its end is stale.
     bool rowFinished(std::size_t row) const;
 
@@ -190,5 +194,17 @@ private:
     std::size_t failed_ = 0;
     QElapsedTimer clock_;
     QTimer tick_;
+    // What the run has reported and the widgets do not show yet.
+    struct Shown {
+        QString caption, info;
+        int fileMaximum = -1, filePosition = 0;
+        bool htmlFull = false;
+        int overall = -1;
+        int dirtyFirst = -1, dirtyLast = -1;  // rows whose status changed
+        std::optional<std::size_t> currentRow, selectedRow;
+    };
+    Shown shown_;
+    int done_ = 0;  // rows processed in this run
+    QTimer refresh_;
     bool workerBusy_ = false;   // a submitted piece of work has not reported back
 };

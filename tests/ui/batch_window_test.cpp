@@ -121,6 +121,7 @@ public:
         work();
         QCoreApplication::processEvents();  // the worker's reports come first
         done();
+        window->refreshView();
     }
     void setFolder(const QString& f) { window->folderBox()->setText(f); }
 
