@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "batch/batch_job.h"
 #include "batch/html_strip.h"
 #include "cli/cli_args.h"
 #include "corrections/case_forms.h"
@@ -15,24 +16,10 @@
 namespace folvane::cli {
 namespace {
 
-bool makeDirectories(const std::string& dir, std::string& error) {
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    if (ec) {
-        error = ec.message();
-        return false;
-    }
-    if (!std::filesystem::is_directory(dir, ec)) {
-        error = "not a directory";
-        return false;
-    }
-    return true;
-}
-
 std::string displayName(const std::string& input) { return input == "-" ? "standard input" : input; }
 
 // Progress on a terminal: one line, rewritten in place.
-class TerminalProgress final : public engine::TypesetProgress {
+class TerminalProgress final : public batch::BatchFileProgress {
 public:
     TerminalProgress(CliStreams& s, std::string name) : s_(s), name_(std::move(name)) {}
 
@@ -64,13 +51,7 @@ private:
 
 }  // namespace
 
-std::string outputNameFor(std::string_view inputPath) {
-    const std::size_t slash = inputPath.find_last_of("/\\");
-    std::string_view name = slash == std::string_view::npos ? inputPath : inputPath.substr(slash + 1);
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos) return std::string(name) + ".txt";
-    return std::string(name.substr(0, dot + 1)) + "txt";
-}
+std::string outputNameFor(std::string_view inputPath) { return batch::outputNameFor(inputPath); }
 
 namespace {
 
@@ -134,17 +115,37 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
 
     if (!config.outDir.empty()) {
         std::string why;
-        if (!makeDirectories(config.outDir, why)) {
+        if (!batch::prepareOutputFolder(config.outDir, &why)) {
             fail("cannot create output directory " + config.outDir + ": " + why);
             return status;
         }
     }
 
+    if (!config.outDir.empty()) {
+        // Into a folder: the batch job names, merges and writes the files,
+        // as the batch window does.
+        batch::BatchRun run(config.outDir, config.encoding, config.files);
+        const std::string separator = typeset ? batch::paragraphSeparator(config.options) : std::string("\r\n");
+        for (std::size_t i = 0; i < config.files.size(); ++i) {
+            const std::string& input = config.files[i];
+            std::optional<TerminalProgress> progress;
+            if (typeset && s.errIsTerminal) progress.emplace(s, displayName(input));
+            const batch::FileResult r = run.processFile(
+                i, config.merge,
+                [&](std::string text, batch::BatchFileProgress* p) {
+                    if (typeset) return batch::typesetForBatch(input, std::move(text), config.options, ctx, p);
+                    return applyCommand(config, text, ctx, p);
+                },
+                separator, progress ? &*progress : nullptr);
+            if (r.outcome == batch::FileOutcome::Failed) fail(r.error);
+        }
+        const batch::MergedClose closed = run.closeMerged();
+        if (!closed.failed.empty()) fail(closed.error);
+        return status;
+    }
+
     std::vector<std::string> inputs = config.files;
     if (inputs.empty()) inputs.push_back("-");
-    std::string merged;
-    std::string mergedPath;
-    text::TextFormat mergedFormat;
 
     for (const std::string& input : inputs) {
         std::string bytes;
@@ -154,7 +155,6 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
             fail("cannot read " + displayName(input) + (why.empty() ? "" : ": " + why));
             continue;
         }
-        if (!config.outDir.empty() && bytes.empty()) continue;  // nothing to write, as in the batch
         auto decoded = text::decodeText(bytes, config.encoding, &why);
         if (!decoded) {
             fail(displayName(input) + ": " + why);
@@ -167,23 +167,7 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
         std::string result = applyCommand(config, decoded->text, ctx, progress ? &*progress : nullptr);
         std::string().swap(decoded->text);
 
-        if (config.outDir.empty()) {
-            s.out(text::encodeText(result, decoded->format));
-        } else if (config.merge) {
-            if (mergedPath.empty()) {
-                mergedPath = config.outDir + "/" + outputNameFor(input);
-                mergedFormat = decoded->format;
-            }
-            merged += text::encodeText(result, mergedFormat);
-        } else {
-            const std::string path = config.outDir + "/" + outputNameFor(input);
-            if (!text::writeFileAtomically(path, text::encodeText(result, decoded->format), &why))
-                fail("cannot write " + path + ": " + why);
-        }
-    }
-    if (!mergedPath.empty()) {
-        std::string why;
-        if (!text::writeFileAtomically(mergedPath, merged, &why)) fail("cannot write " + mergedPath + ": " + why);
+        s.out(text::encodeText(result, decoded->format));
     }
     return status;
 }

@@ -78,10 +78,12 @@ constexpr OptionInfo kOptions[kOptionCount] = {
      "lines ending in \"\\n\" alone are processed as \"\\r\\n\" and written back with \"\\n\"."},
     {"-o,--output-dir", "-o DIR", false,
      "Write each FILE's result to DIR/<name up to its last \".\">txt (a.b.html gives a.b.txt) instead of "
-     "standard output. DIR is created when missing. Empty files are skipped, as in the batch mode. Not for "
-     "stats, title."},
+     "standard output, exactly as the batch window does: typeset turns .htm and .html files into text "
+     "first. DIR is created when missing. Empty files are skipped. A result that would replace an input not "
+     "yet read is not written (an error). Not for stats, title."},
     {"--merge", "--merge", false,
-     "With -o: write all results, one after another, into the file named after the first non-empty FILE."},
+     "With -o: write all results, one after another, into the file named after the first non-empty FILE, "
+     "separated by the paragraph break of the switches."},
     {"-h,--help", "-h, --help", false, "Show this help."},
 };
 

@@ -218,6 +218,8 @@ void MainWin::connectCommands() {
     on(Command::Forum, [] { QDesktopServices::openUrl(QUrl(product::kForumPage)); });
     // Other windows: each opens from its command here, gets the application
     // object and this window as parent.
+    on(Command::Options, [this] { openOptionsWindow(this); });
+    on(Command::Batch, &MainWin::openBatchWindow);
 
     on(Command::CutAll, &MainWin::cutAll);
     on(Command::ContextCutAll, &MainWin::cutAll);

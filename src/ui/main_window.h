@@ -7,11 +7,13 @@
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <functional>
 #include <memory>
 #include <optional>
 
+#include "batch_window.h"
 #include "commands.h"
 #include "editor/document.h"
 #include "editor_font.h"
@@ -79,6 +81,17 @@ public:
 
     folvane::engine::TypesetOptions& options() { return app_.options(); }
     folvane::engine::RunContext& runContext() { return app_.runContext(); }
+
+    // The options window ("排版设置(&O)...", and the batch window's button),
+    // modal over `parent`.
+    void openOptionsWindow(QWidget* parent);
+    // The batch window ("批量排版(&L)..."); this window is hidden while it exists.
+    void openBatchWindow();
+    BatchWindow* batchWindow() const { return batchWindow_; }
+    // Lets tests answer the batch window's dialogs.
+    void setBatchServicesAdjustment(std::function<void(BatchWindow::Services&)> adjust) {
+        adjustBatchServices_ = std::move(adjust);
+    }
 
     // The window's text as the core sees it (GB18030, "\r\n").
     std::string editorText() const;
@@ -222,6 +235,8 @@ private:
     void dropFiles(const QStringList& paths);
 
     FolvaneApp& app_;
+    QPointer<BatchWindow> batchWindow_;
+    std::function<void(BatchWindow::Services&)> adjustBatchServices_;
     CommandSet commands_;
     std::array<QAction*, kToolCount> toolButtons_{};
     std::array<QLabel*, 4> statusParts_{};

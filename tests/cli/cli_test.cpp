@@ -316,8 +316,25 @@ TEST_F(CliTest, MergeNamesTheFileAfterTheFirstNonEmptyInput) {
     const std::string b = write("second.txt", "b");
     const CliRun r = run({"-o", dir_ + "/out", "--merge", empty, a, b});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(read(dir_ + "/out/first.txt"), "　　a　　b");
+    // One paragraph break between the results (UTF-8 without line breaks
+    // is taken as a file of "\n" line breaks).
+    EXPECT_EQ(read(dir_ + "/out/first.txt"), "　　a\n　　b");
     EXPECT_FALSE(fs::exists(dir_ + "/out/second.txt"));
+}
+
+TEST_F(CliTest, OutputDirectoryTypesetsPagesAndNeverReplacesAnUnreadInput) {
+    const std::string page = write("b.html", "<p>page</p>");
+    const std::string txt = write("b.txt", "text");
+    // b.html's result would be b.txt, which is read only after it.
+    const CliRun r = run({"-o", dir_, page, txt});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(page), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(txt), std::string::npos) << r.err;
+    EXPECT_EQ(read(txt), "　　text");  // read in its turn, then typeset in place
+
+    const CliRun pages = run({"-o", dir_ + "/out", page});
+    EXPECT_EQ(pages.status, 0) << pages.err;
+    EXPECT_EQ(read(dir_ + "/out/b.txt"), "　　page");  // the tags are gone
 }
 
 TEST_F(CliTest, UnreadableFileIsReportedAndTheOthersStillRun) {
