@@ -16,6 +16,10 @@
 #include <QDesktopServices>
 
 #include "about_dialog.h"
+#include "donation_window.h"
+#include "navigation_bar.h"
+#include "update_checker.h"
+#include "web_features.h"
 #include "editor_widget.h"
 #include "platform/global_hotkeys.h"
 #include "product.h"
@@ -29,7 +33,7 @@ QString caption(const char* utf8) { return QString::fromUtf8(utf8); }
 
 }  // namespace
 
-MainWin::MainWin(QWidget* parent) : QMainWindow(parent) {
+MainWin::MainWin(QWidget* parent, WebFeatures* web) : QMainWindow(parent), web_(web) {
     setWindowTitle(product::kBaseTitle);
     setWindowIcon(QIcon(QStringLiteral(":/folvane.png")));
     runner_ = new TypesetRunner(this);
@@ -42,6 +46,7 @@ MainWin::MainWin(QWidget* parent) : QMainWindow(parent) {
     connectCommands();
     connectTools();
     runContext_.scriptConverter = &converter_;
+    buildNavigationBar();
 
     hotKeys_ = new GlobalHotKeys(this);
     connect(hotKeys_, &GlobalHotKeys::activated, this, &MainWin::onHotKey);
@@ -187,6 +192,30 @@ void MainWin::buildToolBar() {
     toolButtons_[kToolCopy]->setEnabled(false);
 }
 
+void MainWin::buildNavigationBar() {
+    updateBase_ = QStringLiteral(FOLVANE_UPDATE_BASE_URL);
+    navigationBar_ = new NavigationBarParts(
+        toolBar_, web_,
+        [this] {
+            return updatePageUrl(updateBase_, store_ ? &*store_ : nullptr,
+                                 action(Command::CheckUpdates)->isChecked());
+        },
+        UpdateChecker::kRetryIntervalMs, this);
+}
+
+void MainWin::layoutNavigationBar() {
+    navigationBar_->layout(width(), frameGeometry().width(), action(Command::ShowNavigationBar)->isChecked());
+}
+
+void MainWin::openWebPage() {
+    if (!web_) return;
+    web_->openUrlWindow(this, alwaysOnTop_, [this](const QString& page) { setEditorText(fromQt(page)); });
+}
+
+void MainWin::openDonationWindow() {
+    withoutAlwaysOnTop([this] { DonationWindow(this).exec(); });
+}
+
 void MainWin::buildStatusBar() {
     QStatusBar* bar = statusBar();
     for (std::size_t i = 0; i < statusParts_.size(); ++i) {
@@ -269,6 +298,12 @@ void MainWin::connectCommands() {
     connect(toolButtons_[kToolUndo], &QAction::triggered, this, &MainWin::undo);
     connect(toolButtons_[kToolRedo], &QAction::triggered, this, &MainWin::redo);
     on(Command::Exit, &MainWin::exitProgram);
+    on(Command::OpenWebPage, &MainWin::openWebPage);
+    connect(toolButtons_[kToolWebPage], &QAction::triggered, this, &MainWin::openWebPage);
+    action(Command::OpenWebPage)->setEnabled(web_ != nullptr);
+    toolButtons_[kToolWebPage]->setEnabled(web_ != nullptr);
+    on(Command::Donate, &MainWin::openDonationWindow);
+    on(Command::CheckUpdates, [] {});  // the check mark is the wish; the next request sends it
     on(Command::About, [this] { withoutAlwaysOnTop([this] { AboutDialog(this).exec(); }); });
     // The product's pages open in the desktop's browser.
     on(Command::Website, [] { QDesktopServices::openUrl(QUrl(product::kHomePage)); });

@@ -36,6 +36,8 @@ class GlobalHotKeys;
 class TypesetRunner;
 class UpperQuickBar;
 class LowerQuickBar;
+class NavigationBarParts;
+class WebFeatures;
 
 class MainWin : public QMainWindow, public folvane::settings::SettingsWindow {
     Q_OBJECT
@@ -47,7 +49,9 @@ public:
         kToolOneClick = 14, kToolCount = 15
     };
 
-    explicit MainWin(QWidget* parent = nullptr);
+    // `web` gives the web-page import and the update page; without it (no
+    // engine, or one that cannot start) the window works without them.
+    explicit MainWin(QWidget* parent = nullptr, WebFeatures* web = nullptr);
     ~MainWin() override;
 
     QAction* action(Command c) const { return actions_[static_cast<std::size_t>(c)]; }
@@ -65,6 +69,11 @@ public:
     QSystemTrayIcon* trayIcon() const { return tray_; }
     LowerQuickBar* lowerBar() const { return lowerBar_; }
     QMenu* lineBreakMenu() const { return lineBreakMenu_; }
+    QToolBar* toolBar() const { return toolBar_; }
+    NavigationBarParts* navigationBar() const { return navigationBar_; }
+    // The update page's address without its query (the build's setting by
+    // default).
+    void setUpdateBase(const QString& base) { updateBase_ = base; }
     QAction* lineBreakAction(int index) const { return lineBreakActions_[static_cast<std::size_t>(index)]; }
 
     folvane::engine::TypesetOptions& options() { return options_; }
@@ -151,6 +160,7 @@ private:
     void buildCentral();
     void buildContextMenu();
     void buildQuickBars();
+    void buildNavigationBar();
     void chooseLineBreaks(int item);  // 0 单换行, 1 双换行, 2 三换行, 3 不修正换行
     void clickSignatureBox();
     // Asks the Yes/No/Cancel question before `command` when the document is
@@ -171,6 +181,9 @@ private:
     // meanwhile and part 0 of the status bar shows the texts given.
     void runTool(const QString& busyText, const QString& doneText, std::function<std::string(std::string)> work);
     void layoutOverlays();
+    void layoutNavigationBar();
+    void openWebPage();
+    void openDonationWindow();
 
     void setBusy(bool busy);
     void onRunFinished(const QByteArray& result, QTextDocument* document);
@@ -221,6 +234,9 @@ private:
     QMenu* trayMenu_ = nullptr;
     GlobalHotKeys* hotKeys_ = nullptr;
     TypesetRunner* runner_ = nullptr;
+    WebFeatures* web_ = nullptr;
+    NavigationBarParts* navigationBar_ = nullptr;
+    QString updateBase_;
 
     folvane::engine::TypesetOptions options_ = folvane::engine::TypesetOptions::defaults();
     folvane::engine::RunContext runContext_;
