@@ -5,11 +5,13 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 #include <QUrlQuery>
 #include <QWebEngineProfile>
+#include <QWebEngineView>
 #include <memory>
 
 #include "editor_widget.h"
@@ -89,6 +91,45 @@ protected:
 };
 
 QWebEngineProfile* WebEngineTest::profile_ = nullptr;
+
+TEST_F(WebEngineTest, WindowOpensIdleWithItsCaptionsAndTheMainWindowsTopState) {
+    for (bool onTop : {false, true}) {
+        int navigations = 0;
+        OpenUrlWindow w(profile_, onTop, [](const QString&) {});
+        QObject::connect(&w, &OpenUrlWindow::navigationStarted, [&navigations] { ++navigations; });
+        w.show();
+        QApplication::setActiveWindow(&w);
+        EXPECT_EQ(w.windowTitle(), QStringLiteral("打开网址"));
+        EXPECT_EQ(w.openButton()->text(), QStringLiteral("打开"));
+        EXPECT_EQ(w.textRadio()->text(), QStringLiteral("只获取页面中的文本"));
+        EXPECT_EQ(w.htmlRadio()->text(), QStringLiteral("读取完整HTML"));
+        EXPECT_TRUE(w.textRadio()->isChecked());
+        EXPECT_EQ(w.statusLabel()->text(), QStringLiteral("已准备就绪"));
+        EXPECT_FALSE(w.statusLabel()->isVisibleTo(&w));
+        EXPECT_EQ(w.height(), 107);
+        EXPECT_EQ(w.webView()->size(), QSize(56, 32));
+        EXPECT_GE(w.webView()->y(), 138);  // never in the visible area
+        EXPECT_EQ(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
+        EXPECT_EQ(w.focusWidget(), w.addressBox());
+
+        // An empty address, or one of spaces only, starts nothing.
+        for (const QString& empty : {QString(), QStringLiteral("   ")}) {
+            w.addressBox()->setText(empty);
+            w.openButton()->click();
+            EXPECT_EQ(navigations, 0);
+            EXPECT_EQ(w.height(), 107);
+            EXPECT_TRUE(w.addressBox()->isEnabled());
+            EXPECT_EQ(w.phase(), folvane::web::ImportPhase::Idle);
+        }
+
+        // A click on the background gives the address box the focus again.
+        w.openButton()->setFocus();
+        const QPointF at(w.width() - 5, 90);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, w.mapToGlobal(at), Qt::LeftButton, Qt::NoButton, {});
+        QApplication::sendEvent(&w, &release);
+        EXPECT_EQ(w.focusWidget(), w.addressBox());
+    }
+}
 
 TEST_F(WebEngineTest, ImportsRenderedTextAndHtmlInBothEncodings) {
     struct Case {
