@@ -1,25 +1,17 @@
 // folvane: the desktop program.
 #include <QApplication>
-#include <memory>
 
 #include "main_window.h"
-#include "web_features.h"
-
-#ifdef FOLVANE_WITH_WEBENGINE
-#include "web_engine.h"
-#endif
+#include "web_module.h"
 
 int main(int argc, char** argv) {
-#ifdef FOLVANE_WITH_WEBENGINE
-    folvane_web::prepareWebEngine();
-#endif
+    prepareWebEngine();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("folvane"));
-    std::unique_ptr<WebFeatures> web;  // outlives the window, whose pages use its profile
-#ifdef FOLVANE_WITH_WEBENGINE
-    web = folvane_web::createWebFeatures();
-#endif
-    MainWin win(nullptr, web.get());
+    // The web engine's module is loaded when the window first needs it, after
+    // it is on the screen; it outlives the window, whose pages use it.
+    WebModule web;
+    MainWin win(nullptr, &web);
     win.show();
     win.startUp(QApplication::arguments().mid(1));
     return QApplication::exec();

@@ -208,7 +208,7 @@ void MainWin::layoutNavigationBar() {
 }
 
 void MainWin::openWebPage() {
-    if (!web_) return;
+    if (!web_ || !web_->available()) return;
     web_->openUrlWindow(this, alwaysOnTop_, [this](const QString& page) { setEditorText(fromQt(page)); });
 }
 
@@ -300,8 +300,9 @@ void MainWin::connectCommands() {
     on(Command::Exit, &MainWin::exitProgram);
     on(Command::OpenWebPage, &MainWin::openWebPage);
     connect(toolButtons_[kToolWebPage], &QAction::triggered, this, &MainWin::openWebPage);
-    action(Command::OpenWebPage)->setEnabled(web_ != nullptr);
-    toolButtons_[kToolWebPage]->setEnabled(web_ != nullptr);
+    const bool web = web_ && web_->available();
+    action(Command::OpenWebPage)->setEnabled(web);
+    toolButtons_[kToolWebPage]->setEnabled(web);
     on(Command::Donate, &MainWin::openDonationWindow);
     on(Command::CheckUpdates, [] {});  // the check mark is the wish; the next request sends it
     on(Command::About, [this] { withoutAlwaysOnTop([this] { AboutDialog(this).exec(); }); });

@@ -50,15 +50,15 @@ NavigationBarParts::NavigationBarParts(QWidget* container, WebFeatures* webFeatu
     advertisement_->setObjectName(QStringLiteral("advertisement"));
     connect(advertisement_, &LinkLabel::released, this,
             [] { QDesktopServices::openUrl(QUrl(product::kHomePage)); });
-    if (webFeatures) {
-        updates_ = new UpdateChecker([webFeatures, container] { return webFeatures->createPageView(container); },
+    if (webFeatures && webFeatures->available()) {
+        updates_ = new UpdateChecker([webFeatures, container] { return webFeatures->createPage(container); },
                                      std::move(address), retryIntervalMs, this);
         connect(updates_, &UpdateChecker::viewCreated, this, [this] { placePageView(); });
     }
     layout(container->width(), container->width(), true);
 }
 
-EmbeddedPageView* NavigationBarParts::pageView() const { return updates_ ? updates_->view() : nullptr; }
+QWidget* NavigationBarParts::pageView() const { return updates_ ? updates_->view() : nullptr; }
 
 void NavigationBarParts::layout(int clientWidth, int outerWidth, bool barShown) {
     if (barShown != shown_) {
@@ -81,7 +81,7 @@ void NavigationBarParts::layout(int clientWidth, int outerWidth, bool barShown) 
 }
 
 void NavigationBarParts::placePageView() {
-    if (EmbeddedPageView* v = pageView()) {
+    if (QWidget* v = pageView()) {
         const web::Rect& r = geometry_.pageView;
         v->setGeometry(r.left, r.top, r.width, r.height);
         advertisement_->raise();

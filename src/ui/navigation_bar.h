@@ -12,7 +12,6 @@
 #include "web/navigation_bar.h"
 #include "web/update_request.h"
 
-class EmbeddedPageView;
 class UpdateChecker;
 class WebFeatures;
 
@@ -63,7 +62,7 @@ public:
     LinkLabel* advertisement() const { return advertisement_; }
     QLabel* frame(int i) const { return frames_[static_cast<std::size_t>(i)]; }
     UpdateChecker* updates() const { return updates_; }  // null without web features
-    EmbeddedPageView* pageView() const;
+    QWidget* pageView() const;  // the update page's view, once made
     const folvane::web::NavigationBarState& state() const { return state_; }
 
 private:

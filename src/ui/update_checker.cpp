@@ -7,7 +7,7 @@
 #include "text_bridge.h"
 #include "web_features.h"
 
-UpdateChecker::UpdateChecker(std::function<EmbeddedPageView*()> createView, std::function<QUrl()> address,
+UpdateChecker::UpdateChecker(std::function<EmbeddedPage*()> createView, std::function<QUrl()> address,
                              int retryIntervalMs, QObject* parent)
     : QObject(parent), createView_(std::move(createView)), address_(std::move(address)) {
     timer_.setInterval(retryIntervalMs);
@@ -50,10 +50,14 @@ void UpdateChecker::start() {
 
 void UpdateChecker::requestUpdatePage() {
     if (!view_ && createView_) {
-        view_ = createView_();
-        if (view_) {
+        page_ = createView_();
+        if (page_) {
+            view_ = page_->widget();
             view_->hide();
-            connect(view_, &EmbeddedPageView::loadFinished, this, &UpdateChecker::onLoaded);
+            QPointer<UpdateChecker> self(this);
+            page_->setLoadFinishedHandler([self](bool ok, const QString& title) {
+                if (self) self->onLoaded(ok, title);
+            });
             Q_EMIT viewCreated(view_);
         }
     }
@@ -61,7 +65,7 @@ void UpdateChecker::requestUpdatePage() {
     const QUrl url = address_();
     ++requests_;
     Q_EMIT requested(url);
-    view_->load(url);
+    page_->load(url);
 }
 
 void UpdateChecker::onTick() {

@@ -7,11 +7,13 @@
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
+#include <QWidget>
 #include <functional>
 
 #include "web/update_page.h"
 
-class EmbeddedPageView;
+class EmbeddedPage;
+class QWidget;
 
 class UpdateChecker : public QObject {
     Q_OBJECT
@@ -21,7 +23,7 @@ public:
     // `createView` makes the page view when the first request is due (so
     // that the engine starts only then); `address` builds the request's
     // address anew for every request.
-    UpdateChecker(std::function<EmbeddedPageView*()> createView, std::function<QUrl()> address,
+    UpdateChecker(std::function<EmbeddedPage*()> createView, std::function<QUrl()> address,
                   int retryIntervalMs = kRetryIntervalMs, QObject* parent = nullptr);
 
     // The first request and the retry timer, once `window` has been shown
@@ -35,14 +37,15 @@ public:
     // The layout shows the view again while the service's page is loaded.
     void onLayout();
 
-    EmbeddedPageView* view() const { return view_; }
+    // The page view's widget, once the first request made it.
+    QWidget* view() const { return view_; }
     const folvane::web::UpdatePageState& state() const { return state_; }
     bool started() const { return started_; }
     int requestCount() const { return requests_; }
     QTimer& retryTimer() { return timer_; }
 
 Q_SIGNALS:
-    void viewCreated(EmbeddedPageView* view);
+    void viewCreated(QWidget* view);
     void requested(const QUrl& address);
     // A page has loaded; `shown` tells whether the view now shows it.
     void pageLoaded(bool shown);
@@ -55,9 +58,10 @@ private:
     void onLoaded(bool succeeded, const QString& title);
     void syncView();
 
-    std::function<EmbeddedPageView*()> createView_;
+    std::function<EmbeddedPage*()> createView_;
     std::function<QUrl()> address_;
-    QPointer<EmbeddedPageView> view_;
+    EmbeddedPage* page_ = nullptr;  // valid while view_ is
+    QPointer<QWidget> view_;
     QPointer<QWidget> window_;
     QTimer timer_;
     folvane::web::UpdatePageState state_;

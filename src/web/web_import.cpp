@@ -2,14 +2,6 @@
 
 namespace folvane::web {
 
-std::string_view readyStatus() { return "\xD2\xD1\xD7\xBC\xB1\xB8\xBE\xCD\xD0\xF7"; }
-std::string_view loadingStatus() { return "\xD5\xFD\xD4\xDA\xB6\xC1\xC8\xA1\xCD\xF8\xD2\xB3..."; }
-std::string_view failedStatus() {
-    // "读取网页失败，请检查网址后重试。"
-    return "\xB6\xC1\xC8\xA1\xCD\xF8\xD2\xB3\xCA\xA7\xB0\xDC\xA3\xAC\xC7\xEB\xBC\xEC\xB2\xE9\xCD\xF8\xD6\xB7"
-           "\xBA\xF3\xD6\xD8\xCA\xD4\xA1\xA3";
-}
-
 ImportView viewOf(const WebImportState& state) {
     ImportView v;
     switch (state.phase) {
@@ -17,9 +9,7 @@ ImportView viewOf(const WebImportState& state) {
         if (state.lastLoadFailed) {
             v.height = 138;
             v.statusVisible = true;
-            v.statusText = failedStatus();
-        } else {
-            v.statusText = readyStatus();
+            v.status = ImportStatus::Failed;
         }
         break;
     case ImportPhase::Loading:
@@ -28,7 +18,7 @@ ImportView viewOf(const WebImportState& state) {
         v.height = 138;
         v.statusVisible = true;
         v.inputsEnabled = false;
-        v.statusText = loadingStatus();
+        v.status = ImportStatus::Loading;
         break;
     }
     return v;

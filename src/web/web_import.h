@@ -2,7 +2,6 @@
 // idle, loading, and what a finished load does.
 #pragma once
 
-#include <string>
 #include <string_view>
 
 namespace folvane::web {
@@ -21,17 +20,20 @@ struct WebImportState {
     bool lastLoadFailed = false;
 };
 
-// What the window shows for a state. Texts are GB18030.
+// What the status label says; the window gives each its caption.
+enum class ImportStatus {
+    Ready,    // the design text, while the label is out of sight
+    Loading,  // the page is being read
+    Failed,   // the last load failed
+};
+
+// What the window shows for a state.
 struct ImportView {
     int height = 107;            // 107 idle, 138 while a page loads or a failure is told
     bool statusVisible = false;  // the status label
     bool inputsEnabled = true;   // the address box and "打开"
-    std::string statusText;
+    ImportStatus status = ImportStatus::Ready;
 };
-
-std::string_view readyStatus();    // "已准备就绪", the label's design text
-std::string_view loadingStatus();  // "正在读取网页..."
-std::string_view failedStatus();   // the load failed
 
 ImportView viewOf(const WebImportState& state);
 

@@ -25,20 +25,25 @@
 #include "text/codec.h"
 #include "web/update_request.h"
 #include "web_features.h"
+#include "web_module.h"
 
 namespace {
 
-class FakePageView : public EmbeddedPageView {
+class FakePageView : public QWidget, public EmbeddedPage {
 public:
-    using EmbeddedPageView::EmbeddedPageView;
+    using QWidget::QWidget;
+    QWidget* widget() override { return this; }
     void load(const QUrl& url) override { loads.append(url); }
-    void finish(bool ok, const QString& title) { Q_EMIT loadFinished(ok, title); }
+    void setLoadFinishedHandler(std::function<void(bool, const QString&)> h) override { handler = std::move(h); }
+    void finish(bool ok, const QString& title) { handler(ok, title); }
     QList<QUrl> loads;
+    std::function<void(bool, const QString&)> handler;
 };
 
 class FakeWebFeatures : public WebFeatures {
 public:
-    EmbeddedPageView* createPageView(QWidget* parent) override {
+    bool available() const override { return true; }
+    EmbeddedPage* createPage(QWidget* parent) override {
         view = new FakePageView(parent);
         return view;
     }
@@ -247,6 +252,21 @@ TEST(UpdateRequest, ForeignTitleHidesTheViewAndTheLayoutKeepsTheServicePage) {
     view->hide();
     s.resizeOuter(700);  // every layout shows it again
     EXPECT_TRUE(view->isVisibleTo(s.w.toolBar()));
+}
+
+TEST(WithoutWebEngine, ModuleThatIsMissingLeavesTheFeaturesOut) {
+    WebModule missing(QStringLiteral("/nonexistent/libfolvane-web.so"));
+    EXPECT_FALSE(missing.available());
+    EXPECT_FALSE(missing.load());
+    EXPECT_EQ(missing.createPage(nullptr), nullptr);
+    IsolatedSettings settings;
+    MainWin w(nullptr, &missing);
+    w.show();
+    settings.startUp(w);
+    EXPECT_FALSE(w.action(Command::OpenWebPage)->isEnabled());
+    EXPECT_EQ(w.navigationBar()->updates(), nullptr);
+    w.action(Command::OpenWebPage)->trigger();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST(WithoutWebEngine, WindowWorksWithoutTheWebFeatures) {

@@ -16,7 +16,7 @@ QWebEngineProfile* createDecliningProfile(QObject* parent) {
     return profile;
 }
 
-EnginePageView::EnginePageView(QWebEngineProfile* profile, QWidget* parent) : EmbeddedPageView(parent) {
+EnginePageView::EnginePageView(QWebEngineProfile* profile, QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     view_ = new QWebEngineView(this);
@@ -25,7 +25,9 @@ EnginePageView::EnginePageView(QWebEngineProfile* profile, QWidget* parent) : Em
     view_->setPage(page_);
     layout->addWidget(view_);
     connect(page_, &QWebEnginePage::loadFinished, this,
-            [this](bool ok) { Q_EMIT loadFinished(ok, page_->title()); });
+            [this](bool ok) {
+                if (handler_) handler_(ok, page_->title());
+            });
 }
 
 // The page goes before the view and the profile, which it refers to.

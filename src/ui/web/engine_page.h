@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QWebEnginePage>
+#include <QWidget>
+#include <functional>
 
 #include "web_features.h"
 
@@ -22,15 +24,20 @@ protected:
 QWebEngineProfile* createDecliningProfile(QObject* parent);
 
 // The update page's view.
-class EnginePageView : public EmbeddedPageView {
+class EnginePageView : public QWidget, public EmbeddedPage {
     Q_OBJECT
 public:
     EnginePageView(QWebEngineProfile* profile, QWidget* parent);
     ~EnginePageView() override;
+    QWidget* widget() override { return this; }
     void load(const QUrl& url) override;
+    void setLoadFinishedHandler(std::function<void(bool, const QString&)> handler) override {
+        handler_ = std::move(handler);
+    }
     QWebEngineView* webView() const { return view_; }
 
 private:
     QWebEngineView* view_ = nullptr;
     DecliningPage* page_ = nullptr;
+    std::function<void(bool, const QString&)> handler_;
 };

@@ -9,9 +9,21 @@
 #include <QWebEngineView>
 
 #include "engine_page.h"
-#include "text_bridge.h"
 
 namespace web = folvane::web;
+
+namespace {
+
+QString statusCaption(web::ImportStatus status) {
+    switch (status) {
+    case web::ImportStatus::Loading: return QStringLiteral("正在读取网页...");
+    case web::ImportStatus::Failed: return QStringLiteral("读取网页失败，请检查网址后重试。");
+    case web::ImportStatus::Ready: break;
+    }
+    return QStringLiteral("已准备就绪");
+}
+
+}  // namespace
 
 OpenUrlWindow::OpenUrlWindow(QWebEngineProfile* profile, bool alwaysOnTop,
                              std::function<void(const QString&)> replaceText, QWidget* parent)
@@ -34,7 +46,7 @@ OpenUrlWindow::OpenUrlWindow(QWebEngineProfile* profile, bool alwaysOnTop,
     textRadio_->setChecked(true);
     htmlRadio_ = new QRadioButton(QStringLiteral("读取完整HTML"), this);
     htmlRadio_->setGeometry(222, 54, 140, 22);
-    status_ = new QLabel(qtFromGb(web::readyStatus()), this);
+    status_ = new QLabel(statusCaption(web::ImportStatus::Ready), this);
     status_->setObjectName(QStringLiteral("statusLabel"));
     status_->setGeometry(12, 110, kWidth - 24, 20);
 
@@ -63,14 +75,14 @@ void OpenUrlWindow::applyView() {
     const web::ImportView v = web::viewOf(state_);
     setFixedSize(kWidth, v.height);
     status_->setVisible(v.statusVisible);
-    status_->setText(qtFromGb(v.statusText));
+    status_->setText(statusCaption(v.status));
     address_->setEnabled(v.inputsEnabled);
     open_->setEnabled(v.inputsEnabled);
 }
 
 void OpenUrlWindow::startLoading() {
     const QString typed = address_->text();
-    if (!web::startImport(state_, fromQt(typed))) return;
+    if (!web::startImport(state_, typed.toStdString())) return;
     applyView();
     // The address goes to the engine as typed; it decides how to read one
     // without a scheme.

@@ -25,7 +25,7 @@
 #include "ui_support.h"
 #include "update_checker.h"
 #include "web/update_request.h"
-#include "web_engine.h"
+#include "web_module.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ protected:
         profile_ = nullptr;
     }
     void SetUp() override {
-        ASSERT_TRUE(folvane_web::webEngineAvailable());
+        ASSERT_TRUE(webEngineInstalled());
         ASSERT_TRUE(server_.listening());
         server_.route("/utf8.html", {200, "text/html; charset=utf-8", page(QStringLiteral("utf-8"), QStringLiteral("测试"))});
         // The GB18030 page says its encoding only in the document itself.
@@ -207,10 +207,10 @@ TEST_F(WebEngineTest, ClosingWhileLoadingChangesNothing) {
 }
 
 TEST_F(WebEngineTest, ImportThroughTheMainWindowIsOneUndoableChange) {
-    auto features = folvane_web::createWebFeatures();
-    ASSERT_TRUE(features);
+    WebModule module(QStringLiteral(FOLVANE_WEB_MODULE_PATH));  // loaded as the program loads it
+    ASSERT_TRUE(module.available());
     IsolatedSettings settings;
-    MainWin w(nullptr, features.get());
+    MainWin w(nullptr, &module);
     w.setUpdateBase(server_.url(QStringLiteral("/soft/tf.asp")).toString());
     w.show();
     settings.startUp(w);
@@ -221,12 +221,17 @@ TEST_F(WebEngineTest, ImportThroughTheMainWindowIsOneUndoableChange) {
     QTimer driver;
     driver.setInterval(20);
     QObject::connect(&driver, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<OpenUrlWindow*>(QApplication::activeModalWidget());
-        if (!dialog) return;
+        // The window comes from the loaded module: found by its title and
+        // its controls' names, not by its class.
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog || dialog->windowTitle() != QStringLiteral("打开网址")) return;
         driver.stop();
-        dialog->addressBox()->setText(server_.url(QStringLiteral("/gb.html")).toString());
-        dialog->openButton()->click();
-        QTimer::singleShot(kLoadTimeoutMs, dialog, &QDialog::reject);  // never hang the suite
+        auto* address = dialog->findChild<QLineEdit*>(QStringLiteral("addressBox"));
+        auto* open = dialog->findChild<QPushButton*>(QStringLiteral("openButton"));
+        QTimer::singleShot(kLoadTimeoutMs, dialog, &QWidget::close);  // never hang the suite
+        ASSERT_TRUE(address && open);
+        address->setText(server_.url(QStringLiteral("/gb.html")).toString());
+        open->click();
     });
     driver.start();
     w.toolButton(MainWin::kToolWebPage)->trigger();  // returns when the window has closed
@@ -254,7 +259,8 @@ TEST_F(WebEngineTest, UpdatePageShownOnlyForTheServiceTitleAndRetriedOtherwise) 
         bar.resize(677, 39);
         bar.show();
         const QUrl address = c.path ? server_.url(QString::fromLatin1(c.path)) : QUrl(refused);
-        UpdateChecker checker([&bar] { return new EnginePageView(profile_, &bar); }, [address] { return address; }, 50);
+        UpdateChecker checker([&bar]() -> EmbeddedPage* { return new EnginePageView(profile_, &bar); },
+                              [address] { return address; }, 50);
         int ticks = 0;
         QObject::connect(&checker.retryTimer(), &QTimer::timeout, [&ticks] { ++ticks; });
         // With so short an interval, ticks also come while a page loads and
@@ -290,10 +296,10 @@ TEST_F(WebEngineTest, MainWindowSendsTheSixFieldsToTheService) {
     server_.route("/soft/tf.asp", {200, "text/html; charset=utf-8",
                                    QStringLiteral("<html><head><title>Velmora内嵌页</title></head><body>新版本</body></html>")
                                        .toUtf8()});
-    auto features = folvane_web::createWebFeatures();
-    ASSERT_TRUE(features);
+    WebModule module(QStringLiteral(FOLVANE_WEB_MODULE_PATH));
+    ASSERT_TRUE(module.available());
     IsolatedSettings settings;  // a fresh installation
-    MainWin w(nullptr, features.get());
+    MainWin w(nullptr, &module);
     w.setUpdateBase(server_.url(QStringLiteral("/soft/tf.asp")).toString());
     w.show();
     settings.startUp(w);
@@ -313,6 +319,7 @@ TEST_F(WebEngineTest, MainWindowSendsTheSixFieldsToTheService) {
     EXPECT_EQ(target.mid(target.indexOf('?') + 1).toStdString(), folvane::web::updateQuery(expected));
     ASSERT_TRUE(waitUntil([&] { return w.navigationBar()->pageView() && w.navigationBar()->pageView()->isVisible(); },
                           kLoadTimeoutMs));
+    EXPECT_TRUE(module.error().isEmpty()) << module.error().toStdString();
 }
 
 }  // namespace

@@ -4,11 +4,11 @@
 
 #include <QApplication>
 
-#include "web_engine.h"
+#include "web_engine_setup.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    folvane_web::prepareWebEngine();
+    prepareWebEngine();
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
