@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "folvane_app.h"
 #include "main_window.h"
 #include "web_module.h"
 
@@ -49,7 +50,8 @@ int main(int argc, char** argv) {
 #ifdef FOLVANE_WITH_WEBENGINE
     web = std::make_unique<WebModule>();
 #endif
-    MainWin win(nullptr, web.get());
+    FolvaneApp folvane;
+    MainWin win(folvane, nullptr, web.get());
     ExposeWatch watch;
     win.winId();  // the native window exists before it is shown
     win.windowHandle()->installEventFilter(&watch);

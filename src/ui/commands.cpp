@@ -1,5 +1,8 @@
 #include "commands.h"
 
+#include <QAction>
+#include <QKeySequence>
+
 namespace {
 
 constexpr Command kSeparator = Command::Count;
@@ -70,4 +73,136 @@ const std::vector<MenuDefinition>& mainMenus() {
          }},
     };
     return menus;
+}
+
+const std::vector<MenuEntry>& contextMenuEntries() {
+    static const std::vector<MenuEntry> entries = {
+        {Command::ContextUndo, "撤销(&Z)", nullptr},
+        {kSeparator, nullptr, nullptr},
+        {Command::Cut, "剪切(&T)", nullptr},
+        {Command::Copy, "复制(&C)", nullptr},
+        {Command::Paste, "粘贴(&P)", nullptr},
+        {Command::Delete, "删除(&D)", nullptr},
+        {kSeparator, nullptr, nullptr},
+        {Command::SelectAll, "全选(&A)", nullptr},
+        {kSeparator, nullptr, nullptr},
+        {Command::ContextCutAll, "剪切(全文操作)", nullptr},
+        {Command::ContextCopyAll, "复制(全文操作)", nullptr},
+        {Command::ContextReplacePasteAll, "全文替换粘贴", nullptr},
+        {Command::ContextClearAll, "删除(全文操作)", nullptr},
+        {kSeparator, nullptr, nullptr},
+        {Command::ContextRun, "开始排版", nullptr},
+    };
+    return entries;
+}
+
+const std::vector<MenuEntry>& toolsMenuEntries() {
+    static const std::vector<MenuEntry> entries = {
+        {Command::RemoveBlankLines, "去掉空换行", nullptr},
+        {Command::DeleteHeadSpaces, "删除段首空格", nullptr},
+        {kSeparator, nullptr, nullptr},
+        {Command::ToTraditional, "立即转换成繁体字", nullptr},
+        {Command::ToSimplified, "立即转换成简体字", nullptr},
+        // the case submenu "大小写字母转换" stands here
+        {kSeparator, nullptr, nullptr},
+        {Command::StripHtml, "去掉HTML代码", nullptr},
+        {Command::StripUbb, "去掉UBB代码", nullptr},
+        {kSeparator, nullptr, nullptr},
+        {Command::Statistics, "文字统计信息", nullptr},
+    };
+    return entries;
+}
+
+const std::vector<MenuEntry>& caseMenuEntries() {
+    static const std::vector<MenuEntry> entries = {
+        {Command::AllToLower, "[全文]大写字母→小写字母", nullptr},
+        {Command::AllToUpper, "[全文]小写字母→大写字母", nullptr},
+        {Command::SelectionToLower, "[选中文字]大写字母→小写字母", nullptr},
+        {Command::SelectionToUpper, "[选中文字]小写字母→大写字母", nullptr},
+    };
+    return entries;
+}
+
+const std::vector<MenuEntry>& trayMenuEntries() {
+    static const std::vector<MenuEntry> entries = {
+        {Command::ShowWindow, "显示编辑窗口", nullptr},
+        {Command::TrayOneClick, "一键排版", nullptr, true},
+        {kSeparator, nullptr, nullptr},
+        {Command::TrayExit, "退出", nullptr},
+    };
+    return entries;
+}
+
+const std::array<ToolButtonEntry, kToolButtonCount>& toolButtonEntries() {
+    static const std::array<ToolButtonEntry, kToolButtonCount> buttons = {{
+        {Command::New, "document-new", ":/icons/document-new.svg", "新建"},
+        {Command::Open, "document-open", ":/icons/document-open.svg", "打开"},
+        {Command::Save, "document-save", ":/icons/document-save.svg", "保存"},
+        {kSeparator, nullptr, nullptr, nullptr},
+        {Command::Cut, "edit-cut", ":/icons/edit-cut.svg", "剪切"},
+        {Command::Copy, "edit-copy", ":/icons/edit-copy.svg", "复制"},
+        {Command::Paste, "edit-paste", ":/icons/edit-paste.svg", "粘贴"},
+        {Command::Undo, "edit-undo", ":/icons/edit-undo.svg", "撤销"},
+        {Command::Redo, "edit-redo", ":/icons/edit-redo.svg", "重做"},
+        {kSeparator, nullptr, nullptr, nullptr},
+        {Command::Run, "media-playback-start", ":/icons/run.svg", "开始排版"},
+        {kSeparator, nullptr, nullptr, nullptr},
+        {Command::OpenWebPage, "text-html", ":/icons/web-page.svg", "打开网页"},
+        {Command::AlwaysOnTop, "go-top", ":/icons/always-on-top.svg", "置顶"},
+        {Command::OneClick, "edit-paste-in-place", ":/icons/one-click.svg", "一键排版"},
+    }};
+    return buttons;
+}
+
+Command CommandSet::primary(Command c) {
+    switch (c) {
+    case Command::ContextUndo: return Command::Undo;
+    case Command::ContextRun: return Command::Run;
+    case Command::TrayOneClick: return Command::OneClick;
+    case Command::TrayExit: return Command::Exit;
+    default: return c;
+    }
+}
+
+namespace {
+
+// A view follows its command's action: states copied on every change,
+// triggers passed on (the command's action then toggles its own check mark,
+// and the change comes back here).
+void follow(QAction* view, QAction* master) {
+    auto copy = [view, master] {
+        view->setEnabled(master->isEnabled());
+        view->setCheckable(master->isCheckable());
+        view->setChecked(master->isChecked());
+    };
+    copy();
+    QObject::connect(master, &QAction::changed, view, copy);
+    QObject::connect(view, &QAction::triggered, master, [master, copy] {
+        master->trigger();
+        copy();
+    });
+}
+
+}  // namespace
+
+CommandSet::CommandSet(QObject* owner) {
+    auto make = [&](const MenuEntry& e) {
+        if (e.command == Command::Count) return;
+        auto* a = new QAction(QString::fromUtf8(e.caption), owner);
+        if (e.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(e.shortcut)));
+        a->setCheckable(e.checkable);
+        a->setChecked(e.checked);
+        a->setEnabled(e.enabled);
+        actions_[static_cast<std::size_t>(e.command)] = a;
+    };
+    for (const MenuDefinition& def : mainMenus())
+        for (const MenuEntry& e : def.entries) make(e);
+    for (const auto* list : {&contextMenuEntries(), &toolsMenuEntries(), &caseMenuEntries(), &trayMenuEntries()})
+        for (const MenuEntry& e : *list) make(e);
+    for (std::size_t i = 0; i < actions_.size(); ++i) {
+        const auto c = static_cast<Command>(i);
+        if (primary(c) != c) follow(actions_[i], action(primary(c)));
+    }
+    for (const ToolButtonEntry& b : toolButtonEntries())
+        if (b.command != Command::Count) action(b.command)->setToolTip(QString::fromUtf8(b.tip));
 }

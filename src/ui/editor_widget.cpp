@@ -28,12 +28,12 @@ void EditorWidget::keyPressEvent(QKeyEvent* e) {
 
 void EditorWidget::keyReleaseEvent(QKeyEvent* e) {
     if ((e->key() == Qt::Key_C || e->key() == Qt::Key_X) && (e->modifiers() & Qt::ControlModifier))
-        emit clipboardKeyReleased();
+        Q_EMIT clipboardKeyReleased();
     QPlainTextEdit::keyReleaseEvent(e);
 }
 
 void EditorWidget::contextMenuEvent(QContextMenuEvent* e) {
-    emit contextMenuRequested(e->globalPos());
+    Q_EMIT contextMenuRequested(e->globalPos());
     e->accept();
 }
 
@@ -66,5 +66,5 @@ void EditorWidget::dropEvent(QDropEvent* e) {
         return;
     }
     e->acceptProposedAction();
-    emit filesDropped(paths);
+    Q_EMIT filesDropped(paths);
 }

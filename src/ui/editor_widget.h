@@ -14,7 +14,7 @@ public:
     void setEnterIndent(bool on) { enterIndent_ = on; }
     bool enterIndent() const { return enterIndent_; }
 
-signals:
+Q_SIGNALS:
     // The user asked for the context menu at a global position.
     void contextMenuRequested(const QPoint& globalPos);
     // Files were dropped on the editor, in drop order (local paths).

@@ -24,8 +24,8 @@
 #include "platform/global_hotkeys.h"
 #include "product.h"
 #include "quick_bars.h"
+#include "run_controller.h"
 #include "text_bridge.h"
-#include "typeset_runner.h"
 
 namespace {
 
@@ -33,10 +33,10 @@ QString caption(const char* utf8) { return QString::fromUtf8(utf8); }
 
 }  // namespace
 
-MainWin::MainWin(QWidget* parent, WebFeatures* web) : QMainWindow(parent), web_(web) {
+MainWin::MainWin(FolvaneApp& app, QWidget* parent, WebFeatures* web)
+    : QMainWindow(parent), app_(app), commands_(this), web_(web) {
     setWindowTitle(product::kBaseTitle);
     setWindowIcon(QIcon(QStringLiteral(":/folvane.png")));
-    runner_ = new TypesetRunner(this);
     buildCentral();
     buildMenus();
     buildToolBar();
@@ -45,7 +45,6 @@ MainWin::MainWin(QWidget* parent, WebFeatures* web) : QMainWindow(parent), web_(
     buildQuickBars();
     connectCommands();
     connectTools();
-    runContext_.scriptConverter = &converter_;
     buildNavigationBar();
 
     hotKeys_ = new GlobalHotKeys(this);
@@ -54,7 +53,9 @@ MainWin::MainWin(QWidget* parent, WebFeatures* web) : QMainWindow(parent), web_(
     move(50, 50);
 }
 
-MainWin::~MainWin() { runner_->wait(); }
+// Work of this window still on the worker finds the window gone and is
+// dropped; the application object waits for the worker itself.
+MainWin::~MainWin() = default;
 
 // ---------------------------------------------------------------- building
 
@@ -135,16 +136,8 @@ void MainWin::buildMenus() {
     for (const MenuDefinition& def : mainMenus()) {
         QMenu* menu = menuBar()->addMenu(caption(def.title));
         for (const MenuEntry& e : def.entries) {
-            if (e.command == Command::Count) {
-                menu->addSeparator();
-                continue;
-            }
-            QAction* a = menu->addAction(caption(e.caption));
-            if (e.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(e.shortcut)));
-            a->setCheckable(e.checkable);
-            a->setChecked(e.checked);
-            a->setEnabled(e.enabled);
-            actions_[static_cast<std::size_t>(e.command)] = a;
+            if (e.command == Command::Count) menu->addSeparator();
+            else menu->addAction(action(e.command));
         }
     }
 }
@@ -154,40 +147,20 @@ void MainWin::buildToolBar() {
     toolBar_ = bar;
     bar->setObjectName(QStringLiteral("toolbar"));
     bar->setMovable(false);
-    QStyle* st = style();
-    struct Button {
-        int index;
-        QStyle::StandardPixmap icon;
-        const char* tip;
-        bool checkable;
-    };
-    const Button buttons[] = {
-        {kToolNew, QStyle::SP_FileIcon, "新建", false},
-        {kToolOpen, QStyle::SP_DialogOpenButton, "打开", false},
-        {kToolSave, QStyle::SP_DialogSaveButton, "保存", false},
-        {kToolCut, QStyle::SP_DialogDiscardButton, "剪切", false},
-        {kToolCopy, QStyle::SP_FileDialogContentsView, "复制", false},
-        {kToolPaste, QStyle::SP_FileDialogDetailedView, "粘贴", false},
-        {kToolUndo, QStyle::SP_ArrowBack, "撤销", false},
-        {kToolRedo, QStyle::SP_ArrowForward, "重做", false},
-        {kToolRun, QStyle::SP_MediaPlay, "开始排版", false},
-        {kToolWebPage, QStyle::SP_DriveNetIcon, "打开网页", false},
-        {kToolAlwaysOnTop, QStyle::SP_TitleBarShadeButton, "置顶", true},
-        {kToolOneClick, QStyle::SP_BrowserReload, "一键排版", true},
-    };
-    int next = 0;
-    for (const Button& b : buttons) {
-        while (next < b.index) {  // 3, 9 and 11
+    // The buttons are the commands' own actions: a button and its menu item
+    // are always in the same state.
+    const auto& buttons = toolButtonEntries();
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        const ToolButtonEntry& b = buttons[i];
+        if (b.command == Command::Count) {
             bar->addSeparator();
-            ++next;
+            continue;
         }
-        QAction* a = bar->addAction(st->standardIcon(b.icon), caption(b.tip));
-        a->setCheckable(b.checkable);
-        toolButtons_[static_cast<std::size_t>(b.index)] = a;
-        ++next;
+        QAction* a = action(b.command);
+        a->setIcon(QIcon::fromTheme(QString::fromLatin1(b.iconName), QIcon(QString::fromLatin1(b.fallbackIcon))));
+        bar->addAction(a);
+        toolButtons_[i] = a;
     }
-    toolButtons_[kToolUndo]->setEnabled(false);
-    toolButtons_[kToolRedo]->setEnabled(false);
     toolButtons_[kToolCut]->setEnabled(false);
     toolButtons_[kToolCopy]->setEnabled(false);
 }
@@ -197,7 +170,7 @@ void MainWin::buildNavigationBar() {
     navigationBar_ = new NavigationBarParts(
         toolBar_, web_,
         [this] {
-            return updatePageUrl(updateBase_, store_ ? &*store_ : nullptr,
+            return updatePageUrl(updateBase_, app_.store() ? &*app_.store() : nullptr,
                                  action(Command::CheckUpdates)->isChecked());
         },
         UpdateChecker::kRetryIntervalMs, this);
@@ -229,86 +202,54 @@ void MainWin::buildStatusBar() {
 }
 
 void MainWin::buildContextMenu() {
-    contextMenu_ = new QMenu(QStringLiteral("编辑框菜单"), this);
-    auto add = [&](QMenu* menu, Command c, const char* text) {
-        QAction* a = menu->addAction(caption(text));
-        actions_[static_cast<std::size_t>(c)] = a;
-        return a;
+    auto fill = [this](QMenu* menu, const std::vector<MenuEntry>& entries) {
+        for (const MenuEntry& e : entries) {
+            if (e.command == Command::Count) menu->addSeparator();
+            else menu->addAction(action(e.command));
+        }
     };
-    add(contextMenu_, Command::ContextUndo, "撤销(&Z)");
-    contextMenu_->addSeparator();
-    add(contextMenu_, Command::Cut, "剪切(&T)");
-    add(contextMenu_, Command::Copy, "复制(&C)");
-    add(contextMenu_, Command::Paste, "粘贴(&P)");
-    add(contextMenu_, Command::Delete, "删除(&D)");
-    contextMenu_->addSeparator();
-    add(contextMenu_, Command::SelectAll, "全选(&A)");
-    contextMenu_->addSeparator();
-    add(contextMenu_, Command::ContextCutAll, "剪切(全文操作)");
-    add(contextMenu_, Command::ContextCopyAll, "复制(全文操作)");
-    add(contextMenu_, Command::ContextReplacePasteAll, "全文替换粘贴");
-    add(contextMenu_, Command::ContextClearAll, "删除(全文操作)");
-    contextMenu_->addSeparator();
-    add(contextMenu_, Command::ContextRun, "开始排版");
-
+    contextMenu_ = new QMenu(QStringLiteral("编辑框菜单"), this);
+    fill(contextMenu_, contextMenuEntries());
     toolsMenu_ = contextMenu_->addMenu(QStringLiteral("排版小工具"));
-    add(toolsMenu_, Command::RemoveBlankLines, "去掉空换行");
-    add(toolsMenu_, Command::DeleteHeadSpaces, "删除段首空格");
-    toolsMenu_->addSeparator();
-    add(toolsMenu_, Command::ToTraditional, "立即转换成繁体字");
-    add(toolsMenu_, Command::ToSimplified, "立即转换成简体字");
-    QMenu* caseMenu = toolsMenu_->addMenu(QStringLiteral("大小写字母转换"));
-    add(caseMenu, Command::AllToLower, "[全文]大写字母→小写字母");
-    add(caseMenu, Command::AllToUpper, "[全文]小写字母→大写字母");
-    add(caseMenu, Command::SelectionToLower, "[选中文字]大写字母→小写字母");
-    add(caseMenu, Command::SelectionToUpper, "[选中文字]小写字母→大写字母");
-    toolsMenu_->addSeparator();
-    add(toolsMenu_, Command::StripHtml, "去掉HTML代码");
-    add(toolsMenu_, Command::StripUbb, "去掉UBB代码");
-    toolsMenu_->addSeparator();
-    add(toolsMenu_, Command::Statistics, "文字统计信息");
+    fill(toolsMenu_, toolsMenuEntries());
+    // The case submenu stands after the two script conversions.
+    QAction* afterScripts = toolsMenu_->actions().at(5);
+    QMenu* caseMenu = new QMenu(QStringLiteral("大小写字母转换"), toolsMenu_);
+    fill(caseMenu, caseMenuEntries());
+    toolsMenu_->insertMenu(afterScripts, caseMenu);
 }
 
 void MainWin::connectCommands() {
     auto on = [this](Command c, auto&& fn) { connect(action(c), &QAction::triggered, this, fn); };
     on(Command::Run, &MainWin::startTypesetting);
-    on(Command::ContextRun, &MainWin::startTypesetting);
-    connect(toolButtons_[kToolRun], &QAction::triggered, this, &MainWin::startTypesetting);
 
     on(Command::AlwaysOnTop, &MainWin::toggleAlwaysOnTop);
-    connect(toolButtons_[kToolAlwaysOnTop], &QAction::triggered, this, &MainWin::toggleAlwaysOnTop);
     on(Command::TrayOnMinimize, [] {});  // the check mark is the state
     on(Command::Signatures, &MainWin::openSignatureWindow);
     on(Command::ShowNavigationBar, &MainWin::layoutMainWindow);
     on(Command::ShowUpperBar, &MainWin::layoutMainWindow);
     on(Command::ShowLowerBar, &MainWin::layoutMainWindow);
     on(Command::OneClick, &MainWin::toggleOneClick);
-    connect(toolButtons_[kToolOneClick], &QAction::triggered, this, &MainWin::toggleOneClick);
     on(Command::CopyTypeset, &MainWin::toggleCopyTypeset);
     on(Command::RestoreDefaults, &MainWin::restoreDefaults);
     on(Command::New, &MainWin::newDocument);
     on(Command::Open, &MainWin::openDocument);
     on(Command::Save, [this] { saveDocument(); });
-    connect(toolButtons_[kToolNew], &QAction::triggered, this, &MainWin::newDocument);
-    connect(toolButtons_[kToolOpen], &QAction::triggered, this, &MainWin::openDocument);
-    connect(toolButtons_[kToolSave], &QAction::triggered, this, [this] { saveDocument(); });
     on(Command::Undo, &MainWin::undo);
-    on(Command::ContextUndo, &MainWin::undo);
     on(Command::Redo, &MainWin::redo);
-    connect(toolButtons_[kToolUndo], &QAction::triggered, this, &MainWin::undo);
-    connect(toolButtons_[kToolRedo], &QAction::triggered, this, &MainWin::redo);
     on(Command::Exit, &MainWin::exitProgram);
+    on(Command::ShowWindow, &MainWin::showMainWindow);
     on(Command::OpenWebPage, &MainWin::openWebPage);
-    connect(toolButtons_[kToolWebPage], &QAction::triggered, this, &MainWin::openWebPage);
     const bool web = web_ && web_->available();
     action(Command::OpenWebPage)->setEnabled(web);
-    toolButtons_[kToolWebPage]->setEnabled(web);
     on(Command::Donate, &MainWin::openDonationWindow);
     on(Command::CheckUpdates, [] {});  // the check mark is the wish; the next request sends it
     on(Command::About, [this] { withoutAlwaysOnTop([this] { AboutDialog(this).exec(); }); });
     // The product's pages open in the desktop's browser.
     on(Command::Website, [] { QDesktopServices::openUrl(QUrl(product::kHomePage)); });
     on(Command::Forum, [] { QDesktopServices::openUrl(QUrl(product::kForumPage)); });
+    // Other windows: each opens from its command here, gets the application
+    // object and this window as parent.
 
     on(Command::CutAll, &MainWin::cutAll);
     on(Command::ContextCutAll, &MainWin::cutAll);
@@ -337,20 +278,25 @@ void MainWin::connectCommands() {
     on(Command::Paste, [this] { editor_->paste(); });
     on(Command::Delete, [this] { editor_->textCursor().removeSelectedText(); });
     on(Command::SelectAll, [this] { editor_->selectAll(); });
-    connect(toolButtons_[kToolCut], &QAction::triggered, this, cut);
-    connect(toolButtons_[kToolCopy], &QAction::triggered, this, copy);
-    connect(toolButtons_[kToolPaste], &QAction::triggered, this, [this] { editor_->paste(); });
 
-    connect(runner_, &TypesetRunner::phase, this, [this](const QString& label) {
+    connect(&app_, &FolvaneApp::optionsChanged, this,
+            [this] { applyQuickBars(folvane::settings::syncQuickBars(app_.options())); });
+
+    RunController& runs = app_.runs();
+    // The progress display belongs to the window's own runs (the batch
+    // window shows its progress itself).
+    connect(&runs, &RunController::phase, this, [this](const QString& label) {
+        if (!running_) return;
         QString l = label;
         progressLabel_->setText(l.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     });
-    connect(runner_, &TypesetRunner::progressHidden, this, [this] {
+    connect(&runs, &RunController::progressHidden, this, [this] {
+        if (!running_) return;
         progressLabel_->hide();
         progressBar_->hide();
     });
-    connect(runner_, &TypesetRunner::progressPosition, progressBar_, [this](int p) {
+    connect(&runs, &RunController::progressPosition, progressBar_, [this](int p) {
+        if (!running_) return;
         progressBar_->setValue(std::min(p, progressBar_->maximum()));
     });
-    connect(runner_, &TypesetRunner::finished, this, &MainWin::onRunFinished);
 }

@@ -1,7 +1,8 @@
 // MainWin: the main window of Folvane — editor, menus, toolbar, status bar,
 // find-and-replace panel, progress display, tray icon and global hot keys.
-// What needs no widget (the document, the settings, the pipeline) lives in
-// the core; this class connects it to the widgets.
+// The state it shows belongs to the application object (FolvaneApp); what
+// needs no widget (the document, the settings, the rules of the controls,
+// the pipeline) lives in the core; this class connects it to the widgets.
 #pragma once
 
 #include <QElapsedTimer>
@@ -12,12 +13,14 @@
 #include <optional>
 
 #include "commands.h"
-#include "corrections/opencc_converter.h"
 #include "editor/document.h"
 #include "editor_font.h"
+#include "engine/clipboard_watch.h"
 #include "engine/run_context.h"
 #include "engine/typeset_options.h"
+#include "folvane_app.h"
 #include "settings/ini_store.h"
+#include "settings/quick_bar_rules.h"
 #include "settings/settings_window.h"
 
 class QAction;
@@ -33,7 +36,7 @@ class QToolBar;
 class QTextDocument;
 class EditorWidget;
 class GlobalHotKeys;
-class TypesetRunner;
+struct EditorRunResult;
 class UpperQuickBar;
 class LowerQuickBar;
 class NavigationBarParts;
@@ -49,12 +52,17 @@ public:
         kToolOneClick = 14, kToolCount = 15
     };
 
-    // `web` gives the web-page import and the update page; without it (no
-    // engine, or one that cannot start) the window works without them.
-    explicit MainWin(QWidget* parent = nullptr, WebFeatures* web = nullptr);
+    // `app` outlives the window. `web` gives the web-page import and the
+    // update page; without it (no engine, or one that cannot start) the
+    // window works without them.
+    explicit MainWin(FolvaneApp& app, QWidget* parent = nullptr, WebFeatures* web = nullptr);
     ~MainWin() override;
 
-    QAction* action(Command c) const { return actions_[static_cast<std::size_t>(c)]; }
+    FolvaneApp& app() const { return app_; }
+    // The one action of a command, shared by the menus, the toolbar, the
+    // tray menu and the context menu.
+    QAction* action(Command c) const { return commands_.action(c); }
+    // The action shown as toolbar button `index` (nullptr for a separator).
     QAction* toolButton(int index) const { return toolButtons_[static_cast<std::size_t>(index)]; }
     EditorWidget* editor() const { return editor_; }
     QMenu* contextMenu() const { return contextMenu_; }
@@ -76,8 +84,8 @@ public:
     void setUpdateBase(const QString& base) { updateBase_ = base; }
     QAction* lineBreakAction(int index) const { return lineBreakActions_[static_cast<std::size_t>(index)]; }
 
-    folvane::engine::TypesetOptions& options() { return options_; }
-    folvane::engine::RunContext& runContext() { return runContext_; }
+    folvane::engine::TypesetOptions& options() { return app_.options(); }
+    folvane::engine::RunContext& runContext() { return app_.runContext(); }
 
     // The window's text as the core sees it (GB18030, "\r\n").
     std::string editorText() const;
@@ -86,8 +94,8 @@ public:
 
     bool running() const { return running_; }
     bool alwaysOnTop() const { return alwaysOnTop_; }
-    int oneClickHotKeyId() const { return oneClickHotKeyId_; }
-    int showHideHotKeyId() const { return showHideHotKeyId_; }
+    int oneClickHotKeyId() const { return app_.hotKeys().oneClick; }
+    int showHideHotKeyId() const { return app_.hotKeys().showHide; }
     const EditorFont& editorFont() const { return editorFont_; }
 
     // The rest of the window's creation, once it exists: settings, hot keys,
@@ -97,11 +105,15 @@ public:
     void startUp(const QStringList& arguments = {}, const std::string& configPath = {});
 
     const folvane::editor::Document& document() const { return document_; }
-    const std::optional<folvane::settings::IniStore>& settingsStore() const { return store_; }
+    const std::optional<folvane::settings::IniStore>& settingsStore() const { return app_.store(); }
     const std::string& stash() const { return stash_; }
 
     // Opens `path` as Open does, without dialog and confirmation.
     bool openFile(const QString& path);
+
+    // Runs `fn` (which shows a modal window) with always-on-top switched off
+    // meanwhile, so that the modal window is not hidden behind this one.
+    void withoutAlwaysOnTop(const std::function<void()>& fn);
 
     // SettingsWindow: what the settings procedures ask of the window.
     folvane::settings::SettingsWindowState state() const override;
@@ -124,7 +136,7 @@ public:
     void focusEditor() override;
     void applyQuickBars(const folvane::settings::QuickBarState& state) override;
 
-public slots:
+public Q_SLOTS:
     void startTypesetting();
     void toggleAlwaysOnTop() override;
     void toggleTrayOnMinimize() override;
@@ -142,7 +154,7 @@ public slots:
     void popUpContextMenu(const QPoint& globalPos);
     void refreshContextMenu();
 
-signals:
+Q_SIGNALS:
     // A run has ended and the window is idle again.
     void typesettingFinished();
     // A tool that works on a worker thread has put its result in the editor.
@@ -161,7 +173,7 @@ private:
     void buildContextMenu();
     void buildQuickBars();
     void buildNavigationBar();
-    void chooseLineBreaks(int item);  // 0 单换行, 1 双换行, 2 三换行, 3 不修正换行
+    void chooseLineBreaks(folvane::settings::LineBreakItem item);
     void clickSignatureBox();
     // Asks the Yes/No/Cancel question before `command` when the document is
     // not saved; false when the command is to stop.
@@ -185,8 +197,11 @@ private:
     void openWebPage();
     void openDonationWindow();
 
-    void setBusy(bool busy);
-    void onRunFinished(const QByteArray& result, QTextDocument* document);
+    void setActivity(folvane::engine::Activity activity);
+    void onRunFinished(EditorRunResult result);
+    // The quick controls' states as shown, and showing new ones.
+    folvane::settings::QuickBarState shownQuickBars() const;
+    void clickQuickControl(folvane::settings::QuickControl control, bool checked);
     // Puts a whole new document into the editor (the old one is released).
     void installDocument(QTextDocument* document);
     // Bookkeeping after the whole text was replaced by the program.
@@ -208,10 +223,8 @@ private:
     void applyEditorFont();
     void dropFiles(const QStringList& paths);
 
-    // Keeps always-on-top out of the way while a modal box is shown.
-    void withoutAlwaysOnTop(const std::function<void()>& fn);
-
-    std::array<QAction*, static_cast<std::size_t>(Command::Count)> actions_{};
+    FolvaneApp& app_;
+    CommandSet commands_;
     std::array<QAction*, kToolCount> toolButtons_{};
     std::array<QLabel*, 4> statusParts_{};
     EditorWidget* editor_ = nullptr;
@@ -233,14 +246,10 @@ private:
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* trayMenu_ = nullptr;
     GlobalHotKeys* hotKeys_ = nullptr;
-    TypesetRunner* runner_ = nullptr;
     WebFeatures* web_ = nullptr;
     NavigationBarParts* navigationBar_ = nullptr;
     QString updateBase_;
 
-    folvane::engine::TypesetOptions options_ = folvane::engine::TypesetOptions::defaults();
-    folvane::engine::RunContext runContext_;
-    folvane::corrections::OpenccConverter converter_;  // loaded on first use
     bool toolRunning_ = false;
     QElapsedTimer runClock_;
     bool running_ = false;
@@ -250,12 +259,7 @@ private:
     std::string stash_;  // quick-hide text
     EditorFont editorFont_;
     folvane::editor::Document document_;
-    std::optional<folvane::settings::IniStore> store_;
     int windowWidth_ = 0;   // outer size at the last resize while not minimised
     int windowHeight_ = 0;
     bool settingsSaved_ = false;
-    bool oneClick_ = false;      // "一键排版(&Q)"
-    bool copyTypeset_ = false;   // "复制即排版(&N)"
-    bool clipboardWatchArmed_ = false;
-    std::string lastClipboardText_;
 };

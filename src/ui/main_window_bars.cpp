@@ -1,5 +1,6 @@
 // MainWin: the quick bars, the line-break menu, the bar toggles and the
 // signature window.
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QCursor>
@@ -21,75 +22,73 @@ QString caption(const char* utf8) { return QString::fromUtf8(utf8); }
 }  // namespace
 
 void MainWin::buildQuickBars() {
+    using folvane::settings::LineBreakItem;
+    using folvane::settings::QuickControl;
     lineBreakMenu_ = new QMenu(this);
-    const char* items[] = {"单换行", "双换行", "三换行", nullptr, "不修正换行"};
-    int index = 0;
-    for (const char* item : items) {
-        if (!item) {
+    const std::pair<const char*, LineBreakItem> items[] = {
+        {"单换行", LineBreakItem::Single},
+        {"双换行", LineBreakItem::Double},
+        {"三换行", LineBreakItem::Triple},
+        {nullptr, LineBreakItem::NoFix},
+        {"不修正换行", LineBreakItem::NoFix},
+    };
+    std::size_t index = 0;
+    for (const auto& [text, item] : items) {
+        if (!text) {
             lineBreakMenu_->addSeparator();
             continue;
         }
-        QAction* a = lineBreakMenu_->addAction(caption(item));
+        QAction* a = lineBreakMenu_->addAction(caption(text));
         a->setCheckable(true);
-        const int which = index;
-        connect(a, &QAction::triggered, this, [this, which] { chooseLineBreaks(which); });
-        lineBreakActions_[static_cast<std::size_t>(index++)] = a;
+        connect(a, &QAction::triggered, this, [this, which = item] { chooseLineBreaks(which); });
+        lineBreakActions_[index++] = a;
     }
 
-    using O = folvane::engine::TypesetOptions;
-    connect(upperBar_->indent, &QCheckBox::clicked, this, [this](bool on) {
-        options_.trimParagraphEnds = on;
-        options_.addIndent = on;
-    });
-    connect(upperBar_->mergeBreaks, &QCheckBox::clicked, this, [] {});
+    auto box = [this](QAbstractButton* control, QuickControl which) {
+        connect(control, &QAbstractButton::clicked, this, [this, which](bool on) { clickQuickControl(which, on); });
+    };
+    box(upperBar_->indent, QuickControl::Indent);
+    box(upperBar_->noiseFix, QuickControl::NoiseFix);
+    box(upperBar_->joinBreaks, QuickControl::JoinBreaks);
+    box(lowerBar_->traditional, QuickControl::Traditional);
+    box(lowerBar_->simplified, QuickControl::Simplified);
+    box(lowerBar_->unchanged, QuickControl::Unchanged);
+    box(lowerBar_->copyAfter, QuickControl::CopyAfter);
+    box(lowerBar_->cutAfter, QuickControl::CutAfter);
+    box(lowerBar_->minimizeAfter, QuickControl::MinimizeAfter);
     connect(upperBar_, &UpperQuickBar::mergeBreaksPressed, this,
             [this](const QPoint& at) { lineBreakMenu_->popup(at); });
-    connect(upperBar_->noiseFix, &QCheckBox::clicked, this, [this](bool on) {
-        options_.stripHeadNoise = on;
-        options_.stripTailNoise = on;
-    });
-    connect(upperBar_->joinBreaks, &QCheckBox::clicked, this, [this](bool on) {
-        options_.joinNonParagraphBreaks = on;
-        if (on && !options_.lineBreakFix) chooseLineBreaks(0);
-    });
     connect(upperBar_, &UpperQuickBar::signaturesClicked, this, &MainWin::clickSignatureBox);
     connect(upperBar_->tools, &QPushButton::clicked, this, [this] { toolsMenu_->popup(QCursor::pos()); });
-
-    auto script = [this](bool traditional, bool simplified) {
-        options_.toTraditional = traditional;
-        options_.toSimplified = simplified;
-    };
-    connect(lowerBar_->traditional, &QRadioButton::clicked, this, [script] { script(true, false); });
-    connect(lowerBar_->simplified, &QRadioButton::clicked, this, [script] { script(false, true); });
-    connect(lowerBar_->unchanged, &QRadioButton::clicked, this, [script] { script(false, false); });
-    auto exclusive = [this](bool O::*mine, bool O::*other, QCheckBox* otherBox) {
-        return [this, mine, other, otherBox](bool on) {
-            options_.*mine = on;
-            if (on) {
-                options_.*other = false;
-                otherBox->setChecked(false);
-            }
-        };
-    };
-    connect(lowerBar_->copyAfter, &QCheckBox::clicked, this,
-            exclusive(&O::copyAfter, &O::cutAfter, lowerBar_->cutAfter));
-    connect(lowerBar_->cutAfter, &QCheckBox::clicked, this,
-            exclusive(&O::cutAfter, &O::copyAfter, lowerBar_->copyAfter));
-    connect(lowerBar_->minimizeAfter, &QCheckBox::clicked, this, [this](bool on) { options_.minimizeAfter = on; });
     connect(lowerBar_->copyTypeset, &QCheckBox::clicked, this, &MainWin::toggleCopyTypeset);
     connect(lowerBar_, &LowerQuickBar::helpPressed, this, &MainWin::showCopyTypesetHelp);
 }
 
-void MainWin::chooseLineBreaks(int item) {
-    options_.lineBreakFix = item != 3;
-    options_.doubleBreak = item == 1;
-    options_.tripleBreak = item == 2;
-    for (int i = 0; i < 4; ++i) lineBreakActions_[static_cast<std::size_t>(i)]->setChecked(i == item);
-    upperBar_->mergeBreaks->setChecked(item != 3);
-    if (item == 3) {
-        upperBar_->joinBreaks->setChecked(false);
-        options_.joinNonParagraphBreaks = false;
-    }
+folvane::settings::QuickBarState MainWin::shownQuickBars() const {
+    folvane::settings::QuickBarState q;
+    q.indent = upperBar_->indent->isChecked();
+    q.mergeBreaks = upperBar_->mergeBreaks->isChecked();
+    q.singleBreak = lineBreakActions_[0]->isChecked();
+    q.doubleBreak = lineBreakActions_[1]->isChecked();
+    q.tripleBreak = lineBreakActions_[2]->isChecked();
+    q.noBreakFix = lineBreakActions_[3]->isChecked();
+    q.noiseFix = upperBar_->noiseFix->isChecked();
+    q.joinBreaks = upperBar_->joinBreaks->isChecked();
+    q.script = lowerBar_->traditional->isChecked()  ? folvane::settings::ScriptChoice::Traditional
+               : lowerBar_->simplified->isChecked() ? folvane::settings::ScriptChoice::Simplified
+                                                    : folvane::settings::ScriptChoice::Unchanged;
+    q.copyAfter = lowerBar_->copyAfter->isChecked();
+    q.cutAfter = lowerBar_->cutAfter->isChecked();
+    q.minimizeAfter = lowerBar_->minimizeAfter->isChecked();
+    return q;
+}
+
+void MainWin::clickQuickControl(folvane::settings::QuickControl control, bool checked) {
+    applyQuickBars(folvane::settings::clickQuickControl(app_.options(), shownQuickBars(), control, checked));
+}
+
+void MainWin::chooseLineBreaks(folvane::settings::LineBreakItem item) {
+    applyQuickBars(folvane::settings::chooseLineBreak(app_.options(), shownQuickBars(), item));
 }
 
 namespace {
@@ -124,7 +123,7 @@ void MainWin::layoutMainWindow() {
 }
 
 void MainWin::clickSignatureBox() {
-    auto& sig = runContext_.signature;
+    auto& sig = app_.runContext().signature;
     if (!sig.headSignatureTemplate.empty() || !sig.tailSignatureTemplate.empty()) {
         const bool on = !upperBar_->signatures->isChecked();
         upperBar_->signatures->setChecked(on);
@@ -135,12 +134,12 @@ void MainWin::clickSignatureBox() {
 }
 
 void MainWin::openSignatureWindow() {
-    auto& sig = runContext_.signature;
+    auto& sig = app_.runContext().signature;
     SignatureWindow window(toQt(sig.headSignatureTemplate), toQt(sig.tailSignatureTemplate),
                            upperBar_->signatures->isChecked(), this);
     connect(&window, &SignatureWindow::enabledChanged, this, [this](bool on) {
         upperBar_->signatures->setChecked(on);
-        runContext_.signature.signatureEnabled = on;
+        app_.runContext().signature.signatureEnabled = on;
     });
     window.exec();
     // However the window was closed, the templates take the boxes' texts.

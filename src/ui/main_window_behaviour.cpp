@@ -9,6 +9,7 @@
 #include "main_window.h"
 #include "product.h"
 #include "quick_bars.h"
+#include "run_controller.h"
 
 // ------------------------------------------------------ window behaviour
 
@@ -24,8 +25,7 @@ void MainWin::toggleAlwaysOnTop() {
     const bool visible = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, alwaysOnTop_);
     if (visible) show();  // changing the flag hides the window
-    action(Command::AlwaysOnTop)->setChecked(alwaysOnTop_);
-    toolButtons_[kToolAlwaysOnTop]->setChecked(alwaysOnTop_);
+    action(Command::AlwaysOnTop)->setChecked(alwaysOnTop_);  // also toolbar button 13
 }
 
 void MainWin::toggleTrayOnMinimize() {
@@ -48,9 +48,15 @@ void MainWin::showMainWindow() {
 void MainWin::exitProgram() { close(); }
 
 void MainWin::onHotKey(int id) {
-    if (id != 0 && id == showHideHotKeyId_) {
+    const bool busy = running_ || toolRunning_ || app_.runs().running();
+    switch (folvane::engine::hotKeyAction(id, app_.hotKeys(), app_.clipboard(), busy)) {
+    case folvane::engine::HotKeyAction::None:
+    case folvane::engine::HotKeyAction::OneClickRun:  // not yet
+        break;
+    case folvane::engine::HotKeyAction::ToggleWindow:
         if (isVisible()) hide();
         else showMainWindow();
+        break;
     }
 }
 
@@ -65,10 +71,10 @@ void MainWin::changeEvent(QEvent* e) {
         tray_ = new QSystemTrayIcon(windowIcon(), this);
         tray_->setToolTip(product::kTrayTooltip);
         trayMenu_ = new QMenu(this);
-        trayMenu_->addAction(QStringLiteral("显示编辑窗口"), this, &MainWin::showMainWindow);
-        trayMenu_->addAction(action(Command::OneClick));
-        trayMenu_->addSeparator();
-        trayMenu_->addAction(QStringLiteral("退出"), this, &MainWin::exitProgram);
+        for (const MenuEntry& e : trayMenuEntries()) {
+            if (e.command == Command::Count) trayMenu_->addSeparator();
+            else trayMenu_->addAction(action(e.command));
+        }
         tray_->setContextMenu(trayMenu_);
         connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
             if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick) showMainWindow();

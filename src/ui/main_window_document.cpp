@@ -34,10 +34,8 @@ void MainWin::refreshDocumentState() {
     // The title holds the file name as the file system spells it.
     setWindowTitle(QFile::decodeName(QByteArray::fromStdString(document_.title())));
     const bool canUndo = document_.canUndo(), canRedo = document_.canRedo();
-    action(Command::Undo)->setEnabled(canUndo);
-    toolButtons_[kToolUndo]->setEnabled(canUndo);
+    action(Command::Undo)->setEnabled(canUndo);  // also toolbar button 7 and "撤销(&Z)"
     action(Command::Redo)->setEnabled(canRedo);
-    toolButtons_[kToolRedo]->setEnabled(canRedo);
     statusParts_[2]->setText(document_.savedIndicator() ? QString() : QStringLiteral("已修改"));
 }
 

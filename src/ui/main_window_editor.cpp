@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTextBlock>
 
+#include "editor/context_menu_rules.h"
 #include "editor/decoy_text.h"
 #include "editor_widget.h"
 #include "engine/paragraph_tools.h"
@@ -92,25 +93,30 @@ void MainWin::replaceAllInEditor() {
 
 void MainWin::updateSelectionButtons() {
     const bool selected = editor_->textCursor().hasSelection();
-    toolButtons_[kToolCut]->setEnabled(selected);
-    toolButtons_[kToolCopy]->setEnabled(selected);
+    action(Command::Cut)->setEnabled(selected);  // toolbar buttons 4 and 5 too
+    action(Command::Copy)->setEnabled(selected);
 }
 
 
 void MainWin::refreshContextMenu() {
-    const bool empty = editor_->document()->isEmpty();
     const QString clip = QApplication::clipboard()->text();
-    const bool selected = editor_->textCursor().hasSelection();
-    action(Command::ContextCutAll)->setEnabled(!empty);
-    action(Command::ContextCopyAll)->setEnabled(!empty);
-    action(Command::ContextClearAll)->setEnabled(!empty);
-    action(Command::ContextReplacePasteAll)->setEnabled(!clip.isEmpty() && clip != editor_->toPlainText());
-    action(Command::Paste)->setEnabled(!clip.isEmpty());
-    action(Command::Cut)->setEnabled(selected);
-    action(Command::Copy)->setEnabled(selected);
-    action(Command::Delete)->setEnabled(selected);
-    action(Command::SelectAll)->setEnabled(!empty);
-    action(Command::ContextUndo)->setEnabled(action(Command::Undo)->isEnabled());
+    folvane::editor::ContextMenuInput in;
+    in.editorEmpty = editor_->document()->isEmpty();
+    in.hasSelection = editor_->textCursor().hasSelection();
+    in.clipboardHasText = !clip.isEmpty();
+    in.clipboardEqualsEditor = in.clipboardHasText && clip == editor_->toPlainText();
+    in.canUndo = document_.canUndo();
+    const folvane::editor::ContextMenuState s = folvane::editor::contextMenuState(in);
+    action(Command::Cut)->setEnabled(s.cut);  // the same actions as toolbar buttons 4-6
+    action(Command::Copy)->setEnabled(s.copy);
+    action(Command::Paste)->setEnabled(s.paste);
+    action(Command::Delete)->setEnabled(s.remove);
+    action(Command::SelectAll)->setEnabled(s.selectAll);
+    action(Command::ContextCutAll)->setEnabled(s.cutAll);
+    action(Command::ContextCopyAll)->setEnabled(s.copyAll);
+    action(Command::ContextReplacePasteAll)->setEnabled(s.replacePasteAll);
+    action(Command::ContextClearAll)->setEnabled(s.clearAll);
+    // "撤销(&Z)" follows "撤销(&U)" by itself.
 }
 
 void MainWin::popUpContextMenu(const QPoint& globalPos) {

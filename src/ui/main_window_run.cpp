@@ -12,8 +12,8 @@
 #include "editor_widget.h"
 #include "main_window.h"
 #include "settings/settings_lifecycle.h"
+#include "run_controller.h"
 #include "text_bridge.h"
-#include "typeset_runner.h"
 
 // ------------------------------------------------------------- text access
 
@@ -44,48 +44,48 @@ void MainWin::afterTextReplaced() { updateSelectionButtons(); }
 
 // --------------------------------------------------------------- the run
 
-void MainWin::setBusy(bool busy) {
-    running_ = busy;
-    action(Command::Run)->setEnabled(!busy);
-    action(Command::ContextRun)->setEnabled(!busy);
-    toolButtons_[kToolRun]->setEnabled(!busy);
-    findPanel_->setEnabled(!busy);
-    // The worker reads the signature templates: they are not edited meanwhile.
-    action(Command::Signatures)->setEnabled(!busy);
+void MainWin::setActivity(folvane::engine::Activity activity) {
+    const folvane::engine::BusyControls c = folvane::engine::busyControls(activity);
+    running_ = activity == folvane::engine::Activity::Typesetting;
+    toolRunning_ = activity == folvane::engine::Activity::Tool;
+    action(Command::Run)->setEnabled(c.runCommand);  // also button 10 and "开始排版"
+    editor_->setEnabled(c.editor);
+    findPanel_->setEnabled(c.findPanel);
+    action(Command::Signatures)->setEnabled(c.signatures);
+    for (Command t : {Command::DeleteHeadSpaces, Command::ToTraditional, Command::ToSimplified, Command::Statistics})
+        action(t)->setEnabled(c.tools);
 }
 
 void MainWin::startTypesetting() {
-    // A trigger that arrives while a run is in progress is ignored: two runs
-    // never work on the editor at the same time.
-    if (running_ || toolRunning_ || runner_->busy()) return;
+    // A trigger that arrives while a run or a tool is in progress is
+    // ignored: two jobs never work on the editor at the same time.
+    if (running_ || toolRunning_ || app_.runs().running()) return;
+    const bool started = app_.runs().startEditorRun(editor_->toPlainText(), editor_->font(), this,
+                                                    [this](EditorRunResult r) { onRunFinished(std::move(r)); });
+    if (!started) return;
     progressLabel_->setText(QStringLiteral("\n正在从编辑器中读取文本"));
     progressLabel_->show();
     progressLabel_->raise();
     progressBar_->show();
     progressBar_->raise();
-    setBusy(true);
-    editor_->setEnabled(false);
+    setActivity(folvane::engine::Activity::Typesetting);
     runClock_.start();
     statusParts_[0]->setText(QStringLiteral("正在排版，稍等……"));
     progressBar_->setRange(0, 0);
     progressBar_->setValue(0);
-
     progressBar_->setRange(0, 200);
-    runContext_.quotes.reset();
-    std::function<void()> countRun;
-    if (store_) countRun = [store = *store_] { folvane::settings::bumpRunCounter(store); };
-    runner_->start(editor_->toPlainText(), options_, &runContext_, editor_->font(), countRun);
 }
 
-void MainWin::onRunFinished(const QByteArray& result, QTextDocument* document) {
+void MainWin::onRunFinished(EditorRunResult result) {
     // The result replaces the editor's text as one recorded change; the
     // worker has already converted it, so nothing here costs a pass over a
     // large text but the history's comparison.
-    installDocument(document);
-    recordChange(std::string(result.constData(), static_cast<std::size_t>(result.size())));
-    editor_->setEnabled(true);
-    if (options_.copyAfter) QApplication::clipboard()->setText(editor_->toPlainText());
-    if (options_.cutAfter) {
+    installDocument(result.document.release());
+    recordChange(std::string(result.text.constData(), static_cast<std::size_t>(result.text.size())));
+    setActivity(folvane::engine::Activity::Idle);
+    const auto& options = app_.options();
+    if (options.copyAfter) QApplication::clipboard()->setText(editor_->toPlainText());
+    if (options.cutAfter) {
         QApplication::clipboard()->setText(editor_->toPlainText());
         setEditorText({});
     }
@@ -93,11 +93,10 @@ void MainWin::onRunFinished(const QByteArray& result, QTextDocument* document) {
     statusParts_[1]->setText(QStringLiteral("排版耗时%1毫秒").arg(runClock_.elapsed()));
     progressLabel_->hide();
     progressBar_->hide();
-    setBusy(false);
-    if (options_.minimizeAfter) showMinimized();
+    if (options.minimizeAfter) showMinimized();
     editor_->setFocus();
     QTextCursor c = editor_->textCursor();
     c.setPosition(0);
     editor_->setTextCursor(c);
-    emit typesettingFinished();
+    Q_EMIT typesettingFinished();
 }

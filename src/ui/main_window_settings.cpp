@@ -23,15 +23,14 @@
 #include "settings/settings_lifecycle.h"
 #include "settings/settings_record.h"
 #include "text_bridge.h"
-#include "typeset_runner.h"
+#include "worker.h"
 
 namespace settings = folvane::settings;
 
 void MainWin::startUp(const QStringList& arguments, const std::string& configPath) {
-    std::string path = configPath;
-    if (path.empty()) path = settings::locateConfig(settings::processConfigLocationInputs()).path;
-    store_.emplace(path, std::string(settings::kSettingsSection));
-    settings::loadSettings(*store_, *this, options_, runContext_.signature);
+    app_.openSettings(configPath);
+    const settings::IniStore& store = *app_.store();
+    settings::loadSettings(store, *this, app_.options(), app_.runContext().signature);
 
     editorFont_.name = QStringLiteral("宋体");
     editorFont_.size = 10;
@@ -40,10 +39,10 @@ void MainWin::startUp(const QStringList& arguments, const std::string& configPat
 
     // A combination another program holds leaves its identifier 0: the key
     // then does nothing.
-    oneClickHotKeyId_ = hotKeys_->registerHotKey(Qt::AltModifier, Qt::Key_Q);
-    showHideHotKeyId_ = hotKeys_->registerHotKey(Qt::ShiftModifier, Qt::Key_F12);
+    app_.hotKeys().oneClick = hotKeys_->registerHotKey(Qt::AltModifier, Qt::Key_Q);
+    app_.hotKeys().showHide = hotKeys_->registerHotKey(Qt::ShiftModifier, Qt::Key_F12);
     stash_ = folvane::editor::decoyPassage();
-    settings::bumpStartCount(*store_);
+    settings::bumpStartCount(store);
 
     // All arguments joined by spaces name one file: a path with spaces that
     // the shell split comes together again.
@@ -59,8 +58,8 @@ void MainWin::startUp(const QStringList& arguments, const std::string& configPat
     // engine's start does not delay the window's.
     navigationBar_->startUpdates(this);
 
-    const settings::StoredGeometry geometry =
-        settings::storedGeometry(settings::decodeSettings(store_->read(), store_->section()));
+    app_.rereadSettings();
+    const settings::StoredGeometry geometry = settings::storedGeometry(app_.storedSettings());
     if (geometry.maximized) {
         showMaximized();
     } else if (geometry.hasSize) {
@@ -73,7 +72,8 @@ void MainWin::closeEvent(QCloseEvent* e) {
         e->ignore();
         return;
     }
-    runner_->wait();
+    // A run or tool in progress ends first: saving reads what it may write.
+    app_.worker().waitForDone();
     saveSettingsOnClose();
     e->accept();
 }
@@ -81,16 +81,16 @@ void MainWin::closeEvent(QCloseEvent* e) {
 void MainWin::saveSettingsOnClose() {
     // Only a window whose start-up completed writes its settings: one that
     // stopped half-way would store half-applied ones.
-    if (settingsSaved_ || !startupCompleted_->isChecked() || !store_) return;
+    if (settingsSaved_ || !startupCompleted_->isChecked() || !app_.store()) return;
     settingsSaved_ = true;
-    const auto result =
-        settings::saveSettings(*store_, settings::captureSettings(state(), options_, runContext_.signature));
+    const auto result = settings::saveSettings(
+        *app_.store(), settings::captureSettings(state(), app_.options(), app_.runContext().signature));
     if (!result.ok)
         QMessageBox::warning(this, QStringLiteral("保存配置"),
                              QStringLiteral("配置未能保存：%1").arg(QFile::decodeName(result.message.c_str())));
 }
 
-void MainWin::restoreDefaults() { settings::restoreDefaults(*this, options_, runContext_.signature); }
+void MainWin::restoreDefaults() { settings::restoreDefaults(*this, app_.options(), app_.runContext().signature); }
 
 // ------------------------------------------------------- SettingsWindow
 
@@ -117,7 +117,7 @@ void MainWin::sizeLoadingLabel() { loadingLabel_->setGeometry(centralWidget()->r
 
 void MainWin::setSignatureEnabled(bool on) {
     upperBar_->signatures->setChecked(on);
-    runContext_.signature.signatureEnabled = on;
+    app_.runContext().signature.signatureEnabled = on;
 }
 
 void MainWin::setEnterIndentChecked(bool on) {
@@ -128,9 +128,9 @@ void MainWin::setEnterIndentChecked(bool on) {
 void MainWin::setCheckUpdatesChecked(bool on) { action(Command::CheckUpdates)->setChecked(on); }
 
 void MainWin::setOneClickChecked(bool on) {
-    // The tray menu shows the same action.
+    // Toolbar button 14 is the same action, the tray item follows it.
+    app_.clipboard().oneClick = on;
     action(Command::OneClick)->setChecked(on);
-    toolButtons_[kToolOneClick]->setChecked(on);
 }
 
 void MainWin::setTrayOnMinimizeChecked(bool on) { action(Command::TrayOnMinimize)->setChecked(on); }
@@ -146,24 +146,18 @@ void MainWin::setFindPanelShown(bool shown) {
 
 void MainWin::toggleOneClick() {
     // The menu item, the tray item and toolbar button 14 all land here; the
-    // check mark of the menu item before the click is the state.
-    const bool wasOn = oneClick_;
-    oneClick_ = !wasOn;
-    setOneClickChecked(oneClick_);
-    if (oneClick_) showInformation(folvane::text::gb("一键排版快捷键: ALT+Q"), folvane::text::gb("友情提示"));
+    // mode before the click is the state.
+    const bool on = !app_.clipboard().oneClick;
+    setOneClickChecked(on);
+    if (on) showInformation(folvane::text::gb("一键排版快捷键: ALT+Q"), folvane::text::gb("友情提示"));
 }
 
 void MainWin::toggleCopyTypeset() {
-    if (copyTypeset_) {
-        copyTypeset_ = false;
-    } else {
-        // What is on the clipboard already is not typeset.
-        lastClipboardText_ = fromQt(QApplication::clipboard()->text());
-        clipboardWatchArmed_ = true;
-        copyTypeset_ = true;
-    }
-    action(Command::CopyTypeset)->setChecked(copyTypeset_);
-    lowerBar_->copyTypeset->setChecked(copyTypeset_);
+    auto& modes = app_.clipboard();
+    // Switching on remembers what is on the clipboard: it is not typeset.
+    folvane::engine::switchCopyTypeset(modes, !modes.copyTypeset, fromQt(QApplication::clipboard()->text()));
+    action(Command::CopyTypeset)->setChecked(modes.copyTypeset);
+    lowerBar_->copyTypeset->setChecked(modes.copyTypeset);
 }
 
 void MainWin::showInformation(std::string_view text, std::string_view title) {

@@ -5,8 +5,8 @@
 #include <QLabel>
 #include <QMetaObject>
 #include <QPlainTextEdit>
-#include <QPointer>
-#include <QThread>
+#include "run_controller.h"
+#include "worker.h"
 
 #include "batch/html_strip.h"
 #include "corrections/case_forms.h"
@@ -47,41 +47,33 @@ void MainWin::connectTools() {
     });
     connect(action(Command::ToTraditional), &QAction::triggered, this, [this] {
         runTool(QString(), QStringLiteral("已将文本转换成繁体中文"),
-                [this](std::string text) { return converter_.toTraditionalChinese(text); });
+                [&converter = app_.converter()](std::string text) { return converter.toTraditionalChinese(text); });
     });
     connect(action(Command::ToSimplified), &QAction::triggered, this, [this] {
         runTool(QString(), QStringLiteral("已将文本转换成简体中文"),
-                [this](std::string text) { return converter_.toSimplifiedChinese(text); });
+                [&converter = app_.converter()](std::string text) { return converter.toSimplifiedChinese(text); });
     });
     connect(action(Command::Statistics), &QAction::triggered, this, [this] {
-        StatsWindow window(editorText(), this);
+        StatsWindow window(app_, editorText(), this);
         withoutAlwaysOnTop([&] { window.exec(); });
     });
 }
 
 void MainWin::runTool(const QString& busyText, const QString& doneText,
                       std::function<std::string(std::string)> work) {
-    // The editor is disabled while a worker computes the new text, so that
-    // nothing typed meanwhile is lost when the result replaces it.
-    if (toolRunning_ || running_) return;
-    toolRunning_ = true;
-    editor_->setEnabled(false);
+    // The editor is disabled while the worker computes the new text, so that
+    // nothing typed meanwhile is lost when the result replaces it. The job
+    // holds only its own copy of the text and what the application object
+    // owns: closing the window meanwhile drops the result.
+    if (toolRunning_ || running_ || app_.runs().running()) return;
+    setActivity(folvane::engine::Activity::Tool);
     if (!busyText.isEmpty()) statusParts_[0]->setText(busyText);
-    QPointer<MainWin> self(this);
-    QThread* thread = QThread::create([self, work = std::move(work), text = editorText(), doneText]() mutable {
-        std::string result = work(std::move(text));
-        QMetaObject::invokeMethod(
-            self.data(),
-            [self, result = std::move(result), doneText] {
-                if (!self) return;
-                self->setEditorText(result);
-                self->editor_->setEnabled(true);
-                self->statusParts_[0]->setText(doneText);
-                self->toolRunning_ = false;
-                emit self->toolFinished();
-            },
-            Qt::QueuedConnection);
-    });
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    thread->start();
+    app_.worker().submit(
+        this, [work = std::move(work), text = editorText()]() mutable { return work(std::move(text)); },
+        [this, doneText](std::string result) {
+            setEditorText(result);
+            setActivity(folvane::engine::Activity::Idle);
+            statusParts_[0]->setText(doneText);
+            Q_EMIT toolFinished();
+        });
 }

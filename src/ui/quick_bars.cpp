@@ -39,11 +39,11 @@ bool UpperQuickBar::eventFilter(QObject* watched, QEvent* event) {
     const bool key = type == QEvent::KeyPress || type == QEvent::KeyRelease;
     if (watched == mergeBreaks && (mouse || key)) {
         if (type == QEvent::MouseButtonPress)
-            emit mergeBreaksPressed(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+            Q_EMIT mergeBreaksPressed(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
         return true;  // the box only mirrors the line-break menu
     }
     if (watched == signatures && mouse) {
-        if (type == QEvent::MouseButtonRelease) emit signaturesClicked();
+        if (type == QEvent::MouseButtonRelease) Q_EMIT signaturesClicked();
         return true;
     }
     return QFrame::eventFilter(watched, event);
@@ -84,7 +84,7 @@ void LowerQuickBar::setScriptVisible(bool visible) {
 
 bool LowerQuickBar::eventFilter(QObject* watched, QEvent* event) {
     if (watched == help && event->type() == QEvent::MouseButtonPress) {
-        emit helpPressed();
+        Q_EMIT helpPressed();
         return true;
     }
     return QFrame::eventFilter(watched, event);

@@ -24,7 +24,7 @@ public:
     QCheckBox* signatures;
     QPushButton* tools;
 
-signals:
+Q_SIGNALS:
     // A press on "合并换行" (which only mirrors the line-break menu).
     void mergeBreaksPressed(const QPoint& globalPos);
     // A click on "启用首尾签名": the window decides what it does.
@@ -53,7 +53,7 @@ public:
     // The radio buttons need room; the window hides them below 620 pixels.
     void setScriptVisible(bool visible);
 
-signals:
+Q_SIGNALS:
     void helpPressed();
 
 protected:

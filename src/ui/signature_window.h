@@ -23,7 +23,7 @@ public:
     // when it has the focus, else the tail box), as one undoable step.
     void insertTemplate(const QString& token);
 
-signals:
+Q_SIGNALS:
     // "启用" was clicked: the main window's check box follows at once.
     void enabledChanged(bool on);
 

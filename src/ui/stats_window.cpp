@@ -3,17 +3,16 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
-#include <QMetaObject>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
-#include <QThread>
+#include "folvane_app.h"
+#include "worker.h"
 #include <QVBoxLayout>
 
 #include "editor/statistics.h"
 #include "text_bridge.h"
 
-StatsWindow::StatsWindow(std::string text, QWidget* parent) : QDialog(parent) {
+StatsWindow::StatsWindow(FolvaneApp& app, std::string text, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("文字统计信息"));
     if (parent) setWindowIcon(parent->windowIcon());
     auto* layout = new QVBoxLayout(this);
@@ -32,20 +31,13 @@ StatsWindow::StatsWindow(std::string text, QWidget* parent) : QDialog(parent) {
     });
     resize(300, 220);
 
-    // Counting runs on its own thread, so the window can paint meanwhile.
-    QPointer<StatsWindow> self(this);
-    worker_ = QThread::create([self, text = std::move(text)] {
-        const std::string report = folvane::editor::statisticsReport(folvane::editor::countText(text));
-        const QString shown = toQt(report);
-        QMetaObject::invokeMethod(
-            qApp, [self, shown] { if (self) self->showReport(shown); }, Qt::QueuedConnection);
-    });
-    worker_->start();
-}
-
-StatsWindow::~StatsWindow() {
-    worker_->wait();
-    delete worker_;
+    // Counting runs on the worker, so the window can paint meanwhile.
+    app.worker().submit(
+        this,
+        [text = std::move(text)] {
+            return toQt(folvane::editor::statisticsReport(folvane::editor::countText(text)));
+        },
+        [this](QString shown) { showReport(shown); });
 }
 
 void StatsWindow::showReport(const QString& report) {

@@ -8,13 +8,14 @@
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class FolvaneApp;
 
 class StatsWindow : public QDialog {
     Q_OBJECT
 public:
-    // `text` is the editor's text (GB18030); counting starts at once.
-    StatsWindow(std::string text, QWidget* parent = nullptr);
-    ~StatsWindow() override;
+    // `text` is the editor's text (GB18030); counting starts at once on the
+    // application's worker.
+    StatsWindow(FolvaneApp& app, std::string text, QWidget* parent = nullptr);
 
     QString report() const;
     bool ready() const;
@@ -26,5 +27,4 @@ private:
     QLabel* waiting_;
     QPlainTextEdit* field_;
     QPushButton* copy_;
-    class QThread* worker_ = nullptr;
 };

@@ -50,7 +50,8 @@ protected:
         file = settings.dir() + QStringLiteral("/文章.txt");
         writeBytes(file, g("原文"));
     }
-    MainWin w;
+    FolvaneApp app;
+    MainWin w{app};
     IsolatedSettings settings;
     QString file;
 };
@@ -208,7 +209,8 @@ TEST(CommandLine, APathWithSpacesSplitByTheShellIsOpenedWhole) {
     const QString dir = settings.dir() + QStringLiteral("/my docs");
     ASSERT_TRUE(QDir().mkpath(dir));
     writeBytes(dir + QStringLiteral("/a b.txt"), g("命令行"));
-    MainWin w;
+    FolvaneApp app;
+    MainWin w{app};
     const QStringList args = (dir + QStringLiteral("/a b.txt")).split(QLatin1Char(' '));
     ASSERT_EQ(args.size(), 3);
     settings.startUp(w, args);

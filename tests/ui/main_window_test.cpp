@@ -14,8 +14,12 @@
 #include <QTest>
 
 #include "editor_widget.h"
+#include "quick_bars.h"
+#include <QRadioButton>
 #include "gbtext.h"
 #include "main_window.h"
+#include "run_controller.h"
+#include "worker.h"
 #include "text_bridge.h"
 #include "ui_support.h"
 
@@ -39,12 +43,13 @@ QStringList describeMenus(QMenuBar* bar) {
 }
 
 TEST(MainWindow, MenusAtStart) {
-    MainWin w;
+    FolvaneApp app;
+    MainWin w{app};
     const QStringList expected = {
         "文件(&F)",
         "  新建(&N)|Ctrl+N||",
         "  打开(&O)... |Ctrl+O||",
-        "  打开网页(&H)...|||",
+        "  打开网页(&H)...|||off",  // no web features in this window
         "  保存(&S)|Ctrl+S||",
         "  -",
         "  字体(&F)...|||",
@@ -96,7 +101,8 @@ TEST(MainWindow, MenusAtStart) {
 }
 
 TEST(MainWindow, TitleSizeAndToolbarAtStart) {
-    MainWin w;
+    FolvaneApp app;
+    MainWin w{app};
     EXPECT_EQ(w.windowTitle(), "Velmora TAVEX FOLVANE 3.0.7");
     EXPECT_EQ(w.size(), QSize(685, 496));
     EXPECT_EQ(w.pos(), QPoint(50, 50));
@@ -125,7 +131,8 @@ TEST(MainWindow, RunFromEachEntryPoint) {
         },
     };
     for (std::size_t i = 0; i < triggers.size(); ++i) {
-        MainWin w;
+        FolvaneApp app;
+        MainWin w{app};
         w.show();
         IsolatedSettings settings;
     settings.startUp(w);
@@ -143,15 +150,17 @@ TEST(MainWindow, RunFromEachEntryPoint) {
 }
 
 TEST(MainWindow, BusyDuringARunAndIdleAfterIt) {
-    MainWin w;
+    FolvaneApp app;
+    MainWin w{app};
     w.show();
     IsolatedSettings settings;
     settings.startUp(w);
     QString big;
     for (int i = 0; i < 20000; ++i) big += QStringLiteral("第%1行，没有结束\n").arg(i);
     typeText(w, big);
-    int finishedRuns = 0;
+    int finishedRuns = 0, startedRuns = 0;
     QObject::connect(&w, &MainWin::typesettingFinished, [&] { ++finishedRuns; });
+    QObject::connect(&app.runs(), &RunController::runStarted, [&] { ++startedRuns; });
     w.action(Command::Run)->trigger();
     // Busy at once, before any result.
     EXPECT_TRUE(w.running());
@@ -161,10 +170,11 @@ TEST(MainWindow, BusyDuringARunAndIdleAfterIt) {
     EXPECT_FALSE(w.findPanel()->isEnabled());
     EXPECT_TRUE(w.progressLabel()->isVisible());
     EXPECT_EQ(w.statusPart(0)->text(), "正在排版，稍等……");
-    // A second request while busy is ignored.
+    // A second request while busy is ignored: no second run starts.
     w.startTypesetting();
-    ASSERT_TRUE(waitUntil([&] { return finishedRuns == 1; }));
-    QTest::qWait(100);
+    EXPECT_EQ(startedRuns, 1);
+    ASSERT_TRUE(waitUntil([&] { return finishedRuns == 1 && !app.worker().busy(); }));
+    EXPECT_EQ(startedRuns, 1);
     EXPECT_EQ(finishedRuns, 1);
     EXPECT_FALSE(w.running());
     EXPECT_TRUE(w.action(Command::Run)->isEnabled());
@@ -177,7 +187,8 @@ TEST(MainWindow, BusyDuringARunAndIdleAfterIt) {
 
 TEST(MainWindow, CopyAndCutAfterTheRun) {
     for (bool cut : {false, true}) {
-        MainWin w;
+        FolvaneApp app;
+        MainWin w{app};
         w.show();
         IsolatedSettings settings;
     settings.startUp(w);
@@ -194,7 +205,8 @@ TEST(MainWindow, CopyAndCutAfterTheRun) {
 }
 
 TEST(MainWindow, AlwaysOnTopMenuAndButtonAgree) {
-    MainWin w;
+    FolvaneApp app;
+    MainWin w{app};
     w.show();
     IsolatedSettings settings;
     settings.startUp(w);
@@ -211,7 +223,8 @@ TEST(MainWindow, AlwaysOnTopMenuAndButtonAgree) {
 }
 
 TEST(MainWindow, QuickHideSwapsWithTheDecoyPassage) {
-    MainWin w;
+    FolvaneApp app;
+    MainWin w{app};
     IsolatedSettings settings;
     settings.startUp(w);
     typeText(w, QStringLiteral("私人的文字"));
@@ -224,7 +237,8 @@ TEST(MainWindow, QuickHideSwapsWithTheDecoyPassage) {
 }
 
 TEST(MainWindow, ContextMenuEnabledRules) {
-    MainWin w;
+    FolvaneApp app;
+    MainWin w{app};
     w.show();
     IsolatedSettings settings;
     settings.startUp(w);
@@ -252,7 +266,8 @@ TEST(MainWindow, ContextMenuEnabledRules) {
 }
 
 TEST(MainWindow, EditorKeys) {
-    MainWin w;
+    FolvaneApp app;
+    MainWin w{app};
     w.show();
     IsolatedSettings settings;
     settings.startUp(w);
@@ -269,7 +284,8 @@ TEST(MainWindow, EditorKeys) {
 }
 
 TEST(MainWindow, WholeTextCommands) {
-    MainWin w;
+    FolvaneApp app;
+    MainWin w{app};
     typeText(w, QStringLiteral("全文"));
     w.action(Command::CopyAll)->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("全文"));
@@ -283,7 +299,8 @@ TEST(MainWindow, WholeTextCommands) {
 }
 
 TEST(MainWindow, FindAndReplacePanel) {
-    MainWin w;
+    FolvaneApp app;
+    MainWin w{app};
     w.show();
     IsolatedSettings settings;
     settings.startUp(w);
@@ -296,6 +313,25 @@ TEST(MainWindow, FindAndReplacePanel) {
     EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("字 字 字"));
     w.action(Command::FindPanel)->trigger();
     EXPECT_FALSE(w.findPanel()->isVisible());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MainWindow, QuickControlsFollowSwitchesChangedElsewhere) {
+    FolvaneApp app;
+    MainWin w{app};
+    IsolatedSettings settings;
+    settings.startUp(w);
+    auto& o = app.options();
+    o.copyAfter = true;
+    o.toTraditional = true;
+    o.stripHeadNoise = o.stripTailNoise = true;
+    app.notifyOptionsChanged();
+    EXPECT_TRUE(w.lowerBar()->copyAfter->isChecked());
+    EXPECT_TRUE(w.lowerBar()->traditional->isChecked());
+    EXPECT_TRUE(w.upperBar()->noiseFix->isChecked());
 }
 
 }  // namespace

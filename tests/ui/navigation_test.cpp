@@ -17,6 +17,7 @@
 
 #include "donation_window.h"
 #include "editor_widget.h"
+#include "folvane_app.h"
 #include "main_window.h"
 #include "navigation_bar.h"
 #include "settings/ini_store.h"
@@ -70,7 +71,8 @@ public Q_SLOTS:
 struct Started {
     FakeWebFeatures web;
     IsolatedSettings settings;
-    MainWin w{nullptr, &web};
+    FolvaneApp app;
+    MainWin w{app, nullptr, &web};
     explicit Started(bool show = true) {
         w.setUpdateBase(QStringLiteral("http://127.0.0.1:9/soft/tf.asp"));
         if (show) w.show();
@@ -223,7 +225,8 @@ TEST(UpdateRequest, SixFieldsFromTheWindowWithTheWishOnAndOff) {
     // The next start sends the next count.
     s.w.close();
     FakeWebFeatures web2;
-    MainWin second(nullptr, &web2);
+    FolvaneApp app2;
+    MainWin second(app2, nullptr, &web2);
     second.setUpdateBase(QStringLiteral("http://127.0.0.1:9/soft/tf.asp"));
     second.show();
     s.settings.startUp(second);
@@ -260,7 +263,8 @@ TEST(WithoutWebEngine, ModuleThatIsMissingLeavesTheFeaturesOut) {
     EXPECT_FALSE(missing.load());
     EXPECT_EQ(missing.createPage(nullptr), nullptr);
     IsolatedSettings settings;
-    MainWin w(nullptr, &missing);
+    FolvaneApp app;
+    MainWin w(app, nullptr, &missing);
     w.show();
     settings.startUp(w);
     EXPECT_FALSE(w.action(Command::OpenWebPage)->isEnabled());
@@ -271,11 +275,12 @@ TEST(WithoutWebEngine, ModuleThatIsMissingLeavesTheFeaturesOut) {
 
 TEST(WithoutWebEngine, WindowWorksWithoutTheWebFeatures) {
     IsolatedSettings settings;
-    MainWin w;
+    FolvaneApp app;
+    MainWin w(app);
     w.show();
     settings.startUp(w);
     EXPECT_FALSE(w.action(Command::OpenWebPage)->isEnabled());
-    EXPECT_FALSE(w.toolButton(MainWin::kToolWebPage)->isEnabled());
+    EXPECT_FALSE(w.toolButton(MainWin::kToolWebPage)->isEnabled());  // the same action
     EXPECT_EQ(w.navigationBar()->updates(), nullptr);
     EXPECT_EQ(w.navigationBar()->pageView(), nullptr);
     EXPECT_TRUE(w.navigationBar()->advertisement()->isVisibleTo(w.toolBar()));

@@ -40,6 +40,7 @@ std::string fileBytes(const std::string& path) {
 // Records the information boxes instead of showing them.
 class RecordingWin : public MainWin {
 public:
+    explicit RecordingWin(FolvaneApp& app) : MainWin(app) {}
     void showInformation(std::string_view text, std::string_view title) override {
         shown.push_back(folvane::testing::show(title) + ": " + folvane::testing::show(text));
     }
@@ -48,7 +49,8 @@ public:
 
 TEST(StartUp, FirstStartEndsInTheDefaults) {
     IsolatedSettings settings;
-    MainWin w;
+    FolvaneApp app;
+    MainWin w{app};
     w.show();
     settings.startUp(w);
     EXPECT_EQ(stored(settings.path(), "版本"), "3.0.7");
@@ -69,7 +71,8 @@ TEST(StartUp, StoredSettingsAreAppliedAndMadeConsistent) {
     writeConfig(settings.path(), {"版本=3.0.7", "双换行=1", "三换行=1", "自动拷贝=1", "自动剪切=1", "修正换行=1",
                                   "置顶=1", "显示功能快捷栏下=1", "首尾签名=1",
                                   "窗口宽度=800", "窗口高度=600", "CONFIG1=41"});
-    MainWin w;
+    FolvaneApp app;
+    MainWin w{app};
     w.show();
     settings.startUp(w);
     EXPECT_TRUE(w.options().doubleBreak);
@@ -92,7 +95,8 @@ TEST(StartUp, StoredSettingsAreAppliedAndMadeConsistent) {
 TEST(StartUp, OneClickAndCopyTypesetBoxesComeInThatOrder) {
     IsolatedSettings settings;
     writeConfig(settings.path(), {"版本=3.0.7", "一键排版=1", "复制即排版=1"});
-    RecordingWin w;
+    FolvaneApp app;
+    RecordingWin w{app};
     settings.startUp(w);
     const std::vector<std::string> expected = {
         "友情提示: 一键排版快捷键: ALT+Q",
@@ -106,7 +110,8 @@ TEST(StartUp, OneClickAndCopyTypesetBoxesComeInThatOrder) {
 TEST(StartUp, AnOlderVersionStampRestoresTheDefaults) {
     IsolatedSettings settings;
     writeConfig(settings.path(), {"版本=3.0.6", "删除首尾空格=0", "修正空格=0", "置顶=1"});
-    MainWin w;
+    FolvaneApp app;
+    MainWin w{app};
     settings.startUp(w);
     EXPECT_EQ(w.options(), folvane::engine::TypesetOptions::defaults());
     EXPECT_FALSE(w.alwaysOnTop());
@@ -116,7 +121,8 @@ TEST(StartUp, AnOlderVersionStampRestoresTheDefaults) {
 TEST(Shutdown, SettingsAreWrittenOnCloseAfterACompletedStartUp) {
     IsolatedSettings settings;
     {
-        MainWin w;
+        FolvaneApp app;
+        MainWin w{app};
         w.show();
         settings.startUp(w);
         w.action(Command::AlwaysOnTop)->trigger();
@@ -130,7 +136,8 @@ TEST(Shutdown, SettingsAreWrittenOnCloseAfterACompletedStartUp) {
 
 TEST(Shutdown, NothingIsWrittenWhenStartUpDidNotComplete) {
     IsolatedSettings settings;
-    MainWin w;
+    FolvaneApp app;
+    MainWin w{app};
     w.show();
     settings.startUp(w);
     const std::string before = fileBytes(settings.path());
@@ -143,7 +150,8 @@ TEST(Shutdown, NothingIsWrittenWhenStartUpDidNotComplete) {
 TEST(Settings, RestoreDefaultsChangesNothingInTheFile) {
     IsolatedSettings settings;
     writeConfig(settings.path(), {"版本=3.0.7", "双换行=1", "置顶=1"});
-    MainWin w;
+    FolvaneApp app;
+    MainWin w{app};
     w.show();
     settings.startUp(w);
     const std::string before = fileBytes(settings.path());
@@ -157,7 +165,8 @@ TEST(Settings, RestoreDefaultsChangesNothingInTheFile) {
 TEST(Settings, EachRunCountsOnce) {
     IsolatedSettings settings;
     writeConfig(settings.path(), {"版本=3.0.7", "CONFIG2=41"});
-    MainWin w;
+    FolvaneApp app;
+    MainWin w{app};
     settings.startUp(w);
     int runs = 0;
     QObject::connect(&w, &MainWin::typesettingFinished, [&] { ++runs; });
@@ -168,7 +177,8 @@ TEST(Settings, EachRunCountsOnce) {
 
 TEST(QuickBars, ControlsSetTheSwitches) {
     IsolatedSettings settings;
-    MainWin w;
+    FolvaneApp app;
+    MainWin w{app};
     w.show();
     settings.startUp(w);
     auto& o = w.options();

@@ -36,7 +36,8 @@ protected:
     }
     void setText(const QString& t) { w.editor()->setPlainText(t); }
     QString text() const { return w.editor()->toPlainText(); }
-    MainWin w;
+    FolvaneApp app;
+    MainWin w{app};
     IsolatedSettings settings;
 };
 
@@ -126,7 +127,7 @@ TEST_F(ToolsTest, FindPanelButtons) {
 }
 
 TEST_F(ToolsTest, StatisticsWindowCountsAndCopies) {
-    StatsWindow stats(folvane::text::gb("中文ab"), &w);
+    StatsWindow stats(app, folvane::text::gb("中文ab"), &w);
     stats.show();
     ASSERT_TRUE(waitUntil([&] { return stats.ready(); }));
     EXPECT_EQ(stats.report(), QStringLiteral("文本大小:6 字节\n中文字数:2 个\n非中文字数:2 个\n全角字数:2 个\n总字数:4 个\n段落数:1 行"));
@@ -151,10 +152,10 @@ TEST_F(ToolsTest, SignatureWindowEditsTheTemplates) {
 TEST_F(ToolsTest, SignatureBoxOpensTheWindowWhenThereIsNothingToAdd) {
     // With a template the box just toggles.
     w.runContext().signature.headSignatureTemplate = "H";
-    emit w.upperBar()->signaturesClicked();
+    Q_EMIT w.upperBar()->signaturesClicked();
     EXPECT_TRUE(w.upperBar()->signatures->isChecked());
     EXPECT_TRUE(w.runContext().signature.signatureEnabled);
-    emit w.upperBar()->signaturesClicked();
+    Q_EMIT w.upperBar()->signaturesClicked();
     EXPECT_FALSE(w.runContext().signature.signatureEnabled);
     // Without templates the signature window opens and the box stays unticked.
     w.runContext().signature.headSignatureTemplate.clear();
@@ -164,7 +165,7 @@ TEST_F(ToolsTest, SignatureBoxOpensTheWindowWhenThereIsNothingToAdd) {
             sig->close();
         }
     });
-    emit w.upperBar()->signaturesClicked();
+    Q_EMIT w.upperBar()->signaturesClicked();
     EXPECT_FALSE(w.upperBar()->signatures->isChecked());
     EXPECT_EQ(w.runContext().signature.tailSignatureTemplate, folvane::text::gb("尾\r\n第二行"));
 }
@@ -205,7 +206,9 @@ TEST_F(ToolsTest, WithoutATrayMinimizingKeepsTheWindow) {
     ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
     w.action(Command::TrayOnMinimize)->trigger();
     w.showMinimized();
-    QTest::qWait(50);
+    // The window would hide itself in a queued call: let every posted event run.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
     EXPECT_TRUE(w.isVisible());
 }
 

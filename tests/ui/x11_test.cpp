@@ -24,7 +24,8 @@ int sh(const std::string& cmd) { return std::system((cmd + " >/dev/null 2>&1").c
 
 TEST(X11, ShiftF12HidesAndShowsTheWindow) {
     if (!onX11()) GTEST_SKIP() << "needs an X server";
-    MainWin w;
+    FolvaneApp app;
+    MainWin w{app};
     w.show();
     IsolatedSettings settings;
     settings.startUp(w);
@@ -39,7 +40,8 @@ TEST(X11, ShiftF12HidesAndShowsTheWindow) {
 
 TEST(X11, ClipboardTextReachesTheEditorThroughReplacePaste) {
     if (!onX11()) GTEST_SKIP() << "needs an X server";
-    MainWin w;
+    FolvaneApp app;
+    MainWin w{app};
     w.show();
     IsolatedSettings settings;
     settings.startUp(w);
@@ -62,7 +64,9 @@ TEST(X11, MinimizingToTheTrayAndBack) {
     if (!tray.waitForStarted(3000)) GTEST_SKIP() << "trayer is not installed";
     ASSERT_TRUE(waitUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 5000));
 
-    MainWin w;
+    FolvaneApp app;
+
+    MainWin w{app};
     w.show();
     IsolatedSettings settings;
     settings.startUp(w);

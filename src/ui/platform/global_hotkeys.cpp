@@ -1,6 +1,9 @@
 #include "platform/global_hotkeys.h"
 
 #include <QGuiApplication>
+
+#if FOLVANE_X11
+
 #include <xcb/xcb.h>
 
 #include <memory>
@@ -125,9 +128,20 @@ bool GlobalHotKeys::nativeEventFilter(const QByteArray& eventType, void* message
     const unsigned mods = key->state & kRelevantModifiers;
     for (const Grab& g : grabs_) {
         if (g.keycode == key->detail && g.modifiers == mods) {
-            emit activated(g.id);
+            Q_EMIT activated(g.id);
             return true;
         }
     }
     return false;
 }
+
+#else  // built without X11: no global keys; every registration answers 0.
+
+GlobalHotKeys::GlobalHotKeys(QObject* parent) : QObject(parent) {}
+GlobalHotKeys::~GlobalHotKeys() = default;
+int GlobalHotKeys::registerHotKey(Qt::KeyboardModifiers, Qt::Key) { return 0; }
+void GlobalHotKeys::unregisterAll() {}
+void GlobalHotKeys::ungrab(const Grab&) {}
+bool GlobalHotKeys::nativeEventFilter(const QByteArray&, void*, qintptr*) { return false; }
+
+#endif

@@ -21,7 +21,7 @@ public:
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
-signals:
+Q_SIGNALS:
     void activated(int id);
 
 private:

@@ -17,6 +17,7 @@
 #include "editor_widget.h"
 #include "engine_page.h"
 #include "local_http_server.h"
+#include "folvane_app.h"
 #include "main_window.h"
 #include "navigation_bar.h"
 #include "open_url_window.h"
@@ -210,7 +211,8 @@ TEST_F(WebEngineTest, ImportThroughTheMainWindowIsOneUndoableChange) {
     WebModule module(QStringLiteral(FOLVANE_WEB_MODULE_PATH));  // loaded as the program loads it
     ASSERT_TRUE(module.available());
     IsolatedSettings settings;
-    MainWin w(nullptr, &module);
+    FolvaneApp app;
+    MainWin w(app, nullptr, &module);
     w.setUpdateBase(server_.url(QStringLiteral("/soft/tf.asp")).toString());
     w.show();
     settings.startUp(w);
@@ -299,7 +301,8 @@ TEST_F(WebEngineTest, MainWindowSendsTheSixFieldsToTheService) {
     WebModule module(QStringLiteral(FOLVANE_WEB_MODULE_PATH));
     ASSERT_TRUE(module.available());
     IsolatedSettings settings;  // a fresh installation
-    MainWin w(nullptr, &module);
+    FolvaneApp app;
+    MainWin w(app, nullptr, &module);
     w.setUpdateBase(server_.url(QStringLiteral("/soft/tf.asp")).toString());
     w.show();
     settings.startUp(w);

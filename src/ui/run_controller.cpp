@@ -1,0 +1,87 @@
+#include "run_controller.h"
+
+#include <QCoreApplication>
+#include <QPlainTextDocumentLayout>
+#include <QPointer>
+#include <QTextDocument>
+#include <QThread>
+
+#include "engine/typeset.h"
+#include "folvane_app.h"
+#include "settings/settings_lifecycle.h"
+#include "text_bridge.h"
+#include "worker.h"
+
+namespace {
+
+// Forwards the pipeline's reports as signals; emitted on the worker, they
+// reach their receivers queued on the GUI thread.
+class SignalProgress final : public folvane::engine::TypesetProgress {
+public:
+    explicit SignalProgress(RunController* runs) : runs_(runs) {}
+    void phase(std::string_view label) override { Q_EMIT runs_->phase(qtFromGb(label)); }
+    void hideMainProgress() override { Q_EMIT runs_->progressHidden(); }
+    void mainPosition(int position) override { Q_EMIT runs_->progressPosition(position); }
+
+private:
+    RunController* runs_;
+};
+
+}  // namespace
+
+RunController::RunController(FolvaneApp& app) : QObject(&app), app_(app) {}
+
+std::unique_ptr<QTextDocument> RunController::buildDocument(const QString& text, const QFont& font) {
+    auto doc = std::make_unique<QTextDocument>();
+    doc->setUndoRedoEnabled(false);
+    doc->setDocumentLayout(new QPlainTextDocumentLayout(doc.get()));
+    doc->setDefaultFont(font);
+    doc->setPlainText(text);
+    return doc;
+}
+
+bool RunController::startRun(QObject* context, Job job, std::function<void()> done) {
+    if (running_) return false;
+    running_ = true;
+    Q_EMIT runStarted();
+    const folvane::engine::TypesetOptions options = app_.options();
+    folvane::engine::RunContext* runContext = &app_.runContext();
+    QPointer<QObject> receiver(context);
+    app_.worker().submit(
+        this,
+        [this, job = std::move(job), options, runContext] {
+            SignalProgress progress(this);
+            job(options, *runContext, progress);
+        },
+        [this, receiver, done = std::move(done)] {
+            if (receiver && done) done();
+            running_ = false;
+            Q_EMIT runFinished();
+        });
+    return true;
+}
+
+bool RunController::startEditorRun(const QString& editorText, const QFont& editorFont, QObject* context,
+                                   std::function<void(EditorRunResult)> done) {
+    if (running_) return false;
+    app_.runContext().quotes.reset();
+    std::function<void()> countRun;
+    if (app_.store()) countRun = [store = *app_.store()] { folvane::settings::bumpRunCounter(store); };
+    auto result = std::make_shared<EditorRunResult>();
+    QThread* gui = QCoreApplication::instance()->thread();
+    QPointer<QObject> receiver(context);
+    return startRun(
+        this,
+        [text = editorText, editorFont, countRun, result, gui](const folvane::engine::TypesetOptions& options,
+                                                                folvane::engine::RunContext& runContext,
+                                                                folvane::engine::TypesetProgress& progress) {
+            if (countRun) countRun();
+            const std::string out = folvane::engine::typesetText(fromQt(text), {}, false, options, runContext, &progress);
+            result->document = buildDocument(toQt(out), editorFont);
+            result->document->moveToThread(gui);
+            result->text = QByteArray(out.data(), static_cast<qsizetype>(out.size()));
+        },
+        [receiver, result, done = std::move(done)] {
+            if (receiver && done) done(std::move(*result));
+        });
+}

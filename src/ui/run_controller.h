@@ -1,0 +1,66 @@
+// The typesetting run: exactly one at a time, whoever starts it (the menu,
+// F5, toolbar button 10, the context menu, ALT+Q, the clipboard watch, the
+// batch window). The run itself works on the application's worker; its
+// progress and end are reported as signals on the GUI thread.
+#pragma once
+
+#include <QByteArray>
+#include <QFont>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "engine/progress.h"
+#include "engine/run_context.h"
+#include "engine/typeset_options.h"
+
+class QTextDocument;
+class FolvaneApp;
+
+// The result of an editor run: the typeset text (GB18030, "\r\n") and a
+// finished editor document of it, built on the worker so that even a text
+// of many megabytes does not block the window.
+struct EditorRunResult {
+    QByteArray text;
+    std::unique_ptr<QTextDocument> document;  // lives on the GUI thread
+};
+
+class RunController : public QObject {
+    Q_OBJECT
+public:
+    explicit RunController(FolvaneApp& app);
+
+    bool running() const { return running_; }
+
+    // The interactive run of the main window: counts the run, resets the
+    // quote pairing and typesets `editorText` (Qt form) with a copy of the
+    // options; `done` receives the result on the GUI thread unless `context`
+    // is gone. False, and nothing happens, while a run is in progress.
+    bool startEditorRun(const QString& editorText, const QFont& editorFont, QObject* context,
+                        std::function<void(EditorRunResult)> done);
+
+    // Any other kind of run (the batch window): `job` runs on the worker with
+    // the options as they are now (a copy), the run context and the progress
+    // reporter of this controller; then `done` on the GUI thread unless
+    // `context` is gone. False while a run is in progress.
+    using Job = std::function<void(const folvane::engine::TypesetOptions&, folvane::engine::RunContext&,
+                                   folvane::engine::TypesetProgress&)>;
+    bool startRun(QObject* context, Job job, std::function<void()> done);
+
+    // A plain-text document for an editor, built on any thread, without undo.
+    static std::unique_ptr<QTextDocument> buildDocument(const QString& text, const QFont& font);
+
+Q_SIGNALS:
+    void runStarted();
+    // After the `done` of the run: the controller is free again.
+    void runFinished();
+    // The pipeline's reports, on the GUI thread.
+    void phase(const QString& label);
+    void progressHidden();
+    void progressPosition(int position);
+
+private:
+    FolvaneApp& app_;
+    bool running_ = false;
+};
