@@ -166,6 +166,11 @@ void MainWin::buildToolBar() {
 }
 
 void MainWin::buildNavigationBar() {
+    // The layout rules apply at any width: the bars' contents do not hold the
+    // window wide (their controls are hidden or cut by the rules instead).
+    for (QWidget* bar : {static_cast<QWidget*>(upperBar_), static_cast<QWidget*>(lowerBar_),
+                         static_cast<QWidget*>(findPanel_)})
+        bar->setMinimumWidth(1);
     updateBase_ = QStringLiteral(FOLVANE_UPDATE_BASE_URL);
     navigationBar_ = new NavigationBarParts(
         toolBar_, web_,

@@ -16,9 +16,7 @@ LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent
     QFont f = font();
     f.setUnderline(true);
     setFont(f);
-    QPalette p = palette();
-    p.setColor(QPalette::WindowText, QColor(0, 0, 238));
-    setPalette(p);
+    setStyleSheet(QStringLiteral("color: #0000ee;"));
 }
 
 void LinkLabel::mouseReleaseEvent(QMouseEvent* e) {

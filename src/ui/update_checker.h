@@ -36,6 +36,9 @@ public:
     void requestUpdatePage();
     // The layout shows the view again while the service's page is loaded.
     void onLayout();
+    // What a tick of the retry timer does: requests the page again while the
+    // view is not visible.
+    void onTick();
 
     // The page view's widget, once the first request made it.
     QWidget* view() const { return view_; }
@@ -54,7 +57,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void onTick();
     void onLoaded(bool succeeded, const QString& title);
     void syncView();
 
