@@ -22,3 +22,6 @@ echo "folvane-cli on a 10 MB GB18030 article (joinNonParagraphBreaks, stripHeadN
 ./bench/script_conversion.sh 10
 echo "The batch window against folvane-cli -o:"
 "$build/bench/batch_window_timing" "$build/src/cli/folvane-cli"
+if [ -x "$build/bench/startup_timing" ]; then
+  nice -n 10 "$build/bench/startup_timing" 15
+fi

@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libopencc-dev opencc libcli11-dev
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev libxcb1-dev
+  qt6-webengine-dev
   xvfb xauth xdotool xclip x11-utils trayer fonts-noto-cjk
   time
   dpkg-dev file help2man

@@ -3,12 +3,17 @@
 
 #include "folvane_app.h"
 #include "main_window.h"
+#include "web_module.h"
 
 int main(int argc, char** argv) {
+    prepareWebEngine();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("folvane"));
     FolvaneApp folvane;  // outlives every window
-    MainWin win(folvane);
+    // The web engine's module is loaded when the window first needs it, after
+    // it is on the screen; it outlives the window, whose pages use it.
+    WebModule web;
+    MainWin win(folvane, nullptr, &web);
     win.show();
     win.startUp(QApplication::arguments().mid(1));
     return QApplication::exec();

@@ -17,6 +17,10 @@
 
 #include "about_dialog.h"
 #include "editor_bridge.h"
+#include "donation_window.h"
+#include "navigation_bar.h"
+#include "update_checker.h"
+#include "web_features.h"
 #include "editor_widget.h"
 #include "platform/global_hotkeys.h"
 #include "product.h"
@@ -30,7 +34,8 @@ QString caption(const char* utf8) { return QString::fromUtf8(utf8); }
 
 }  // namespace
 
-MainWin::MainWin(FolvaneApp& app, QWidget* parent) : QMainWindow(parent), app_(app), commands_(this) {
+MainWin::MainWin(FolvaneApp& app, QWidget* parent, WebFeatures* web)
+    : QMainWindow(parent), app_(app), commands_(this), web_(web) {
     setWindowTitle(product::kBaseTitle);
     setWindowIcon(QIcon(QStringLiteral(":/folvane.png")));
     buildCentral();
@@ -43,6 +48,7 @@ MainWin::MainWin(FolvaneApp& app, QWidget* parent) : QMainWindow(parent), app_(a
     buildQuickBars();
     connectCommands();
     connectTools();
+    buildNavigationBar();
 
     hotKeys_ = new GlobalHotKeys(this);
     connect(hotKeys_, &GlobalHotKeys::activated, this, &MainWin::onHotKey);
@@ -162,6 +168,35 @@ void MainWin::buildToolBar() {
     toolButtons_[kToolCopy]->setEnabled(false);
 }
 
+void MainWin::buildNavigationBar() {
+    // The layout rules apply at any width: the bars' contents do not hold the
+    // window wide (their controls are hidden or cut by the rules instead).
+    for (QWidget* bar : {static_cast<QWidget*>(upperBar_), static_cast<QWidget*>(lowerBar_),
+                         static_cast<QWidget*>(findPanel_)})
+        bar->setMinimumWidth(1);
+    updateBase_ = QStringLiteral(FOLVANE_UPDATE_BASE_URL);
+    navigationBar_ = new NavigationBarParts(
+        toolBar_, web_,
+        [this] {
+            return updatePageUrl(updateBase_, app_.store() ? &*app_.store() : nullptr,
+                                 action(Command::CheckUpdates)->isChecked());
+        },
+        UpdateChecker::kRetryIntervalMs, this);
+}
+
+void MainWin::layoutNavigationBar() {
+    navigationBar_->layout(width(), frameGeometry().width(), action(Command::ShowNavigationBar)->isChecked());
+}
+
+void MainWin::openWebPage() {
+    if (!web_ || !web_->available()) return;
+    web_->openUrlWindow(this, alwaysOnTop_, [this](const QString& page) { setEditorText(fromQt(page)); });
+}
+
+void MainWin::openDonationWindow() {
+    withoutAlwaysOnTop([this] { DonationWindow(this).exec(); });
+}
+
 void MainWin::buildStatusBar() {
     QStatusBar* bar = statusBar();
     for (std::size_t i = 0; i < statusParts_.size(); ++i) {
@@ -212,6 +247,11 @@ void MainWin::connectCommands() {
     on(Command::Redo, &MainWin::redo);
     on(Command::Exit, &MainWin::exitProgram);
     on(Command::ShowWindow, &MainWin::showMainWindow);
+    on(Command::OpenWebPage, &MainWin::openWebPage);
+    const bool web = web_ && web_->available();
+    action(Command::OpenWebPage)->setEnabled(web);
+    on(Command::Donate, &MainWin::openDonationWindow);
+    on(Command::CheckUpdates, [] {});  // the check mark is the wish; the next request sends it
     on(Command::About, [this] { withoutAlwaysOnTop([this] { AboutDialog(this).exec(); }); });
     // The product's pages open in the desktop's browser.
     on(Command::Website, [] { QDesktopServices::openUrl(QUrl(product::kHomePage)); });

@@ -43,6 +43,8 @@ struct PreparedText;
 struct EditorRunResult;
 class UpperQuickBar;
 class LowerQuickBar;
+class NavigationBarParts;
+class WebFeatures;
 
 class MainWin : public QMainWindow, public folvane::settings::SettingsWindow {
     Q_OBJECT
@@ -54,8 +56,10 @@ public:
         kToolOneClick = 14, kToolCount = 15
     };
 
-    // `app` outlives the window.
-    explicit MainWin(FolvaneApp& app, QWidget* parent = nullptr);
+    // `app` outlives the window. `web` gives the web-page import and the
+    // update page; without it (no engine, or one that cannot start) the
+    // window works without them.
+    explicit MainWin(FolvaneApp& app, QWidget* parent = nullptr, WebFeatures* web = nullptr);
     ~MainWin() override;
 
     FolvaneApp& app() const { return app_; }
@@ -77,6 +81,11 @@ public:
     QSystemTrayIcon* trayIcon() const { return tray_; }
     LowerQuickBar* lowerBar() const { return lowerBar_; }
     QMenu* lineBreakMenu() const { return lineBreakMenu_; }
+    QToolBar* toolBar() const { return toolBar_; }
+    NavigationBarParts* navigationBar() const { return navigationBar_; }
+    // The update page's address without its query (the build's setting by
+    // default).
+    void setUpdateBase(const QString& base) { updateBase_ = base; }
     QAction* lineBreakAction(int index) const { return lineBreakActions_[static_cast<std::size_t>(index)]; }
 
     folvane::engine::TypesetOptions& options() { return app_.options(); }
@@ -182,6 +191,7 @@ private:
     void buildCentral();
     void buildContextMenu();
     void buildQuickBars();
+    void buildNavigationBar();
     void chooseLineBreaks(folvane::settings::LineBreakItem item);
     void clickSignatureBox();
     // Asks the Yes/No/Cancel question before `command` when the document is
@@ -207,6 +217,9 @@ private:
     // meanwhile and part 0 of the status bar shows the texts given.
     void runTool(const QString& busyText, const QString& doneText, std::function<std::string(std::string)> work);
     void layoutOverlays();
+    void layoutNavigationBar();
+    void openWebPage();
+    void openDonationWindow();
 
     void setActivity(folvane::engine::Activity activity);
     void onRunFinished(EditorRunResult result);
@@ -260,6 +273,9 @@ private:
     QMenu* trayMenu_ = nullptr;
     GlobalHotKeys* hotKeys_ = nullptr;
     EditorBridge* bridge_ = nullptr;
+    WebFeatures* web_ = nullptr;
+    NavigationBarParts* navigationBar_ = nullptr;
+    QString updateBase_;
 
     bool toolRunning_ = false;
     QElapsedTimer runClock_;

@@ -118,6 +118,7 @@ void MainWin::layoutMainWindow() {
     toolBar_->setVisible(action(Command::ShowNavigationBar)->isChecked());
     upperBar_->setVisible(action(Command::ShowUpperBar)->isChecked());
     lowerBar_->setVisible(action(Command::ShowLowerBar)->isChecked());
+    layoutNavigationBar();
     layoutOverlays();
 }
 

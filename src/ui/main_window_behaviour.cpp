@@ -98,6 +98,7 @@ void MainWin::resizeEvent(QResizeEvent* e) {
     const int w = width();
     upperBar_->tools->setVisible(w >= 546);
     lowerBar_->setScriptVisible(w >= 620);
+    layoutNavigationBar();
     layoutOverlays();
 }
 

@@ -15,6 +15,7 @@
 
 #include "editor/decoy_text.h"
 #include "editor_widget.h"
+#include "navigation_bar.h"
 #include "main_window.h"
 #include "platform/global_hotkeys.h"
 #include "quick_bars.h"
@@ -53,6 +54,9 @@ void MainWin::startUp(const QStringList& arguments, const std::string& configPat
     loadingLabel_->hide();
     statusBar()->show();
     startupCompleted_->setChecked(true);
+    // The update page loads once the window is on the screen: the web
+    // engine's start does not delay the window's.
+    navigationBar_->startUpdates(this);
 
     app_.rereadSettings();
     const settings::StoredGeometry geometry = settings::storedGeometry(app_.storedSettings());

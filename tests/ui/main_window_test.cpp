@@ -49,7 +49,7 @@ TEST(MainWindow, MenusAtStart) {
         "文件(&F)",
         "  新建(&N)|Ctrl+N||",
         "  打开(&O)... |Ctrl+O||",
-        "  打开网页(&H)...|||",
+        "  打开网页(&H)...|||off",  // no web features in this window
         "  保存(&S)|Ctrl+S||",
         "  -",
         "  字体(&F)...|||",

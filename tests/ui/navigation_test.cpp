@@ -1,0 +1,345 @@
+// The navigation bar's page view, advertisement label and frame in the real
+// window; the update request as the window builds it; the donation window;
+// and the window without web features. The page view is a stand-in here:
+// the engine's own is tested in web/.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QTimer>
+#include <QToolBar>
+
+#include "donation_window.h"
+#include "editor_widget.h"
+#include "folvane_app.h"
+#include "main_window.h"
+#include "navigation_bar.h"
+#include "settings/ini_store.h"
+#include "ui_support.h"
+#include "update_checker.h"
+#include "text/codec.h"
+#include "web/update_request.h"
+#include "web_features.h"
+#include "web_module.h"
+
+namespace {
+
+class FakePageView : public QWidget, public EmbeddedPage {
+public:
+    using QWidget::QWidget;
+    QWidget* widget() override { return this; }
+    void load(const QUrl& url) override { loads.append(url); }
+    void setLoadFinishedHandler(std::function<void(bool, const QString&)> h) override { handler = std::move(h); }
+    void finish(bool ok, const QString& title) { handler(ok, title); }
+    QList<QUrl> loads;
+    std::function<void(bool, const QString&)> handler;
+};
+
+class FakeWebFeatures : public WebFeatures {
+public:
+    bool available() const override { return true; }
+    EmbeddedPage* createPage(QWidget* parent) override {
+        view = new FakePageView(parent);
+        return view;
+    }
+    void openUrlWindow(QWidget*, bool onTop, const std::function<void(const QString&)>& replace) override {
+        ++opened;
+        alwaysOnTop = onTop;
+        if (!page.isNull()) replace(page);
+    }
+    QPointer<FakePageView> view;
+    int opened = 0;
+    bool alwaysOnTop = false;
+    QString page;
+};
+
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl& url) { urls.append(url); }
+};
+
+// A started window with the fake features, on the screen.
+struct Started {
+    FakeWebFeatures web;
+    IsolatedSettings settings;
+    FolvaneApp app;
+    MainWin w{app, nullptr, &web};
+    explicit Started(bool show = true) {
+        w.setUpdateBase(QStringLiteral("http://127.0.0.1:9/soft/tf.asp"));
+        if (show) w.show();
+        settings.startUp(w);
+    }
+    FakePageView* view() {
+        waitUntil([this] { return web.view != nullptr; });
+        return web.view;
+    }
+    void resizeOuter(int width) {
+        const int frame = w.frameGeometry().width() - w.width();
+        w.resize(width - frame, 496);
+        waitUntil([&] { return w.frameGeometry().width() == width; }, 5000);
+    }
+};
+
+QList<QByteArray> fields(const QUrl& url) { return url.query(QUrl::FullyEncoded).toLatin1().split(','); }
+
+// The parts on a bare container, at every width the rules name.
+TEST(NavigationBar, PartsFollowTheWidth) {
+    QWidget bar;
+    FakeWebFeatures web;
+    NavigationBarParts parts(&bar, &web, [] { return QUrl(QStringLiteral("http://127.0.0.1:9/")); }, 100000);
+    parts.updates()->start();
+    ASSERT_TRUE(web.view);
+    web.view->finish(true, QStringLiteral("Velmora内嵌页"));
+    struct Case {
+        int clientWidth;
+        int outerWidth;
+        bool advertisement;
+    };
+    const Case cases[] = {{677, 685, true}, {612, 620, true}, {548, 556, true}, {547, 555, false},
+                          {538, 546, false}, {370, 378, false}, {1272, 1280, true}};
+    for (const Case& c : cases) {
+        parts.layout(c.clientWidth, c.outerWidth, true);
+        EXPECT_EQ(web.view->geometry(), QRect(382, 6, std::max(0, c.clientWidth - 374), 33)) << c.outerWidth;
+        EXPECT_TRUE(web.view->isVisibleTo(&bar)) << c.outerWidth;
+        EXPECT_EQ(parts.advertisement()->geometry(), QRect(c.clientWidth - 165, 13, 160, 16)) << c.outerWidth;
+        EXPECT_EQ(parts.advertisement()->isVisibleTo(&bar), c.advertisement) << c.outerWidth;
+        for (int i = 0; i < 3; ++i) EXPECT_TRUE(parts.frame(i)->isVisibleTo(&bar));
+    }
+    EXPECT_EQ(parts.frame(1)->geometry(), QRect(379, 37, 9999, 3));
+    EXPECT_EQ(parts.frame(2)->geometry(), QRect(376, 4, 9999, 4));
+}
+
+// The real window at the sizes it can take.
+TEST(NavigationBar, WindowPlacesThePartsForItsWidth) {
+    Started s;
+    FakePageView* view = s.view();
+    ASSERT_TRUE(view);
+    view->finish(true, QStringLiteral("Velmora内嵌页"));
+    for (int width : {685, 800, 620, 556, 555, 546}) {
+        const int frame = s.w.frameGeometry().width() - s.w.width();
+        s.w.resize(width - frame, 496);
+        ASSERT_TRUE(waitUntil([&] { return s.w.frameGeometry().width() == width; }, 5000)) << width;
+        const int W = s.w.width();
+        LinkLabel* ad = s.w.navigationBar()->advertisement();
+        EXPECT_EQ(view->geometry(), QRect(382, 6, W - 374, 33)) << width;
+        EXPECT_TRUE(view->isVisibleTo(s.w.toolBar())) << width;
+        EXPECT_EQ(ad->geometry(), QRect(W - 165, 13, 160, 16)) << width;
+        EXPECT_EQ(ad->isVisibleTo(s.w.toolBar()), width >= 556) << width;
+        EXPECT_EQ(ad->text(), QStringLiteral("欢迎使用TF文章自动排版程序"));
+    }
+}
+
+TEST(NavigationBar, HidingMovesThePageAndLabelOutOfSight) {
+    Started s;
+    FakePageView* view = s.view();
+    ASSERT_TRUE(view);
+    view->finish(true, QStringLiteral("Velmora内嵌页"));
+    ASSERT_TRUE(s.w.action(Command::ShowNavigationBar)->isChecked());  // the defaults show it
+    LinkLabel* ad = s.w.navigationBar()->advertisement();
+
+    s.w.toggleNavigationBar();
+    EXPECT_FALSE(s.w.action(Command::ShowNavigationBar)->isChecked());
+    EXPECT_FALSE(s.w.toolBar()->isVisible());
+    EXPECT_EQ(view->x(), 382 + 99999);
+    EXPECT_EQ(ad->y(), 99999);
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(s.w.navigationBar()->frame(i)->isVisibleTo(s.w.toolBar()));
+    // Out of sight is not hidden: the shown page is not requested again.
+    EXPECT_FALSE(s.w.navigationBar()->updates()->state().viewVisible == false);
+    s.w.navigationBar()->updates()->retryTimer().setInterval(1);
+    const int ticksBefore = view->loads.size();
+    int ticks = 0;
+    QObject::connect(&s.w.navigationBar()->updates()->retryTimer(), &QTimer::timeout, [&ticks] { ++ticks; });
+    ASSERT_TRUE(waitUntil([&] { return ticks >= 3; }));
+    EXPECT_EQ(view->loads.size(), ticksBefore);
+
+    s.w.action(Command::ShowNavigationBar)->trigger();  // the menu item
+    EXPECT_TRUE(s.w.toolBar()->isVisible());
+    EXPECT_EQ(view->x(), 382);
+    EXPECT_EQ(ad->y(), 13);
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(s.w.navigationBar()->frame(i)->isVisible());
+    EXPECT_EQ(s.w.navigationBar()->frame(0)->geometry(), QRect(376, 3, 8, 37));
+}
+
+TEST(NavigationBar, AdvertisementOpensTheProductPage) {
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
+    Started s;
+    LinkLabel* ad = s.w.navigationBar()->advertisement();
+    const QPointF inside(5, 5);
+    QMouseEvent press(QEvent::MouseButtonPress, inside, ad->mapToGlobal(inside), Qt::LeftButton, Qt::LeftButton, {});
+    QApplication::sendEvent(ad, &press);
+    EXPECT_TRUE(catcher.urls.isEmpty());  // the release opens it, not the press
+    QMouseEvent release(QEvent::MouseButtonRelease, inside, ad->mapToGlobal(inside), Qt::LeftButton, Qt::NoButton, {});
+    QApplication::sendEvent(ad, &release);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    ASSERT_EQ(catcher.urls.size(), 1);
+    EXPECT_EQ(catcher.urls.front().host(), QStringLiteral("folvane.example.com"));
+}
+
+TEST(UpdateRequest, SixFieldsFromTheWindowWithTheWishOnAndOff) {
+    const auto machine = folvane::web::machineId(
+        folvane::web::machineNumber(folvane::web::readMachineIdText("/etc/machine-id")).value_or(0));
+    const auto hardware = folvane::web::hardwareId(folvane::web::readHardwareTexts("/sys/class/dmi/id"));
+    Started s;  // a fresh installation: the first start
+    FakePageView* view = s.view();
+    ASSERT_TRUE(view);
+    ASSERT_EQ(view->loads.size(), 1);
+    struct Expect {
+        const char* count;
+        const char* wish;
+    };
+    auto check = [&](const QUrl& url, const Expect& e) {
+        EXPECT_EQ(url.host(), QStringLiteral("127.0.0.1"));
+        EXPECT_EQ(url.path(), QStringLiteral("/soft/tf.asp"));
+        const QList<QByteArray> f = fields(url);
+        ASSERT_EQ(f.size(), 6) << url.toString().toStdString();
+        EXPECT_EQ(f[0].toStdString(), machine);
+        EXPECT_EQ(f[1], "3.0.7.3");
+        EXPECT_EQ(f[2], e.count);
+        EXPECT_EQ(QUrl::fromPercentEncoding(f[3]).toStdString(), hardware);
+        EXPECT_EQ(f[4], e.wish);
+        EXPECT_EQ(f[5], "1");
+    };
+    check(view->loads[0], {"1", "true"});
+
+    // Unticking the wish still sends the request; only the fifth field changes.
+    s.w.action(Command::CheckUpdates)->trigger();
+    EXPECT_FALSE(s.w.action(Command::CheckUpdates)->isChecked());
+    view->finish(false, {});
+    s.w.navigationBar()->updates()->retryTimer().setInterval(1);
+    ASSERT_TRUE(waitUntil([&] { return view->loads.size() >= 2; }));
+    s.w.navigationBar()->updates()->retryTimer().stop();
+    check(view->loads[1], {"1", "false"});
+
+    // The next start sends the next count.
+    s.w.close();
+    FakeWebFeatures web2;
+    FolvaneApp app2;
+    MainWin second(app2, nullptr, &web2);
+    second.setUpdateBase(QStringLiteral("http://127.0.0.1:9/soft/tf.asp"));
+    second.show();
+    s.settings.startUp(second);
+    ASSERT_TRUE(waitUntil([&] { return web2.view && !web2.view->loads.isEmpty(); }));
+    check(web2.view->loads[0], {"2", "false"});  // the wish was saved unticked
+}
+
+TEST(UpdateRequest, LoadingWaitsUntilTheWindowIsShown) {
+    Started s(false);
+    waitUntil([] { return false; }, 100);
+    EXPECT_FALSE(s.web.view);
+    EXPECT_FALSE(s.w.navigationBar()->updates()->started());
+    s.w.show();
+    ASSERT_TRUE(waitUntil([&] { return s.web.view && s.web.view->loads.size() == 1; }));
+}
+
+TEST(UpdateRequest, ForeignTitleHidesTheViewAndTheLayoutKeepsTheServicePage) {
+    Started s;
+    FakePageView* view = s.view();
+    ASSERT_TRUE(view);
+    EXPECT_FALSE(view->isVisibleTo(s.w.toolBar()));
+    view->finish(true, QStringLiteral("Example"));
+    EXPECT_FALSE(view->isVisibleTo(s.w.toolBar()));
+    view->finish(true, QStringLiteral("Velmora内嵌页"));
+    EXPECT_TRUE(view->isVisibleTo(s.w.toolBar()));
+    view->hide();
+    s.resizeOuter(700);  // every layout shows it again
+    EXPECT_TRUE(view->isVisibleTo(s.w.toolBar()));
+}
+
+TEST(WithoutWebEngine, ModuleThatIsMissingLeavesTheFeaturesOut) {
+    WebModule missing(QStringLiteral("/nonexistent/libfolvane-web.so"));
+    EXPECT_FALSE(missing.available());
+    EXPECT_FALSE(missing.load());
+    EXPECT_EQ(missing.createPage(nullptr), nullptr);
+    IsolatedSettings settings;
+    FolvaneApp app;
+    MainWin w(app, nullptr, &missing);
+    w.show();
+    settings.startUp(w);
+    EXPECT_FALSE(w.action(Command::OpenWebPage)->isEnabled());
+    EXPECT_EQ(w.navigationBar()->updates(), nullptr);
+    w.action(Command::OpenWebPage)->trigger();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(WithoutWebEngine, WindowWorksWithoutTheWebFeatures) {
+    IsolatedSettings settings;
+    FolvaneApp app;
+    MainWin w(app);
+    w.show();
+    settings.startUp(w);
+    EXPECT_FALSE(w.action(Command::OpenWebPage)->isEnabled());
+    EXPECT_FALSE(w.toolButton(MainWin::kToolWebPage)->isEnabled());  // the same action
+    EXPECT_EQ(w.navigationBar()->updates(), nullptr);
+    EXPECT_EQ(w.navigationBar()->pageView(), nullptr);
+    EXPECT_TRUE(w.navigationBar()->advertisement()->isVisibleTo(w.toolBar()));
+    w.toolButton(MainWin::kToolWebPage)->trigger();  // disabled: nothing happens
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(WebImportCommand, MenuAndButtonOpenTheWindowWithTheWindowsTopState) {
+    Started s;
+    s.web.page = QStringLiteral("网页的文字\n第二行");
+    s.w.action(Command::OpenWebPage)->trigger();
+    EXPECT_EQ(s.web.opened, 1);
+    EXPECT_FALSE(s.web.alwaysOnTop);
+    EXPECT_EQ(s.w.editor()->toPlainText(), s.web.page);
+    EXPECT_EQ(s.w.editorText(), folvane::text::gb("网页的文字\r\n第二行"));
+    s.w.toggleAlwaysOnTop();
+    s.web.page = QString();  // a window closed without a page
+    s.w.toolButton(MainWin::kToolWebPage)->trigger();
+    EXPECT_EQ(s.web.opened, 2);
+    EXPECT_TRUE(s.web.alwaysOnTop);
+    EXPECT_EQ(s.w.editor()->toPlainText(), QStringLiteral("网页的文字\n第二行"));
+    s.w.toggleAlwaysOnTop();
+}
+
+TEST(DonationWindow, ExplanationIsDecipheredFromTheResources) {
+    QFile plainFile(QStringLiteral(FOLVANE_DONATION_TEXT));
+    ASSERT_TRUE(plainFile.open(QIODevice::ReadOnly));
+    const QByteArray plain = plainFile.readAll();
+    QFile stored(QStringLiteral(":/donation.dat"));
+    ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+    const QByteArray data = stored.readAll();
+    EXPECT_FALSE(data.contains(plain.left(30)));  // not readable in the program's data
+    EXPECT_FALSE(data.contains(QStringLiteral("捐助").toUtf8()));
+
+    DonationWindow w;
+    EXPECT_EQ(w.explanation()->text() + QLatin1Char('\n'), QString::fromUtf8(plain));
+    EXPECT_TRUE(w.explanation()->text().startsWith(QStringLiteral("　　")));
+    EXPECT_GE(w.amounts()->count(), 3);
+    EXPECT_TRUE(DonationWindow::explanationText(QStringLiteral(":/folvane.png")).isEmpty());  // not enciphered
+    EXPECT_TRUE(DonationWindow::explanationText(QStringLiteral(":/absent")).isEmpty());
+}
+
+TEST(DonationWindow, MenuItemOpensItModally) {
+    Started s;
+    QString seen;
+    QTimer closer;
+    closer.setInterval(20);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* d = qobject_cast<DonationWindow*>(QApplication::activeModalWidget())) {
+            seen = d->explanation()->text();
+            d->reject();
+            closer.stop();
+        }
+    });
+    closer.start();
+    s.w.action(Command::Donate)->trigger();
+    EXPECT_FALSE(seen.isEmpty());
+}
+
+}  // namespace
+
+#include "navigation_test.moc"
