@@ -11,19 +11,6 @@
 
 namespace web = folvane::web;
 
-LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
-    setCursor(Qt::PointingHandCursor);
-    QFont f = font();
-    f.setUnderline(true);
-    setFont(f);
-    setStyleSheet(QStringLiteral("color: #0000ee;"));
-}
-
-void LinkLabel::mouseReleaseEvent(QMouseEvent* e) {
-    QLabel::mouseReleaseEvent(e);
-    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) Q_EMIT released();
-}
-
 QUrl updatePageUrl(const QString& base, const folvane::settings::IniStore* store, bool updateWish,
                    const UpdateRequestSources& sources) {
     web::UpdateRequest r;
@@ -45,6 +32,11 @@ NavigationBarParts::NavigationBarParts(QWidget* container, WebFeatures* webFeatu
         f->setBackgroundRole(QPalette::Mid);
     }
     advertisement_ = new LinkLabel(QStringLiteral("欢迎使用TF文章自动排版程序"), container);
+    advertisement_->setCursor(Qt::PointingHandCursor);
+    QFont underlined = advertisement_->font();
+    underlined.setUnderline(true);
+    advertisement_->setFont(underlined);
+    advertisement_->setStyleSheet(QStringLiteral("color: #0000ee;"));
     advertisement_->setObjectName(QStringLiteral("advertisement"));
     connect(advertisement_, &LinkLabel::released, this,
             [] { QDesktopServices::openUrl(QUrl(product::kHomePage)); });

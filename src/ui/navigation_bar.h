@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 
+#include "link_label.h"
 #include "web/navigation_bar.h"
 #include "web/update_request.h"
 
@@ -19,18 +20,6 @@ namespace folvane::settings {
 class IniStore;
 }
 
-// A label that reports the release of the left mouse button on it.
-class LinkLabel : public QLabel {
-    Q_OBJECT
-public:
-    LinkLabel(const QString& text, QWidget* parent);
-
-Q_SIGNALS:
-    void released();
-
-protected:
-    void mouseReleaseEvent(QMouseEvent* e) override;
-};
 
 // Where the update request's machine and hardware texts come from.
 struct UpdateRequestSources {

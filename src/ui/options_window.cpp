@@ -1,5 +1,7 @@
 #include "options_window.h"
 
+#include "link_label.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -13,11 +15,6 @@
 namespace settings = folvane::settings;
 using settings::Choice3;
 using settings::OptionsClick;
-
-void LinkLabel::mouseReleaseEvent(QMouseEvent* e) {
-    QLabel::mouseReleaseEvent(e);
-    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) Q_EMIT released();
-}
 
 namespace {
 

@@ -10,23 +10,14 @@
 #include "engine/typeset_options.h"
 #include "settings/options_form.h"
 
+#include "link_label.h"
+
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
 class QPushButton;
 class QRadioButton;
 
-// A label that acts when the mouse button is released over it.
-class LinkLabel : public QLabel {
-    Q_OBJECT
-public:
-    using QLabel::QLabel;
-Q_SIGNALS:
-    void released();
-
-protected:
-    void mouseReleaseEvent(QMouseEvent* e) override;
-};
 
 class OptionsWindow : public QDialog {
     Q_OBJECT
