@@ -41,8 +41,7 @@ MainWin::MainWin(FolvaneApp& app, QWidget* parent) : QMainWindow(parent), app_(a
     connectCommands();
     connectTools();
 
-    hotKeys_ = new GlobalHotKeys(this);
-    connect(hotKeys_, &GlobalHotKeys::activated, this, &MainWin::onHotKey);
+    desktop_ = new DesktopController(app_, *this, this);
     resize(685, 496);
     move(50, 50);
 }
@@ -82,6 +81,9 @@ void MainWin::buildCentral() {
     find->addWidget(replaceAllButton_);
     find->addWidget(clearButton);
     find->addWidget(findButton);
+    autoReplace_ = new QCheckBox(QStringLiteral("一键排版中自动替换"), findPanel_);
+    autoReplace_->setObjectName(QStringLiteral("autoReplace"));
+    find->addWidget(autoReplace_);
     findPanel_->setFixedHeight(34);
     findPanel_->hide();
     layout->addWidget(findPanel_);

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "commands.h"
+#include "desktop_controller.h"
 #include "editor/document.h"
 #include "editor_font.h"
 #include "engine/clipboard_watch.h"
@@ -40,7 +41,7 @@ struct EditorRunResult;
 class UpperQuickBar;
 class LowerQuickBar;
 
-class MainWin : public QMainWindow, public folvane::settings::SettingsWindow {
+class MainWin : public QMainWindow, public folvane::settings::SettingsWindow, private DesktopHost {
     Q_OBJECT
 public:
     // The toolbar's button indices; 3, 9 and 11 are separators.
@@ -65,6 +66,9 @@ public:
     QGroupBox* findPanel() const { return findPanel_; }
     QLineEdit* findField() const { return findField_; }
     QLineEdit* replaceField() const { return replaceField_; }
+    // "一键排版中自动替换": the clipboard ways apply the panel's replace-all first.
+    QCheckBox* autoReplaceBox() const { return autoReplace_; }
+    DesktopController& desktop() const { return *desktop_; }
     QLabel* statusPart(int index) const { return statusParts_[static_cast<std::size_t>(index)]; }
     QLabel* progressLabel() const { return progressLabel_; }
     QProgressBar* progressBar() const { return progressBar_; }
@@ -128,6 +132,7 @@ public:
     void applyQuickBars(const folvane::settings::QuickBarState& state) override;
 
 public Q_SLOTS:
+    // Starts a run; ignored while a run or a tool is in progress.
     void startTypesetting();
     void toggleAlwaysOnTop() override;
     void toggleTrayOnMinimize() override;
@@ -193,7 +198,14 @@ private:
     void installDocument(QTextDocument* document);
     // Bookkeeping after the whole text was replaced by the program.
     void afterTextReplaced();
-    void onHotKey(int id);
+
+    // DesktopHost: what the hot keys and the clipboard watch ask of the window.
+    void replaceEditorText(const std::string& gbText) override;
+    void autoReplace() override;
+    bool startRun() override;
+    bool editorBusy() const override;
+    void toggleWindowShown() override;
+    void setPasteEnabled(bool enabled) override;
 
     // Editor commands.
     void cutAll();
@@ -232,7 +244,8 @@ private:
     QCheckBox* startupCompleted_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* trayMenu_ = nullptr;
-    GlobalHotKeys* hotKeys_ = nullptr;
+    QCheckBox* autoReplace_ = nullptr;
+    DesktopController* desktop_ = nullptr;
 
     bool toolRunning_ = false;
     QElapsedTimer runClock_;

@@ -1,4 +1,5 @@
 // MainWin: always-on-top, the tray, the global hot keys, resizing.
+#include <QCheckBox>
 #include <QMenu>
 #include <QProgressBar>
 #include <QLabel>
@@ -47,18 +48,25 @@ void MainWin::showMainWindow() {
 
 void MainWin::exitProgram() { close(); }
 
-void MainWin::onHotKey(int id) {
-    const bool busy = running_ || toolRunning_ || app_.runs().running();
-    switch (folvane::engine::hotKeyAction(id, app_.hotKeys(), app_.clipboard(), busy)) {
-    case folvane::engine::HotKeyAction::None:
-    case folvane::engine::HotKeyAction::OneClickRun:  // not yet
-        break;
-    case folvane::engine::HotKeyAction::ToggleWindow:
-        if (isVisible()) hide();
-        else showMainWindow();
-        break;
-    }
+void MainWin::replaceEditorText(const std::string& gbText) { setEditorText(gbText); }
+
+void MainWin::autoReplace() {
+    if (autoReplace_->isChecked()) replaceAllInEditor();
 }
+
+bool MainWin::startRun() {
+    startTypesetting();
+    return running_;
+}
+
+bool MainWin::editorBusy() const { return running_ || toolRunning_ || app_.runs().running(); }
+
+void MainWin::toggleWindowShown() {
+    if (isVisible()) hide();
+    else showMainWindow();
+}
+
+void MainWin::setPasteEnabled(bool enabled) { action(Command::Paste)->setEnabled(enabled); }
 
 void MainWin::changeEvent(QEvent* e) {
     QMainWindow::changeEvent(e);

@@ -36,10 +36,7 @@ void MainWin::startUp(const QStringList& arguments, const std::string& configPat
     editorFont_.third = 3;
     applyEditorFont();
 
-    // A combination another program holds leaves its identifier 0: the key
-    // then does nothing.
-    app_.hotKeys().oneClick = hotKeys_->registerHotKey(Qt::AltModifier, Qt::Key_Q);
-    app_.hotKeys().showHide = hotKeys_->registerHotKey(Qt::ShiftModifier, Qt::Key_F12);
+    desktop_->registerHotKeys();
     stash_ = folvane::editor::decoyPassage();
     settings::bumpStartCount(store);
 
