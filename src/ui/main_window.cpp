@@ -119,6 +119,15 @@ void MainWin::buildCentral() {
     startupCompleted_->setEnabled(false);
     startupCompleted_->hide();
 
+    // The bars and the panel give up controls when the window is narrow
+    // (resizeEvent) instead of holding it wide: their widths do not count
+    // towards the window's minimum.
+    for (QWidget* bar : {static_cast<QWidget*>(upperBar_), static_cast<QWidget*>(findPanel_),
+                         static_cast<QWidget*>(lowerBar_)})
+    {
+        bar->setSizePolicy(QSizePolicy::Ignored, bar->sizePolicy().verticalPolicy());
+        bar->layout()->setSizeConstraint(QLayout::SetNoConstraint);
+    }
     setCentralWidget(central);
     connect(editor_, &EditorWidget::contextMenuRequested, this, &MainWin::popUpContextMenu);
     connect(editor_, &EditorWidget::clipboardKeyReleased, this, &MainWin::resetClipboardToItself);

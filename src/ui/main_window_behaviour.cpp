@@ -1,5 +1,6 @@
 // MainWin: always-on-top, the tray, the global hot keys, resizing.
 #include <QCheckBox>
+#include <QWindow>
 #include <QMenu>
 #include <QProgressBar>
 #include <QLabel>
@@ -98,12 +99,15 @@ void MainWin::changeEvent(QEvent* e) {
 
 void MainWin::resizeEvent(QResizeEvent* e) {
     QMainWindow::resizeEvent(e);
+    // The outer size: the frame's margins do not change with the size (the
+    // frame geometry itself may not have caught up yet).
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const int w = width() + frame.left() + frame.right();
     if (!isMinimized()) {
-        windowWidth_ = frameGeometry().width();
-        windowHeight_ = frameGeometry().height();
+        windowWidth_ = w;
+        windowHeight_ = height() + frame.top() + frame.bottom();
     }
     // Narrow windows give up the controls that need the most room first.
-    const int w = width();
     upperBar_->tools->setVisible(w >= 546);
     lowerBar_->setScriptVisible(w >= 620);
     layoutOverlays();

@@ -20,6 +20,8 @@
 #include "main_window.h"
 #include "run_controller.h"
 #include "worker.h"
+#include "settings/ini_store.h"
+#include "text/codec.h"
 #include "text_bridge.h"
 #include "ui_support.h"
 
@@ -332,6 +334,80 @@ TEST(MainWindow, QuickControlsFollowSwitchesChangedElsewhere) {
     EXPECT_TRUE(w.lowerBar()->copyAfter->isChecked());
     EXPECT_TRUE(w.lowerBar()->traditional->isChecked());
     EXPECT_TRUE(w.upperBar()->noiseFix->isChecked());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MainWindow, CtrlZAndCtrlYWorkLikeTheMenuItems) {
+    QStringList afterUndo;
+    for (bool keys : {false, true}) {
+        FolvaneApp app;
+        MainWin w{app};
+        w.show();
+        IsolatedSettings settings;
+        settings.startUp(w);
+        w.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+        w.editor()->setFocus();
+        QTest::keyClicks(w.editor(), "ab");
+        ASSERT_EQ(w.editor()->toPlainText(), "ab");
+        if (keys) QTest::keyClick(w.editor(), Qt::Key_Z, Qt::ControlModifier);
+        else w.action(Command::Undo)->trigger();
+        afterUndo << w.editor()->toPlainText();
+        if (keys) QTest::keyClick(w.editor(), Qt::Key_Y, Qt::ControlModifier);
+        else w.action(Command::Redo)->trigger();
+        EXPECT_EQ(w.editor()->toPlainText(), "ab") << keys;
+    }
+    EXPECT_NE(afterUndo[0], "ab");
+    EXPECT_EQ(afterUndo[1], afterUndo[0]);
+}
+
+TEST(MainWindow, TheStoredOuterSizeDoesNotGrowFromStartToStart) {
+    IsolatedSettings settings;
+    {
+        folvane::settings::IniStore store(settings.path(), "folvane");
+        ASSERT_TRUE(store.writeText(folvane::text::gb("版本"), "3.0.7").ok);
+        ASSERT_TRUE(store.writeText(folvane::text::gb("窗口宽度"), "685").ok);
+        ASSERT_TRUE(store.writeText(folvane::text::gb("窗口高度"), "496").ok);
+    }
+    for (int start = 0; start < 3; ++start) {
+        FolvaneApp app;
+        MainWin w{app};
+        w.show();
+        settings.startUp(w);
+        EXPECT_EQ(w.frameGeometry().size(), QSize(685, 496)) << start;
+        w.close();
+        folvane::settings::IniStore store(settings.path(), "folvane");
+        EXPECT_EQ(store.readText(folvane::text::gb("窗口宽度"), ""), "685") << start;
+        EXPECT_EQ(store.readText(folvane::text::gb("窗口高度"), ""), "496") << start;
+    }
+}
+
+TEST(MainWindow, NarrowWindowsGiveUpControls) {
+    FolvaneApp app;
+    MainWin w{app};
+    w.show();
+    IsolatedSettings settings;
+    settings.startUp(w);
+    for (Command c : {Command::ShowUpperBar, Command::ShowLowerBar, Command::FindPanel})
+        if (!w.action(c)->isChecked()) w.action(c)->trigger();
+    ASSERT_TRUE(w.upperBar()->isVisible());
+    ASSERT_TRUE(w.lowerBar()->isVisible());
+    struct Case {
+        int width;
+        bool tools, script;
+    };
+    for (const Case& c : {Case{520, false, false}, Case{545, false, false}, Case{546, true, false},
+                          Case{619, true, false}, Case{620, true, true}, Case{700, true, true}}) {
+        w.resize(c.width - (w.frameGeometry().width() - w.width()), 480);  // outer width c.width
+        QCoreApplication::processEvents();
+        ASSERT_EQ(w.frameGeometry().width(), c.width) << "the window cannot be made that narrow";
+        EXPECT_EQ(w.upperBar()->tools->isVisible(), c.tools) << c.width;
+        EXPECT_EQ(w.lowerBar()->traditional->isVisible(), c.script) << c.width;
+        EXPECT_EQ(w.lowerBar()->unchanged->isVisible(), c.script) << c.width;
+    }
 }
 
 }  // namespace
