@@ -8,6 +8,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("folvane"));
     FolvaneApp folvane;  // outlives every window
+    folvane.loadQtTranslations();
     MainWin win(folvane);
     win.show();
     win.startUp(QApplication::arguments().mid(1));

@@ -162,7 +162,9 @@ void MainWin::buildToolBar() {
             continue;
         }
         QAction* a = action(b.command);
-        a->setIcon(QIcon::fromTheme(QString::fromLatin1(b.iconName), QIcon(QString::fromLatin1(b.fallbackIcon))));
+        // The desktop's own picture where its theme has one, else ours.
+        const QString themed = QString::fromLatin1(b.iconName);
+        a->setIcon(QIcon::hasThemeIcon(themed) ? QIcon::fromTheme(themed) : QIcon(QString::fromLatin1(b.fallbackIcon)));
         bar->addAction(a);
         toolButtons_[i] = a;
     }

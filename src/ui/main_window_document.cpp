@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -103,8 +104,9 @@ bool MainWin::openFile(const QString& path) {
     const std::string fsPath = QFile::encodeName(path).toStdString();
     auto decoded = folvane::editor::readDocumentFile(fsPath, &error);
     if (!decoded) {
-        QMessageBox::warning(this, QStringLiteral("打开"),
-                             QStringLiteral("无法打开文件“%1”：%2").arg(path, QString::fromLocal8Bit(error.c_str())));
+        // The system's reason is English: say it in the program's language.
+        const QString reason = QFileInfo::exists(path) ? QStringLiteral("无法读取该文件。") : QStringLiteral("文件不存在。");
+        QMessageBox::warning(this, QStringLiteral("打开"), QStringLiteral("无法打开文件“%1”：%2").arg(path, reason));
         return false;
     }
     document_.beginOpen(fsPath, decoded->format);

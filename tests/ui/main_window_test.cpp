@@ -12,6 +12,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QMessageBox>
+#include <QTimer>
 
 #include "editor_widget.h"
 #include "quick_bars.h"
@@ -408,6 +412,67 @@ TEST(MainWindow, NarrowWindowsGiveUpControls) {
         EXPECT_EQ(w.lowerBar()->traditional->isVisible(), c.script) << c.width;
         EXPECT_EQ(w.lowerBar()->unchanged->isVisible(), c.script) << c.width;
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MainWindow, EveryToolbarButtonShowsAPicture) {
+    FolvaneApp app;
+    MainWin w{app};
+    for (int i = 0; i < MainWin::kToolCount; ++i) {
+        if (!w.toolButton(i)) continue;  // separators
+        EXPECT_FALSE(w.toolButton(i)->icon().isNull()) << i;
+        EXPECT_FALSE(w.toolButton(i)->icon().pixmap(24, 24).isNull()) << i;
+    }
+    // The bundled pictures stand in where the desktop has no icon theme.
+    for (const ToolButtonEntry& b : toolButtonEntries())
+        if (b.fallbackIcon) EXPECT_FALSE(QIcon(QString::fromLatin1(b.fallbackIcon)).pixmap(24, 24).isNull()) << b.fallbackIcon;
+}
+
+TEST(MainWindow, QtDialogsSpeakChinese) {
+    FolvaneApp app;
+    ASSERT_TRUE(app.loadQtTranslations()) << "qt6-translations-l10n is not installed";
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel | QMessageBox::Ok);
+    for (auto b : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel, QMessageBox::Ok}) {
+        const QString text = box.button(b)->text();
+        bool latinOnly = true;
+        for (QChar c : text) latinOnly = latinOnly && c.unicode() < 0x80;
+        EXPECT_FALSE(latinOnly) << text.toStdString();
+    }
+}
+
+TEST(MainWindow, FontDialogOpensOnTheEditorsFont) {
+    FolvaneApp app;
+    MainWin w{app};
+    w.show();
+    IsolatedSettings settings;
+    settings.startUp(w);
+    QString offered;
+    QTimer probe;
+    probe.setInterval(5);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (auto* d = qobject_cast<QFontDialog*>(QApplication::activeModalWidget())) {
+            offered = d->currentFont().family();
+            probe.stop();
+            d->reject();
+        }
+    });
+    probe.start();
+    w.action(Command::Font)->trigger();
+    EXPECT_EQ(offered, QFontInfo(w.editor()->font()).family());
+}
+
+TEST(MainWindow, OpeningAMissingFileSaysWhyInChinese) {
+    FolvaneApp app;
+    MainWin w{app};
+    IsolatedSettings settings;
+    settings.startUp(w);
+    MessageBoxAnswer answer(QMessageBox::Ok);
+    EXPECT_FALSE(w.openFile(settings.dir() + QStringLiteral("/没有这个文件.txt")));
+    EXPECT_TRUE(answer.text.endsWith(QStringLiteral("文件不存在。"))) << answer.text.toStdString();
 }
 
 }  // namespace
