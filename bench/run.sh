@@ -16,3 +16,7 @@ echo "folvane-cli on a 10 MB GB18030 article (joinNonParagraphBreaks, stripHeadN
 /usr/bin/time -f "  %e s, peak memory %M KB" "$build/src/cli/folvane-cli" --encoding gb18030 \
   --set joinNonParagraphBreaks=1 --set stripHeadNoise=1 --set stripTailNoise=1 "$out/article-10mb.txt" > /dev/null
 ./bench/script_conversion.sh 10
+if [ -x "$build/bench/window_responsiveness" ]; then
+  echo "The main window while a 5 MB article is typeset:"
+  QT_QPA_PLATFORM=offscreen "$build/bench/window_responsiveness" 5
+fi
