@@ -25,3 +25,7 @@ echo "The batch window against folvane-cli -o:"
 if [ -x "$build/bench/startup_timing" ]; then
   nice -n 10 "$build/bench/startup_timing" 15
 fi
+if [ -x "$build/bench/window_responsiveness" ]; then
+  echo "The main window while a 5 MB article is typeset:"
+  QT_QPA_PLATFORM=offscreen "$build/bench/window_responsiveness" 5
+fi

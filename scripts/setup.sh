@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xdotool xclip x11-utils trayer fonts-noto-cjk
   time
   dpkg-dev file help2man
+  qt6-translations-l10n
 )
 # What .ci/run checks the installed package with.
 if [ "${1:-}" = "--ci" ]; then

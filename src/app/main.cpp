@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("folvane"));
     FolvaneApp folvane;  // outlives every window
+    folvane.loadQtTranslations();
     // The web engine's module is loaded when the window first needs it, after
     // it is on the screen; it outlives the window, whose pages use it.
     WebModule web;

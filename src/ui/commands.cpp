@@ -135,21 +135,21 @@ const std::vector<MenuEntry>& trayMenuEntries() {
 
 const std::array<ToolButtonEntry, kToolButtonCount>& toolButtonEntries() {
     static const std::array<ToolButtonEntry, kToolButtonCount> buttons = {{
-        {Command::New, "document-new", ":/icons/document-new.svg", "新建"},
-        {Command::Open, "document-open", ":/icons/document-open.svg", "打开"},
-        {Command::Save, "document-save", ":/icons/document-save.svg", "保存"},
+        {Command::New, "document-new", ":/icons/document-new.png", "新建"},
+        {Command::Open, "document-open", ":/icons/document-open.png", "打开"},
+        {Command::Save, "document-save", ":/icons/document-save.png", "保存"},
         {kSeparator, nullptr, nullptr, nullptr},
-        {Command::Cut, "edit-cut", ":/icons/edit-cut.svg", "剪切"},
-        {Command::Copy, "edit-copy", ":/icons/edit-copy.svg", "复制"},
-        {Command::Paste, "edit-paste", ":/icons/edit-paste.svg", "粘贴"},
-        {Command::Undo, "edit-undo", ":/icons/edit-undo.svg", "撤销"},
-        {Command::Redo, "edit-redo", ":/icons/edit-redo.svg", "重做"},
+        {Command::Cut, "edit-cut", ":/icons/edit-cut.png", "剪切"},
+        {Command::Copy, "edit-copy", ":/icons/edit-copy.png", "复制"},
+        {Command::Paste, "edit-paste", ":/icons/edit-paste.png", "粘贴"},
+        {Command::Undo, "edit-undo", ":/icons/edit-undo.png", "撤销"},
+        {Command::Redo, "edit-redo", ":/icons/edit-redo.png", "重做"},
         {kSeparator, nullptr, nullptr, nullptr},
-        {Command::Run, "media-playback-start", ":/icons/run.svg", "开始排版"},
+        {Command::Run, "media-playback-start", ":/icons/run.png", "开始排版"},
         {kSeparator, nullptr, nullptr, nullptr},
-        {Command::OpenWebPage, "text-html", ":/icons/web-page.svg", "打开网页"},
-        {Command::AlwaysOnTop, "go-top", ":/icons/always-on-top.svg", "置顶"},
-        {Command::OneClick, "edit-paste-in-place", ":/icons/one-click.svg", "一键排版"},
+        {Command::OpenWebPage, "text-html", ":/icons/web-page.png", "打开网页"},
+        {Command::AlwaysOnTop, "go-top", ":/icons/always-on-top.png", "置顶"},
+        {Command::OneClick, "edit-paste-in-place", ":/icons/one-click.png", "一键排版"},
     }};
     return buttons;
 }

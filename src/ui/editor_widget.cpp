@@ -12,7 +12,32 @@ EditorWidget::EditorWidget(QWidget* parent) : QPlainTextEdit(parent) {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
 }
 
+namespace {
+
+// Undo and Redo keys: the editor's own history is off, the window's
+// commands ("撤销(&U)" Ctrl+Z, "重做(&R)" Ctrl+Y) keep the history.
+bool historyKey(const QKeyEvent* e) {
+    return e->matches(QKeySequence::Undo) || e->matches(QKeySequence::Redo) ||
+           (e->key() == Qt::Key_Y && e->modifiers() == Qt::ControlModifier);
+}
+
+}  // namespace
+
+bool EditorWidget::event(QEvent* e) {
+    // Left to the shortcuts of the window's actions, which the editor would
+    // otherwise claim and then ignore.
+    if (e->type() == QEvent::ShortcutOverride && historyKey(static_cast<QKeyEvent*>(e))) {
+        e->ignore();
+        return true;
+    }
+    return QPlainTextEdit::event(e);
+}
+
 void EditorWidget::keyPressEvent(QKeyEvent* e) {
+    if (historyKey(e)) {
+        e->ignore();
+        return;
+    }
     if (e->key() == Qt::Key_B && e->modifiers() == Qt::ControlModifier) {
         e->accept();  // swallowed
         return;

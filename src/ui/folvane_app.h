@@ -20,6 +20,7 @@
 #include "settings/ini_store.h"
 #include "settings/settings_record.h"
 
+class QTranslator;
 class RunController;
 class Worker;
 
@@ -48,6 +49,11 @@ public:
     Worker& worker() { return *worker_; }
     RunController& runs() { return *runs_; }
 
+    // Qt's own Simplified Chinese texts (standard buttons, file and font
+    // dialogs); false when they are not installed. Removed again with this
+    // object.
+    bool loadQtTranslations();
+
     // A window that changed the switches as a whole (the options window's
     // "确定") calls this; the main window then brings its quick controls
     // into line.
@@ -67,4 +73,5 @@ private:
     // Last: destroyed first, so no job outlives the state it reads.
     std::unique_ptr<Worker> worker_;
     RunController* runs_ = nullptr;  // child
+    std::unique_ptr<QTranslator> translator_;
 };

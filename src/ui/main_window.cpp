@@ -50,8 +50,7 @@ MainWin::MainWin(FolvaneApp& app, QWidget* parent, WebFeatures* web)
     connectTools();
     buildNavigationBar();
 
-    hotKeys_ = new GlobalHotKeys(this);
-    connect(hotKeys_, &GlobalHotKeys::activated, this, &MainWin::onHotKey);
+    desktop_ = new DesktopController(app_, *this, this);
     resize(685, 496);
     move(50, 50);
 }
@@ -91,6 +90,9 @@ void MainWin::buildCentral() {
     find->addWidget(replaceAllButton_);
     find->addWidget(clearButton);
     find->addWidget(findButton);
+    autoReplace_ = new QCheckBox(QStringLiteral("一键排版中自动替换"), findPanel_);
+    autoReplace_->setObjectName(QStringLiteral("autoReplace"));
+    find->addWidget(autoReplace_);
     findPanel_->setFixedHeight(34);
     findPanel_->hide();
     layout->addWidget(findPanel_);
@@ -126,6 +128,15 @@ void MainWin::buildCentral() {
     startupCompleted_->setEnabled(false);
     startupCompleted_->hide();
 
+    // The bars and the panel give up controls when the window is narrow
+    // (resizeEvent) instead of holding it wide: their widths do not count
+    // towards the window's minimum.
+    for (QWidget* bar : {static_cast<QWidget*>(upperBar_), static_cast<QWidget*>(findPanel_),
+                         static_cast<QWidget*>(lowerBar_)})
+    {
+        bar->setSizePolicy(QSizePolicy::Ignored, bar->sizePolicy().verticalPolicy());
+        bar->layout()->setSizeConstraint(QLayout::SetNoConstraint);
+    }
     setCentralWidget(central);
     connect(editor_, &EditorWidget::contextMenuRequested, this, &MainWin::popUpContextMenu);
     connect(editor_, &EditorWidget::clipboardKeyReleased, this, &MainWin::resetClipboardToItself);
@@ -160,7 +171,9 @@ void MainWin::buildToolBar() {
             continue;
         }
         QAction* a = action(b.command);
-        a->setIcon(QIcon::fromTheme(QString::fromLatin1(b.iconName), QIcon(QString::fromLatin1(b.fallbackIcon))));
+        // The desktop's own picture where its theme has one, else ours.
+        const QString themed = QString::fromLatin1(b.iconName);
+        a->setIcon(QIcon::hasThemeIcon(themed) ? QIcon::fromTheme(themed) : QIcon(QString::fromLatin1(b.fallbackIcon)));
         bar->addAction(a);
         toolButtons_[i] = a;
     }

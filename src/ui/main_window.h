@@ -15,6 +15,7 @@
 
 #include "batch_window.h"
 #include "commands.h"
+#include "desktop_controller.h"
 #include "editor/document.h"
 #include "editor_font.h"
 #include "engine/clipboard_watch.h"
@@ -46,7 +47,7 @@ class LowerQuickBar;
 class NavigationBarParts;
 class WebFeatures;
 
-class MainWin : public QMainWindow, public folvane::settings::SettingsWindow {
+class MainWin : public QMainWindow, public folvane::settings::SettingsWindow, private DesktopHost {
     Q_OBJECT
 public:
     // The toolbar's button indices; 3, 9 and 11 are separators.
@@ -73,6 +74,9 @@ public:
     QGroupBox* findPanel() const { return findPanel_; }
     QLineEdit* findField() const { return findField_; }
     QLineEdit* replaceField() const { return replaceField_; }
+    // "一键排版中自动替换": the clipboard ways apply the panel's replace-all first.
+    QCheckBox* autoReplaceBox() const { return autoReplace_; }
+    DesktopController& desktop() const { return *desktop_; }
     QLabel* statusPart(int index) const { return statusParts_[static_cast<std::size_t>(index)]; }
     QLabel* progressLabel() const { return progressLabel_; }
     QProgressBar* progressBar() const { return progressBar_; }
@@ -156,6 +160,7 @@ public:
     void applyQuickBars(const folvane::settings::QuickBarState& state) override;
 
 public Q_SLOTS:
+    // Starts a run; ignored while a run or a tool is in progress.
     void startTypesetting();
     void toggleAlwaysOnTop() override;
     void toggleTrayOnMinimize() override;
@@ -230,7 +235,14 @@ private:
     void installDocument(QTextDocument* document);
     // Bookkeeping after the whole text was replaced by the program.
     void afterTextReplaced();
-    void onHotKey(int id);
+
+    // DesktopHost: what the hot keys and the clipboard watch ask of the window.
+    void replaceEditorText(const std::string& gbText) override;
+    void autoReplace() override;
+    bool startRun() override;
+    bool editorBusy() const override;
+    void toggleWindowShown() override;
+    void setPasteEnabled(bool enabled) override;
 
     // Editor commands.
     void cutAll();
@@ -276,6 +288,8 @@ private:
     WebFeatures* web_ = nullptr;
     NavigationBarParts* navigationBar_ = nullptr;
     QString updateBase_;
+    QCheckBox* autoReplace_ = nullptr;
+    DesktopController* desktop_ = nullptr;
 
     bool toolRunning_ = false;
     QElapsedTimer runClock_;

@@ -1,4 +1,6 @@
 // MainWin: always-on-top, the tray, the global hot keys, resizing.
+#include <QCheckBox>
+#include <QWindow>
 #include <QMenu>
 #include <QProgressBar>
 #include <QLabel>
@@ -47,18 +49,25 @@ void MainWin::showMainWindow() {
 
 void MainWin::exitProgram() { close(); }
 
-void MainWin::onHotKey(int id) {
-    const bool busy = running_ || toolRunning_ || app_.runs().running();
-    switch (folvane::engine::hotKeyAction(id, app_.hotKeys(), app_.clipboard(), busy)) {
-    case folvane::engine::HotKeyAction::None:
-    case folvane::engine::HotKeyAction::OneClickRun:  // not yet
-        break;
-    case folvane::engine::HotKeyAction::ToggleWindow:
-        if (isVisible()) hide();
-        else showMainWindow();
-        break;
-    }
+void MainWin::replaceEditorText(const std::string& gbText) { setEditorText(gbText); }
+
+void MainWin::autoReplace() {
+    if (autoReplace_->isChecked()) replaceAllInEditor();
 }
+
+bool MainWin::startRun() {
+    startTypesetting();
+    return running_;
+}
+
+bool MainWin::editorBusy() const { return running_ || toolRunning_ || app_.runs().running(); }
+
+void MainWin::toggleWindowShown() {
+    if (isVisible()) hide();
+    else showMainWindow();
+}
+
+void MainWin::setPasteEnabled(bool enabled) { action(Command::Paste)->setEnabled(enabled); }
 
 void MainWin::changeEvent(QEvent* e) {
     QMainWindow::changeEvent(e);
@@ -90,12 +99,15 @@ void MainWin::changeEvent(QEvent* e) {
 
 void MainWin::resizeEvent(QResizeEvent* e) {
     QMainWindow::resizeEvent(e);
+    // The outer size: the frame's margins do not change with the size (the
+    // frame geometry itself may not have caught up yet).
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const int w = width() + frame.left() + frame.right();
     if (!isMinimized()) {
-        windowWidth_ = frameGeometry().width();
-        windowHeight_ = frameGeometry().height();
+        windowWidth_ = w;
+        windowHeight_ = height() + frame.top() + frame.bottom();
     }
     // Narrow windows give up the controls that need the most room first.
-    const int w = width();
     upperBar_->tools->setVisible(w >= 546);
     lowerBar_->setScriptVisible(w >= 620);
     layoutNavigationBar();

@@ -124,8 +124,9 @@ bool MainWin::openFile(const QString& path) {
     std::string error;
     auto decoded = folvane::editor::readDocumentFile(fsPath, &error);
     if (!decoded) {
-        QMessageBox::warning(this, QStringLiteral("打开"),
-                             QStringLiteral("无法打开文件“%1”：%2").arg(path, QString::fromLocal8Bit(error.c_str())));
+        // The system's reason is English: say it in the program's language.
+        const QString reason = QFileInfo::exists(path) ? QStringLiteral("无法读取该文件。") : QStringLiteral("文件不存在。");
+        QMessageBox::warning(this, QStringLiteral("打开"), QStringLiteral("无法打开文件“%1”：%2").arg(path, reason));
         return false;
     }
     document_.beginOpen(fsPath, decoded->format);

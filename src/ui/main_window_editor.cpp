@@ -85,7 +85,13 @@ void MainWin::quickHide() {
 
 void MainWin::chooseFont() {
     bool ok = false;
-    const QFont f = QFontDialog::getFont(&ok, editorFont_.toQFont(), this);
+    // The dialog starts on the family the editor really shows: the record's
+    // name (often "宋体") may be missing here, and the dialog would then
+    // open on its first family instead.
+    QFont start = editorFont_.toQFont();
+    start.setFamily(QFontInfo(editor_->font()).family());
+    QFont f;
+    withoutAlwaysOnTop([&] { f = QFontDialog::getFont(&ok, start, this); });
     if (!ok) return;
     editorFont_.takeFrom(f);
     applyEditorFont();

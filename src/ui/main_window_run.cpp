@@ -13,6 +13,7 @@
 #include "editor_widget.h"
 #include "main_window.h"
 #include "settings/settings_lifecycle.h"
+#include "desktop_controller.h"
 #include "run_controller.h"
 #include "text_bridge.h"
 
@@ -114,6 +115,8 @@ void MainWin::onRunFinished(EditorRunResult result) {
     progressLabel_->hide();
     progressBar_->hide();
     if (options.minimizeAfter) showMinimized();
+    // Copy-is-typeset: re-armed on the clipboard as the run left it.
+    desktop_->finishRun();
     editor_->setFocus();
     QTextCursor c = editor_->textCursor();
     c.setPosition(0);

@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QWindow>
 
 #include "editor/decoy_text.h"
 #include "editor_widget.h"
@@ -37,10 +38,7 @@ void MainWin::startUp(const QStringList& arguments, const std::string& configPat
     editorFont_.third = 3;
     applyEditorFont();
 
-    // A combination another program holds leaves its identifier 0: the key
-    // then does nothing.
-    app_.hotKeys().oneClick = hotKeys_->registerHotKey(Qt::AltModifier, Qt::Key_Q);
-    app_.hotKeys().showHide = hotKeys_->registerHotKey(Qt::ShiftModifier, Qt::Key_F12);
+    desktop_->registerHotKeys();
     stash_ = folvane::editor::decoyPassage();
     settings::bumpStartCount(store);
 
@@ -63,7 +61,11 @@ void MainWin::startUp(const QStringList& arguments, const std::string& configPat
     if (geometry.maximized) {
         showMaximized();
     } else if (geometry.hasSize) {
-        resize(std::max(geometry.width, 200), std::max(geometry.height, 150));
+        // The stored size is the outer one (frame included): applied as one,
+        // so that a window does not grow by its frame at every start.
+        const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+        resize(std::max(geometry.width - frame.left() - frame.right(), 200),
+               std::max(geometry.height - frame.top() - frame.bottom(), 150));
     }
 }
 

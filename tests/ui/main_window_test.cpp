@@ -12,6 +12,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QMessageBox>
+#include <QTimer>
 
 #include "editor_widget.h"
 #include "quick_bars.h"
@@ -20,6 +24,8 @@
 #include "main_window.h"
 #include "run_controller.h"
 #include "worker.h"
+#include "settings/ini_store.h"
+#include "text/codec.h"
 #include "text_bridge.h"
 #include "ui_support.h"
 
@@ -332,6 +338,141 @@ TEST(MainWindow, QuickControlsFollowSwitchesChangedElsewhere) {
     EXPECT_TRUE(w.lowerBar()->copyAfter->isChecked());
     EXPECT_TRUE(w.lowerBar()->traditional->isChecked());
     EXPECT_TRUE(w.upperBar()->noiseFix->isChecked());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MainWindow, CtrlZAndCtrlYWorkLikeTheMenuItems) {
+    QStringList afterUndo;
+    for (bool keys : {false, true}) {
+        FolvaneApp app;
+        MainWin w{app};
+        w.show();
+        IsolatedSettings settings;
+        settings.startUp(w);
+        w.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+        w.editor()->setFocus();
+        QTest::keyClicks(w.editor(), "ab");
+        ASSERT_EQ(w.editor()->toPlainText(), "ab");
+        if (keys) QTest::keyClick(w.editor(), Qt::Key_Z, Qt::ControlModifier);
+        else w.action(Command::Undo)->trigger();
+        afterUndo << w.editor()->toPlainText();
+        if (keys) QTest::keyClick(w.editor(), Qt::Key_Y, Qt::ControlModifier);
+        else w.action(Command::Redo)->trigger();
+        EXPECT_EQ(w.editor()->toPlainText(), "ab") << keys;
+    }
+    EXPECT_NE(afterUndo[0], "ab");
+    EXPECT_EQ(afterUndo[1], afterUndo[0]);
+}
+
+TEST(MainWindow, TheStoredOuterSizeDoesNotGrowFromStartToStart) {
+    IsolatedSettings settings;
+    {
+        folvane::settings::IniStore store(settings.path(), "folvane");
+        ASSERT_TRUE(store.writeText(folvane::text::gb("版本"), "3.0.7").ok);
+        ASSERT_TRUE(store.writeText(folvane::text::gb("窗口宽度"), "685").ok);
+        ASSERT_TRUE(store.writeText(folvane::text::gb("窗口高度"), "496").ok);
+    }
+    for (int start = 0; start < 3; ++start) {
+        FolvaneApp app;
+        MainWin w{app};
+        w.show();
+        settings.startUp(w);
+        EXPECT_EQ(w.frameGeometry().size(), QSize(685, 496)) << start;
+        w.close();
+        folvane::settings::IniStore store(settings.path(), "folvane");
+        EXPECT_EQ(store.readText(folvane::text::gb("窗口宽度"), ""), "685") << start;
+        EXPECT_EQ(store.readText(folvane::text::gb("窗口高度"), ""), "496") << start;
+    }
+}
+
+TEST(MainWindow, NarrowWindowsGiveUpControls) {
+    FolvaneApp app;
+    MainWin w{app};
+    w.show();
+    IsolatedSettings settings;
+    settings.startUp(w);
+    for (Command c : {Command::ShowUpperBar, Command::ShowLowerBar, Command::FindPanel})
+        if (!w.action(c)->isChecked()) w.action(c)->trigger();
+    ASSERT_TRUE(w.upperBar()->isVisible());
+    ASSERT_TRUE(w.lowerBar()->isVisible());
+    struct Case {
+        int width;
+        bool tools, script;
+    };
+    for (const Case& c : {Case{520, false, false}, Case{545, false, false}, Case{546, true, false},
+                          Case{619, true, false}, Case{620, true, true}, Case{700, true, true}}) {
+        w.resize(c.width - (w.frameGeometry().width() - w.width()), 480);  // outer width c.width
+        QCoreApplication::processEvents();
+        ASSERT_EQ(w.frameGeometry().width(), c.width) << "the window cannot be made that narrow";
+        EXPECT_EQ(w.upperBar()->tools->isVisible(), c.tools) << c.width;
+        EXPECT_EQ(w.lowerBar()->traditional->isVisible(), c.script) << c.width;
+        EXPECT_EQ(w.lowerBar()->unchanged->isVisible(), c.script) << c.width;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MainWindow, EveryToolbarButtonShowsAPicture) {
+    FolvaneApp app;
+    MainWin w{app};
+    for (int i = 0; i < MainWin::kToolCount; ++i) {
+        if (!w.toolButton(i)) continue;  // separators
+        EXPECT_FALSE(w.toolButton(i)->icon().isNull()) << i;
+        EXPECT_FALSE(w.toolButton(i)->icon().pixmap(24, 24).isNull()) << i;
+    }
+    // The bundled pictures stand in where the desktop has no icon theme.
+    for (const ToolButtonEntry& b : toolButtonEntries())
+        if (b.fallbackIcon) EXPECT_FALSE(QIcon(QString::fromLatin1(b.fallbackIcon)).pixmap(24, 24).isNull()) << b.fallbackIcon;
+}
+
+TEST(MainWindow, QtDialogsSpeakChinese) {
+    FolvaneApp app;
+    ASSERT_TRUE(app.loadQtTranslations()) << "qt6-translations-l10n is not installed";
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel | QMessageBox::Ok);
+    for (auto b : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel, QMessageBox::Ok}) {
+        const QString text = box.button(b)->text();
+        bool latinOnly = true;
+        for (QChar c : text) latinOnly = latinOnly && c.unicode() < 0x80;
+        EXPECT_FALSE(latinOnly) << text.toStdString();
+    }
+}
+
+TEST(MainWindow, FontDialogOpensOnTheEditorsFont) {
+    FolvaneApp app;
+    MainWin w{app};
+    w.show();
+    IsolatedSettings settings;
+    settings.startUp(w);
+    QString offered;
+    QTimer probe;
+    probe.setInterval(5);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (auto* d = qobject_cast<QFontDialog*>(QApplication::activeModalWidget())) {
+            offered = d->currentFont().family();
+            probe.stop();
+            d->reject();
+        }
+    });
+    probe.start();
+    w.action(Command::Font)->trigger();
+    EXPECT_EQ(offered, QFontInfo(w.editor()->font()).family());
+}
+
+TEST(MainWindow, OpeningAMissingFileSaysWhyInChinese) {
+    FolvaneApp app;
+    MainWin w{app};
+    IsolatedSettings settings;
+    settings.startUp(w);
+    MessageBoxAnswer answer(QMessageBox::Ok);
+    EXPECT_FALSE(w.openFile(settings.dir() + QStringLiteral("/没有这个文件.txt")));
+    EXPECT_TRUE(answer.text.endsWith(QStringLiteral("文件不存在。"))) << answer.text.toStdString();
 }
 
 }  // namespace

@@ -88,7 +88,7 @@ TEST(StartUp, StoredSettingsAreAppliedAndMadeConsistent) {
     EXPECT_FALSE(w.lowerBar()->cutAfter->isChecked());
     EXPECT_TRUE(w.lineBreakAction(1)->isChecked());  // "双换行"
     EXPECT_TRUE(w.runContext().signature.signatureEnabled);
-    EXPECT_EQ(w.size(), QSize(800, 600));
+    EXPECT_EQ(w.frameGeometry().size(), QSize(800, 600));  // the stored size is the outer one
     EXPECT_EQ(stored(settings.path(), "CONFIG1"), "42");
 }
 

@@ -21,6 +21,7 @@
 #include "about_dialog.h"
 #include "editor_widget.h"
 #include "main_window.h"
+#include "worker.h"
 #include "quick_bars.h"
 #include "signature_window.h"
 #include "stats_window.h"
@@ -239,6 +240,39 @@ TEST_F(ToolsTest, EditorFontAsksForASimplifiedChineseFamily) {
     EXPECT_EQ(families.value(0), QStringLiteral("宋体"));
     EXPECT_TRUE(families.contains(QStringLiteral("Noto Serif CJK SC")));
     EXPECT_EQ(w.editor()->font().pointSize(), 10);
+}
+
+}  // namespace
+
+namespace {
+
+// Closing or destroying the window while a long tool works on the worker:
+// the tool finishes on its own copy of the text, its result is dropped, and
+// nothing touches the window afterwards (the sanitizer build checks this).
+TEST(ToolsLifetime, TheWindowGoesAwayWhileALongToolRuns) {
+    for (bool viaClose : {false, true}) {
+        FolvaneApp app;
+        IsolatedSettings settings;
+        auto* w = new MainWin(app);
+        w->show();
+        settings.startUp(*w);
+        QString big;
+        for (int i = 0; i < 15000; ++i) big += QStringLiteral("这是一段用来转换的简体中文文字，第%1行。\n").arg(i);
+        w->editor()->setPlainText(big);
+        w->action(Command::ToTraditional)->trigger();
+        ASSERT_TRUE(app.worker().busy());
+        if (viaClose) {
+            MessageBoxAnswer discard(QMessageBox::No);  // do not save the changed text
+            EXPECT_TRUE(w->close());
+        }
+        delete w;
+        app.worker().waitForDone();
+        ASSERT_TRUE(waitUntil([&] { return !app.worker().busy(); }));
+        // The application object is still sound: a new window works with it.
+        MainWin again(app);
+        again.editor()->setPlainText(QStringLiteral("后来"));
+        EXPECT_EQ(again.editor()->toPlainText(), QStringLiteral("后来"));
+    }
 }
 
 }  // namespace

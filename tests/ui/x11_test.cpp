@@ -13,6 +13,7 @@
 
 #include "editor_widget.h"
 #include "main_window.h"
+#include "run_controller.h"
 #include "ui_support.h"
 
 namespace {
@@ -22,20 +23,122 @@ bool onX11() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
 // Runs a shell command; its own children (xclip keeps one) do not hold us up.
 int sh(const std::string& cmd) { return std::system((cmd + " >/dev/null 2>&1").c_str()); }
 
-TEST(X11, ShiftF12HidesAndShowsTheWindow) {
-    if (!onX11()) GTEST_SKIP() << "needs an X server";
+// Runs an X client while this process keeps answering X requests (the
+// clipboard may be ours); returns its standard output.
+QString client(const QString& program, const QStringList& args, const QByteArray& input = {}) {
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForStarted(5000)) return QStringLiteral("<not started>");
+    if (!input.isNull()) {
+        p.write(input);
+        p.closeWriteChannel();
+    }
+    waitUntil([&] { return p.state() == QProcess::NotRunning; }, 10000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// Puts `utf8` on the clipboard through xclip (its child keeps the selection).
+void xcopy(const std::string& utf8) {
+    const std::string cmd = "printf '%s' '" + utf8 + "' | xclip -selection clipboard -t UTF8_STRING -i";
+    ASSERT_EQ(sh(cmd), 0);
+}
+
+QString xpaste() {
+    return client(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")});
+}
+
+class X11Window : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!onX11()) GTEST_SKIP() << "needs an X server";
+        w.show();
+        settings.startUp(w);
+        ASSERT_NE(w.showHideHotKeyId(), 0);
+        ASSERT_NE(w.oneClickHotKeyId(), 0);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        QObject::connect(&app.runs(), &RunController::runStarted, [this] { ++started; });
+        QObject::connect(&w, &MainWin::typesettingFinished, [this] { ++finished; });
+    }
+    // Presses keys through the X server; the grab sends them to us wherever the focus is.
+    void press(const char* keys) { ASSERT_EQ(sh(std::string("xdotool key ") + keys), 0); }
+    QString text() const { return w.editor()->toPlainText(); }
+    bool clipboardIs(const QString& t) {
+        return waitUntil([&] { return QApplication::clipboard()->text() == t; }, 5000);
+    }
+
     FolvaneApp app;
     MainWin w{app};
-    w.show();
     IsolatedSettings settings;
-    settings.startUp(w);
-    ASSERT_NE(w.showHideHotKeyId(), 0);
-    ASSERT_NE(w.oneClickHotKeyId(), 0);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    ASSERT_EQ(sh("xdotool key shift+F12"), 0);
-    EXPECT_TRUE(waitUntil([&] { return !w.isVisible(); }, 5000));
-    ASSERT_EQ(sh("xdotool key shift+F12"), 0);
-    EXPECT_TRUE(waitUntil([&] { return w.isVisible(); }, 5000));
+    int started = 0, finished = 0;
+};
+
+const QString kTypeset = QStringLiteral("　　剪贴板的文字\n　　第二行");
+
+TEST_F(X11Window, ShiftF12HidesAndShowsTheWindowInEveryMode) {
+    for (int mode = 0; mode < 3; ++mode) {
+        if (mode == 1) w.setOneClickChecked(true);
+        if (mode == 2) w.toggleCopyTypeset();
+        press("shift+F12");
+        EXPECT_TRUE(waitUntil([&] { return !w.isVisible(); }, 5000)) << mode;
+        press("shift+F12");
+        EXPECT_TRUE(waitUntil([&] { return w.isVisible(); }, 5000)) << mode;
+    }
+}
+
+TEST_F(X11Window, AltQWithOneClickOffChangesNothing) {
+    w.editor()->setPlainText(QStringLiteral("原文"));
+    xcopy("剪贴板的文字\n第二行");
+    ASSERT_TRUE(clipboardIs(QStringLiteral("剪贴板的文字\n第二行")));
+    press("alt+q");
+    // The key reaches us (the grab holds): a later SHIFT+F12 proves it was handled.
+    press("shift+F12");
+    ASSERT_TRUE(waitUntil([&] { return !w.isVisible(); }, 5000));
+    EXPECT_EQ(started, 0);
+    EXPECT_EQ(text(), QStringLiteral("原文"));
+}
+
+TEST_F(X11Window, AltQTypesetsTheClipboardAndCopiesTheResult) {
+    w.setOneClickChecked(true);
+    app.options().copyAfter = true;
+    xcopy("剪贴板的文字\n第二行");
+    ASSERT_TRUE(clipboardIs(QStringLiteral("剪贴板的文字\n第二行")));
+    press("alt+q");
+    ASSERT_TRUE(waitUntil([&] { return finished == 1; }, 10000));
+    EXPECT_EQ(text(), kTypeset);
+    EXPECT_EQ(xpaste(), kTypeset);
+}
+
+TEST_F(X11Window, CopyIsTypesetWithRealCopies) {
+    app.options().copyAfter = true;
+    xcopy("已经在剪贴板上\n的文字");
+    ASSERT_TRUE(clipboardIs(QStringLiteral("已经在剪贴板上\n的文字")));
+    w.editor()->setPlainText(QStringLiteral("原文"));
+    w.toggleCopyTypeset();
+    // What was already there is not typeset.
+    for (int i = 0; i < 3; ++i) w.desktop().onWatchTimer();
+    EXPECT_EQ(text(), QStringLiteral("原文"));
+    EXPECT_EQ(started, 0);
+
+    // A single line is only pasted.
+    xcopy("一行而已");
+    ASSERT_TRUE(waitUntil([&] { return text() == QStringLiteral("一行而已"); }, 5000));
+    EXPECT_EQ(started, 0);
+
+    // Two lines are typeset; the result goes to the clipboard and is not typeset again.
+    xcopy("剪贴板的文字\n第二行");
+    ASSERT_TRUE(waitUntil([&] { return finished == 1; }, 10000));
+    EXPECT_EQ(text(), kTypeset);
+    EXPECT_EQ(xpaste(), kTypeset);
+    for (int i = 0; i < 3; ++i) w.desktop().onWatchTimer();
+    EXPECT_EQ(started, 1);
+
+    // Copying the same text again starts no run.
+    xcopy("剪贴板的文字\n第二行");
+    ASSERT_TRUE(waitUntil([&] { return finished == 2; }, 10000));  // it differs from the result
+    xcopy("　　剪贴板的文字\n　　第二行");
+    ASSERT_TRUE(clipboardIs(kTypeset));
+    for (int i = 0; i < 3; ++i) w.desktop().onWatchTimer();
+    EXPECT_EQ(started, 2);
 }
 
 TEST(X11, ClipboardTextReachesTheEditorThroughReplacePaste) {

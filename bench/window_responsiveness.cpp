@@ -1,0 +1,48 @@
+// How long the event loop of the main window pauses at most while a large
+// article is typeset from the window (target: at most 50 ms). Prints the
+// longest pause and the run's duration; run it on a quiet machine, e.g.
+//   QT_QPA_PLATFORM=offscreen nice -n 10 build/bench/window_responsiveness [megabytes]
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+
+#include "article_generator.h"
+#include "folvane_app.h"
+#include "main_window.h"
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qapp(argc, argv);
+    const double megabytes = argc > 1 ? std::atof(argv[1]) : 5.0;
+    QTemporaryDir dir;
+    FolvaneApp app;
+    MainWin w(app);
+    w.show();
+    w.startUp({}, dir.filePath(QStringLiteral("config.ini")).toStdString());
+    auto& o = app.options();
+    o.joinNonParagraphBreaks = o.stripHeadNoise = o.stripTailNoise = o.fixPunctuation = o.fixQuotes = true;
+    w.setEditorText(folvane::bench::generateArticle(static_cast<std::size_t>(megabytes * 1'000'000)));
+
+    qint64 longest = 0;
+    QElapsedTimer sinceTick, run;
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout, [&] { longest = std::max(longest, sinceTick.restart()); });
+    QObject::connect(&w, &MainWin::typesettingFinished, [&] {
+        const qint64 ms = run.elapsed();
+        // The work that follows the result (the old document's release) counts too.
+        QTimer::singleShot(300, &qapp, [&, ms] {
+            std::printf("article: %.1f MB, run: %lld ms, longest pause of the event loop: %lld ms (target <= 50)\n",
+                        megabytes, static_cast<long long>(ms), static_cast<long long>(longest));
+            qapp.quit();
+        });
+    });
+    sinceTick.start();
+    run.start();
+    ticker.start();
+    w.startTypesetting();
+    return QApplication::exec();
+}

@@ -1,0 +1,112 @@
+#include "desktop_controller.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCursor>
+#include <QMimeData>
+
+#include "balloon_tip.h"
+#include "folvane_app.h"
+#include "platform/global_hotkeys.h"
+#include "text_bridge.h"
+
+namespace engine = folvane::engine;
+
+namespace {
+
+// The clipboard as the watch sees it: whether it holds text, and the text
+// in the core's form (GB18030, "\r\n"), for an exact byte comparison.
+struct ClipboardText {
+    bool hasText = false;
+    std::string gb;
+};
+
+ClipboardText readClipboard() {
+    ClipboardText c;
+    const QMimeData* mime = QApplication::clipboard()->mimeData();
+    c.hasText = mime && mime->hasText();
+    if (c.hasText) c.gb = fromQt(mime->text());
+    return c;
+}
+
+}  // namespace
+
+const QString& DesktopController::doneTip() {
+    static const QString tip = QStringLiteral("<b>提示：</b><br />已成功排版，直接粘贴即可提取。");
+    return tip;
+}
+
+const QString& DesktopController::workingTip() {
+    static const QString tip = QStringLiteral("<b>　　排版中，请稍候……　　</b>");
+    return tip;
+}
+
+DesktopController::DesktopController(FolvaneApp& app, DesktopHost& host, QObject* parent)
+    : QObject(parent), app_(app), host_(host), hotKeys_(new GlobalHotKeys(this)), balloon_(new BalloonTip) {
+    connect(hotKeys_, &GlobalHotKeys::activated, this, &DesktopController::onHotKey);
+    watch_.setInterval(100);
+    connect(&watch_, &QTimer::timeout, this, &DesktopController::onWatchTimer);
+    watch_.start();
+}
+
+DesktopController::~DesktopController() {
+    delete balloon_;
+    app_.hotKeys() = {};  // the grabs end with this controller
+}
+
+void DesktopController::registerHotKeys() {
+    // A combination another program holds leaves its identifier 0: the key
+    // then does nothing.
+    app_.hotKeys().oneClick = hotKeys_->registerHotKey(Qt::AltModifier, Qt::Key_Q);
+    app_.hotKeys().showHide = hotKeys_->registerHotKey(Qt::ShiftModifier, Qt::Key_F12);
+}
+
+void DesktopController::onHotKey(int id) {
+    switch (engine::hotKeyAction(id, app_.hotKeys(), app_.clipboard(), host_.editorBusy())) {
+    case engine::HotKeyAction::None:
+        break;
+    case engine::HotKeyAction::OneClickRun: {
+        // An empty text when the clipboard holds none: the run then works
+        // on the empty text.
+        host_.replaceEditorText(readClipboard().gb);
+        host_.autoReplace();
+        if (host_.startRun()) showTip(doneTip());  // as soon as the run has started
+        break;
+    }
+    case engine::HotKeyAction::ToggleWindow:
+        host_.toggleWindowShown();
+        break;
+    }
+}
+
+void DesktopController::onWatchTimer() {
+    const ClipboardText clip = readClipboard();
+    engine::WatchTick tick;
+    tick.clipboardHasText = clip.hasText;
+    tick.clipboardText = clip.gb;
+    tick.runInProgress = host_.editorBusy();
+    switch (engine::watchTick(app_.clipboard(), tick)) {
+    case engine::WatchAction::None:
+        break;
+    case engine::WatchAction::PasteOnly:
+        host_.replaceEditorText(clip.gb);
+        break;
+    case engine::WatchAction::PasteAndTypeset:
+        host_.replaceEditorText(clip.gb);
+        showTip(workingTip());
+        host_.autoReplace();
+        // Should no run start after all, the watch must not stay disarmed.
+        if (!host_.startRun()) engine::finishClipboardRun(app_.clipboard(), readClipboard().gb);
+        break;
+    }
+    host_.setPasteEnabled(clip.hasText);
+}
+
+void DesktopController::finishRun() {
+    if (engine::finishClipboardRun(app_.clipboard(), readClipboard().gb)) showTip(doneTip());
+}
+
+void DesktopController::showTip(const QString& richText) {
+    lastTip_ = richText;
+    balloon_->showAt(QCursor::pos() - QPoint(20, 30), richText);
+}

@@ -1,0 +1,67 @@
+// DesktopController: what reaches the program from the desktop rather than
+// from its window — the global hot keys (ALT+Q, SHIFT+F12), the clipboard
+// watch of copy-is-typeset with its 100 ms timer, and the balloon tips.
+// It has no widget of its own: it decides with the core's rules
+// (engine/clipboard_watch.h) and asks its host, the main window, to act.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <string>
+
+#include "engine/clipboard_watch.h"
+
+class BalloonTip;
+class FolvaneApp;
+class GlobalHotKeys;
+
+// What the controller asks of the main window.
+class DesktopHost {
+public:
+    virtual ~DesktopHost() = default;
+    // "全文替换粘贴": the editor's text becomes `gbText` as one change.
+    virtual void replaceEditorText(const std::string& gbText) = 0;
+    // The replace-all of the find panel, when "一键排版中自动替换" is ticked.
+    virtual void autoReplace() = 0;
+    // Starts a run; false when none could start.
+    virtual bool startRun() = 0;
+    // True while a run or a tool works on the editor.
+    virtual bool editorBusy() const = 0;
+    // SHIFT+F12.
+    virtual void toggleWindowShown() = 0;
+    // Toolbar button 6 follows the clipboard.
+    virtual void setPasteEnabled(bool enabled) = 0;
+};
+
+class DesktopController : public QObject {
+    Q_OBJECT
+public:
+    DesktopController(FolvaneApp& app, DesktopHost& host, QObject* parent = nullptr);
+    ~DesktopController() override;
+
+    // Grabs ALT+Q and SHIFT+F12; identifiers of 0 where that is impossible.
+    void registerHotKeys();
+    void onHotKey(int id);
+    // One tick of the watch (the timer calls it every 100 ms).
+    void onWatchTimer();
+    // The end of every run: the completion step while copy-is-typeset is on.
+    void finishRun();
+
+    // The text of the balloon tip last shown (empty: none yet).
+    const QString& lastTip() const { return lastTip_; }
+    BalloonTip* balloon() const { return balloon_; }
+    QTimer& watchTimer() { return watch_; }
+
+    static const QString& doneTip();     // "<b>提示：</b><br />已成功排版，直接粘贴即可提取。"
+    static const QString& workingTip();  // "<b>　　排版中，请稍候……　　</b>"
+
+private:
+    void showTip(const QString& richText);
+
+    FolvaneApp& app_;
+    DesktopHost& host_;
+    GlobalHotKeys* hotKeys_;
+    QTimer watch_;
+    BalloonTip* balloon_;
+    QString lastTip_;
+};
