@@ -427,8 +427,11 @@ TEST(MainWindow, EveryToolbarButtonShowsAPicture) {
         EXPECT_FALSE(w.toolButton(i)->icon().pixmap(24, 24).isNull()) << i;
     }
     // The bundled pictures stand in where the desktop has no icon theme.
-    for (const ToolButtonEntry& b : toolButtonEntries())
-        if (b.fallbackIcon) EXPECT_FALSE(QIcon(QString::fromLatin1(b.fallbackIcon)).pixmap(24, 24).isNull()) << b.fallbackIcon;
+    for (const ToolButtonEntry& b : toolButtonEntries()) {
+        if (b.fallbackIcon) {
+            EXPECT_FALSE(QIcon(QString::fromLatin1(b.fallbackIcon)).pixmap(24, 24).isNull()) << b.fallbackIcon;
+        }
+    }
 }
 
 TEST(MainWindow, QtDialogsSpeakChinese) {
