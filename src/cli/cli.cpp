@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include "batch/html_strip.h"
+#include "batch/output_plan.h"
 #include "corrections/case_forms.h"
 #include "corrections/opencc_converter.h"
 #include "corrections/title.h"
@@ -13,6 +14,7 @@
 #include "engine/typeset.h"
 #include "settings/settings_record.h"
 #include "text/file_io.h"
+#include "text/search.h"
 
 namespace folvane::cli {
 namespace {
@@ -191,13 +193,7 @@ private:
 
 std::string_view helpText() { return kHelp; }
 
-std::string outputNameFor(std::string_view inputPath) {
-    const std::size_t slash = inputPath.find_last_of("/\\");
-    std::string_view name = slash == std::string_view::npos ? inputPath : inputPath.substr(slash + 1);
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos) return std::string(name) + ".txt";
-    return std::string(name.substr(0, dot + 1)) + "txt";
-}
+std::string outputNameFor(std::string_view inputPath) { return batch::outputNameFor(inputPath); }
 
 std::optional<Command> commandNamed(std::string_view name) {
     for (const CommandName& c : kCommands)
@@ -321,24 +317,41 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
 
 namespace {
 
-// The result of the command on one decoded input.
-std::string applyCommand(const CliConfig& c, std::string_view text, engine::RunContext& ctx,
-                         engine::TypesetProgress* progress) {
+// The result of the command on one decoded input, which it takes over: a
+// long text is then held at most twice (input and result).
+std::string applyCommand(const CliConfig& c, std::string&& text, const text::TextFormat& format,
+                         engine::RunContext& ctx, engine::TypesetProgress* progress) {
+    auto consume = [&text](auto&& fn) {
+        std::string result = fn(std::string_view(text));
+        std::string().swap(text);
+        return result;
+    };
     switch (c.command) {
-        case Command::Typeset: return engine::typesetText(text, {}, false, c.options, ctx, progress);
-        case Command::StripHtml: return batch::htmlToText(text);
-        case Command::StripUbb: return batch::stripForumCodes(text);
-        case Command::RemoveBlankLines: return engine::removeBlankLines(text);
-        case Command::DeleteHeadSpaces: return engine::deleteParagraphHeadSpaces(text);
-        case Command::Replace: return engine::replaceAllInText(text, c.find, c.replacement);
-        case Command::ToTraditional: return ctx.scriptConverter->toTraditionalChinese(text);
-        case Command::ToSimplified: return ctx.scriptConverter->toSimplifiedChinese(text);
-        case Command::Upper: return corrections::upperCaseForm(text);
-        case Command::Lower: return corrections::lowerCaseForm(text);
-        case Command::Stats: return editor::statisticsReport(editor::countText(text)) + "\r\n";
-        case Command::Title: return corrections::proposedSaveName(text) + "\r\n";
+        case Command::Typeset: return engine::typesetOwnedText(std::move(text), false, c.options, ctx, progress);
+        case Command::StripHtml:
+            // The line feeds of an HTML source are no breaks; in a file read
+            // with "\n" breaks they stand as "\r\n" here and go whole, not
+            // leaving their "\r" behind.
+            if (format.lfOnly) text::replaceAllInPlace(text, "\r\n", "\n");
+            return consume([](std::string_view t) { return batch::htmlToText(t); });
+        case Command::StripUbb: return consume([](std::string_view t) { return batch::stripForumCodes(t); });
+        case Command::RemoveBlankLines: return consume([](std::string_view t) { return engine::removeBlankLines(t); });
+        case Command::DeleteHeadSpaces:
+            return consume([](std::string_view t) { return engine::deleteParagraphHeadSpaces(t); });
+        case Command::Replace:
+            return consume([&](std::string_view t) { return engine::replaceAllInText(t, c.find, c.replacement); });
+        case Command::ToTraditional:
+            return consume([&](std::string_view t) { return ctx.scriptConverter->toTraditionalChinese(t); });
+        case Command::ToSimplified:
+            return consume([&](std::string_view t) { return ctx.scriptConverter->toSimplifiedChinese(t); });
+        case Command::Upper: return consume([](std::string_view t) { return corrections::upperCaseForm(t); });
+        case Command::Lower: return consume([](std::string_view t) { return corrections::lowerCaseForm(t); });
+        case Command::Stats:
+            return consume([](std::string_view t) { return editor::statisticsReport(editor::countText(t)) + "\r\n"; });
+        case Command::Title:
+            return consume([](std::string_view t) { return corrections::proposedSaveName(t) + "\r\n"; });
     }
-    return std::string(text);
+    return std::move(text);
 }
 
 }  // namespace
@@ -389,48 +402,118 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
 
     std::vector<std::string> inputs = config.files;
     if (inputs.empty()) inputs.push_back("-");
-    std::string merged;
-    std::string mergedPath;
+    // Every output is known, and checked against the inputs, before the
+    // first file is read.
+    std::vector<batch::PlannedOutput> plan;
+    if (!config.outDir.empty()) {
+        plan = batch::planOutputs(inputs, config.outDir, config.merge);
+        for (const auto& p : plan)
+            if (!p.warning.empty()) s.err("folvane-cli: warning: " + p.warning + "\n");
+    }
+    // A result that ends with a line break of its own (a report, a tool's
+    // text) needs only the blank lines of the separator.
+    const std::string separator = batch::resultSeparator(config.options);
+    auto separatorAfter = [&separator](bool endsWithBreak) {
+        return std::string_view(separator).substr(endsWithBreak ? 2 : 0);
+    };
+
+    // Standard output and the merged file are streams of results; a
+    // separator goes between non-empty ones.
+    bool stdoutHasResult = false, stdoutEndsWithBreak = false;
+    text::TextFormat stdoutFormat;
+    std::optional<text::AtomicFileWriter> merged;
+    bool mergedHasResult = false, mergedEndsWithBreak = false;
     text::TextFormat mergedFormat;
+    std::string mergedError;
 
-    for (const std::string& input : inputs) {
-        std::string bytes;
-        std::string why;
-        const bool ok = input == "-" ? s.readStdin(bytes) : text::readFile(input, bytes, &why);
-        if (!ok) {
-            fail("cannot read " + displayName(input) + (why.empty() ? "" : ": " + why));
+    for (std::size_t index = 0; index < inputs.size(); ++index) {
+        const std::string& input = inputs[index];
+        if (!plan.empty() && !plan[index].refusal.empty()) {
+            fail(displayName(input) + ": not written: " + plan[index].refusal);
             continue;
         }
-        if (!config.outDir.empty() && bytes.empty()) continue;  // nothing to write, as in the batch
-        auto decoded = text::decodeText(bytes, config.encoding, &why);
-        if (!decoded) {
-            fail(displayName(input) + ": " + why);
-            continue;
-        }
-        std::string().swap(bytes);
-
-        std::optional<TerminalProgress> progress;
-        if (typeset && s.errIsTerminal) progress.emplace(s, displayName(input));
-        std::string result = applyCommand(config, decoded->text, ctx, progress ? &*progress : nullptr);
-        std::string().swap(decoded->text);
-
-        if (config.outDir.empty()) {
-            s.out(text::encodeText(result, decoded->format));
-        } else if (config.merge) {
-            if (mergedPath.empty()) {
-                mergedPath = config.outDir + "/" + outputNameFor(input);
-                mergedFormat = decoded->format;
+        try {
+            std::string bytes;
+            std::string why;
+            bool ok = false;
+            if (input == "-") {
+                ok = s.readStdin(bytes);
+                if (ok && bytes.size() > config.maxFileSize) {
+                    ok = false;
+                    why = "too large (more than " + std::to_string(config.maxFileSize) + " bytes)";
+                    std::string().swap(bytes);
+                }
+            } else {
+                ok = text::readFile(input, bytes, &why, config.maxFileSize);
             }
-            merged += text::encodeText(result, mergedFormat);
-        } else {
-            const std::string path = config.outDir + "/" + outputNameFor(input);
-            if (!text::writeFileAtomically(path, text::encodeText(result, decoded->format), &why))
-                fail("cannot write " + path + ": " + why);
+            if (!ok) {
+                fail("cannot read " + displayName(input) + (why.empty() ? "" : ": " + why));
+                continue;
+            }
+            if (!config.outDir.empty() && bytes.empty()) continue;  // nothing to write, as in the batch
+            auto decoded = text::decodeTakingBytes(std::move(bytes), config.encoding, &why);
+            if (!decoded) {
+                fail(displayName(input) + ": " + why);
+                continue;
+            }
+
+            std::optional<TerminalProgress> progress;
+            if (typeset && s.errIsTerminal) progress.emplace(s, displayName(input));
+            const std::string result = applyCommand(config, std::move(decoded->text), decoded->format, ctx,
+                                                    progress ? &*progress : nullptr);
+
+            if (config.outDir.empty()) {
+                if (result.empty()) continue;
+                if (stdoutHasResult) {
+                    text::TextFormat f = stdoutFormat;
+                    f.bom = false;
+                    text::encodeTextTo(separatorAfter(stdoutEndsWithBreak), f, s.out);
+                }
+                text::encodeTextTo(result, decoded->format, s.out);
+                stdoutHasResult = true;
+                stdoutEndsWithBreak = result.ends_with("\r\n");
+                stdoutFormat = decoded->format;
+            } else if (config.merge) {
+                if (!merged) {
+                    merged.emplace(plan[index].path);
+                    mergedFormat = decoded->format;
+                    if (!merged->open(&mergedError)) continue;
+                } else if (!merged->isOpen()) {
+                    continue;  // the merged file could not be written; reported at the end
+                }
+                if (result.empty()) continue;
+                text::TextFormat f = mergedFormat;
+                std::function<void(std::string_view)> sink = [&](std::string_view piece) {
+                    if (merged->isOpen()) merged->write(piece, &mergedError);
+                };
+                if (mergedHasResult) {
+                    f.bom = false;  // a byte-order mark at the start of the file only
+                    text::encodeTextTo(separatorAfter(mergedEndsWithBreak), f, sink);
+                }
+                text::encodeTextTo(result, f, sink);
+                mergedHasResult = true;
+                mergedEndsWithBreak = result.ends_with("\r\n");
+            } else {
+                const std::string& path = plan[index].path;
+                text::AtomicFileWriter out(path);
+                if (!out.open(&why)) {
+                    fail("cannot write " + path + ": " + why);
+                    continue;
+                }
+                text::encodeTextTo(result, decoded->format, [&](std::string_view piece) {
+                    if (out.isOpen()) out.write(piece, &why);
+                });
+                if (!out.isOpen() || !out.commit(&why)) fail("cannot write " + path + ": " + why);
+            }
+        } catch (const std::bad_alloc&) {
+            fail(displayName(input) + ": not enough memory to process it");
+        } catch (const std::length_error&) {
+            fail(displayName(input) + ": too large to process");
         }
     }
-    if (!mergedPath.empty()) {
-        std::string why;
-        if (!text::writeFileAtomically(mergedPath, merged, &why)) fail("cannot write " + mergedPath + ": " + why);
+    if (merged) {
+        if (!merged->isOpen() || !merged->commit(&mergedError))
+            fail("cannot write " + merged->path() + ": " + mergedError);
     }
     return status;
 }

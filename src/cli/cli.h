@@ -2,6 +2,7 @@
 // are kept apart from main() so that tests can drive them in-process.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 #include "corrections/date_template.h"
 #include "engine/typeset_options.h"
 #include "text/codec.h"
+#include "text/file_io.h"
 
 namespace folvane::cli {
 
@@ -50,6 +52,8 @@ struct CliConfig {
     bool merge = false;
     bool help = false;
     std::vector<std::string> files;  // empty: standard input; "-" is standard input
+    // Larger inputs are refused, each on its own, before they are read.
+    std::uint64_t maxFileSize = text::defaultReadLimit();
 };
 
 struct ParseResult {

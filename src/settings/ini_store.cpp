@@ -140,7 +140,7 @@ IniStore::IniStore(std::string path, std::string section) : path_(std::move(path
 IniText IniStore::read(std::string* error) const {
     std::string bytes;
     std::string why;
-    if (!text::readFile(path_, bytes, &why)) {
+    if (!text::readFile(path_, bytes, &why, kMaxSettingsFileSize)) {
         struct stat st{};
         if (error && ::stat(path_.c_str(), &st) == 0) *error = path_ + ": " + why;
         return IniText();
@@ -169,7 +169,7 @@ WriteResult IniStore::write(std::span<const IniAssignment> assignments) const {
         existed = false;
     } else {
         std::string why;
-        if (!text::readFile(path_, old, &why)) return failure("cannot read the file: " + why);
+        if (!text::readFile(path_, old, &why, kMaxSettingsFileSize)) return failure("cannot read the file: " + why);
     }
     IniText ini(old);
     for (const auto& a : assignments) ini.set(section_, a.key, a.value);

@@ -21,6 +21,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -63,6 +64,10 @@ private:
 
     std::vector<Line> lines_;
 };
+
+// The largest settings file read: settings are a few kilobytes, and a
+// larger file is refused rather than read into memory.
+inline constexpr std::uint64_t kMaxSettingsFileSize = 16u << 20;
 
 // A key is usable when it is not empty, has no surrounding spaces or tabs,
 // holds no "=", "\r" or "\n", and does not start like a header or comment.
