@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev libxcb1-dev
   xvfb xauth xdotool xclip x11-utils trayer fonts-noto-cjk
   time
+  clang libclang-rt-14-dev
 )
 
 missing=()

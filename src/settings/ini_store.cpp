@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include "text/file_io.h"
+#include "text/gb18030.h"
 #include "text/search.h"
 
 namespace folvane::settings {
@@ -130,7 +131,10 @@ bool isValidKey(std::string_view key) {
 }
 
 bool isValidSection(std::string_view section) {
-    return !section.empty() && trimBlanks(section).size() == section.size() && !hasLineBreak(section);
+    // A name whose last byte would join the "]" after it into one character
+    // (a lone lead byte) could never be read back as a header.
+    return !section.empty() && trimBlanks(section).size() == section.size() && !hasLineBreak(section) &&
+           text::isSelfDelimiting(section);
 }
 
 bool isValidValue(std::string_view value) { return !hasLineBreak(value); }

@@ -73,7 +73,8 @@ inline constexpr std::uint64_t kMaxSettingsFileSize = 16u << 20;
 // holds no "=", "\r" or "\n", and does not start like a header or comment.
 bool isValidKey(std::string_view key);
 // A section name is usable when it is not empty, has no surrounding spaces
-// or tabs and holds no "\r" or "\n".
+// or tabs, holds no "\r" or "\n" and does not end in a lead byte that would
+// join the closing "]".
 bool isValidSection(std::string_view section);
 // A value must fit on its line: no "\r" and no "\n".
 bool isValidValue(std::string_view value);

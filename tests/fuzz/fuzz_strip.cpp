@@ -3,7 +3,7 @@
 // Invariants: no tag is left after HTML stripping and every line feed it
 // leaves belongs to a "\r\n"; no forum code is left; no line starts with a
 // space after the head spaces are deleted, and deleting again changes
-// nothing; replacing a text by itself changes nothing; removing blank lines
+// nothing; replacing a text by itself changes at most the case of letters; removing blank lines
 // twice is removing them once.
 #include "batch/html_strip.h"
 #include "engine/paragraph_tools.h"
@@ -34,7 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string blank = engine::removeBlankLines(text);
     fuzz::require(engine::removeBlankLines(blank) == blank, "removing blank lines twice changes more");
 
-    fuzz::require(engine::replaceAllInText(text, find, find) == text, "replacing a text by itself changes it");
+    // Letters match in any case and come back as written in the replacement.
+    fuzz::require(text::foldAsciiCase(engine::replaceAllInText(text, find, find)) == text::foldAsciiCase(text),
+                  "replacing a text by itself changes more than letter case");
     fuzz::require(engine::replaceAllInText(text, {}, "x") == text, "an empty search changes the text");
     return 0;
 }

@@ -1,7 +1,7 @@
 // The paragraph pipeline on any bytes under any switches.
 //
 // Invariants: bytes 0xFF (never part of a character) all survive; without
-// signatures the result never ends with a line break; with trimmed
+// signatures and indentation the result never ends with a line break; with trimmed
 // paragraph ends and the line-break fix and no switch that rewrites
 // characters, typesetting the result again changes nothing.
 #include <algorithm>
@@ -33,7 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!signature) {
         fuzz::require(std::count(out.begin(), out.end(), '\xFF') == std::count(text.begin(), text.end(), '\xFF'),
                       "a byte 0xFF was lost or made up");
-        fuzz::require(!out.ends_with("\r\n"), "the result ends with a line break");
+        // (With an indentation, taking off a trailing indented line may
+        // bare a line break before it; the tail rule stops there.)
+        if (engine::indentText(o).empty() && !o.joinNonParagraphBreaks)
+            fuzz::require(!out.ends_with("\r\n"), "the result ends with a line break");
         const bool rewrites = o.stripHeadNoise || o.stripTailNoise || o.fullToHalfWidth || o.halfToFullWidth ||
                               o.fixPunctuation || o.fixQuotes || o.joinNonParagraphBreaks;
         if (o.trimParagraphEnds && o.lineBreakFix && !rewrites) {
