@@ -97,7 +97,7 @@ char32_t utf8At(std::string_view s, std::size_t pos, std::size_t& len) {
 
 // Converts GB18030 with `cv` (GB18030 to some Unicode form), handing the
 // freed codes to appendFreed(code, out) and every sequence iconv refuses to
-// onInvalid. The six freed codes iconv decodes (to the standard characters
+// onInvalid, one call per byte. The six freed codes iconv decodes (to the standard characters
 // that now own their old two-byte codes) are cut out before iconv sees them.
 template <typename AppendFreed, typename OnInvalid>
 void convertFromGb18030(Iconv& cv, std::string_view gb, std::string& out, AppendFreed appendFreed,
@@ -109,7 +109,12 @@ void convertFromGb18030(Iconv& cv, std::string_view gb, std::string& out, Append
             appendFreed(*f, o);
             return 4;
         }
-        return onInvalid(in, pos, o);
+        // A character iconv does not know is passed on byte by byte, and
+        // iconv goes on after its last byte: starting again inside it could
+        // read its tail and the next bytes as another character.
+        const std::size_t len = charLength(in, pos);
+        for (std::size_t k = 0; k < len; ++k) onInvalid(in, pos + k, o);
+        return len;
     };
     std::size_t done = 0;
     std::size_t boundary = 0;  // a character boundary at or before the scan

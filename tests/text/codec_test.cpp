@@ -217,6 +217,12 @@ TEST(Utf16Bridge, EveryByteStringShapeRoundTrips) {
     for (const std::string code : {"\x95\x32\x90\x31", "\x95\x32\x90\x33", "\x95\x32\x97\x30", "\x95\x36\xB9\x37",
                                    "\x96\x30\xBA\x35", "\x96\x35\xB6\x30"})
         EXPECT_EQ(gb18030FromUtf16(gb18030ToUtf16(code)), code) << folvane::testing::show(code);
+    // A four-byte code iconv does not know, whose last bytes begin such a
+    // code: decoding must go on after it, not inside it.
+    for (const std::string t : {"\x87\x30\x95\x32\x90\x31", "\x84\x31\xA5\x30\x82\x35\x90\x37"}) {
+        EXPECT_EQ(gb18030FromUtf16(gb18030ToUtf16(t)), t) << folvane::testing::show(t);
+        EXPECT_EQ(gb18030ToUtf8(t).substr(0, 4), t.substr(0, 4)) << folvane::testing::show(t);
+    }
 }
 
 TEST(Codec, MalformedUtf8IsRefused) {
