@@ -333,7 +333,7 @@ std::string applyCommand(const CliConfig& c, std::string&& text, const text::Tex
             // with "\n" breaks they stand as "\r\n" here and go whole, not
             // leaving their "\r" behind.
             if (format.lfOnly) text::replaceAllInPlace(text, "\r\n", "\n");
-            return consume([](std::string_view t) { return batch::htmlToText(t); });
+            return batch::htmlToTextTaking(std::move(text));
         case Command::StripUbb: return consume([](std::string_view t) { return batch::stripForumCodes(t); });
         case Command::RemoveBlankLines: return consume([](std::string_view t) { return engine::removeBlankLines(t); });
         case Command::DeleteHeadSpaces:

@@ -4,7 +4,8 @@
 // leaves belongs to a "\r\n"; no forum code is left; no line starts with a
 // space after the head spaces are deleted, and deleting again changes
 // nothing; replacing a text by itself changes at most the case of letters; removing blank lines
-// twice is removing them once.
+// twice is removing them once; searches ignoring case agree with searches
+// in folded copies.
 #include "batch/html_strip.h"
 #include "engine/paragraph_tools.h"
 #include "fuzz_input.h"
@@ -38,5 +39,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::require(text::foldAsciiCase(engine::replaceAllInText(text, find, find)) == text::foldAsciiCase(text),
                   "replacing a text by itself changes more than letter case");
     fuzz::require(engine::replaceAllInText(text, {}, "x") == text, "an empty search changes the text");
+
+    // Searches that ignore case find what a search in folded copies finds.
+    const std::string foldedText = text::foldAsciiCase(text), foldedFind = text::foldAsciiCase(find);
+    const text::CaseFoldedText folded(text);
+    std::size_t from = 0;
+    for (int k = 0; k < 64; ++k) {
+        const std::size_t a = folded.find(find, from), b = text::findAligned(foldedText, foldedFind, from);
+        fuzz::require(a == b, "a search ignoring case differs from one in folded copies");
+        if (a == text::npos || find.empty()) break;
+        from = a + find.size();
+    }
     return 0;
 }
