@@ -13,6 +13,7 @@ packages=(
   time
   dpkg-dev file help2man
   qt6-translations-l10n
+  clang libclang-rt-14-dev
 )
 # What .ci/run checks the installed package with.
 if [ "${1:-}" = "--ci" ]; then

@@ -266,13 +266,29 @@ bool BatchRun::writeOutput(std::size_t source, const std::string& path, std::str
     return true;
 }
 
+void BatchRun::appendMerged(std::string_view bytes) {
+    if (mergedError_.empty() && merged_->isOpen()) merged_->write(bytes, &mergedError_);
+}
+
 MergedClose BatchRun::closeMerged() {
     MergedClose result;
     if (!mergedOpen_) return result;
     mergedOpen_ = false;
-    if (!writeOutput(mergedInputs_.front(), mergedPath_, merged_, result.error)) result.failed = mergedInputs_;
-    else written_[mergedPath_] = mergedInputs_.front();
-    std::string().swap(merged_);
+    std::string why;
+    if (const auto victim = unreadInputAt(mergedPath_)) {
+        result.error = "refused to write the result of " + inputs_[mergedInputs_.front()] + " to " + mergedPath_ +
+                       ": it would replace the input " + inputs_[*victim] + ", which has not been read yet";
+        merged_->abort();
+        result.failed = mergedInputs_;
+    } else if (!mergedError_.empty() || !merged_->commit(&why)) {
+        result.error = "cannot write " + mergedPath_ + ": " + (mergedError_.empty() ? why : mergedError_);
+        merged_->abort();
+        result.failed = mergedInputs_;
+    } else {
+        written_[mergedPath_] = mergedInputs_.front();
+    }
+    merged_.reset();
+    mergedError_.clear();
     mergedInputs_.clear();
     return result;
 }
@@ -310,8 +326,8 @@ FileResult BatchRun::processFile(std::size_t i, bool merge, const BatchTransform
     if (merge && mergedOpen_) {
         text::TextFormat rest = mergedFormat_;
         rest.bom = false;  // the byte-order mark opens the file only
-        if (mergedHasText_ && !result.empty()) merged_ += text::encodeText(separator, rest);
-        merged_ += text::encodeText(result, rest);
+        if (mergedHasText_ && !result.empty()) appendMerged(text::encodeText(separator, rest));
+        appendMerged(text::encodeText(result, rest));
         mergedHasText_ = mergedHasText_ || !result.empty();
         mergedInputs_.push_back(i);
         r.outcome = FileOutcome::Appended;
@@ -325,7 +341,9 @@ FileResult BatchRun::processFile(std::size_t i, bool merge, const BatchTransform
         mergedOpen_ = true;
         mergedPath_ = path;
         mergedFormat_ = decoded->format;
-        merged_ = text::encodeText(result, mergedFormat_);
+        merged_ = std::make_unique<text::AtomicFileWriter>(path);
+        if (!merged_->open(&mergedError_) && mergedError_.empty()) mergedError_ = "cannot create a temporary file";
+        appendMerged(text::encodeText(result, mergedFormat_));
         mergedHasText_ = !result.empty();
         mergedInputs_ = {i};
         r.outcome = FileOutcome::Appended;

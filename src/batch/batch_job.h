@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -21,6 +22,7 @@
 #include "engine/run_context.h"
 #include "engine/typeset_options.h"
 #include "text/codec.h"
+#include "text/file_io.h"
 
 namespace folvane::batch {
 
@@ -213,7 +215,12 @@ private:
 
     bool mergedOpen_ = false;
     std::string mergedPath_;
-    std::string merged_;  // bytes, in the merged file's format
+    // The merged file is written as it grows: a temporary file beside its
+    // target, renamed into place when the merge ends (and removed on SIGINT
+    // or SIGTERM when the program asked for that).
+    std::unique_ptr<text::AtomicFileWriter> merged_;
+    void appendMerged(std::string_view bytes);
+    std::string mergedError_;  // the first write failure of the merged file
     text::TextFormat mergedFormat_;
     bool mergedHasText_ = false;
     std::vector<std::size_t> mergedInputs_;

@@ -22,6 +22,9 @@ std::string stripBrackets(std::string_view text, char opening, char closing);
 // and every "-->" is removed. Carriage returns of the source stay. Other
 // entities are left as they are.
 std::string htmlToText(std::string_view html);
+// The same on a text it takes over (released early: a long page is held at
+// most twice).
+std::string htmlToTextTaking(std::string&& html);
 
 // Forum-code stripping: everything from a "[" through the next "]" goes.
 std::string stripForumCodes(std::string_view text);

@@ -5,6 +5,7 @@
 #include "batch/batch_job.h"
 #include "batch/html_strip.h"
 #include "cli/cli_args.h"
+#include "batch/output_plan.h"
 #include "corrections/case_forms.h"
 #include "corrections/opencc_converter.h"
 #include "corrections/title.h"
@@ -12,6 +13,7 @@
 #include "engine/paragraph_tools.h"
 #include "engine/typeset.h"
 #include "text/file_io.h"
+#include "text/search.h"
 
 namespace folvane::cli {
 namespace {
@@ -55,24 +57,41 @@ std::string outputNameFor(std::string_view inputPath) { return batch::outputName
 
 namespace {
 
-// The result of the command on one decoded input.
-std::string applyCommand(const CliConfig& c, std::string_view text, engine::RunContext& ctx,
-                         engine::TypesetProgress* progress) {
+// The result of the command on one decoded input, which it takes over: a
+// long text is then held at most twice (input and result).
+std::string applyCommand(const CliConfig& c, std::string&& text, const text::TextFormat& format,
+                         engine::RunContext& ctx, engine::TypesetProgress* progress) {
+    auto consume = [&text](auto&& fn) {
+        std::string result = fn(std::string_view(text));
+        std::string().swap(text);
+        return result;
+    };
     switch (c.command) {
-        case Command::Typeset: return engine::typesetText(text, {}, false, c.options, ctx, progress);
-        case Command::StripHtml: return batch::htmlToText(text);
-        case Command::StripUbb: return batch::stripForumCodes(text);
-        case Command::RemoveBlankLines: return engine::removeBlankLines(text);
-        case Command::DeleteHeadSpaces: return engine::deleteParagraphHeadSpaces(text);
-        case Command::Replace: return engine::replaceAllInText(text, c.find, c.replacement);
-        case Command::ToTraditional: return ctx.scriptConverter->toTraditionalChinese(text);
-        case Command::ToSimplified: return ctx.scriptConverter->toSimplifiedChinese(text);
-        case Command::Upper: return corrections::upperCaseForm(text);
-        case Command::Lower: return corrections::lowerCaseForm(text);
-        case Command::Stats: return editor::statisticsReport(editor::countText(text)) + "\r\n";
-        case Command::Title: return corrections::proposedSaveName(text) + "\r\n";
+        case Command::Typeset: return engine::typesetOwnedText(std::move(text), false, c.options, ctx, progress);
+        case Command::StripHtml:
+            // The line feeds of an HTML source are no breaks; in a file read
+            // with "\n" breaks they stand as "\r\n" here and go whole, not
+            // leaving their "\r" behind.
+            if (format.lfOnly) text::replaceAllInPlace(text, "\r\n", "\n");
+            return batch::htmlToTextTaking(std::move(text));
+        case Command::StripUbb: return consume([](std::string_view t) { return batch::stripForumCodes(t); });
+        case Command::RemoveBlankLines: return consume([](std::string_view t) { return engine::removeBlankLines(t); });
+        case Command::DeleteHeadSpaces:
+            return consume([](std::string_view t) { return engine::deleteParagraphHeadSpaces(t); });
+        case Command::Replace:
+            return consume([&](std::string_view t) { return engine::replaceAllInText(t, c.find, c.replacement); });
+        case Command::ToTraditional:
+            return consume([&](std::string_view t) { return ctx.scriptConverter->toTraditionalChinese(t); });
+        case Command::ToSimplified:
+            return consume([&](std::string_view t) { return ctx.scriptConverter->toSimplifiedChinese(t); });
+        case Command::Upper: return consume([](std::string_view t) { return corrections::upperCaseForm(t); });
+        case Command::Lower: return consume([](std::string_view t) { return corrections::lowerCaseForm(t); });
+        case Command::Stats:
+            return consume([](std::string_view t) { return editor::statisticsReport(editor::countText(t)) + "\r\n"; });
+        case Command::Title:
+            return consume([](std::string_view t) { return corrections::proposedSaveName(t) + "\r\n"; });
     }
-    return std::string(text);
+    return std::move(text);
 }
 
 }  // namespace
@@ -124,20 +143,28 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
     if (!config.outDir.empty()) {
         // Into a folder: the batch job names, merges and writes the files,
         // as the batch window does.
+        for (const auto& p : batch::planOutputs(config.files, config.outDir, config.merge))
+            if (!p.warning.empty()) s.err("folvane-cli: warning: " + p.warning + "\n");
         batch::BatchRun run(config.outDir, config.encoding, config.files);
         const std::string separator = typeset ? batch::paragraphSeparator(config.options) : std::string("\r\n");
         for (std::size_t i = 0; i < config.files.size(); ++i) {
             const std::string& input = config.files[i];
             std::optional<TerminalProgress> progress;
             if (typeset && s.errIsTerminal) progress.emplace(s, displayName(input));
-            const batch::FileResult r = run.processFile(
-                i, config.merge,
-                [&](std::string text, batch::BatchFileProgress* p) {
-                    if (typeset) return batch::typesetForBatch(input, std::move(text), config.options, ctx, p);
-                    return applyCommand(config, text, ctx, p);
-                },
-                separator, progress ? &*progress : nullptr);
-            if (r.outcome == batch::FileOutcome::Failed) fail(r.error);
+            try {
+                const batch::FileResult r = run.processFile(
+                    i, config.merge,
+                    [&](std::string text, batch::BatchFileProgress* p) {
+                        if (typeset) return batch::typesetForBatch(input, std::move(text), config.options, ctx, p);
+                        return applyCommand(config, std::move(text), text::TextFormat{}, ctx, p);
+                    },
+                    separator, progress ? &*progress : nullptr);
+                if (r.outcome == batch::FileOutcome::Failed) fail(r.error);
+            } catch (const std::bad_alloc&) {
+                fail(displayName(input) + ": not enough memory to process it");
+            } catch (const std::length_error&) {
+                fail(displayName(input) + ": too large to process");
+            }
         }
         const batch::MergedClose closed = run.closeMerged();
         if (!closed.failed.empty()) fail(closed.error);
@@ -146,28 +173,64 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
 
     std::vector<std::string> inputs = config.files;
     if (inputs.empty()) inputs.push_back("-");
+    // A result that ends with a line break of its own (a report, a tool's
+    // text) needs only the blank lines of the separator.
+    const std::string separator = batch::resultSeparator(config.options);
+    auto separatorAfter = [&separator](bool endsWithBreak) {
+        return std::string_view(separator).substr(endsWithBreak ? 2 : 0);
+    };
 
-    for (const std::string& input : inputs) {
-        std::string bytes;
-        std::string why;
-        const bool ok = input == "-" ? s.readStdin(bytes) : text::readFile(input, bytes, &why);
-        if (!ok) {
-            fail("cannot read " + displayName(input) + (why.empty() ? "" : ": " + why));
-            continue;
+    // Standard output is a stream of results; a separator goes between
+    // non-empty ones.
+    bool stdoutHasResult = false, stdoutEndsWithBreak = false;
+    text::TextFormat stdoutFormat;
+
+    for (std::size_t index = 0; index < inputs.size(); ++index) {
+        const std::string& input = inputs[index];
+        try {
+            std::string bytes;
+            std::string why;
+            bool ok = false;
+            if (input == "-") {
+                ok = s.readStdin(bytes);
+                if (ok && bytes.size() > config.maxFileSize) {
+                    ok = false;
+                    why = "too large (more than " + std::to_string(config.maxFileSize) + " bytes)";
+                    std::string().swap(bytes);
+                }
+            } else {
+                ok = text::readFile(input, bytes, &why, config.maxFileSize);
+            }
+            if (!ok) {
+                fail("cannot read " + displayName(input) + (why.empty() ? "" : ": " + why));
+                continue;
+            }
+            auto decoded = text::decodeTakingBytes(std::move(bytes), config.encoding, &why);
+            if (!decoded) {
+                fail(displayName(input) + ": " + why);
+                continue;
+            }
+
+            std::optional<TerminalProgress> progress;
+            if (typeset && s.errIsTerminal) progress.emplace(s, displayName(input));
+            const std::string result = applyCommand(config, std::move(decoded->text), decoded->format, ctx,
+                                                    progress ? &*progress : nullptr);
+
+            if (result.empty()) continue;
+            if (stdoutHasResult) {
+                text::TextFormat f = stdoutFormat;
+                f.bom = false;
+                text::encodeTextTo(separatorAfter(stdoutEndsWithBreak), f, s.out);
+            }
+            text::encodeTextTo(result, decoded->format, s.out);
+            stdoutHasResult = true;
+            stdoutEndsWithBreak = result.ends_with("\r\n");
+            stdoutFormat = decoded->format;
+        } catch (const std::bad_alloc&) {
+            fail(displayName(input) + ": not enough memory to process it");
+        } catch (const std::length_error&) {
+            fail(displayName(input) + ": too large to process");
         }
-        auto decoded = text::decodeText(bytes, config.encoding, &why);
-        if (!decoded) {
-            fail(displayName(input) + ": " + why);
-            continue;
-        }
-        std::string().swap(bytes);
-
-        std::optional<TerminalProgress> progress;
-        if (typeset && s.errIsTerminal) progress.emplace(s, displayName(input));
-        std::string result = applyCommand(config, decoded->text, ctx, progress ? &*progress : nullptr);
-        std::string().swap(decoded->text);
-
-        s.out(text::encodeText(result, decoded->format));
     }
     return status;
 }

@@ -3,6 +3,7 @@
 // in-process.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 #include "corrections/date_template.h"
 #include "engine/typeset_options.h"
 #include "text/codec.h"
+#include "text/file_io.h"
 
 namespace folvane::cli {
 
@@ -48,6 +50,8 @@ struct CliConfig {
     bool merge = false;
     bool help = false;
     std::vector<std::string> files;  // empty: standard input; "-" is standard input
+    // Larger inputs are refused, each on its own, before they are read.
+    std::uint64_t maxFileSize = text::defaultReadLimit();
 };
 
 // The parsing is in cli_args.h.

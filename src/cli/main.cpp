@@ -1,12 +1,16 @@
 // folvane-cli: typesets Chinese articles from files or standard input.
 #include <cstdio>
+#include <new>
 #include <unistd.h>
 
 #include "cli/cli.h"
 #include "cli/cli_args.h"
+#include "text/file_io.h"
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv) try {
     using namespace folvane::cli;
+    // An interrupted run leaves no temporary file of an output behind.
+    folvane::text::removeTemporariesOnSignals();
     std::vector<std::string> args(argv + 1, argv + argc);
     ParseResult parsed = parseCommandLine(args);
     std::fputs(diagnosticsText(parsed).c_str(), stderr);
@@ -14,10 +18,12 @@ int main(int argc, char** argv) {
 
     bool outFailed = false;
     CliStreams streams;
-    streams.readStdin = [](std::string& bytes) {
+    // Reading stops after the size limit; the run then refuses the input.
+    const std::uint64_t limit = parsed.config.maxFileSize;
+    streams.readStdin = [limit](std::string& bytes) {
         char buf[65536];
         std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, stdin)) > 0) bytes.append(buf, n);
+        while (bytes.size() <= limit && (n = std::fread(buf, 1, sizeof buf, stdin)) > 0) bytes.append(buf, n);
         return !std::ferror(stdin);
     };
     streams.out = [&](std::string_view s) {
@@ -35,4 +41,7 @@ int main(int argc, char** argv) {
         status = Exit::FileError;
     }
     return static_cast<int>(status);
+} catch (const std::bad_alloc&) {
+    std::fputs("folvane-cli: not enough memory\n", stderr);
+    return static_cast<int>(folvane::cli::Exit::FileError);
 }

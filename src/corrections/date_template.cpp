@@ -29,6 +29,13 @@ DateTime localNow() {
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
+bool isValidDate(int year, int month, int day) {
+    if (month < 1 || month > 12 || day < 1) return false;
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
 bool parseDateTime(std::string_view text, DateTime& out) {
     // YYYY-MM-DD HH:MM:SS
     if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' ||
@@ -39,9 +46,7 @@ bool parseDateTime(std::string_view text, DateTime& out) {
         !readInt(text.substr(8, 2), d.day) || !readInt(text.substr(11, 2), d.hour) ||
         !readInt(text.substr(14, 2), d.minute) || !readInt(text.substr(17, 2), d.second))
         return false;
-    if (d.month < 1 || d.month > 12 || d.day < 1 || d.day > 31 || d.hour > 23 || d.minute > 59 ||
-        d.second > 60)
-        return false;
+    if (!isValidDate(d.year, d.month, d.day) || d.hour > 23 || d.minute > 59 || d.second > 60) return false;
     out = d;
     return true;
 }

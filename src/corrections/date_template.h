@@ -23,7 +23,11 @@ using Clock = std::function<DateTime()>;
 // The local date and time of this moment.
 DateTime localNow();
 
-// Parses "YYYY-MM-DD HH:MM:SS"; false when the text is not such a time.
+// True when the day exists in that month of the Gregorian calendar.
+bool isValidDate(int year, int month, int day);
+
+// Parses "YYYY-MM-DD HH:MM:SS"; false when the text is not such a time or
+// names a day that does not exist (2024-02-30).
 bool parseDateTime(std::string_view text, DateTime& out);
 
 // A copy of `tmpl` with "#YYYY", "#MM", "#DD", "#HH", "#II" and "#SS" replaced

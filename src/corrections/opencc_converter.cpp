@@ -117,6 +117,8 @@ bool convertible(std::string_view s, std::size_t pos, std::size_t len) {
     return len > 1 || (b != 0 && b < 0x80);
 }
 
+constexpr std::size_t kPieceBytes = 64 * 1024;
+
 std::string convertText(std::string_view gb, const opencc::Converter& converter) {
     std::string out(gb);
     text::Iconv decoder("UTF-8", "GB18030");
@@ -126,8 +128,15 @@ std::string convertText(std::string_view gb, const opencc::Converter& converter)
     std::size_t i = 0;
     while (i < gb.size()) {
         // A run of characters OpenCC may see.
+        // A long run is cut after a line break (no phrase spans one), so
+        // that OpenCC's copies and segments of it stay small.
         std::size_t end = i;
+        bool cut = false;
         while (end < gb.size()) {
+            if (end - i >= kPieceBytes && gb[end - 1] == '\n') {
+                cut = true;
+                break;
+            }
             const std::size_t len = text::charLength(gb, end);
             if (!convertible(gb, end, len)) break;
             end += len;
@@ -147,7 +156,7 @@ std::string convertText(std::string_view gb, const opencc::Converter& converter)
             if (stop >= run.size()) break;
             start = stop + text::charLength(run, stop);
         }
-        i = end < gb.size() ? end + text::charLength(gb, end) : end;
+        i = cut || end >= gb.size() ? end : end + text::charLength(gb, end);
     }
     return out;
 }

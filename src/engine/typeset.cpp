@@ -165,47 +165,89 @@ const std::string& PhaseLabels::signatures() {
     return s;
 }
 
-std::string normalizeOddSpaces(std::string_view s) {
-    // The odd spaces are found by byte search and checked against the
-    // boundaries only where they occur; tabs are always whole characters.
-    std::vector<std::size_t> odd = text::findAllAligned(s, "\xA3\xA0");
-    const std::vector<std::size_t> odd2 = text::findAllAligned(s, "\xAA\xA5");
-    if (!odd2.empty()) {
-        odd.insert(odd.end(), odd2.begin(), odd2.end());
-        std::sort(odd.begin(), odd.end());
-    }
-    const char* tab = static_cast<const char*>(std::memchr(s.data(), '\t', s.size()));
-    if (odd.empty() && !tab) return std::string(s);
+namespace {
 
-    std::string out;
-    out.reserve(s.size());
-    std::size_t copied = 0;
-    std::size_t k = 0;
-    for (;;) {
-        const std::size_t t = tab ? static_cast<std::size_t>(tab - s.data()) : text::npos;
-        const std::size_t o = k < odd.size() ? odd[k] : text::npos;
-        if (t == text::npos && o == text::npos) break;
-        if (t < o) {
-            out.append(s, copied, t - copied);
-            copied = t + 1;
-            tab = static_cast<const char*>(std::memchr(s.data() + copied, '\t', s.size() - copied));
-        } else {
-            out.append(s, copied, o - copied);
-            out += text::kFullWidthSpace;
-            copied = o + 2;
-            ++k;
+// True when deleting a byte between `left` and `right` would make an opaque
+// lead byte near the end of `left` (one that stands alone only because of
+// the deleted byte) join the bytes of `right` into one character, so that a
+// byte of `right` would no longer be read as itself. `floor` is a character
+// boundary of `left`; only the last three bytes matter. `settled` receives
+// a boundary before which nothing can fuse any more, however `left` grows:
+// the first opaque lead byte among its last three bytes, else its end.
+bool wouldFuse(std::string_view left, std::size_t floor, std::string_view right, std::size_t& settled) {
+    settled = left.size();
+    for (std::size_t pos = left.size(); pos > floor;) {
+        const std::size_t start = text::charStartBefore(left, pos, floor);
+        if (left.size() - start > 3) break;
+        if (pos - start == 1 && text::isLeadByte(static_cast<unsigned char>(left[start]))) {
+            settled = start;
+            char joined[8];
+            const std::size_t l = left.size() - start;
+            const std::size_t r = std::min<std::size_t>(right.size(), 4);
+            std::memcpy(joined, left.data() + start, l);
+            std::memcpy(joined + l, right.data(), r);
+            if (text::charLength(std::string_view(joined, l + r), 0) > 1) return true;
+        }
+        pos = start;
+    }
+    return false;
+}
+
+}  // namespace
+
+void normalizeOddSpacesInPlace(std::string& s) {
+    if (s.empty()) return;
+    // The odd spaces are found by aligned search; they have the length of
+    // the full-width space that replaces them.
+    for (const std::string_view odd : {std::string_view("\xA3\xA0"), std::string_view("\xAA\xA5")}) {
+        for (std::size_t p = text::findAligned(s, odd); p != text::npos; p = text::findAligned(s, odd, p + 2)) {
+            s[p] = '\xA1';
+            s[p + 1] = '\xA1';
         }
     }
-    out.append(s, copied, std::string_view::npos);
+    // Tabs are always whole characters. One is kept where deleting it would
+    // fuse an opaque byte before it with the bytes after it ("81 09 41"
+    // must not become the character "81 41").
+    char* d = s.data();
+    const std::size_t n = s.size();
+    std::size_t w = 0, r = 0, floor = 0;
+    for (;;) {
+        const void* tab = std::memchr(d + r, '\t', n - r);
+        const std::size_t t = tab ? static_cast<std::size_t>(static_cast<const char*>(tab) - d) : n;
+        std::memmove(d + w, d + r, t - r);
+        w += t - r;
+        if (t == n) break;
+        std::size_t settled = 0;
+        if (wouldFuse(std::string_view(d, w), floor, std::string_view(d + t + 1, n - t - 1), settled)) {
+            d[w++] = '\t';
+            settled = w;
+        }
+        floor = settled;
+        r = t + 1;
+    }
+    s.resize(w);
+}
+
+std::string normalizeOddSpaces(std::string_view s) {
+    if (s.empty()) return {};
+    std::string out(s);
+    normalizeOddSpacesInPlace(out);
     return out;
 }
 
 std::string typesetText(std::string_view textIn, std::string_view rawBytes, bool fromBatch,
                         const TypesetOptions& o, RunContext& ctx, TypesetProgress* progress) {
+    const std::string_view in = fromBatch ? rawBytes : textIn;
+    return typesetOwnedText(in.empty() ? std::string() : std::string(in), fromBatch, o, ctx, progress);
+}
+
+std::string typesetOwnedText(std::string&& text, bool fromBatch, const TypesetOptions& o, RunContext& ctx,
+                             TypesetProgress* progress) {
     // 1. Input.
     if (fromBatch && progress) progress->batchFileBar(kBarMaximum, 0);
     // 2. Odd spaces and tabs.
-    std::string buf = normalizeOddSpaces(fromBatch ? rawBytes : textIn);
+    std::string buf = std::move(text);
+    normalizeOddSpacesInPlace(buf);
     // 3. The previous run's signatures.
     if (ctx.signature.signatureEnabled) corrections::removeSignatures(buf, ctx.signature);
 

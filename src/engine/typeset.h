@@ -31,8 +31,16 @@ std::string typesetText(std::string_view text, std::string_view rawBytes, bool f
                         const TypesetOptions& options, RunContext& context,
                         TypesetProgress* progress = nullptr);
 
+// typesetText on a text it takes over: the input is not copied, so a long
+// text is held only once besides the result. `fromBatch` as above.
+std::string typesetOwnedText(std::string&& text, bool fromBatch, const TypesetOptions& options,
+                             RunContext& context, TypesetProgress* progress = nullptr);
+
 // Step 2 of the pipeline: the odd spaces A3A0 and AAA5 become full-width
 // spaces and tabs are deleted.
+// A tab is kept where deleting it would join an opaque byte before it and
+// the bytes after it into one character.
 std::string normalizeOddSpaces(std::string_view s);
+void normalizeOddSpacesInPlace(std::string& s);
 
 }  // namespace folvane::engine

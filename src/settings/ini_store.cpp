@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include "text/file_io.h"
+#include "text/gb18030.h"
 #include "text/search.h"
 
 namespace folvane::settings {
@@ -130,7 +131,10 @@ bool isValidKey(std::string_view key) {
 }
 
 bool isValidSection(std::string_view section) {
-    return !section.empty() && trimBlanks(section).size() == section.size() && !hasLineBreak(section);
+    // A name whose last byte would join the "]" after it into one character
+    // (a lone lead byte) could never be read back as a header.
+    return !section.empty() && trimBlanks(section).size() == section.size() && !hasLineBreak(section) &&
+           text::isSelfDelimiting(section);
 }
 
 bool isValidValue(std::string_view value) { return !hasLineBreak(value); }
@@ -140,7 +144,7 @@ IniStore::IniStore(std::string path, std::string section) : path_(std::move(path
 IniText IniStore::read(std::string* error) const {
     std::string bytes;
     std::string why;
-    if (!text::readFile(path_, bytes, &why)) {
+    if (!text::readFile(path_, bytes, &why, kMaxSettingsFileSize)) {
         struct stat st{};
         if (error && ::stat(path_.c_str(), &st) == 0) *error = path_ + ": " + why;
         return IniText();
@@ -169,7 +173,7 @@ WriteResult IniStore::write(std::span<const IniAssignment> assignments) const {
         existed = false;
     } else {
         std::string why;
-        if (!text::readFile(path_, old, &why)) return failure("cannot read the file: " + why);
+        if (!text::readFile(path_, old, &why, kMaxSettingsFileSize)) return failure("cannot read the file: " + why);
     }
     IniText ini(old);
     for (const auto& a : assignments) ini.set(section_, a.key, a.value);

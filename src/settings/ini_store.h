@@ -21,6 +21,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -64,11 +65,16 @@ private:
     std::vector<Line> lines_;
 };
 
+// The largest settings file read: settings are a few kilobytes, and a
+// larger file is refused rather than read into memory.
+inline constexpr std::uint64_t kMaxSettingsFileSize = 16u << 20;
+
 // A key is usable when it is not empty, has no surrounding spaces or tabs,
 // holds no "=", "\r" or "\n", and does not start like a header or comment.
 bool isValidKey(std::string_view key);
 // A section name is usable when it is not empty, has no surrounding spaces
-// or tabs and holds no "\r" or "\n".
+// or tabs, holds no "\r" or "\n" and does not end in a lead byte that would
+// join the closing "]".
 bool isValidSection(std::string_view section);
 // A value must fit on its line: no "\r" and no "\n".
 bool isValidValue(std::string_view value);

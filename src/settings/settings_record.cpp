@@ -4,6 +4,7 @@
 #include <climits>
 #include <limits>
 
+#include "settings/ini_store.h"
 #include "settings/quick_bars.h"
 #include "text/codec.h"
 #include "text/file_io.h"
@@ -74,7 +75,7 @@ SettingsRecord decodeSettings(const IniText& ini, std::string_view section) {
 
 std::optional<SettingsRecord> readSettingsFile(const std::string& path, std::string* error) {
     std::string bytes;
-    if (!text::readFile(path, bytes, error)) return std::nullopt;
+    if (!text::readFile(path, bytes, error, kMaxSettingsFileSize)) return std::nullopt;
     SettingsRecord r = decodeSettings(IniText(bytes), kSettingsSection);
     normalizeOptions(r.options);
     return r;

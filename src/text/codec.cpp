@@ -4,8 +4,10 @@
 #include <array>
 #include <vector>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
+#include "text/gb18030.h"
 #include "text/iconv.h"
 #include "text/search.h"
 
@@ -16,7 +18,124 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 
-std::optional<std::string> utf16ToGb18030(std::string_view bytes, const char* from,
+// Private-use characters that the old GB18030 table gave two-byte codes
+// which now stand for standard characters. The current table gives each
+// the four-byte code its standard character had before; iconv here knows
+// neither direction, so the codec carries these 24 pairs itself.
+struct FreedCode {
+    char32_t privateUse;
+    char bytes[4];
+};
+constexpr FreedCode kFreedCodes[] = {
+    {0xE78D, {'\x84', '\x31', '\x82', '\x36'}}, {0xE78E, {'\x84', '\x31', '\x82', '\x38'}},
+    {0xE78F, {'\x84', '\x31', '\x82', '\x37'}}, {0xE790, {'\x84', '\x31', '\x82', '\x39'}},
+    {0xE791, {'\x84', '\x31', '\x83', '\x30'}}, {0xE792, {'\x84', '\x31', '\x83', '\x31'}},
+    {0xE793, {'\x84', '\x31', '\x83', '\x32'}}, {0xE794, {'\x84', '\x31', '\x83', '\x33'}},
+    {0xE795, {'\x84', '\x31', '\x83', '\x34'}}, {0xE796, {'\x84', '\x31', '\x83', '\x35'}},
+    {0xE816, {'\x95', '\x32', '\x90', '\x31'}}, {0xE817, {'\x95', '\x32', '\x90', '\x33'}},
+    {0xE818, {'\x95', '\x32', '\x97', '\x30'}}, {0xE81E, {'\x82', '\x35', '\x90', '\x37'}},
+    {0xE826, {'\x82', '\x35', '\x90', '\x38'}}, {0xE82B, {'\x82', '\x35', '\x90', '\x39'}},
+    {0xE82C, {'\x82', '\x35', '\x91', '\x30'}}, {0xE831, {'\x95', '\x36', '\xB9', '\x37'}},
+    {0xE832, {'\x82', '\x35', '\x91', '\x31'}}, {0xE83B, {'\x96', '\x30', '\xBA', '\x35'}},
+    {0xE843, {'\x82', '\x35', '\x91', '\x32'}}, {0xE854, {'\x82', '\x35', '\x91', '\x33'}},
+    {0xE855, {'\x96', '\x35', '\xB6', '\x30'}}, {0xE864, {'\x82', '\x35', '\x91', '\x34'}},
+};
+
+const FreedCode* freedCodeOf(char32_t cp) {
+    for (const FreedCode& f : kFreedCodes)
+        if (f.privateUse == cp) return &f;
+    return nullptr;
+}
+
+// The freed code at `pos` (four bytes of `gb`), or nullptr.
+const FreedCode* freedCodeAt(std::string_view gb, std::size_t pos) {
+    if (gb.size() - pos < 4) return nullptr;
+    const auto b0 = static_cast<unsigned char>(gb[pos]);
+    if (b0 != 0x82 && b0 != 0x84 && b0 != 0x95 && b0 != 0x96) return nullptr;
+    for (const FreedCode& f : kFreedCodes)
+        if (std::memcmp(f.bytes, gb.data() + pos, 4) == 0) return &f;
+    return nullptr;
+}
+
+void appendUtf8(char32_t cp, std::string& out) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// The code point of the well-formed UTF-8 sequence at `pos` and its length.
+char32_t utf8At(std::string_view s, std::size_t pos, std::size_t& len) {
+    const auto c = static_cast<unsigned char>(s[pos]);
+    auto cont = [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(s[pos + k]) & 0x3F); };
+    if (c < 0x80) {
+        len = 1;
+        return c;
+    }
+    if (c < 0xE0) {
+        len = 2;
+        return (static_cast<char32_t>(c & 0x1F) << 6) | cont(1);
+    }
+    if (c < 0xF0) {
+        len = 3;
+        return (static_cast<char32_t>(c & 0x0F) << 12) | (cont(1) << 6) | cont(2);
+    }
+    len = 4;
+    return (static_cast<char32_t>(c & 0x07) << 18) | (cont(1) << 12) | (cont(2) << 6) | cont(3);
+}
+
+// Converts GB18030 with `cv` (GB18030 to some Unicode form), handing the
+// freed codes to appendFreed(code, out) and every sequence iconv refuses to
+// onInvalid, one call per byte. The six freed codes iconv decodes (to the standard characters
+// that now own their old two-byte codes) are cut out before iconv sees them.
+template <typename AppendFreed, typename OnInvalid>
+void convertFromGb18030(Iconv& cv, std::string_view gb, std::string& out, AppendFreed appendFreed,
+                        OnInvalid onInvalid) {
+    auto invalid = [&](std::string_view in, std::size_t pos, std::string& o) -> std::size_t {
+        // `in` is a piece of `gb` ending at a boundary, so a freed code in
+        // it is whole.
+        if (const FreedCode* f = freedCodeAt(in, pos)) {
+            appendFreed(*f, o);
+            return 4;
+        }
+        // A character iconv does not know is passed on byte by byte, and
+        // iconv goes on after its last byte: starting again inside it could
+        // read its tail and the next bytes as another character.
+        const std::size_t len = charLength(in, pos);
+        for (std::size_t k = 0; k < len; ++k) onInvalid(in, pos + k, o);
+        return len;
+    };
+    std::size_t done = 0;
+    std::size_t boundary = 0;  // a character boundary at or before the scan
+    for (std::size_t p = 0; p + 4 <= gb.size(); ++p) {
+        const auto b = static_cast<unsigned char>(gb[p]);
+        if (b != 0x95 && b != 0x96) continue;
+        const FreedCode* f = freedCodeAt(gb, p);
+        if (!f) continue;
+        while (boundary < p) boundary += charLength(gb, boundary);
+        if (boundary != p) continue;
+        cv.convert(gb.substr(done, p - done), out, invalid);
+        appendFreed(*f, out);
+        done = boundary = p + 4;
+        p += 3;
+    }
+    cv.convert(gb.substr(done), out, invalid);
+}
+
+// `offset`: where `bytes` start in the file (after the byte-order mark), so
+// that messages name file offsets.
+std::optional<std::string> utf16ToGb18030(std::string_view bytes, const char* from, std::size_t offset,
                                           std::string* error) {
     if (bytes.size() % 2 != 0) {
         if (error) *error = "UTF-16 text with an odd number of bytes";
@@ -32,7 +151,7 @@ std::optional<std::string> utf16ToGb18030(std::string_view bytes, const char* fr
         return std::size_t{2};
     });
     if (bad || !cv.ok()) {
-        if (error) *error = "invalid UTF-16 at byte " + std::to_string(badAt);
+        if (error) *error = "invalid UTF-16 at byte " + std::to_string(badAt + offset);
         return std::nullopt;
     }
     return utf8ToGb18030(utf8);
@@ -95,10 +214,15 @@ std::optional<std::string> utf8ToGb18030(std::string_view utf8, std::size_t* bad
     Iconv cv("GB18030", "UTF-8");
     std::string out;
     bool bad = false;
-    cv.convert(utf8, out, [&](std::string_view, std::size_t pos, std::string&) {
+    cv.convert(utf8, out, [&](std::string_view in, std::size_t pos, std::string& o) {
+        std::size_t len = 1;
+        if (const FreedCode* f = freedCodeOf(utf8At(in, pos, len))) {
+            o.append(f->bytes, 4);
+            return len;
+        }
         if (!bad && badOffset) *badOffset = pos;
         bad = true;
-        return std::size_t{1};
+        return len;
     });
     if (bad || !cv.ok()) return std::nullopt;
     return out;
@@ -108,22 +232,30 @@ std::string gb18030ToUtf8(std::string_view gb) {
     Iconv cv("UTF-8", "GB18030");
     std::string out;
     if (!cv.ok()) return std::string(gb);
-    cv.convert(gb, out, [](std::string_view in, std::size_t pos, std::string& o) {
-        o.push_back(in[pos]);
-        return std::size_t{1};
-    });
+    convertFromGb18030(
+        cv, gb, out, [](const FreedCode& f, std::string& o) { appendUtf8(f.privateUse, o); },
+        [](std::string_view in, std::size_t pos, std::string& o) {
+            o.push_back(in[pos]);
+            return std::size_t{1};
+        });
     return out;
 }
 
 std::u16string gb18030ToUtf16(std::string_view gb) {
     Iconv cv("UTF-16LE", "GB18030");
     std::string bytes;
-    cv.convert(gb, bytes, [](std::string_view in, std::size_t pos, std::string& o) {
-        const auto b = static_cast<unsigned char>(in[pos]);
-        o.push_back(static_cast<char>(b));  // U+DC00 + b, little-endian
-        o.push_back(static_cast<char>(0xDC));
-        return std::size_t{1};
-    });
+    convertFromGb18030(
+        cv, gb, bytes,
+        [](const FreedCode& f, std::string& o) {
+            o.push_back(static_cast<char>(f.privateUse & 0xFF));
+            o.push_back(static_cast<char>(f.privateUse >> 8));
+        },
+        [](std::string_view in, std::size_t pos, std::string& o) {
+            const auto b = static_cast<unsigned char>(in[pos]);
+            o.push_back(static_cast<char>(b));  // U+DC00 + b, little-endian
+            o.push_back(static_cast<char>(0xDC));
+            return std::size_t{1};
+        });
     std::u16string out(bytes.size() / 2, u'\0');
     for (std::size_t i = 0; i < out.size(); ++i)
         out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
@@ -172,6 +304,10 @@ public:
             }
         }
         std::sort(twoByteAbove_.begin(), twoByteAbove_.end());
+        for (const FreedCode& f : kFreedCodes) {
+            length_[f.privateUse] = 4;
+            std::memcpy(&bytes_[f.privateUse], f.bytes, 4);
+        }
     }
 
     // The two-byte code of a character above the BMP, or nullptr.
@@ -266,6 +402,32 @@ std::string lfToCrLf(std::string_view s) {
     return out;
 }
 
+void lfToCrLfInPlace(std::string& s, std::vector<std::size_t>* crLfBreaks, std::size_t* lineBreaks) {
+    std::size_t lone = 0, breaks = 0;
+    for (const char* p = static_cast<const char*>(std::memchr(s.data(), '\n', s.size())); p;
+         p = static_cast<const char*>(std::memchr(p + 1, '\n', s.size() - static_cast<std::size_t>(p + 1 - s.data())))) {
+        const std::size_t i = static_cast<std::size_t>(p - s.data());
+        if (i > 0 && s[i - 1] == '\r') {
+            if (crLfBreaks) crLfBreaks->push_back(breaks);
+        } else {
+            ++lone;
+        }
+        ++breaks;
+    }
+    if (lineBreaks) *lineBreaks = breaks;
+    if (lone == 0) return;
+    // Grow once, then move every byte to its place from the back.
+    std::size_t r = s.size();
+    s.resize(s.size() + lone);
+    std::size_t w = s.size();
+    char* d = s.data();
+    while (r > 0) {
+        const char c = d[--r];
+        d[--w] = c;
+        if (c == '\n' && (r == 0 || d[r - 1] != '\r')) d[--w] = '\r';
+    }
+}
+
 std::string crLfToLf(std::string_view s) { return replaceAll(s, "\r\n", "\n"); }
 
 bool mostlyLfOnly(std::string_view s) {
@@ -278,79 +440,222 @@ bool mostlyLfOnly(std::string_view s) {
     return lone > pairs;
 }
 
-std::optional<DecodedText> decodeText(std::string_view bytes, EncodingChoice choice,
-                                      std::string* error) {
+namespace {
+
+// What a code point of a UTF-8 reading says about that reading.
+enum class Utf8Sign { Chinese, Plain, Rare };
+
+Utf8Sign utf8Sign(char32_t cp) {
+    if ((cp >= 0x2E80 && cp <= 0x9FFF) || (cp >= 0xF900 && cp <= 0xFAFF) || (cp >= 0xFF00 && cp <= 0xFFEF) ||
+        cp >= 0x20000)
+        return Utf8Sign::Chinese;
+    struct Range {
+        char32_t first, last;
+    };
+    // Letters of living alphabets and common symbols; anything else of the
+    // two-byte range (C1 controls, Latin Extended-B, IPA, modifier letters,
+    // combining marks, archaic Cyrillic, Armenian, vowel points, Syriac,
+    // Thaana, NKo) is rare in real text and usual in GBK bytes read as UTF-8.
+    static constexpr Range kPlain[] = {
+        {0x00A0, 0x017F}, {0x0386, 0x03CE}, {0x0400, 0x045F}, {0x0490, 0x04FF},
+        {0x05D0, 0x05EA}, {0x0620, 0x064A}, {0x0800, 0x2E7F}, {0xA000, 0xF8FF},
+        {0xFB00, 0xFEFF}, {0xFFF0, 0x1FFFF},
+    };
+    for (const Range& r : kPlain)
+        if (cp >= r.first && cp <= r.last) return Utf8Sign::Plain;
+    return Utf8Sign::Rare;
+}
+
+}  // namespace
+
+bool readsBetterAsGb18030(std::string_view bytes) {
+    // The UTF-8 reading: no Chinese, and rare letters or marks at least as
+    // often as plain ones.
+    std::size_t plain = 0, rare = 0;
+    for (std::size_t i = 0; i < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t len = 1;
+        switch (utf8Sign(utf8At(bytes, i, len))) {
+            case Utf8Sign::Chinese: return false;
+            case Utf8Sign::Plain: ++plain; break;
+            case Utf8Sign::Rare: ++rare; break;
+        }
+        i += len;
+    }
+    if (rare == 0 || rare < plain) return false;
+    // The GB18030 reading: whole characters only, at least half of them
+    // GB2312 Han characters or Chinese punctuation.
+    std::size_t chars = 0, common = 0;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto b0 = static_cast<unsigned char>(bytes[i]);
+        const std::size_t len = charLength(bytes, i);
+        if (len == 1 && b0 >= 0x80) return false;
+        if (len == 2) {
+            const auto b1 = static_cast<unsigned char>(bytes[i + 1]);
+            const bool han = b0 >= 0xB0 && b0 <= 0xF7 && b1 >= 0xA1 && b1 <= 0xFE;
+            const bool punctuation = b0 >= 0xA1 && b0 <= 0xA3 && b1 >= 0xA1 && b1 <= 0xFE;
+            if (han || punctuation) ++common;
+        }
+        if (len > 1) ++chars;
+        i += len;
+    }
+    return common * 2 >= chars;
+}
+
+namespace {
+
+std::optional<DecodedText> decodeOwned(std::string& bytes, EncodingChoice choice, std::string* error) {
     DecodedText d;
     if (choice == EncodingChoice::Gb18030) {
-        d.text.assign(bytes);
+        d.text.swap(bytes);
         return d;
     }
     std::string_view body = bytes;
+    std::size_t bomSize = 0;
     Encoding enc = Encoding::Utf8;
     if (body.starts_with(kUtf8Bom)) {
-        body.remove_prefix(kUtf8Bom.size());
-        d.format.bom = true;
+        bomSize = kUtf8Bom.size();
     } else if (choice == EncodingChoice::Auto && body.starts_with(kUtf16LeBom)) {
-        body.remove_prefix(2);
-        d.format.bom = true;
+        bomSize = 2;
         enc = Encoding::Utf16LE;
     } else if (choice == EncodingChoice::Auto && body.starts_with(kUtf16BeBom)) {
-        body.remove_prefix(2);
-        d.format.bom = true;
+        bomSize = 2;
         enc = Encoding::Utf16BE;
-    } else if (choice == EncodingChoice::Auto && !isValidUtf8(body)) {
+    } else if (choice == EncodingChoice::Auto && (!isValidUtf8(body) || readsBetterAsGb18030(body))) {
         enc = Encoding::Gb18030;
     }
+    body.remove_prefix(bomSize);
+    d.format.bom = bomSize > 0;
     d.format.encoding = enc;
 
     std::optional<std::string> text;
     switch (enc) {
-        case Encoding::Gb18030: text.emplace(body); break;
+        case Encoding::Gb18030: text.emplace().swap(bytes); break;
         case Encoding::Utf8: {
             std::size_t bad = 0;
+            if (!isValidUtf8(body, &bad)) {
+                if (error) *error = "not valid UTF-8 at byte " + std::to_string(bad + bomSize);
+                return std::nullopt;
+            }
             text = utf8ToGb18030(body, &bad);
-            if (!text && error) *error = "not valid UTF-8 at byte " + std::to_string(bad + (d.format.bom ? 3 : 0));
+            if (!text && error) {
+                std::size_t len = 1;
+                char buf[16];
+                std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(utf8At(body, bad, len)));
+                *error = std::string("the character ") + buf + " at byte " + std::to_string(bad + bomSize) +
+                         " has no GB18030 form";
+            }
             break;
         }
-        case Encoding::Utf16LE: text = utf16ToGb18030(body, "UTF-16LE", error); break;
-        case Encoding::Utf16BE: text = utf16ToGb18030(body, "UTF-16BE", error); break;
+        case Encoding::Utf16LE: text = utf16ToGb18030(body, "UTF-16LE", bomSize, error); break;
+        case Encoding::Utf16BE: text = utf16ToGb18030(body, "UTF-16BE", bomSize, error); break;
     }
     if (!text) return std::nullopt;
+    std::string().swap(bytes);
     // Unicode text without any line break of its own is written back with
     // "\n", the usual break of such files here.
     const bool noBreaks = enc != Encoding::Gb18030 && text->find('\n') == std::string::npos;
-    if (noBreaks || mostlyLfOnly(*text)) {
+    d.text = std::move(*text);
+    if (noBreaks || mostlyLfOnly(d.text)) {
         d.format.lfOnly = true;
-        d.text = lfToCrLf(*text);
-    } else {
-        d.text = std::move(*text);
+        lfToCrLfInPlace(d.text, &d.format.crLfBreaks, &d.format.lineBreaks);
     }
     return d;
 }
 
-std::string encodeText(std::string_view text, const TextFormat& format) {
-    std::string body = format.lfOnly ? crLfToLf(text) : std::string(text);
-    switch (format.encoding) {
-        case Encoding::Gb18030: return body;
-        case Encoding::Utf8: {
-            std::string out(format.bom ? kUtf8Bom : std::string_view{});
-            out += gb18030ToUtf8(body);
-            return out;
-        }
-        case Encoding::Utf16LE:
-        case Encoding::Utf16BE: {
-            const bool le = format.encoding == Encoding::Utf16LE;
-            std::string out(format.bom ? (le ? kUtf16LeBom : kUtf16BeBom) : std::string_view{});
-            Iconv cv(le ? "UTF-16LE" : "UTF-16BE", "GB18030");
-            // A byte that is no character has no UTF-16 form: it becomes U+FFFD.
-            cv.convert(body, out, [le](std::string_view, std::size_t, std::string& o) {
-                o += le ? std::string_view("\xFD\xFF") : std::string_view("\xFF\xFD");
-                return std::size_t{1};
-            });
-            return out;
+constexpr std::size_t kPieceSize = 1 << 20;
+
+}  // namespace
+
+std::optional<DecodedText> decodeText(std::string_view bytes, EncodingChoice choice, std::string* error) {
+    std::string copy(bytes);
+    return decodeOwned(copy, choice, error);
+}
+
+std::optional<DecodedText> decodeTakingBytes(std::string&& bytes, EncodingChoice choice, std::string* error) {
+    return decodeOwned(bytes, choice, error);
+}
+
+void encodeTextTo(std::string_view text, const TextFormat& format,
+                  const std::function<void(std::string_view)>& sink) {
+    const bool le = format.encoding == Encoding::Utf16LE;
+    if (format.bom) {
+        switch (format.encoding) {
+            case Encoding::Gb18030: break;
+            case Encoding::Utf8: sink(kUtf8Bom); break;
+            case Encoding::Utf16LE:
+            case Encoding::Utf16BE: sink(le ? kUtf16LeBom : kUtf16BeBom); break;
         }
     }
-    return body;
+    // Each line's own break comes back when the text has as many breaks as
+    // the file had; otherwise every break is "\n".
+    bool ownBreaks = false;
+    if (format.lfOnly && !format.crLfBreaks.empty()) {
+        std::size_t n = 0;
+        for (std::size_t p = text.find("\r\n"); p != std::string_view::npos; p = text.find("\r\n", p + 2)) ++n;
+        ownBreaks = n == format.lineBreaks;
+    }
+    std::size_t breakIndex = 0;
+    std::size_t nextCrLf = 0;  // index into crLfBreaks
+    std::string body, out;
+    std::optional<Iconv> utf16;
+    if (format.encoding == Encoding::Utf16LE || format.encoding == Encoding::Utf16BE)
+        utf16.emplace(le ? "UTF-16LE" : "UTF-16BE", "GB18030");
+    for (std::size_t start = 0; start < text.size();) {
+        // Pieces end after a "\r\n" (or at the end): a character boundary.
+        std::size_t end = text.size();
+        if (text.size() - start > kPieceSize) {
+            const std::size_t p = text.find("\r\n", start + kPieceSize);
+            if (p != std::string_view::npos) end = p + 2;
+        }
+        std::string_view piece = text.substr(start, end - start);
+        start = end;
+        if (format.lfOnly) {
+            body.clear();
+            std::size_t copied = 0;
+            for (std::size_t p = piece.find("\r\n"); p != std::string_view::npos; p = piece.find("\r\n", p + 2)) {
+                const bool keepCr = ownBreaks && nextCrLf < format.crLfBreaks.size() &&
+                                    format.crLfBreaks[nextCrLf] == breakIndex;
+                if (keepCr) ++nextCrLf;
+                ++breakIndex;
+                body.append(piece, copied, p - copied);
+                body += keepCr ? "\r\n" : "\n";
+                copied = p + 2;
+            }
+            body.append(piece, copied);
+            piece = body;
+        }
+        switch (format.encoding) {
+            case Encoding::Gb18030: sink(piece); break;
+            case Encoding::Utf8: sink(gb18030ToUtf8(piece)); break;
+            case Encoding::Utf16LE:
+            case Encoding::Utf16BE:
+                out.clear();
+                // A byte that is no character has no UTF-16 form: it becomes U+FFFD.
+                convertFromGb18030(
+                    *utf16, piece, out,
+                    [le](const FreedCode& f, std::string& o) {
+                        const char hi = static_cast<char>(f.privateUse >> 8), lo = static_cast<char>(f.privateUse & 0xFF);
+                        o += le ? lo : hi;
+                        o += le ? hi : lo;
+                    },
+                    [le](std::string_view, std::size_t, std::string& o) {
+                        o += le ? std::string_view("\xFD\xFF") : std::string_view("\xFF\xFD");
+                        return std::size_t{1};
+                    });
+                sink(out);
+                break;
+        }
+    }
+}
+
+std::string encodeText(std::string_view text, const TextFormat& format) {
+    std::string out;
+    encodeTextTo(text, format, [&out](std::string_view piece) { out += piece; });
+    return out;
 }
 
 }  // namespace folvane::text

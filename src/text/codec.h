@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace folvane::text {
 
@@ -17,6 +19,11 @@ struct TextFormat {
     Encoding encoding = Encoding::Gb18030;
     bool bom = false;     // the file started with a byte-order mark
     bool lfOnly = false;  // lines ended in "\n" alone; the text holds "\r\n"
+    // With lfOnly: the file's line breaks counted from 0, and those of them
+    // that were "\r\n" after all. A text with as many breaks gets each
+    // break back in its own form; any other text gets "\n" throughout.
+    std::size_t lineBreaks = 0;
+    std::vector<std::size_t> crLfBreaks;
 };
 
 enum class EncodingChoice {
@@ -33,12 +40,22 @@ std::string_view encodingName(Encoding e);
 bool isValidUtf8(std::string_view s, std::size_t* badOffset = nullptr);
 
 // UTF-8 to GB18030. Every Unicode character has a GB18030 form, so this fails
-// only on malformed UTF-8 (nullopt, `badOffset` set).
+// only on malformed UTF-8 (nullopt, `badOffset` set). The 24 private-use
+// characters whose old two-byte codes now stand for standard characters
+// take the four-byte codes those characters left free, as the current
+// GB18030 table assigns them, so they come back unchanged.
 std::optional<std::string> utf8ToGb18030(std::string_view utf8, std::size_t* badOffset = nullptr);
 
 // GB18030 to UTF-8. Never fails: a byte that is no character is copied
 // unchanged, so nothing is dropped.
 std::string gb18030ToUtf8(std::string_view gb);
+
+// True when `bytes`, valid UTF-8, are much more likely a GB18030 (GBK)
+// text: every byte belongs to a GB18030 character, mostly common Han
+// characters and Chinese punctuation, while the UTF-8 reading holds no
+// Chinese at all but mostly rare letters and combining marks. Short GBK
+// texts such as "同学" (CD AC D1 A7) are also valid UTF-8.
+bool readsBetterAsGb18030(std::string_view bytes);
 
 // GB18030 to UTF-16 for a text widget. A byte that is no character becomes
 // the lone surrogate U+DC00 + byte (only bytes 0x80-0xFF ever need it), so
@@ -62,16 +79,30 @@ struct DecodedText {
 };
 
 // Reads a file's bytes as the core's text. Fails (nullopt, `error` set to a
-// message) only when the bytes are not in the encoding asked for or found by
-// a byte-order mark.
+// message naming the byte offset in the file) only when the bytes are not in
+// the encoding asked for or found by a byte-order mark. Under Auto a text
+// that is valid UTF-8 is UTF-8 unless readsBetterAsGb18030.
 std::optional<DecodedText> decodeText(std::string_view bytes, EncodingChoice choice,
+                                      std::string* error = nullptr);
+// The same, taking over `bytes` (left empty) so that a GB18030 file is not
+// copied at all and a large file is held at most twice.
+std::optional<DecodedText> decodeTakingBytes(std::string&& bytes, EncodingChoice choice,
                                       std::string* error = nullptr);
 
 // Bytes of `text` in `format`: the inverse of decodeText.
 std::string encodeText(std::string_view text, const TextFormat& format);
+// The same bytes handed to `sink` piece by piece (a piece is at most about
+// a megabyte), so that a long text is never copied whole.
+void encodeTextTo(std::string_view text, const TextFormat& format,
+                  const std::function<void(std::string_view)>& sink);
 
 // "\n" not preceded by "\r" becomes "\r\n"; and back.
 std::string lfToCrLf(std::string_view s);
+// lfToCrLf in place (no second copy of a long text). `crLfBreaks`, when
+// given, receives the indices of the breaks that were "\r\n" already and
+// `lineBreaks` the number of all breaks.
+void lfToCrLfInPlace(std::string& s, std::vector<std::size_t>* crLfBreaks = nullptr,
+                     std::size_t* lineBreaks = nullptr);
 std::string crLfToLf(std::string_view s);
 
 // True when lines end mostly in "\n" alone rather than in "\r\n".

@@ -257,12 +257,95 @@ std::string foldAsciiCase(std::string_view s) {
     return out;
 }
 
-CaseFoldedText::CaseFoldedText(std::string_view original)
-    : original_(original), folded_(foldAsciiCase(original)) {}
+namespace {
+
+bool isUpper(char c) { return c >= 'A' && c <= 'Z'; }
+char lower(char c) { return isUpper(c) ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Aligned matches of one needle, ASCII letters that are whole characters
+// compared without regard to their case, found in the text itself rather
+// than in a folded copy of it (a long text is not held twice). A letter is
+// never a lead byte and stays a valid trail byte in either case, so a
+// stretch of the text equal to the needle up to case parses as the needle
+// does: the results are those of a search in the folded text.
+class IgnoreCaseMatcher {
+public:
+    IgnoreCaseMatcher(std::string_view hay, std::string_view needle, std::size_t from)
+        : hay_(hay), needle_(foldAsciiCase(needle)), foldable_(needle_.size(), false), walker_(hay, from),
+          selfDelimiting_(isSelfDelimiting(needle_)) {
+        forEachChar(needle_, [&](std::size_t pos, std::size_t len) {
+            if (len == 1 && needle_[pos] >= 'a' && needle_[pos] <= 'z') foldable_[pos] = true;
+        });
+        for (anchor_ = 0; anchor_ < needle_.size() && foldable_[anchor_]; ++anchor_) {
+        }
+    }
+
+    std::size_t next(std::size_t from) {
+        if (needle_.empty()) return npos;
+        if (walker_.position() < from) walker_ = BoundaryWalker(hay_, from);
+        std::size_t pos = from;
+        for (;;) {
+            const std::size_t c = candidate(pos);
+            if (c == npos) return npos;
+            if (!walker_.reach(c)) {
+                pos = walker_.position();
+                continue;
+            }
+            if (selfDelimiting_ || endsOnBoundary(c)) return c;
+            pos = c + charLength(hay_, c);
+        }
+    }
+
+private:
+    bool equalsAt(std::size_t c) const {
+        for (std::size_t k = 0; k < needle_.size(); ++k) {
+            const char h = hay_[c + k];
+            if (foldable_[k] ? lower(h) != needle_[k] : h != needle_[k]) return false;
+        }
+        return true;
+    }
+
+    // First position at or after `pos` where the bytes match up to case.
+    std::size_t candidate(std::size_t pos) const {
+        const std::size_t n = needle_.size();
+        if (pos > hay_.size() || n > hay_.size() - pos) return npos;
+        const std::size_t last = hay_.size() - n;
+        if (anchor_ < n) {
+            // A byte that is no letter is looked for directly.
+            const char a = needle_[anchor_];
+            for (std::size_t h = pos + anchor_; h <= last + anchor_;) {
+                const void* hit = std::memchr(hay_.data() + h, a, last + anchor_ + 1 - h);
+                if (!hit) return npos;
+                const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - hay_.data());
+                if (equalsAt(at - anchor_)) return at - anchor_;
+                h = at + 1;
+            }
+            return npos;
+        }
+        for (std::size_t c = pos; c <= last; ++c)
+            if (lower(hay_[c]) == needle_[0] && equalsAt(c)) return c;
+        return npos;
+    }
+
+    bool endsOnBoundary(std::size_t start) const {
+        BoundaryWalker probe(hay_, start);
+        return probe.reach(start + needle_.size());
+    }
+
+    std::string_view hay_;
+    std::string needle_;
+    std::vector<bool> foldable_;
+    std::size_t anchor_ = 0;
+    BoundaryWalker walker_;
+    bool selfDelimiting_;
+};
+
+}  // namespace
+
+CaseFoldedText::CaseFoldedText(std::string_view original) : original_(original) {}
 
 std::size_t CaseFoldedText::find(std::string_view needle, std::size_t from) const {
-    const std::string foldedNeedle = foldAsciiCase(needle);
-    return findAligned(folded_, foldedNeedle, from);
+    return IgnoreCaseMatcher(original_, needle, from).next(from);
 }
 
 std::string replaceAllIgnoreCase(std::string_view s, std::string_view find, std::string_view repl,
@@ -270,9 +353,7 @@ std::string replaceAllIgnoreCase(std::string_view s, std::string_view find, std:
     std::size_t n = 0;
     std::string out;
     if (!find.empty()) {
-        const std::string folded = foldAsciiCase(s);
-        const std::string foldedFind = foldAsciiCase(find);
-        Matcher m(folded, foldedFind, 0);
+        IgnoreCaseMatcher m(s, find, 0);
         std::size_t copied = 0;
         for (std::size_t p = m.next(0); p != npos; p = m.next(copied)) {
             if (n == 0) out.reserve(s.size());

@@ -49,7 +49,8 @@ std::size_t replaceAllRepeat(std::string& s, std::string_view find, std::string_
 // byte unchanged. Boundaries of the result are those of the input.
 std::string foldAsciiCase(std::string_view s);
 
-// A text prepared for repeated searches that ignore the case of ASCII letters.
+// Searches in a text that ignore the case of ASCII letters (whole
+// characters); the text is not copied.
 class CaseFoldedText {
 public:
     explicit CaseFoldedText(std::string_view original);
@@ -59,7 +60,6 @@ public:
 
 private:
     std::string_view original_;
-    std::string folded_;
 };
 
 // Replace-all that ignores the case of ASCII letters (one pass, no rescan).

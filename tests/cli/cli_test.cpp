@@ -294,7 +294,8 @@ TEST_F(CliTest, SeveralFilesShareOneRunContext) {
     // off before b is typeset, as when a typeset text is typeset again.
     const CliRun r = run({"--encoding", "gb18030", "--signature", "--head", "H", a, b});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_GB_EQ(r.out, "H\r\n" + kI + g("甲文") + "H\r\n" + kI + g("乙文"));
+    // The results are separated by a line break, not glued together.
+    EXPECT_GB_EQ(r.out, "H\r\n" + kI + g("甲文") + "\r\nH\r\n" + kI + g("乙文"));
 }
 
 TEST_F(CliTest, OutputDirectoryNamesFilesAsTheBatchDoes) {
@@ -406,7 +407,7 @@ TEST_F(CliTest, TextToolsKeepTheEncodingRules) {
     // Files one after another, and -o for a text tool.
     const std::string a = write("a.html", "<b>A</b>");
     const std::string b = write("b.htm", "<i>B</i>");
-    EXPECT_EQ(run({"strip-html", a, b}).out, "AB");
+    EXPECT_EQ(run({"strip-html", a, b}).out, "A\nB");  // UTF-8 without breaks: "\n" between
     const CliRun toDir = run({"strip-html", "-o", dir_ + "/out", a, b});
     EXPECT_EQ(toDir.status, 0) << toDir.err;
     EXPECT_EQ(read(dir_ + "/out/a.txt"), "A");
@@ -417,7 +418,7 @@ TEST_F(CliTest, QuotePairingContinuesFromFileToFile) {
     const std::string a = write("a.txt", g("\"开始"));
     const std::string b = write("b.txt", g("结束\""));
     const CliRun r = run({"--encoding", "gb18030", "--set", "fixQuotes=1", a, b});
-    EXPECT_GB_EQ(r.out, kI + g("“开始") + kI + g("结束”"));
+    EXPECT_GB_EQ(r.out, kI + g("“开始") + "\r\n" + kI + g("结束”"));
 }
 
 // The bash completion offers what the parser accepts: every command, every

@@ -58,5 +58,22 @@ TEST(ParseDateTime, AcceptsOnlyTheFullForm) {
         EXPECT_FALSE(parseDateTime(bad, d)) << bad;
 }
 
+TEST(ParseDateTime, OnlyDaysThatExist) {
+    struct Case {
+        const char* text;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"2024-02-29 00:00:00", true},  {"2024-02-30 00:00:00", false}, {"2023-02-29 00:00:00", false},
+        {"1900-02-29 00:00:00", false}, {"2000-02-29 00:00:00", true},  {"2024-04-31 00:00:00", false},
+        {"2024-04-30 23:59:59", true},  {"2024-12-31 00:00:00", true},  {"2024-06-00 00:00:00", false},
+        {"2024-11-31 00:00:00", false}, {"2024-01-31 00:00:00", true},
+    };
+    for (const auto& c : cases) {
+        DateTime d;
+        EXPECT_EQ(parseDateTime(c.text, d), c.valid) << c.text;
+    }
+}
+
 }  // namespace
 }  // namespace folvane::corrections

@@ -65,6 +65,20 @@ TEST(OpenccConverter, KeepsTheByteLengthOfRandomBytes) {
     }
 }
 
+TEST(OpenccConverter, LongTextsConvertAsTheirLines) {
+    // Long texts go to OpenCC in pieces cut after line breaks; the result is
+    // that of the lines one by one, also where a line runs past a cut.
+    const std::string line = g("后来的发展，头发和面条。\r\n");
+    const std::string longLine = std::string(70 * 1024, 'x') + g("后来");
+    std::string text;
+    while (text.size() < 200 * 1024) text += line;
+    text += longLine + "\r\n" + line;
+    std::string expected;
+    while (expected.size() < 200 * 1024) expected += converter().toTraditionalChinese(line);
+    expected += converter().toTraditionalChinese(longLine + "\r\n") + converter().toTraditionalChinese(line);
+    EXPECT_EQ(converter().toTraditionalChinese(text), expected);
+}
+
 TEST(OpenccConverter, SharedByThreads) {
     const std::string text = g("简体中文和头发");
     std::vector<std::string> results(4);

@@ -109,6 +109,42 @@ TEST(TypesetText, EdgeCases) {
     for (const auto& c : cases) EXPECT_GB_EQ(typeset(c.input, c.options), c.expected) << c.name;
 }
 
+TEST(NormalizeOddSpaces, AnOpaqueByteNeverFusesWithItsNeighbour) {
+    struct Case {
+        const char* name;
+        std::string input, expected;
+    };
+    const Case cases[] = {
+        {"lead byte, tab, letter", "\x81\tA", "\x81\tA"},
+        {"lead byte, tab, lead byte and trail", "\x81\t\xB0\xA1", "\x81\t\xB0\xA1"},
+        {"lead byte, tab, odd space", "\x81\t\xA3\xA0", "\x81\t\xA1\xA1"},
+        {"four-byte code split by a tab", "\x81\x30\t\x81\x30", "\x81\x30\t\x81\x30"},
+        {"four-byte code split late", "\x81\x30\x81\t\x30", "\x81\x30\x81\t\x30"},
+        {"four-byte code split early", "\x81\t\x30\x81\x30", "\x81\t\x30\x81\x30"},
+        {"two tabs keep one", "\x81\t\tA", "\x81\tA"},
+        {"lead byte, tab, control", "\x81\t\r\n", "\x81\r\n"},
+        {"lead byte at the end", "A\x81\t", "A\x81"},
+        {"whole character, tab, letter", "\xB0\xA1\tA", "\xB0\xA1" "A"},
+        {"opaque byte that never leads", "\x80\tA", "\x80" "A"},
+        {"lead byte far before", "\x81" "abcd\tA", "\x81" "abcdA"},
+    };
+    for (const auto& c : cases) EXPECT_GB_EQ(normalizeOddSpaces(c.input), c.expected) << c.name;
+}
+
+TEST(TypesetText, EmptyViewWithoutData) {
+    RunContext ctx;
+    EXPECT_EQ(typesetText(std::string_view(), std::string_view(), false, defaults(), ctx), "");
+    EXPECT_EQ(typesetText(std::string_view(), std::string_view(), true, defaults(), ctx), "");
+    EXPECT_EQ(normalizeOddSpaces(std::string_view()), "");
+}
+
+TEST(TypesetText, OwnedInputGivesTheSameResult) {
+    for (const std::string& in : {kExample, std::string("\t\xA3\xA0x\r\n\r\ny"), std::string()}) {
+        RunContext a, b;
+        EXPECT_EQ(typesetOwnedText(std::string(in), false, defaults(), a), typesetText(in, {}, false, defaults(), b));
+    }
+}
+
 TEST(TypesetText, BatchInputComesFromRawBytes) {
     RunContext ctx;
     EXPECT_GB_EQ(typesetText("ignored", g("文件"), true, defaults(), ctx), kI + g("文件"));

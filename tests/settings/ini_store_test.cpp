@@ -104,6 +104,12 @@ TEST(IniText, Validity) {
     EXPECT_FALSE(isValidValue("a\nb"));
     EXPECT_FALSE(isValidValue("a\r"));
     EXPECT_FALSE(isValidSection(" folvane"));
+    // A lone lead byte at the end would swallow the "]" of the header.
+    for (const char* bad : {"setting\x8E", "a\x81\x30", "a\x81\x30\x81"}) {
+        EXPECT_FALSE(isValidSection(bad)) << bad;
+    }
+    EXPECT_TRUE(isValidSection(g("设置")));
+    EXPECT_TRUE(isValidSection("a\x81\x30\x81\x30"));
 }
 
 // `sub` appears in `all` in order, with at most `extra` lines added and at

@@ -101,9 +101,10 @@ TEST(Utf16Bridge, EditorLineBreaksBecomeCrLf) {
 
 TEST(Utf16Bridge, EncodesEveryCharacterAsIconvDoes) {
     // The encoder's table and formula against iconv itself, for every code
-    // point of the BMP and a spread of the higher planes. Code points iconv
-    // refuses (private-use ones that GB18030 later gave standard
-    // characters) become U+FFFD.
+    // point of the BMP and a spread of the higher planes. The code points
+    // iconv refuses are the private-use ones whose old codes now stand for
+    // standard characters: they take the four-byte codes the codec gives
+    // them for files too.
     Iconv reference("GB18030", "UTF-32LE");
     std::vector<char32_t> cps;
     for (char32_t cp = 1; cp < 0x10000; ++cp)
@@ -119,10 +120,109 @@ TEST(Utf16Bridge, EncodesEveryCharacterAsIconvDoes) {
                               refused = true;
                               return std::size_t{4};
                           });
-        if (refused) expected = "\x84\x31\xA4\x37";
+        if (refused) {
+            std::string utf8;
+            Iconv toUtf8("UTF-8", "UTF-32LE");
+            toUtf8.convert(std::string_view(reinterpret_cast<const char*>(&cp), 4), utf8,
+                           [](std::string_view, std::size_t, std::string&) { return std::size_t{4}; });
+            const auto viaFile = utf8ToGb18030(utf8);
+            ASSERT_TRUE(viaFile) << std::hex << static_cast<unsigned>(cp);
+            ASSERT_EQ(viaFile->size(), 4u);
+            expected = *viaFile;
+        }
         if (gb18030FromUtf16(utf16Of(cp)) != expected && ++mismatches <= 5) ADD_FAILURE() << std::hex << static_cast<unsigned>(cp);
     }
     EXPECT_EQ(mismatches, 0);
+}
+
+// The 24 private-use characters iconv cannot encode, with the four-byte
+// codes that the standard characters now holding their old two-byte codes
+// left free.
+struct FreedCase {
+    char32_t cp;
+    const char* utf8;
+    std::string gb;
+};
+const FreedCase kFreed[] = {
+    {0xE78D, "\uE78D", "\x84\x31\x82\x36"}, {0xE78E, "\uE78E", "\x84\x31\x82\x38"},
+    {0xE78F, "\uE78F", "\x84\x31\x82\x37"}, {0xE790, "\uE790", "\x84\x31\x82\x39"},
+    {0xE791, "\uE791", "\x84\x31\x83\x30"}, {0xE792, "\uE792", "\x84\x31\x83\x31"},
+    {0xE793, "\uE793", "\x84\x31\x83\x32"}, {0xE794, "\uE794", "\x84\x31\x83\x33"},
+    {0xE795, "\uE795", "\x84\x31\x83\x34"}, {0xE796, "\uE796", "\x84\x31\x83\x35"},
+    {0xE816, "\uE816", "\x95\x32\x90\x31"}, {0xE817, "\uE817", "\x95\x32\x90\x33"},
+    {0xE818, "\uE818", "\x95\x32\x97\x30"}, {0xE81E, "\uE81E", "\x82\x35\x90\x37"},
+    {0xE826, "\uE826", "\x82\x35\x90\x38"}, {0xE82B, "\uE82B", "\x82\x35\x90\x39"},
+    {0xE82C, "\uE82C", "\x82\x35\x91\x30"}, {0xE831, "\uE831", "\x95\x36\xB9\x37"},
+    {0xE832, "\uE832", "\x82\x35\x91\x31"}, {0xE83B, "\uE83B", "\x96\x30\xBA\x35"},
+    {0xE843, "\uE843", "\x82\x35\x91\x32"}, {0xE854, "\uE854", "\x82\x35\x91\x33"},
+    {0xE855, "\uE855", "\x96\x35\xB6\x30"}, {0xE864, "\uE864", "\x82\x35\x91\x34"},
+};
+
+TEST(Codec, PrivateUseCharactersWithFreedCodesSurvive) {
+    for (const auto& c : kFreed) {
+        const std::string utf8 = std::string("a") + c.utf8 + "b";
+        std::string error;
+        const auto d = decodeText(utf8, EncodingChoice::Utf8, &error);
+        ASSERT_TRUE(d) << std::hex << static_cast<unsigned>(c.cp) << ": " << error;
+        EXPECT_EQ(d->text, "a" + c.gb + "b") << std::hex << static_cast<unsigned>(c.cp);
+        EXPECT_EQ(encodeText(d->text, d->format), utf8) << std::hex << static_cast<unsigned>(c.cp);
+        // The editor shows the character itself and gives back its code.
+        EXPECT_EQ(gb18030ToUtf16(c.gb), std::u16string(1, static_cast<char16_t>(c.cp)));
+        EXPECT_EQ(gb18030FromUtf16(std::u16string(1, static_cast<char16_t>(c.cp))), c.gb);
+        // UTF-16 files as well.
+        TextFormat utf16;
+        utf16.encoding = Encoding::Utf16LE;
+        utf16.bom = true;
+        const std::string bytes = encodeText(c.gb, utf16);
+        ASSERT_EQ(bytes.size(), 4u);
+        EXPECT_EQ(static_cast<unsigned char>(bytes[2]) | (static_cast<unsigned char>(bytes[3]) << 8), c.cp);
+        const auto back = decodeText(bytes, EncodingChoice::Auto);
+        ASSERT_TRUE(back);
+        EXPECT_EQ(back->text, c.gb);
+    }
+    // The two-byte codes keep meaning the standard characters.
+    EXPECT_EQ(gb18030ToUtf8("\xFE\x51"), "\U00020087");
+    EXPECT_EQ(gb18030FromUtf16(u"\U00020087"), "\xFE\x51");
+}
+
+// Every shape of byte string: each byte alone, every pair, every four-byte
+// code, and the cut-off forms of four-byte codes, each between line feeds.
+TEST(Utf16Bridge, EveryByteStringShapeRoundTrips) {
+    std::vector<std::string> texts(3);
+    for (int a = 0; a < 256; ++a) {
+        texts[0] += static_cast<char>(a);
+        texts[0] += '\n';
+        for (int b = 0; b < 256; ++b) {
+            texts[1] += {static_cast<char>(a), static_cast<char>(b), '\n'};
+            texts[1] += {'A', static_cast<char>(a), static_cast<char>(b), '\n'};
+        }
+    }
+    for (int a = 0x81; a <= 0xFE; ++a)
+        for (int b = 0x30; b <= 0x39; ++b)
+            for (int c = 0x81; c <= 0xFE; ++c) {
+                for (int d = 0x30; d <= 0x39; ++d)
+                    texts[2] += {static_cast<char>(a), static_cast<char>(b), static_cast<char>(c), static_cast<char>(d), '\n'};
+                texts[2] += {static_cast<char>(a), static_cast<char>(b), static_cast<char>(c), '\n'};
+                texts[2] += {static_cast<char>(a), static_cast<char>(b), static_cast<char>(c), 'x'};
+            }
+    for (const auto& t : texts) {
+        const std::string back = gb18030FromUtf16(gb18030ToUtf16(t));
+        ASSERT_EQ(back.size(), t.size());
+        std::size_t firstDiff = 0;
+        while (firstDiff < t.size() && back[firstDiff] == t[firstDiff]) ++firstDiff;
+        EXPECT_EQ(firstDiff, t.size()) << folvane::testing::show(t.substr(firstDiff >= 4 ? firstDiff - 4 : 0, 12));
+    }
+    // The six four-byte codes that iconv decodes to characters whose
+    // two-byte codes it prefers.
+    for (const std::string code : {"\x95\x32\x90\x31", "\x95\x32\x90\x33", "\x95\x32\x97\x30", "\x95\x36\xB9\x37",
+                                   "\x96\x30\xBA\x35", "\x96\x35\xB6\x30"})
+        EXPECT_EQ(gb18030FromUtf16(gb18030ToUtf16(code)), code) << folvane::testing::show(code);
+    // A four-byte code iconv does not know, whose last bytes begin such a
+    // code: decoding must go on after it, not inside it.
+    for (const std::string t : {"\x87\x30\x95\x32\x90\x31", "\x84\x31\xA5\x30\x82\x35\x90\x37"}) {
+        EXPECT_EQ(gb18030FromUtf16(gb18030ToUtf16(t)), t) << folvane::testing::show(t);
+        EXPECT_EQ(gb18030ToUtf8(t).substr(0, 4), t.substr(0, 4)) << folvane::testing::show(t);
+    }
 }
 
 TEST(Codec, MalformedUtf8IsRefused) {
@@ -167,6 +267,24 @@ TEST(DecodeText, DetectsEncodingBomAndLineBreaks) {
         {"forced utf-8", "a\nb", EncodingChoice::Utf8, Encoding::Utf8, false, true, "a\r\nb"},
         {"empty", "", EncodingChoice::Auto, Encoding::Utf8, false, true, ""},
         {"gbk without breaks", "\xD6\xD0", EncodingChoice::Auto, Encoding::Gb18030, false, false, "\xD6\xD0"},
+        // Texts valid both ways: the reading that gives Chinese wins.
+        {"gbk 同学, also utf-8", "\xCD\xAC\xD1\xA7\r\n", EncodingChoice::Auto, Encoding::Gb18030, false, false,
+         "\xCD\xAC\xD1\xA7\r\n"},
+        {"gbk 学习, also utf-8", "\xD1\xA7\xCF\xB0", EncodingChoice::Auto, Encoding::Gb18030, false, false,
+         "\xD1\xA7\xCF\xB0"},
+        {"utf-8 中文, also gbk", "\xE4\xB8\xAD\xE6\x96\x87\r\n", EncodingChoice::Auto, Encoding::Utf8, false, false,
+         g("中文\r\n")},
+        {"utf-8 cyrillic, also gbk", "Привет\r\n", EncodingChoice::Auto, Encoding::Utf8, false, false,
+         g("Привет\r\n")},
+        {"utf-8 latin, also gbk", "café\r\n", EncodingChoice::Auto, Encoding::Utf8, false, false, g("café\r\n")},
+        {"utf-8 combining mark", "e\xCC\x81\r\n", EncodingChoice::Auto, Encoding::Utf8, false, false,
+         g("e\xCC\x81\r\n")},
+        {"utf-8 forced keeps 同学's bytes as utf-8", "\xCD\xAC\xD1\xA7", EncodingChoice::Utf8, Encoding::Utf8, false,
+         true, g("\xCD\xAC\xD1\xA7")},
+        // Mostly "\n" with some "\r\n": each break comes back as it was.
+        {"mixed breaks", "a\nb\r\nc\nd\n", EncodingChoice::Auto, Encoding::Utf8, false, true, "a\r\nb\r\nc\r\nd\r\n"},
+        {"mixed breaks gbk", "\xD6\xD0\r\n\n\n\r\n\n", EncodingChoice::Auto, Encoding::Gb18030, false, true,
+         "\xD6\xD0\r\n\r\n\r\n\r\n\r\n"},
     };
     for (const auto& c : cases) {
         std::string error;
@@ -187,7 +305,48 @@ TEST(DecodeText, ReportsBadInput) {
     EXPECT_EQ(error, "not valid UTF-8 at byte 2");
     EXPECT_FALSE(decodeText("\xFF\xFE\x41", EncodingChoice::Auto, &error));
     EXPECT_NE(error.find("UTF-16"), std::string::npos);
+    // Offsets are those of the file, byte-order mark included.
     EXPECT_FALSE(decodeText(std::string("\xFF\xFE\x00\xD8", 4), EncodingChoice::Auto, &error));  // lone surrogate
+    EXPECT_EQ(error, "invalid UTF-16 at byte 2");
+    EXPECT_FALSE(decodeText(std::string("\xFE\xFF\x00\x41\xDC\x00", 6), EncodingChoice::Auto, &error));
+    EXPECT_EQ(error, "invalid UTF-16 at byte 4");
+    EXPECT_FALSE(decodeText("\xEF\xBB\xBF" "ab\xFF", EncodingChoice::Auto, &error));
+    EXPECT_EQ(error, "not valid UTF-8 at byte 5");
+}
+
+TEST(DecodeText, MixedBreaksFallBackToLineFeedsWhenTheLinesChange) {
+    const auto d = decodeText("a\nb\r\nc\n", EncodingChoice::Utf8);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(encodeText("A\r\nB\r\nC\r\n", d->format), "A\nB\r\nC\n");  // same lines, other text
+    EXPECT_EQ(encodeText("a\r\nb\r\n", d->format), "a\nb\n");             // a line less
+    EXPECT_EQ(encodeText("a\r\nb\r\nc\r\nd", d->format), "a\nb\r\nc\nd");
+}
+
+TEST(DecodeText, TakingTheBytesGivesTheSameResult) {
+    for (const std::string bytes : {"a\nb", "\xD6\xD0\n", "\xEF\xBB\xBFx\r\n", ""}) {
+        std::string owned = bytes;
+        const auto a = decodeTakingBytes(std::move(owned), EncodingChoice::Auto);
+        const auto b = decodeText(bytes, EncodingChoice::Auto);
+        ASSERT_TRUE(a && b);
+        EXPECT_EQ(a->text, b->text);
+        EXPECT_EQ(encodeText(a->text, a->format), bytes);
+    }
+}
+
+TEST(EncodeText, LongTextsArriveInPiecesThatJoinToTheWhole) {
+    std::string text;
+    for (int i = 0; text.size() < 3u << 20; ++i) text += "\xD6\xD0line " + std::to_string(i) + "\r\n";
+    TextFormat utf8;
+    utf8.encoding = Encoding::Utf8;
+    utf8.lfOnly = true;
+    std::string joined;
+    int pieces = 0;
+    encodeTextTo(text, utf8, [&](std::string_view p) {
+        joined += p;
+        ++pieces;
+    });
+    EXPECT_GT(pieces, 2);
+    EXPECT_EQ(joined, gb18030ToUtf8(crLfToLf(text)));
 }
 
 }  // namespace

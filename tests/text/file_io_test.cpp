@@ -108,3 +108,62 @@ TEST_F(FileIoTest, FullDiskIsReportedAndLeavesTheOldFileIntact) {
 
 }  // namespace
 }  // namespace folvane::text
+
+namespace folvane::text {
+namespace {
+
+std::size_t entries(const std::string& dir) {
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir)) ++n;
+    return n;
+}
+
+TEST_F(FileIoTest, WriterInPiecesCommitsOrLeavesNothing) {
+    const std::string path = dir_ + "/t.txt";
+    ASSERT_TRUE(writeFileAtomically(path, "old"));
+    {
+        AtomicFileWriter w(path);
+        ASSERT_TRUE(w.open());
+        ASSERT_TRUE(w.write("new "));
+        ASSERT_TRUE(w.write("text"));
+        EXPECT_EQ(entries(dir_), 2u);  // the target and the temporary file
+        std::string now;
+        ASSERT_TRUE(readFile(path, now));
+        EXPECT_EQ(now, "old");  // untouched until the commit
+    }
+    EXPECT_EQ(entries(dir_), 1u);  // destroyed uncommitted: no temporary file left
+    AtomicFileWriter w(path);
+    ASSERT_TRUE(w.open());
+    ASSERT_TRUE(w.write("new "));
+    ASSERT_TRUE(w.write("text"));
+    ASSERT_TRUE(w.commit());
+    std::string now;
+    ASSERT_TRUE(readFile(path, now));
+    EXPECT_EQ(now, "new text");
+    EXPECT_EQ(entries(dir_), 1u);
+    EXPECT_FALSE(w.write("late"));
+}
+
+TEST_F(FileIoTest, ReadingStopsAtTheLimit) {
+    const std::string path = dir_ + "/sparse";
+    ASSERT_TRUE(writeFileAtomically(path, ""));
+    fs::resize_file(path, 1 << 20);
+    struct Case {
+        std::uint64_t limit;
+        bool ok;
+    };
+    for (const Case c : {Case{1 << 20, true}, Case{(1 << 20) - 1, false}, Case{0, false}}) {
+        std::string bytes = "kept", error;
+        EXPECT_EQ(readFile(path, bytes, &error, c.limit), c.ok) << c.limit;
+        if (c.ok) {
+            EXPECT_EQ(bytes.size(), 1u << 20);
+        } else {
+            EXPECT_EQ(bytes, "kept");
+            EXPECT_NE(error.find("too large"), std::string::npos) << error;
+        }
+    }
+    EXPECT_GT(defaultReadLimit(), 0u);
+}
+
+}  // namespace
+}  // namespace folvane::text

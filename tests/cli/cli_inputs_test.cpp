@@ -1,0 +1,319 @@
+// folvane-cli against bad and hostile inputs: no input is destroyed, no
+// input stops the run, results stay apart and every byte comes back.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "cli/cli.h"
+#include "cli/cli_args.h"
+#include "gbtext.h"
+#include "text/file_io.h"
+
+extern char** environ;
+
+namespace folvane::cli {
+namespace {
+
+using folvane::testing::g;
+namespace fs = std::filesystem;
+
+const std::string kI = "\xA1\xA1\xA1\xA1";
+const std::string kU = "　　";  // the indentation in UTF-8
+
+struct Result {
+    int status = -1;
+    std::string out, err;
+};
+
+Result runWith(const std::vector<std::string>& args, std::uint64_t maxFileSize = 0, std::string in = "") {
+    Result r;
+    ParseResult p = parseCommandLine(args);
+    if (!p.error.empty()) {
+        r.status = 2;
+        r.err = p.error;
+        return r;
+    }
+    if (maxFileSize) p.config.maxFileSize = maxFileSize;
+    CliStreams s;
+    s.readStdin = [&](std::string& b) {
+        b = in;
+        return true;
+    };
+    s.out = [&](std::string_view v) { r.out += v; };
+    s.err = [&](std::string_view v) { r.err += v; };
+    r.status = static_cast<int>(runCli(p.config, s));
+    return r;
+}
+
+class CliInputs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/folvane-inputs-XXXXXX";
+        ASSERT_NE(::mkdtemp(tmpl), nullptr);
+        dir_ = tmpl;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string put(const std::string& name, const std::string& bytes) {
+        const std::string path = dir_ + "/" + name;
+        fs::create_directories(fs::path(path).parent_path());
+        EXPECT_TRUE(text::writeFileAtomically(path, bytes));
+        return path;
+    }
+    std::string get(const std::string& path) {
+        std::string b;
+        EXPECT_TRUE(text::readFile(path, b)) << path;
+        return b;
+    }
+    std::vector<std::string> leftovers() {
+        std::vector<std::string> names;
+        for (const auto& e : fs::recursive_directory_iterator(dir_))
+            if (e.path().filename().string().starts_with(".folvane-")) names.push_back(e.path().string());
+        return names;
+    }
+    std::string dir_;
+};
+
+TEST_F(CliInputs, AnOutputNeverReplacesAnInputNotYetRead) {
+    const std::string html = put("b.html", "<p>web</p>");
+    const std::string txt = put("b.txt", "plain");
+    const Result r = runWith({"-o", dir_, html, txt});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(html), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(dir_ + "/b.txt"), std::string::npos) << r.err;
+    // b.txt was read whole and replaced by its own result only.
+    EXPECT_EQ(get(txt), kU + "plain");
+}
+
+TEST_F(CliInputs, TheSameFileUnderAnotherNameIsRecognised) {
+    const std::string html = put("x.html", "web");
+    const std::string other = put("in/other.txt", "mine");
+    fs::create_hard_link(other, dir_ + "/x.txt");
+    const Result r = runWith({"-o", dir_ + "/./", html, other});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(other), std::string::npos) << r.err;
+    EXPECT_EQ(get(other), "mine");
+}
+
+TEST_F(CliInputs, OutputsThatMayReplaceTheirInputs) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> inputs;  // relative to the folder
+        std::string outDir;               // relative to the folder
+        std::string warning;              // part of standard error; empty: none
+    };
+    const Case cases[] = {
+        {"its own input", {"a.txt"}, ".", ""},
+        {"an input already read", {"a.txt", "a.html"}, ".", "the result of"},
+        {"two inputs of one name", {"d1/a.txt", "d2/a.txt"}, "out", "d1/a.txt"},
+        {"merge names the file after a later input", {"m.html", "m.txt"}, ".", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        std::vector<std::string> args = {"-o", dir_ + "/" + c.outDir};
+        if (std::string(c.name).starts_with("merge")) args.push_back("--merge");
+        for (const auto& in : c.inputs) args.push_back(put(in, "text of " + in));
+        const Result r = runWith(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        if (c.warning.empty()) EXPECT_EQ(r.err, "");
+        else EXPECT_NE(r.err.find(c.warning), std::string::npos) << r.err;
+    }
+    // The later of two inputs of one name wins.
+    EXPECT_EQ(get(dir_ + "/m.txt"), kU + "text of m.html\n" + kU + "text of m.txt");
+}
+
+TEST_F(CliInputs, DuplicateNamesKeepTheLaterResult) {
+    const std::string a = put("d1/a.txt", "one");
+    const std::string b = put("d2/a.txt", "two");
+    const Result r = runWith({"-o", dir_ + "/out", a, b});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("warning"), std::string::npos);
+    EXPECT_NE(r.err.find(a), std::string::npos);
+    EXPECT_NE(r.err.find(b), std::string::npos);
+    EXPECT_EQ(get(dir_ + "/out/a.txt"), kU + "two");
+}
+
+TEST_F(CliInputs, ResultsAreSeparatedByTheParagraphSeparator) {
+    const std::string a = put("a.txt", g("第一篇文章。"));
+    const std::string empty = put("empty.txt", "");
+    const std::string b = put("b.txt", g("第二篇文章。"));
+    const std::string A = kI + g("第一篇文章。"), B = kI + g("第二篇文章。");
+    struct Case {
+        const char* name;
+        std::vector<std::string> switches;
+        std::string separator;
+    };
+    const Case cases[] = {
+        {"defaults", {}, "\r\n"},
+        {"doubleBreak", {"--set", "doubleBreak=1"}, "\r\n\r\n"},
+        {"tripleBreak", {"--set", "tripleBreak=1"}, "\r\n\r\n\r\n"},
+        {"doubleBreak, filled", {"--set", "doubleBreak=1", "--set", "fillBlankLines=1"}, "\r\n" + kI + "\r\n"},
+        {"no indentation", {"--set", "addIndent=0"}, "\r\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"--encoding", "gb18030"};
+        args.insert(args.end(), c.switches.begin(), c.switches.end());
+        const bool indent = c.switches.empty() || c.switches[1] != "addIndent=0";
+        const std::string a1 = indent ? A : g("第一篇文章。"), b1 = indent ? B : g("第二篇文章。");
+        std::vector<std::string> files = args;
+        files.insert(files.end(), {a, empty, b});
+        EXPECT_GB_EQ(runWith(files).out, a1 + c.separator + b1) << c.name;
+        // A single result stays as it was.
+        std::vector<std::string> one = args;
+        one.push_back(a);
+        EXPECT_GB_EQ(runWith(one).out, a1) << c.name;
+        // The merged file alike.
+        std::vector<std::string> merge = args;
+        merge.insert(merge.end(), {"-o", dir_ + "/m", "--merge", a, empty, b});
+        ASSERT_EQ(runWith(merge).status, 0) << c.name;
+        EXPECT_GB_EQ(get(dir_ + "/m/a.txt"), a1 + c.separator + b1) << c.name;
+    }
+    // A result that ends with a line break of its own gets no second one.
+    const std::string r1 = put("r1.txt", "x\r\n"), r2 = put("r2.txt", "y\r\n");
+    EXPECT_EQ(runWith({"upper", r1, r2}).out, "X\r\nY\r\n");
+    EXPECT_EQ(runWith({"stats", r1, r2}).out, runWith({"stats", r1}).out + runWith({"stats", r2}).out);
+}
+
+TEST_F(CliInputs, MergedUtf8FileHasOneByteOrderMark) {
+    const std::string a = put("a.txt", "\xEF\xBB\xBF" "a\n");
+    const std::string b = put("b.txt", "\xEF\xBB\xBF" "b\n");
+    ASSERT_EQ(runWith({"-o", dir_ + "/m", "--merge", a, b}).status, 0);
+    EXPECT_EQ(get(dir_ + "/m/a.txt"), "\xEF\xBB\xBF" + kU + "a\n" + kU + "b");
+}
+
+TEST_F(CliInputs, TooLargeFilesAreRefusedOneByOne) {
+    const std::string big = dir_ + "/big.txt";
+    { std::FILE* f = std::fopen(big.c_str(), "w"); std::fclose(f); }
+    fs::resize_file(big, 1 << 20);  // sparse
+    const std::string small = put("small.txt", "ok");
+    const Result r = runWith({big, small}, 4096);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("big.txt"), std::string::npos);
+    EXPECT_NE(r.err.find("too large"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, kU + "ok");
+    const Result in = runWith({}, 4096, std::string(5000, 'x'));
+    EXPECT_EQ(in.status, 1);
+    EXPECT_NE(in.err.find("standard input"), std::string::npos) << in.err;
+}
+
+// The real program on a 64 GB sparse file, as input and as settings file:
+// an error for that file alone, never an abort.
+TEST_F(CliInputs, HugeSparseFilesEndInAMessage) {
+    if (text::defaultReadLimit() >= (std::uint64_t{64} << 30)) GTEST_SKIP() << "the machine could hold it";
+    const std::string huge = dir_ + "/huge.txt";
+    { std::FILE* f = std::fopen(huge.c_str(), "w"); std::fclose(f); }
+    fs::resize_file(huge, std::uint64_t{64} << 30);
+    const std::string small = put("small.txt", "ok");
+    const std::string cli = FOLVANE_CLI_PATH;
+    std::FILE* p = ::popen((cli + " " + huge + " " + small + " 2>&1").c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string out;
+    char buf[512];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    const int status = ::pclose(p);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(out.find("too large"), std::string::npos) << out;
+    EXPECT_NE(out.find(kU + "ok"), std::string::npos) << out;
+    const int config = std::system((cli + " --config " + huge + " " + small + " >/dev/null 2>&1").c_str());
+    ASSERT_TRUE(WIFEXITED(config));
+    EXPECT_EQ(WEXITSTATUS(config), 2);
+}
+
+// SIGINT and SIGTERM while a merged output is being written: the run is
+// held between two inputs by a FIFO, so the temporary file surely exists
+// when the signal comes; afterwards it is gone and the target untouched.
+TEST_F(CliInputs, InterruptedRunLeavesNoTemporaryFile) {
+    for (const int sig : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(sig);
+        const std::string out = dir_ + "/out";
+        fs::create_directories(out);
+        const std::string target = put("out/first.txt", "old content");
+        const std::string first = put("first.txt", std::string(3 << 20, 'a'));
+        const std::string fifo = dir_ + "/fifo.txt";
+        fs::remove(fifo);
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        const std::string cli = FOLVANE_CLI_PATH;
+        std::vector<std::string> args = {cli, "--merge", "-o", out, first, fifo};
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        pid_t pid = 0;
+        ASSERT_EQ(::posix_spawn(&pid, cli.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+        // Opening the FIFO for writing returns once the program opens it for
+        // reading: the first result is in the temporary file by then.
+        const int fd = ::open(fifo.c_str(), O_WRONLY);
+        ASSERT_GE(fd, 0);
+        EXPECT_EQ(leftovers().size(), 1u);
+        ASSERT_EQ(::kill(pid, sig), 0);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        ::close(fd);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
+        EXPECT_EQ(leftovers(), std::vector<std::string>{});
+        EXPECT_EQ(get(target), "old content");
+    }
+}
+
+TEST_F(CliInputs, LineBreaksComeBackAsTheFileHadThem) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> command;
+        std::string in, expected;
+    };
+    const Case cases[] = {
+        {"strip-html on \\n", {"strip-html"}, "a<br>b\nc\n<p>d</p>\n", "a\nbcd\n\n"},
+        {"strip-html on \\r\\n keeps its \\r", {"strip-html"}, "a<br>b\r\nc\r\n", "a\r\nb\rc\r"},
+        {"strip-html forced utf-8", {"strip-html", "--encoding", "utf-8"}, "x\ny<br/>z\n", "xy\nz"},
+        {"mixed breaks unchanged by a no-op", {"upper"}, "1\n2\r\n3\n4\n", "1\n2\r\n3\n4\n"},
+        {"mixed breaks through a change", {"upper"}, "a\nb\r\nc\nd", "A\nB\r\nC\nD"},
+        {"mixed breaks, lines joined", {"replace", "\n", ""}, "a\nb\r\nc\n", "abc"},
+    };
+    for (const auto& c : cases) {
+        const std::string f = put("in.txt", c.in);
+        std::vector<std::string> args = c.command;
+        args.push_back(f);
+        const Result r = runWith(args);
+        EXPECT_EQ(r.status, 0) << c.name << ": " << r.err;
+        EXPECT_EQ(r.out, c.expected) << c.name;
+    }
+}
+
+TEST_F(CliInputs, EveryCharacterComesBackUnchanged) {
+    struct Case {
+        const char* name;
+        std::string in;
+    };
+    const Case cases[] = {
+        {"gbk that is also utf-8", "\xCD\xAC\xD1\xA7\r\n"},             // 同学
+        {"private-use characters", "\uE816\uE78D\uE864 \U00020087\n"},  // with the freed codes
+        {"utf-8 chinese", "中文\n"},
+    };
+    for (const auto& c : cases) {
+        const std::string f = put("in.txt", c.in);
+        const Result r = runWith({"lower", f});
+        EXPECT_EQ(r.status, 0) << c.name << ": " << r.err;
+        EXPECT_EQ(r.out, c.in) << c.name;
+    }
+    const Result gbk = runWith({put("t.txt", "\xCD\xAC\xD1\xA7")});
+    EXPECT_EQ(gbk.out, kI + "\xCD\xAC\xD1\xA7");  // GBK in, GBK out
+}
+
+TEST_F(CliInputs, ImpossibleDatesAreUsageErrors) {
+    EXPECT_EQ(runWith({"--now", "2024-02-30 00:00:00"}).status, 2);
+    EXPECT_EQ(runWith({"--now", "2023-02-29 12:00:00"}).status, 2);
+    EXPECT_EQ(runWith({"--now", "2024-02-29 12:00:00", "--signature", "--head", "#DD"}, 0, "x").out,
+              "29\n" + kU + "x");
+}
+
+}  // namespace
+}  // namespace folvane::cli
