@@ -321,6 +321,7 @@ FileResult BatchRun::processFile(std::size_t i, bool merge, const BatchTransform
         r.error = input + ": " + why;
         return r;
     }
+    currentFormat_ = decoded->format;
     std::string result = transform(std::move(decoded->text), progress);
 
     if (merge && mergedOpen_) {

@@ -185,6 +185,11 @@ public:
     // when `merge` is off is closed first. The merged output takes the
     // encoding and line breaks of its first file; results are separated by
     // `separator` (see paragraphSeparator).
+    // The format the file being processed was read in (valid inside the
+    // transform of processFile): a command that treats line feeds as no
+    // breaks, as HTML stripping does, needs to know them.
+    const text::TextFormat& currentFormat() const { return currentFormat_; }
+
     FileResult processFile(std::size_t i, bool merge, const BatchTransform& transform,
                            std::string_view separator, BatchFileProgress* progress = nullptr);
 
@@ -219,6 +224,7 @@ private:
     // target, renamed into place when the merge ends (and removed on SIGINT
     // or SIGTERM when the program asked for that).
     std::unique_ptr<text::AtomicFileWriter> merged_;
+    text::TextFormat currentFormat_;
     void appendMerged(std::string_view bytes);
     std::string mergedError_;  // the first write failure of the merged file
     text::TextFormat mergedFormat_;

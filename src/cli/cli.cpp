@@ -156,7 +156,7 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
                     i, config.merge,
                     [&](std::string text, batch::BatchFileProgress* p) {
                         if (typeset) return batch::typesetForBatch(input, std::move(text), config.options, ctx, p);
-                        return applyCommand(config, std::move(text), text::TextFormat{}, ctx, p);
+                        return applyCommand(config, std::move(text), run.currentFormat(), ctx, p);
                     },
                     separator, progress ? &*progress : nullptr);
                 if (r.outcome == batch::FileOutcome::Failed) fail(r.error);

@@ -285,6 +285,13 @@ TEST_F(CliInputs, LineBreaksComeBackAsTheFileHadThem) {
         const Result r = runWith(args);
         EXPECT_EQ(r.status, 0) << c.name << ": " << r.err;
         EXPECT_EQ(r.out, c.expected) << c.name;
+        // Into a folder the result is the same bytes.
+        args.insert(args.end() - 1, {"-o", dir_ + "/lb"});
+        const Result toFolder = runWith(args);
+        EXPECT_EQ(toFolder.status, 0) << c.name << ": " << toFolder.err;
+        if (!c.expected.empty()) {
+            EXPECT_EQ(get(dir_ + "/lb/in.txt"), c.expected) << c.name << " (-o)";
+        }
     }
 }
 
