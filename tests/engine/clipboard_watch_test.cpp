@@ -27,7 +27,8 @@ TEST(ClipboardWatch, OneTick) {
         bool armedAfter;
         std::string lastAfter;
     };
-    const std::string two = g("第一行\r\n第二行"), one = g("只有一行");
+    // The ticks hold views: every text they see must outlive the table.
+    const std::string two = g("第一行\r\n第二行"), one = g("只有一行"), twoAndSpace = two + " ";
     ClipboardModes off = armedWith("old");
     off.copyTypeset = false;
     ClipboardModes disarmed = armedWith("old");
@@ -42,7 +43,7 @@ TEST(ClipboardWatch, OneTick) {
         {"a lone \\n is no line break of the core", armedWith("old"), {true, "a\nb", false}, WatchAction::PasteOnly,
          true, "a\nb"},
         {"the same text again", armedWith(two), {true, two, false}, WatchAction::None, true, two},
-        {"byte comparison: one byte more", armedWith(two), {true, two + " ", false}, WatchAction::PasteAndTypeset,
+        {"byte comparison: one byte more", armedWith(two), {true, twoAndSpace, false}, WatchAction::PasteAndTypeset,
          false, two},
         {"disarmed (a run of the watch is busy)", disarmed, {true, two, false}, WatchAction::None, false, "old"},
         {"the clipboard holds no text", armedWith("old"), {false, "", false}, WatchAction::None, true, "old"},
