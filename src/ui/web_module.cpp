@@ -29,6 +29,7 @@ bool WebModule::load() {
     tried_ = true;
     if (!webEngineInstalled(&error_)) return false;
     library_.setFileName(path_);
+    shareOpenGLContextsForWebEngine();
     auto create = reinterpret_cast<CreateWebFeaturesFn>(library_.resolve(FOLVANE_WEB_FEATURES_ENTRY));
     if (!create) {
         error_ = library_.errorString();

@@ -225,8 +225,12 @@ TEST_F(WebEngineTest, ImportThroughTheMainWindowIsOneUndoableChange) {
     QObject::connect(&driver, &QTimer::timeout, [&] {
         // The window comes from the loaded module: found by its title and
         // its controls' names, not by its class.
-        QWidget* dialog = QApplication::activeModalWidget();
-        if (!dialog || dialog->windowTitle() != QStringLiteral("打开网址")) return;
+        // (Looked for among the top-level windows: without a window manager
+        // the modal window need not be the active one.)
+        QWidget* dialog = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->isVisible() && top->windowTitle() == QStringLiteral("打开网址")) dialog = top;
+        if (!dialog) return;
         driver.stop();
         auto* address = dialog->findChild<QLineEdit*>(QStringLiteral("addressBox"));
         auto* open = dialog->findChild<QPushButton*>(QStringLiteral("openButton"));
