@@ -53,6 +53,30 @@ std::size_t rawFind(std::string_view hay, std::string_view needle, std::size_t f
     return p ? static_cast<std::size_t>(static_cast<const char*>(p) - base) : npos;
 }
 
+// The boundary test both finders share: `candidate(pos)` gives the next
+// byte match at or after `pos`; it is taken when it starts on a character
+// boundary (the walker goes over the text once, left to right) and, unless
+// the needle delimits itself, ends on one. `from` must be a boundary and
+// must not decrease between calls.
+template <typename Candidate>
+std::size_t nextOnBoundaries(std::string_view hay, std::size_t needleSize, bool selfDelimiting,
+                             BoundaryWalker& walker, std::size_t from, Candidate candidate) {
+    // Jump to `from` rather than walk over bytes that an in-place
+    // replacement may already have overwritten.
+    if (walker.position() < from) walker = BoundaryWalker(hay, from);
+    std::size_t pos = from;
+    for (;;) {
+        const std::size_t c = candidate(pos);
+        if (c == npos) return npos;
+        if (!walker.reach(c)) {
+            pos = walker.position();
+            continue;
+        }
+        if (selfDelimiting || BoundaryWalker(hay, c).reach(c + needleSize)) return c;
+        pos = c + charLength(hay, c);
+    }
+}
+
 // Finds successive aligned matches of one needle in one text. A needle that
 // starts with a standalone byte and ends with whole characters can be found
 // with a plain byte search; any other needle is checked against the
@@ -69,28 +93,12 @@ public:
     // and must be a boundary.
     std::size_t next(std::size_t from) {
         if (needle_.empty()) return npos;
-        // `from` is a boundary: jump there rather than walk over bytes that
-        // an in-place replacement may already have overwritten.
-        if (walker_.position() < from) walker_ = BoundaryWalker(hay_, from);
-        std::size_t pos = from;
-        for (;;) {
-            const std::size_t c = rawFind(hay_, needle_, pos);
-            if (c == npos || fast_) return c;
-            if (!walker_.reach(c)) {
-                pos = walker_.position();
-                continue;
-            }
-            if (selfDelimiting_ || endsOnBoundary(c)) return c;
-            pos = c + charLength(hay_, c);
-        }
+        if (fast_) return rawFind(hay_, needle_, from);
+        return nextOnBoundaries(hay_, needle_.size(), selfDelimiting_, walker_, from,
+                                [this](std::size_t pos) { return rawFind(hay_, needle_, pos); });
     }
 
 private:
-    bool endsOnBoundary(std::size_t start) const {
-        BoundaryWalker probe(hay_, start);
-        return probe.reach(start + needle_.size());
-    }
-
     std::string_view hay_;
     std::string_view needle_;
     BoundaryWalker walker_;
@@ -282,18 +290,8 @@ public:
 
     std::size_t next(std::size_t from) {
         if (needle_.empty()) return npos;
-        if (walker_.position() < from) walker_ = BoundaryWalker(hay_, from);
-        std::size_t pos = from;
-        for (;;) {
-            const std::size_t c = candidate(pos);
-            if (c == npos) return npos;
-            if (!walker_.reach(c)) {
-                pos = walker_.position();
-                continue;
-            }
-            if (selfDelimiting_ || endsOnBoundary(c)) return c;
-            pos = c + charLength(hay_, c);
-        }
+        return nextOnBoundaries(hay_, needle_.size(), selfDelimiting_, walker_, from,
+                                [this](std::size_t pos) { return candidate(pos); });
     }
 
 private:
@@ -325,11 +323,6 @@ private:
         for (std::size_t c = pos; c <= last; ++c)
             if (lower(hay_[c]) == needle_[0] && equalsAt(c)) return c;
         return npos;
-    }
-
-    bool endsOnBoundary(std::size_t start) const {
-        BoundaryWalker probe(hay_, start);
-        return probe.reach(start + needle_.size());
     }
 
     std::string_view hay_;
