@@ -8,7 +8,7 @@ namespace {
 QString findModule() {
     const QString name = QStringLiteral("libfolvane-web.so");
     const QString dir = QCoreApplication::applicationDirPath();
-    const QString candidates[] = {dir + QLatin1Char('/') + name, dir + QStringLiteral("/../lib/folvane/") + name,
+    const QString candidates[] = {dir + QLatin1Char('/') + name, dir + QStringLiteral("/../lib/folvane/modules/") + name,
                                   QStringLiteral(FOLVANE_WEB_MODULE_BUILD_PATH)};
     for (const QString& c : candidates)
         if (QFileInfo(c).isFile()) return c;
