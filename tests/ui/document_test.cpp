@@ -17,6 +17,7 @@
 
 namespace {
 
+using folvane::editor::SaveAnswer;
 using folvane::testing::g;
 
 const QString kBase = QStringLiteral("Velmora TAVEX FOLVANE 3.0.7");
@@ -52,6 +53,7 @@ protected:
     }
     FolvaneApp app;
     MainWin w{app};
+    ScriptedDocumentDialogs dialogs{w};
     IsolatedSettings settings;
     QString file;
 };
@@ -71,29 +73,61 @@ TEST_F(DocumentTest, UntitledTitleStaysWhenTheTextChanges) {
 
 TEST_F(DocumentTest, NewWithAChangedDocumentAnsweredNoCancelYes) {
     struct Case {
-        QMessageBox::StandardButton answer;
+        SaveAnswer answer;
         QString textAfter;
         std::string fileAfter;
     };
     const Case cases[] = {
-        {QMessageBox::Cancel, QStringLiteral("原文改"), g("原文")},
-        {QMessageBox::No, QString(), g("原文")},
-        {QMessageBox::Yes, QString(), g("原文改")},
+        {SaveAnswer::Cancel, QStringLiteral("原文改"), g("原文")},
+        {SaveAnswer::No, QString(), g("原文")},
+        {SaveAnswer::Yes, QString(), g("原文改")},
     };
     for (const Case& c : cases) {
         writeBytes(file, g("原文"));
         ASSERT_TRUE(w.openFile(file));
         typeAtEnd(w, QStringLiteral("改"));
-        MessageBoxAnswer answer(c.answer);
+        dialogs.clear();
+        dialogs.answer(c.answer);
         w.action(Command::New)->trigger();
-        EXPECT_EQ(answer.title, QStringLiteral("新建前保存确认"));
-        EXPECT_EQ(answer.text, QStringLiteral("当前文本文件已被改动，想保存该文件吗？"));
+        ASSERT_EQ(dialogs.asked().size(), 1u);
+        EXPECT_EQ(dialogs.last().title, QStringLiteral("新建前保存确认"));
+        EXPECT_EQ(dialogs.last().text, QStringLiteral("当前文本文件已被改动，想保存该文件吗？"));
         EXPECT_EQ(w.editor()->toPlainText(), c.textAfter);
         EXPECT_EQ(readBytes(file), c.fileAfter);
-        if (c.answer != QMessageBox::Cancel) {
+        if (c.answer != SaveAnswer::Cancel) {
             EXPECT_EQ(w.windowTitle(), kBase);
         }
     }
+}
+
+TEST_F(DocumentTest, SavedOrUntitledDocumentsAreNotAskedAbout) {
+    w.action(Command::New)->trigger();  // untitled, even with text typed
+    typeAtEnd(w, QStringLiteral("草稿"));
+    w.action(Command::New)->trigger();
+    EXPECT_TRUE(w.editor()->toPlainText().isEmpty());
+    ASSERT_TRUE(w.openFile(file));  // an open file not changed since
+    w.action(Command::New)->trigger();
+    EXPECT_TRUE(dialogs.asked().empty());
+    EXPECT_EQ(w.windowTitle(), kBase);
+}
+
+TEST_F(DocumentTest, YesWithAFailingSaveKeepsTheText) {
+    // An open file changed whose folder is gone: Yes leads to the save,
+    // whose failure must stop New rather than discard the text.
+    const QString dir = settings.dir() + QStringLiteral("/gone");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    const QString path = dir + QStringLiteral("/a.txt");
+    writeBytes(path, "x");
+    ASSERT_TRUE(w.openFile(path));
+    typeAtEnd(w, QStringLiteral("y"));
+    ASSERT_TRUE(QDir(dir).removeRecursively());
+    dialogs.answer(SaveAnswer::Yes);
+    w.action(Command::New)->trigger();
+    ASSERT_EQ(dialogs.asked().size(), 2u);
+    EXPECT_EQ(dialogs.asked()[1].icon, QMessageBox::Critical);
+    EXPECT_EQ(dialogs.asked()[1].title, QStringLiteral("保存"));
+    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("xy"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("* a.txt - ") + kBase);
 }
 
 TEST_F(DocumentTest, OpenAsksFirstAndThenOffersTheDialog) {
@@ -101,29 +135,46 @@ TEST_F(DocumentTest, OpenAsksFirstAndThenOffersTheDialog) {
     writeBytes(other, g("别的文章"));
     ASSERT_TRUE(w.openFile(file));
     typeAtEnd(w, QStringLiteral("改"));
-    {
-        MessageBoxAnswer answer(QMessageBox::Cancel);
-        w.action(Command::Open)->trigger();
-        EXPECT_EQ(answer.title, QStringLiteral("打开前保存确认"));
-        EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("原文改"));
-    }
-    MessageBoxAnswer no(QMessageBox::No);
-    FileDialogAnswer choose(other);
+    dialogs.answer(SaveAnswer::Cancel);
+    w.action(Command::Open)->trigger();
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("打开前保存确认"));
+    EXPECT_EQ(dialogs.script().openChoosersShown, 0);  // cancelled before the chooser
+    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("原文改"));
+
+    dialogs.answer(SaveAnswer::No).openFile(other);
     w.toolButton(MainWin::kToolOpen)->trigger();
+    EXPECT_EQ(dialogs.script().openChoosersShown, 1);
     EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("别的文章"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("other.txt - ") + kBase);
+
+    // A cancelled chooser changes nothing.
+    w.action(Command::Open)->trigger();
+    EXPECT_EQ(dialogs.script().openChoosersShown, 2);
+    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("别的文章"));
+    EXPECT_EQ(w.document().currentPath(), QFile::encodeName(other).toStdString());
 }
 
 TEST_F(DocumentTest, SaveUntitledProposesTheFirstWords) {
     typeAtEnd(w, QStringLiteral("第一章 风雨，开头"));
     const QString target = settings.dir() + QStringLiteral("/saved.txt");
-    FileDialogAnswer choose(target);
+    dialogs.saveTo(target);
     w.action(Command::Save)->trigger();
-    EXPECT_TRUE(choose.proposed.endsWith(QStringLiteral("第一章 风雨.txt")) ||
-                choose.proposed.endsWith(QStringLiteral("第一章 风雨")))
-        << choose.proposed.toStdString();
+    ASSERT_EQ(dialogs.script().proposedNames.size(), 1);
+    const QString proposed = dialogs.script().proposedNames.constFirst();
+    EXPECT_TRUE(proposed.endsWith(QStringLiteral("第一章 风雨.txt")) || proposed.endsWith(QStringLiteral("第一章 风雨")))
+        << proposed.toStdString();
     EXPECT_EQ(readBytes(target), g("第一章 风雨，开头"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("saved.txt - ") + kBase);
+    EXPECT_TRUE(w.statusPart(2)->text().isEmpty());
+}
+
+TEST_F(DocumentTest, CancelledSaveDialogWritesNothing) {
+    typeAtEnd(w, QStringLiteral("未保存"));
+    w.action(Command::Save)->trigger();  // the chooser is cancelled
+    EXPECT_EQ(dialogs.script().proposedNames.size(), 1);
+    EXPECT_TRUE(dialogs.asked().empty());  // and no message follows
+    EXPECT_EQ(w.document().currentPath(), "");
+    EXPECT_EQ(w.windowTitle(), kBase);
 }
 
 TEST_F(DocumentTest, SaveKeepsTheFilesEncodingAndLineBreaks) {
@@ -143,15 +194,17 @@ TEST_F(DocumentTest, FailedSaveIsReportedAndTheDocumentStaysChanged) {
     ASSERT_TRUE(w.openFile(path));
     typeAtEnd(w, QStringLiteral("y"));
     ASSERT_TRUE(QDir(dir).removeRecursively());  // nowhere to write any more
-    MessageBoxAnswer ok(QMessageBox::Ok);
     w.action(Command::Save)->trigger();
-    EXPECT_EQ(ok.title, QStringLiteral("保存"));
-    EXPECT_TRUE(ok.text.contains(QStringLiteral("无法保存文件")));
+    EXPECT_EQ(dialogs.last().icon, QMessageBox::Critical);
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("保存"));
+    EXPECT_TRUE(dialogs.last().text.startsWith(QStringLiteral("无法保存文件“") + path + QStringLiteral("”："))) << dialogs.last().text.toStdString();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("* a.txt - ") + kBase);
+    EXPECT_EQ(w.statusPart(2)->text(), QStringLiteral("已修改"));
     // Closing still asks, so nothing is lost silently.
-    MessageBoxAnswer cancel(QMessageBox::Cancel);
+    dialogs.answer(SaveAnswer::Cancel);
     EXPECT_FALSE(w.close());
-    EXPECT_EQ(cancel.title, QStringLiteral("关闭确认"));
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("关闭确认"));
+    EXPECT_TRUE(w.isVisible());
 }
 
 TEST_F(DocumentTest, UndoAndRedoThroughToolbarAndMenu) {

@@ -220,10 +220,12 @@ TEST_F(ToolsTest, ExitAsksBeforeDiscardingAChangedFile) {
     QInputMethodEvent e;
     e.setCommitString(QStringLiteral("改"));
     QApplication::sendEvent(w.editor(), &e);
-    MessageBoxAnswer cancel(QMessageBox::Cancel);
+    ScriptedDocumentDialogs dialogs(w);
+    dialogs.answer(folvane::editor::SaveAnswer::Cancel);
     w.action(Command::Exit)->trigger();
-    EXPECT_EQ(cancel.title, QStringLiteral("关闭确认"));
-    EXPECT_EQ(cancel.text, QStringLiteral("文件已被改动，想保存该文件吗？"));
+    ASSERT_EQ(dialogs.asked().size(), 1u);
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("关闭确认"));
+    EXPECT_EQ(dialogs.last().text, QStringLiteral("文件已被改动，想保存该文件吗？"));
     EXPECT_TRUE(w.isVisible());
 }
 
@@ -262,7 +264,8 @@ TEST(ToolsLifetime, TheWindowGoesAwayWhileALongToolRuns) {
         w->action(Command::ToTraditional)->trigger();
         ASSERT_TRUE(app.worker().busy());
         if (viaClose) {
-            MessageBoxAnswer discard(QMessageBox::No);  // do not save the changed text
+            ScriptedDocumentDialogs discard(*w);
+            discard.answer(folvane::editor::SaveAnswer::No);  // do not save the changed text
             EXPECT_TRUE(w->close());
         }
         delete w;
