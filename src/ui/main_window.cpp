@@ -22,7 +22,6 @@
 #include "update_checker.h"
 #include "web_features.h"
 #include "editor_widget.h"
-#include "platform/global_hotkeys.h"
 #include "product.h"
 #include "quick_bars.h"
 #include "run_controller.h"
@@ -55,7 +54,7 @@ MainWin::MainWin(FolvaneApp& app, QWidget* parent, WebFeatures* web)
     connectTools();
     buildNavigationBar();
 
-    desktop_ = new DesktopController(app_, *this, this);
+    desktop_ = new DesktopController(app_, *this, commands_, windowIcon(), this);
     resize(685, 496);
     move(50, 50);
 }

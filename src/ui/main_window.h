@@ -1,5 +1,6 @@
 // MainWin: the main window of Folvane — editor, menus, toolbar, status bar,
-// find-and-replace panel, progress display, tray icon and global hot keys.
+// find-and-replace panel and progress display. The document's flow is the
+// DocumentController's, the hot keys, clipboard and tray the DesktopController's.
 // The state it shows belongs to the application object (FolvaneApp); what
 // needs no widget (the document, the settings, the rules of the controls,
 // the pipeline) lives in the core; this class connects it to the widgets.
@@ -35,11 +36,9 @@ class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QPushButton;
-class QSystemTrayIcon;
 class QToolBar;
 class QTextDocument;
 class EditorWidget;
-class GlobalHotKeys;
 class EditorBridge;
 struct PreparedText;
 struct EditorRunResult;
@@ -88,7 +87,6 @@ public:
     QProgressBar* progressBar() const { return progressBar_; }
     QCheckBox* startupCompletedBox() const { return startupCompleted_; }
     UpperQuickBar* upperBar() const { return upperBar_; }
-    QSystemTrayIcon* trayIcon() const { return tray_; }
     LowerQuickBar* lowerBar() const { return lowerBar_; }
     QMenu* lineBreakMenu() const { return lineBreakMenu_; }
     QToolBar* toolBar() const { return toolBar_; }
@@ -236,6 +234,9 @@ private:
     bool editorBusy() const override;
     void toggleWindowShown() override;
     void setPasteEnabled(bool enabled) override;
+    void restoreWindow() override;
+    bool windowMinimized() const override;
+    void hideWindow() override;
 
     // DocumentHost: what the document controller asks of the window.
     void showView(const folvane::editor::EditorView& view) override;
@@ -285,9 +286,6 @@ private:
     QProgressBar* progressBar_ = nullptr;
     QLabel* loadingLabel_ = nullptr;
     QCheckBox* startupCompleted_ = nullptr;
-    QSystemTrayIcon* tray_ = nullptr;
-    QMenu* trayMenu_ = nullptr;
-    GlobalHotKeys* hotKeys_ = nullptr;
     EditorBridge* bridge_ = nullptr;
     WebFeatures* web_ = nullptr;
     NavigationBarParts* navigationBar_ = nullptr;
@@ -299,8 +297,6 @@ private:
     QElapsedTimer runClock_;
     bool running_ = false;
     bool alwaysOnTop_ = false;
-    int oneClickHotKeyId_ = 0;
-    int showHideHotKeyId_ = 0;
     std::string stash_;  // quick-hide text
     EditorFont editorFont_;
     int windowWidth_ = 0;   // outer size at the last resize while not minimised

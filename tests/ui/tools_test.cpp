@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
@@ -211,6 +212,25 @@ TEST_F(ToolsTest, WithoutATrayMinimizingKeepsTheWindow) {
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
     EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.desktop().trayIcon(), nullptr);
+}
+
+TEST_F(ToolsTest, TrayMenuShowsTheCommandsOwnActions) {
+    QMenu* menu = w.desktop().trayMenu();
+    ASSERT_NE(menu, nullptr);
+    const QList<QAction*> items = menu->actions();
+    ASSERT_EQ(items.size(), 4);
+    EXPECT_EQ(items[0], w.action(Command::ShowWindow));
+    EXPECT_EQ(items[1], w.action(Command::TrayOneClick));
+    EXPECT_TRUE(items[2]->isSeparator());
+    EXPECT_EQ(items[3], w.action(Command::TrayExit));
+    EXPECT_EQ(items[0]->text(), QStringLiteral("显示编辑窗口"));
+    EXPECT_EQ(items[3]->text(), QStringLiteral("退出"));
+    // The tray's check mark is the menu's and the toolbar's.
+    w.action(Command::OneClick)->setChecked(true);
+    EXPECT_TRUE(items[1]->isChecked());
+    w.action(Command::OneClick)->setChecked(false);
+    EXPECT_FALSE(items[1]->isChecked());
 }
 
 TEST_F(ToolsTest, ExitAsksBeforeDiscardingAChangedFile) {
