@@ -10,44 +10,62 @@
 namespace editor = folvane::editor;
 using editor::DocumentCommand;
 
+namespace {
+
+const QStringList& textFilters() {
+    static const QStringList filters{QStringLiteral("文本文件 (*.txt)"), QStringLiteral("所有文件 (*)")};
+    return filters;
+}
+
+// The chosen file of a dialog run to its end; empty when it was cancelled.
+QString chosenFile(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+std::unique_ptr<QMessageBox> DocumentDialogs::saveQuestion(QWidget* parent, const QString& title, const QString& text) {
+    return std::make_unique<QMessageBox>(QMessageBox::Question, title, text,
+                                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+}
+
+std::unique_ptr<QFileDialog> DocumentDialogs::openDialog(QWidget* parent) {
+    auto dialog = std::make_unique<QFileDialog>(parent, QStringLiteral("打开"));
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setNameFilters(textFilters());
+    dialog->setDefaultSuffix(QStringLiteral("txt"));
+    return dialog;
+}
+
+std::unique_ptr<QFileDialog> DocumentDialogs::saveDialog(QWidget* parent, const QString& proposedName) {
+    auto dialog = std::make_unique<QFileDialog>(parent, QStringLiteral("保存"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setNameFilters(textFilters());
+    dialog->setDefaultSuffix(QStringLiteral("txt"));
+    dialog->selectFile(proposedName);
+    return dialog;
+}
+
 DocumentDialogs DocumentDialogs::windowDialogs(QWidget* parent,
                                                std::function<void(const std::function<void()>&)> aroundModal) {
     DocumentDialogs d;
-    const QStringList filters{QStringLiteral("文本文件 (*.txt)"), QStringLiteral("所有文件 (*)")};
     d.askToSave = [parent, aroundModal](const QString& title, const QString& text) {
         int answer = QMessageBox::Cancel;
-        aroundModal([&] {
-            answer = QMessageBox::question(parent, title, text,
-                                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        });
+        aroundModal([&] { answer = saveQuestion(parent, title, text)->exec(); });
         if (answer == QMessageBox::Yes) return editor::SaveAnswer::Yes;
         if (answer == QMessageBox::No) return editor::SaveAnswer::No;
         return editor::SaveAnswer::Cancel;  // also a question closed by its frame
     };
-    d.chooseFileToOpen = [parent, aroundModal, filters] {
+    d.chooseFileToOpen = [parent, aroundModal] {
         QString path;
-        aroundModal([&] {
-            QFileDialog dialog(parent, QStringLiteral("打开"));
-            dialog.setFileMode(QFileDialog::ExistingFile);
-            dialog.setAcceptMode(QFileDialog::AcceptOpen);
-            dialog.setNameFilters(filters);
-            dialog.setDefaultSuffix(QStringLiteral("txt"));
-            if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-                path = dialog.selectedFiles().constFirst();
-        });
+        aroundModal([&] { path = chosenFile(*openDialog(parent)); });
         return path;
     };
-    d.chooseFileToSave = [parent, aroundModal, filters](const QString& proposedName) {
+    d.chooseFileToSave = [parent, aroundModal](const QString& proposedName) {
         QString path;
-        aroundModal([&] {
-            QFileDialog dialog(parent, QStringLiteral("保存"));
-            dialog.setAcceptMode(QFileDialog::AcceptSave);
-            dialog.setNameFilters(filters);
-            dialog.setDefaultSuffix(QStringLiteral("txt"));
-            dialog.selectFile(proposedName);
-            if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-                path = dialog.selectedFiles().constFirst();
-        });
+        aroundModal([&] { path = chosenFile(*saveDialog(parent, proposedName)); });
         return path;
     };
     d.message = [parent](QMessageBox::Icon icon, const QString& title, const QString& text) {

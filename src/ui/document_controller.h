@@ -9,12 +9,14 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "editor/document.h"
 #include "editor/document_flow.h"
 
+class QFileDialog;
 class QWidget;
 
 // The modal windows the document flow needs.
@@ -32,6 +34,10 @@ struct DocumentDialogs {
     // file chooser (it switches always-on-top off meanwhile).
     static DocumentDialogs windowDialogs(QWidget* parent,
                                          std::function<void(const std::function<void()>&)> aroundModal);
+    // The windows those show, ready to run.
+    static std::unique_ptr<QMessageBox> saveQuestion(QWidget* parent, const QString& title, const QString& text);
+    static std::unique_ptr<QFileDialog> openDialog(QWidget* parent);
+    static std::unique_ptr<QFileDialog> saveDialog(QWidget* parent, const QString& proposedName);
 };
 
 // What the controller asks of the window that shows the document.

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMimeData>
 #include <QTest>
@@ -255,6 +256,41 @@ TEST_F(DocumentTest, DroppingTwoFilesLeavesTheSecond) {
     EXPECT_EQ(w.windowTitle(), QStringLiteral("* 文章.txt - ") + kBase);  // a change like any other
     w.action(Command::Undo)->trigger();
     EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("第一个"));
+}
+
+// The program's own dialogs, built as they are shown but not run.
+TEST(DocumentDialogs, QuestionAndFileDialogsAsTheUserSeesThem) {
+    QWidget parent;
+    const auto question = DocumentDialogs::saveQuestion(&parent, QStringLiteral("关闭确认"), QStringLiteral("文件已被改动，想保存该文件吗？"));
+    EXPECT_EQ(question->windowTitle(), QStringLiteral("关闭确认"));
+    EXPECT_EQ(question->text(), QStringLiteral("文件已被改动，想保存该文件吗？"));
+    EXPECT_EQ(question->icon(), QMessageBox::Question);
+    EXPECT_EQ(question->standardButtons(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    EXPECT_EQ(question->parentWidget(), &parent);
+
+    const QStringList filters{QStringLiteral("文本文件 (*.txt)"), QStringLiteral("所有文件 (*)")};
+    const auto open = DocumentDialogs::openDialog(&parent);
+    EXPECT_EQ(open->windowTitle(), QStringLiteral("打开"));
+    EXPECT_EQ(open->fileMode(), QFileDialog::ExistingFile);
+    EXPECT_EQ(open->acceptMode(), QFileDialog::AcceptOpen);
+    EXPECT_EQ(open->nameFilters(), filters);
+    EXPECT_EQ(open->defaultSuffix(), QStringLiteral("txt"));
+
+    const auto save = DocumentDialogs::saveDialog(&parent, QStringLiteral("第一章 风雨"));
+    EXPECT_EQ(save->windowTitle(), QStringLiteral("保存"));
+    EXPECT_EQ(save->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_EQ(save->nameFilters(), filters);
+    EXPECT_EQ(save->defaultSuffix(), QStringLiteral("txt"));
+    const QString offered = save->selectedFiles().value(0);
+    EXPECT_TRUE(offered.endsWith(QStringLiteral("第一章 风雨.txt")) || offered.endsWith(QStringLiteral("第一章 风雨")))
+        << offered.toStdString();
+}
+
+TEST(DocumentDialogs, TheWindowInstallsItsOwnDialogs) {
+    FolvaneApp app;
+    MainWin w{app};
+    const DocumentDialogs& d = w.documents().dialogs();
+    EXPECT_TRUE(d.askToSave && d.chooseFileToOpen && d.chooseFileToSave && d.message);
 }
 
 TEST(CommandLine, APathWithSpacesSplitByTheShellIsOpenedWhole) {
