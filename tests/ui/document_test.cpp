@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMimeData>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
@@ -291,6 +292,73 @@ TEST(DocumentDialogs, TheWindowInstallsItsOwnDialogs) {
     MainWin w{app};
     const DocumentDialogs& d = w.documents().dialogs();
     EXPECT_TRUE(d.askToSave && d.chooseFileToOpen && d.chooseFileToSave && d.message);
+}
+
+// The controller with a host that records instead of a window.
+class RecordingHost : public DocumentHost {
+public:
+    std::string editorText() const override { return text; }
+    void setEditorText(std::string_view gb) override { text = std::string(gb); }
+    void showView(const folvane::editor::EditorView&) override { ++views; }
+    void refreshDocumentState() override { ++refreshes; }
+    folvane::editor::EditorText showOpenedText(const QString& t) override {
+        opened = t;
+        return folvane::editor::EditorText::fromUnits(t.toStdU16String());
+    }
+    folvane::editor::Caret caret() const override { return 0; }
+    void openedTextShown() override { ++shown; }
+    bool openInBackground(const QString& path, const std::string&) override {
+        backgroundPath = path;
+        return true;
+    }
+    bool loadingText() const override { return loading; }
+
+    std::string text;
+    QString opened, backgroundPath;
+    int views = 0, refreshes = 0, shown = 0;
+    bool loading = false;
+};
+
+TEST(DocumentControllerAlone, OpenFileGoesWhereTheFileSizeSays) {
+    QTemporaryDir dir;
+    const QString small = dir.filePath(QStringLiteral("small.txt")), large = dir.filePath(QStringLiteral("large.txt"));
+    writeBytes(small, g("小文件"));
+    writeBytes(large, std::string(folvane::editor::kBackgroundOpenBytes, 'a'));
+    struct Case {
+        const char* name;
+        QString path;
+        bool loading;  // a text is being prepared already
+        bool result;
+        bool inEditor, onWorker, told;
+    };
+    const Case cases[] = {
+        {"small: read here", small, false, true, true, false, false},
+        {"large: on the worker", large, false, true, false, true, false},
+        {"large while preparing: refused", large, true, false, false, false, false},
+        {"missing: the user is told", dir.filePath(QStringLiteral("none.txt")), false, false, false, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingHost host;
+        host.loading = c.loading;
+        DocumentController documents(host, {});
+        ScriptedDocumentDialogs dialogs(documents);
+        EXPECT_EQ(documents.openFile(c.path), c.result);
+        EXPECT_EQ(host.opened == QStringLiteral("小文件"), c.inEditor);
+        EXPECT_EQ(host.shown == 1, c.inEditor);
+        EXPECT_EQ(host.backgroundPath == c.path, c.onWorker);
+        EXPECT_EQ(dialogs.asked().size(), c.told ? 1u : 0u);
+        EXPECT_EQ(documents.document().currentPath().empty(), !c.inEditor);
+    }
+}
+
+TEST(DocumentControllerAlone, UndoAndRedoWithNothingToShowStillRefresh) {
+    RecordingHost host;
+    DocumentController documents(host, {});
+    documents.undo();
+    documents.redo();
+    EXPECT_EQ(host.views, 0);
+    EXPECT_EQ(host.refreshes, 2);
 }
 
 TEST(CommandLine, APathWithSpacesSplitByTheShellIsOpenedWhole) {
