@@ -138,7 +138,8 @@ void DocumentController::opened(const std::string& fsPath, const folvane::text::
 }
 
 void DocumentController::openFailed(const QString& path, const QString& reason) {
-    dialogs_.message(QMessageBox::Warning, QStringLiteral("打开"), QStringLiteral("无法打开文件“%1”：%2").arg(path, reason));
+    dialogs_.message(QMessageBox::Warning, QStringLiteral("打开"),
+                     QStringLiteral("无法打开文件“%1”：%2").arg(path, reason));
 }
 
 bool DocumentController::saveDocument() {
