@@ -3,11 +3,15 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
+#include <QMenu>
 #include <QMimeData>
+#include <QSystemTrayIcon>
 
 #include "balloon_tip.h"
+#include "commands.h"
 #include "folvane_app.h"
 #include "platform/global_hotkeys.h"
+#include "product.h"
 #include "text_bridge.h"
 
 namespace engine = folvane::engine;
@@ -41,8 +45,21 @@ const QString& DesktopController::workingTip() {
     return tip;
 }
 
-DesktopController::DesktopController(FolvaneApp& app, DesktopHost& host, QObject* parent)
-    : QObject(parent), app_(app), host_(host), hotKeys_(new GlobalHotKeys(this)), balloon_(new BalloonTip) {
+DesktopController::DesktopController(FolvaneApp& app, DesktopHost& host, const CommandSet& commands, QIcon icon,
+                                     QObject* parent)
+    : QObject(parent),
+      app_(app),
+      host_(host),
+      hotKeys_(new GlobalHotKeys(this)),
+      balloon_(new BalloonTip),
+      icon_(std::move(icon)),
+      trayMenu_(std::make_unique<QMenu>()) {
+    // The same actions as the menus and the toolbar: a tray item is always in
+    // the state of its menu item.
+    for (const MenuEntry& e : trayMenuEntries()) {
+        if (e.command == Command::Count) trayMenu_->addSeparator();
+        else trayMenu_->addAction(commands.action(e.command));
+    }
     connect(hotKeys_, &GlobalHotKeys::activated, this, &DesktopController::onHotKey);
     watch_.setInterval(100);
     connect(&watch_, &QTimer::timeout, this, &DesktopController::onWatchTimer);
@@ -50,6 +67,7 @@ DesktopController::DesktopController(FolvaneApp& app, DesktopHost& host, QObject
 }
 
 DesktopController::~DesktopController() {
+    delete tray_;  // before its menu
     delete balloon_;
     app_.hotKeys() = {};  // the grabs end with this controller
 }
@@ -109,4 +127,26 @@ void DesktopController::finishRun() {
 void DesktopController::showTip(const QString& richText) {
     lastTip_ = richText;
     balloon_->showAt(QCursor::pos() - QPoint(20, 30), richText);
+}
+
+void DesktopController::windowMinimized(bool toTray) {
+    if (!toTray || !QSystemTrayIcon::isSystemTrayAvailable()) return;
+    if (!tray_) {
+        tray_ = new QSystemTrayIcon(icon_, this);
+        tray_->setToolTip(product::kTrayTooltip);
+        tray_->setContextMenu(trayMenu_.get());
+        connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+            if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick) host_.restoreWindow();
+        });
+    }
+    tray_->show();
+    // After the minimising has finished: the window shows itself again once
+    // its state has changed.
+    QMetaObject::invokeMethod(this, [this] {
+        if (host_.windowMinimized() && tray_ && tray_->isVisible()) host_.hideWindow();
+    }, Qt::QueuedConnection);
+}
+
+void DesktopController::windowRestored() {
+    if (tray_) tray_->hide();
 }

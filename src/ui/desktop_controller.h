@@ -1,19 +1,25 @@
 // DesktopController: what reaches the program from the desktop rather than
 // from its window — the global hot keys (ALT+Q, SHIFT+F12), the clipboard
-// watch of copy-is-typeset with its 100 ms timer, and the balloon tips.
+// watch of copy-is-typeset with its 100 ms timer, the balloon tips, and the
+// tray icon with its menu (minimise-to-tray).
 // It has no widget of its own: it decides with the core's rules
 // (engine/clipboard_watch.h) and asks its host, the main window, to act.
 #pragma once
 
+#include <QIcon>
 #include <QObject>
 #include <QTimer>
+#include <memory>
 #include <string>
 
 #include "engine/clipboard_watch.h"
 
 class BalloonTip;
+class CommandSet;
 class FolvaneApp;
 class GlobalHotKeys;
+class QMenu;
+class QSystemTrayIcon;
 
 // What the controller asks of the main window.
 class DesktopHost {
@@ -31,12 +37,20 @@ public:
     virtual void toggleWindowShown() = 0;
     // Toolbar button 6 follows the clipboard.
     virtual void setPasteEnabled(bool enabled) = 0;
+    // A click on the tray icon: the window comes back.
+    virtual void restoreWindow() = 0;
+    // Minimise-to-tray: whether the window is still minimised, and hiding it.
+    virtual bool windowMinimized() const = 0;
+    virtual void hideWindow() = 0;
 };
 
 class DesktopController : public QObject {
     Q_OBJECT
 public:
-    DesktopController(FolvaneApp& app, DesktopHost& host, QObject* parent = nullptr);
+    // The tray menu shows the commands' own actions from `commands`; `icon`
+    // is the tray icon's picture.
+    DesktopController(FolvaneApp& app, DesktopHost& host, const CommandSet& commands, QIcon icon,
+                      QObject* parent = nullptr);
     ~DesktopController() override;
 
     // Grabs ALT+Q and SHIFT+F12; identifiers of 0 where that is impossible.
@@ -46,6 +60,18 @@ public:
     void onWatchTimer();
     // The end of every run: the completion step while copy-is-typeset is on.
     void finishRun();
+
+    // The window was minimised. With minimise-to-tray ticked and a tray on
+    // this desktop, the tray icon appears and the window hides once the
+    // minimising has finished; without a tray the window stays on the task
+    // bar, so that the user is never left without both.
+    void windowMinimized(bool toTray);
+    // The window is back: the tray icon goes.
+    void windowRestored();
+    // The tray icon (nullptr until the window was first minimised to it) and
+    // its menu, built from the tray menu's entries.
+    QSystemTrayIcon* trayIcon() const { return tray_; }
+    QMenu* trayMenu() const { return trayMenu_.get(); }
 
     // The text of the balloon tip last shown (empty: none yet).
     const QString& lastTip() const { return lastTip_; }
@@ -64,4 +90,7 @@ private:
     QTimer watch_;
     BalloonTip* balloon_;
     QString lastTip_;
+    QIcon icon_;
+    std::unique_ptr<QMenu> trayMenu_;
+    QSystemTrayIcon* tray_ = nullptr;
 };

@@ -22,7 +22,6 @@
 #include "update_checker.h"
 #include "web_features.h"
 #include "editor_widget.h"
-#include "platform/global_hotkeys.h"
 #include "product.h"
 #include "quick_bars.h"
 #include "run_controller.h"
@@ -35,7 +34,12 @@ QString caption(const char* utf8) { return QString::fromUtf8(utf8); }
 }  // namespace
 
 MainWin::MainWin(FolvaneApp& app, QWidget* parent, WebFeatures* web)
-    : QMainWindow(parent), app_(app), commands_(this), web_(web) {
+    : QMainWindow(parent),
+      app_(app),
+      documents_(*this,
+                 DocumentDialogs::windowDialogs(this, [this](const std::function<void()>& fn) { withoutAlwaysOnTop(fn); })),
+      commands_(this),
+      web_(web) {
     setWindowTitle(product::kBaseTitle);
     setWindowIcon(QIcon(QStringLiteral(":/folvane.png")));
     buildCentral();
@@ -50,7 +54,7 @@ MainWin::MainWin(FolvaneApp& app, QWidget* parent, WebFeatures* web)
     connectTools();
     buildNavigationBar();
 
-    desktop_ = new DesktopController(app_, *this, this);
+    desktop_ = new DesktopController(app_, *this, commands_, windowIcon(), this);
     resize(685, 496);
     move(50, 50);
 }
@@ -253,11 +257,11 @@ void MainWin::connectCommands() {
     on(Command::OneClick, &MainWin::toggleOneClick);
     on(Command::CopyTypeset, &MainWin::toggleCopyTypeset);
     on(Command::RestoreDefaults, &MainWin::restoreDefaults);
-    on(Command::New, &MainWin::newDocument);
-    on(Command::Open, &MainWin::openDocument);
-    on(Command::Save, [this] { saveDocument(); });
-    on(Command::Undo, &MainWin::undo);
-    on(Command::Redo, &MainWin::redo);
+    on(Command::New, [this] { documents_.newDocument(); });
+    on(Command::Open, [this] { documents_.openDocument(); });
+    on(Command::Save, [this] { documents_.saveDocument(); });
+    on(Command::Undo, [this] { documents_.undo(); });
+    on(Command::Redo, [this] { documents_.redo(); });
     on(Command::Exit, &MainWin::exitProgram);
     on(Command::ShowWindow, &MainWin::showMainWindow);
     on(Command::OpenWebPage, &MainWin::openWebPage);

@@ -1,5 +1,6 @@
 // MainWin: the main window of Folvane — editor, menus, toolbar, status bar,
-// find-and-replace panel, progress display, tray icon and global hot keys.
+// find-and-replace panel and progress display. The document's flow is the
+// DocumentController's, the hot keys, clipboard and tray the DesktopController's.
 // The state it shows belongs to the application object (FolvaneApp); what
 // needs no widget (the document, the settings, the rules of the controls,
 // the pipeline) lives in the core; this class connects it to the widgets.
@@ -16,6 +17,7 @@
 #include "batch_window.h"
 #include "commands.h"
 #include "desktop_controller.h"
+#include "document_controller.h"
 #include "editor/document.h"
 #include "editor_font.h"
 #include "engine/clipboard_watch.h"
@@ -34,11 +36,9 @@ class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QPushButton;
-class QSystemTrayIcon;
 class QToolBar;
 class QTextDocument;
 class EditorWidget;
-class GlobalHotKeys;
 class EditorBridge;
 struct PreparedText;
 struct EditorRunResult;
@@ -47,7 +47,10 @@ class LowerQuickBar;
 class NavigationBarParts;
 class WebFeatures;
 
-class MainWin : public QMainWindow, public folvane::settings::SettingsWindow, private DesktopHost {
+class MainWin : public QMainWindow,
+                public folvane::settings::SettingsWindow,
+                private DesktopHost,
+                private DocumentHost {
     Q_OBJECT
 public:
     // The toolbar's button indices; 3, 9 and 11 are separators.
@@ -77,12 +80,13 @@ public:
     // "一键排版中自动替换": the clipboard ways apply the panel's replace-all first.
     QCheckBox* autoReplaceBox() const { return autoReplace_; }
     DesktopController& desktop() const { return *desktop_; }
+    // New, Open, Save, Undo and Redo, with their dialogs.
+    DocumentController& documents() { return documents_; }
     QLabel* statusPart(int index) const { return statusParts_[static_cast<std::size_t>(index)]; }
     QLabel* progressLabel() const { return progressLabel_; }
     QProgressBar* progressBar() const { return progressBar_; }
     QCheckBox* startupCompletedBox() const { return startupCompleted_; }
     UpperQuickBar* upperBar() const { return upperBar_; }
-    QSystemTrayIcon* trayIcon() const { return tray_; }
     LowerQuickBar* lowerBar() const { return lowerBar_; }
     QMenu* lineBreakMenu() const { return lineBreakMenu_; }
     QToolBar* toolBar() const { return toolBar_; }
@@ -107,9 +111,9 @@ public:
     }
 
     // The window's text as the core sees it (GB18030, "\r\n").
-    std::string editorText() const;
+    std::string editorText() const override;
     // Replaces the editor's text as one change.
-    void setEditorText(std::string_view gbText);
+    void setEditorText(std::string_view gbText) override;
 
     bool running() const { return running_; }
     bool alwaysOnTop() const { return alwaysOnTop_; }
@@ -132,7 +136,7 @@ public:
     // opened (loadingText() until it is in the editor).
     bool openFile(const QString& path);
     // A large text is being prepared for the editor (opening, dropping, pasting).
-    bool loadingText() const;
+    bool loadingText() const override;
 
     // Runs `fn` (which shows a modal window) with always-on-top switched off
     // meanwhile, so that the modal window is not hidden behind this one.
@@ -164,13 +168,6 @@ public Q_SLOTS:
     void startTypesetting();
     void toggleAlwaysOnTop() override;
     void toggleTrayOnMinimize() override;
-    void newDocument();
-    void openDocument();
-    // Saves the document; false when it was not saved (dialog cancelled,
-    // writing failed — the user has been told).
-    bool saveDocument();
-    void undo();
-    void redo();
     void restoreDefaults();
     void showMainWindow();
     void exitProgram();
@@ -199,17 +196,11 @@ private:
     void buildNavigationBar();
     void chooseLineBreaks(folvane::settings::LineBreakItem item);
     void clickSignatureBox();
-    // Asks the Yes/No/Cancel question before `command` when the document is
-    // not saved; false when the command is to stop.
-    bool confirmBefore(folvane::editor::DocumentCommand command);
     void onEditorTextChanged();
     void onCursorMoved();
     // Refreshes what depends on the text after a recorded change.
     void afterChange();
-    void refreshDocumentState();
-    void showView(const folvane::editor::EditorView& view);
     // Large texts: built on a worker while the editor waits, then swapped in.
-    void openInBackground(const QString& path, const std::string& fsPath);
     void dropInBackground(QStringList paths);
     void pasteLarge(QString text);
     void replaceInBackground(std::function<QString()> produce, folvane::editor::Caret caret);
@@ -243,6 +234,17 @@ private:
     bool editorBusy() const override;
     void toggleWindowShown() override;
     void setPasteEnabled(bool enabled) override;
+    void restoreWindow() override;
+    bool windowMinimized() const override;
+    void hideWindow() override;
+
+    // DocumentHost: what the document controller asks of the window.
+    void showView(const folvane::editor::EditorView& view) override;
+    void refreshDocumentState() override;
+    folvane::editor::EditorText showOpenedText(const QString& text) override;
+    folvane::editor::Caret caret() const override;
+    void openedTextShown() override;
+    bool openInBackground(const QString& path, const std::string& fsPath) override;
 
     // Editor commands.
     void cutAll();
@@ -260,6 +262,9 @@ private:
     void dropFiles(const QStringList& paths);
 
     FolvaneApp& app_;
+    // The document and its flow; the editor's bridge records its edits.
+    DocumentController documents_;
+    folvane::editor::Document& document_ = documents_.document();
     QPointer<BatchWindow> batchWindow_;
     std::function<void(BatchWindow::Services&)> adjustBatchServices_;
     CommandSet commands_;
@@ -281,9 +286,6 @@ private:
     QProgressBar* progressBar_ = nullptr;
     QLabel* loadingLabel_ = nullptr;
     QCheckBox* startupCompleted_ = nullptr;
-    QSystemTrayIcon* tray_ = nullptr;
-    QMenu* trayMenu_ = nullptr;
-    GlobalHotKeys* hotKeys_ = nullptr;
     EditorBridge* bridge_ = nullptr;
     WebFeatures* web_ = nullptr;
     NavigationBarParts* navigationBar_ = nullptr;
@@ -295,11 +297,8 @@ private:
     QElapsedTimer runClock_;
     bool running_ = false;
     bool alwaysOnTop_ = false;
-    int oneClickHotKeyId_ = 0;
-    int showHideHotKeyId_ = 0;
     std::string stash_;  // quick-hide text
     EditorFont editorFont_;
-    folvane::editor::Document document_;
     int windowWidth_ = 0;   // outer size at the last resize while not minimised
     int windowHeight_ = 0;
     bool settingsSaved_ = false;

@@ -1,15 +1,13 @@
-// MainWin: always-on-top, the tray, the global hot keys, resizing.
+// MainWin: always-on-top, showing and hiding, what the desktop controller
+// asks of the window, resizing.
 #include <QCheckBox>
 #include <QWindow>
-#include <QMenu>
 #include <QProgressBar>
 #include <QLabel>
 #include <QPushButton>
-#include <QSystemTrayIcon>
 
 #include "editor_widget.h"
 #include "main_window.h"
-#include "product.h"
 #include "quick_bars.h"
 #include "run_controller.h"
 
@@ -41,7 +39,7 @@ void MainWin::showMainWindow() {
         raise();
         activateWindow();
         editor_->setFocus();
-        if (tray_) tray_->hide();
+        desktop_->windowRestored();
     } else {
         showMinimized();
     }
@@ -69,32 +67,16 @@ void MainWin::toggleWindowShown() {
 
 void MainWin::setPasteEnabled(bool enabled) { action(Command::Paste)->setEnabled(enabled); }
 
+void MainWin::restoreWindow() { showMainWindow(); }
+
+bool MainWin::windowMinimized() const { return isMinimized(); }
+
+void MainWin::hideWindow() { hide(); }
+
 void MainWin::changeEvent(QEvent* e) {
     QMainWindow::changeEvent(e);
-    if (e->type() != QEvent::WindowStateChange || !isMinimized()) return;
-    if (!action(Command::TrayOnMinimize)->isChecked()) return;
-    // Never leave the user without a window and without an icon: without a
-    // tray on this desktop the window stays on the task bar.
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
-    if (!tray_) {
-        tray_ = new QSystemTrayIcon(windowIcon(), this);
-        tray_->setToolTip(product::kTrayTooltip);
-        trayMenu_ = new QMenu(this);
-        for (const MenuEntry& e : trayMenuEntries()) {
-            if (e.command == Command::Count) trayMenu_->addSeparator();
-            else trayMenu_->addAction(action(e.command));
-        }
-        tray_->setContextMenu(trayMenu_);
-        connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-            if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::DoubleClick) showMainWindow();
-        });
-    }
-    tray_->show();
-    // After the minimising has finished: showMinimized() shows the window
-    // again once the state has changed.
-    QMetaObject::invokeMethod(this, [this] {
-        if (isMinimized() && tray_ && tray_->isVisible()) hide();
-    }, Qt::QueuedConnection);
+    if (e->type() == QEvent::WindowStateChange && isMinimized())
+        desktop_->windowMinimized(action(Command::TrayOnMinimize)->isChecked());
 }
 
 void MainWin::resizeEvent(QResizeEvent* e) {

@@ -70,7 +70,7 @@ void MainWin::startUp(const QStringList& arguments, const std::string& configPat
 }
 
 void MainWin::closeEvent(QCloseEvent* e) {
-    if (!confirmBefore(folvane::editor::DocumentCommand::Close)) {
+    if (!documents_.confirmBefore(folvane::editor::DocumentCommand::Close)) {
         e->ignore();
         return;
     }

@@ -4,8 +4,10 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMimeData>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
@@ -17,6 +19,7 @@
 
 namespace {
 
+using folvane::editor::SaveAnswer;
 using folvane::testing::g;
 
 const QString kBase = QStringLiteral("Velmora TAVEX FOLVANE 3.0.7");
@@ -52,6 +55,7 @@ protected:
     }
     FolvaneApp app;
     MainWin w{app};
+    ScriptedDocumentDialogs dialogs{w};
     IsolatedSettings settings;
     QString file;
 };
@@ -71,29 +75,61 @@ TEST_F(DocumentTest, UntitledTitleStaysWhenTheTextChanges) {
 
 TEST_F(DocumentTest, NewWithAChangedDocumentAnsweredNoCancelYes) {
     struct Case {
-        QMessageBox::StandardButton answer;
+        SaveAnswer answer;
         QString textAfter;
         std::string fileAfter;
     };
     const Case cases[] = {
-        {QMessageBox::Cancel, QStringLiteral("原文改"), g("原文")},
-        {QMessageBox::No, QString(), g("原文")},
-        {QMessageBox::Yes, QString(), g("原文改")},
+        {SaveAnswer::Cancel, QStringLiteral("原文改"), g("原文")},
+        {SaveAnswer::No, QString(), g("原文")},
+        {SaveAnswer::Yes, QString(), g("原文改")},
     };
     for (const Case& c : cases) {
         writeBytes(file, g("原文"));
         ASSERT_TRUE(w.openFile(file));
         typeAtEnd(w, QStringLiteral("改"));
-        MessageBoxAnswer answer(c.answer);
+        dialogs.clear();
+        dialogs.answer(c.answer);
         w.action(Command::New)->trigger();
-        EXPECT_EQ(answer.title, QStringLiteral("新建前保存确认"));
-        EXPECT_EQ(answer.text, QStringLiteral("当前文本文件已被改动，想保存该文件吗？"));
+        ASSERT_EQ(dialogs.asked().size(), 1u);
+        EXPECT_EQ(dialogs.last().title, QStringLiteral("新建前保存确认"));
+        EXPECT_EQ(dialogs.last().text, QStringLiteral("当前文本文件已被改动，想保存该文件吗？"));
         EXPECT_EQ(w.editor()->toPlainText(), c.textAfter);
         EXPECT_EQ(readBytes(file), c.fileAfter);
-        if (c.answer != QMessageBox::Cancel) {
+        if (c.answer != SaveAnswer::Cancel) {
             EXPECT_EQ(w.windowTitle(), kBase);
         }
     }
+}
+
+TEST_F(DocumentTest, SavedOrUntitledDocumentsAreNotAskedAbout) {
+    w.action(Command::New)->trigger();  // untitled, even with text typed
+    typeAtEnd(w, QStringLiteral("草稿"));
+    w.action(Command::New)->trigger();
+    EXPECT_TRUE(w.editor()->toPlainText().isEmpty());
+    ASSERT_TRUE(w.openFile(file));  // an open file not changed since
+    w.action(Command::New)->trigger();
+    EXPECT_TRUE(dialogs.asked().empty());
+    EXPECT_EQ(w.windowTitle(), kBase);
+}
+
+TEST_F(DocumentTest, YesWithAFailingSaveKeepsTheText) {
+    // An open file changed whose folder is gone: Yes leads to the save,
+    // whose failure must stop New rather than discard the text.
+    const QString dir = settings.dir() + QStringLiteral("/gone");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    const QString path = dir + QStringLiteral("/a.txt");
+    writeBytes(path, "x");
+    ASSERT_TRUE(w.openFile(path));
+    typeAtEnd(w, QStringLiteral("y"));
+    ASSERT_TRUE(QDir(dir).removeRecursively());
+    dialogs.answer(SaveAnswer::Yes);
+    w.action(Command::New)->trigger();
+    ASSERT_EQ(dialogs.asked().size(), 2u);
+    EXPECT_EQ(dialogs.asked()[1].icon, QMessageBox::Critical);
+    EXPECT_EQ(dialogs.asked()[1].title, QStringLiteral("保存"));
+    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("xy"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("* a.txt - ") + kBase);
 }
 
 TEST_F(DocumentTest, OpenAsksFirstAndThenOffersTheDialog) {
@@ -101,29 +137,46 @@ TEST_F(DocumentTest, OpenAsksFirstAndThenOffersTheDialog) {
     writeBytes(other, g("别的文章"));
     ASSERT_TRUE(w.openFile(file));
     typeAtEnd(w, QStringLiteral("改"));
-    {
-        MessageBoxAnswer answer(QMessageBox::Cancel);
-        w.action(Command::Open)->trigger();
-        EXPECT_EQ(answer.title, QStringLiteral("打开前保存确认"));
-        EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("原文改"));
-    }
-    MessageBoxAnswer no(QMessageBox::No);
-    FileDialogAnswer choose(other);
+    dialogs.answer(SaveAnswer::Cancel);
+    w.action(Command::Open)->trigger();
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("打开前保存确认"));
+    EXPECT_EQ(dialogs.script().openChoosersShown, 0);  // cancelled before the chooser
+    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("原文改"));
+
+    dialogs.answer(SaveAnswer::No).openFile(other);
     w.toolButton(MainWin::kToolOpen)->trigger();
+    EXPECT_EQ(dialogs.script().openChoosersShown, 1);
     EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("别的文章"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("other.txt - ") + kBase);
+
+    // A cancelled chooser changes nothing.
+    w.action(Command::Open)->trigger();
+    EXPECT_EQ(dialogs.script().openChoosersShown, 2);
+    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("别的文章"));
+    EXPECT_EQ(w.document().currentPath(), QFile::encodeName(other).toStdString());
 }
 
 TEST_F(DocumentTest, SaveUntitledProposesTheFirstWords) {
     typeAtEnd(w, QStringLiteral("第一章 风雨，开头"));
     const QString target = settings.dir() + QStringLiteral("/saved.txt");
-    FileDialogAnswer choose(target);
+    dialogs.saveTo(target);
     w.action(Command::Save)->trigger();
-    EXPECT_TRUE(choose.proposed.endsWith(QStringLiteral("第一章 风雨.txt")) ||
-                choose.proposed.endsWith(QStringLiteral("第一章 风雨")))
-        << choose.proposed.toStdString();
+    ASSERT_EQ(dialogs.script().proposedNames.size(), 1);
+    const QString proposed = dialogs.script().proposedNames.constFirst();
+    EXPECT_TRUE(proposed.endsWith(QStringLiteral("第一章 风雨.txt")) || proposed.endsWith(QStringLiteral("第一章 风雨")))
+        << proposed.toStdString();
     EXPECT_EQ(readBytes(target), g("第一章 风雨，开头"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("saved.txt - ") + kBase);
+    EXPECT_TRUE(w.statusPart(2)->text().isEmpty());
+}
+
+TEST_F(DocumentTest, CancelledSaveDialogWritesNothing) {
+    typeAtEnd(w, QStringLiteral("未保存"));
+    w.action(Command::Save)->trigger();  // the chooser is cancelled
+    EXPECT_EQ(dialogs.script().proposedNames.size(), 1);
+    EXPECT_TRUE(dialogs.asked().empty());  // and no message follows
+    EXPECT_EQ(w.document().currentPath(), "");
+    EXPECT_EQ(w.windowTitle(), kBase);
 }
 
 TEST_F(DocumentTest, SaveKeepsTheFilesEncodingAndLineBreaks) {
@@ -143,15 +196,17 @@ TEST_F(DocumentTest, FailedSaveIsReportedAndTheDocumentStaysChanged) {
     ASSERT_TRUE(w.openFile(path));
     typeAtEnd(w, QStringLiteral("y"));
     ASSERT_TRUE(QDir(dir).removeRecursively());  // nowhere to write any more
-    MessageBoxAnswer ok(QMessageBox::Ok);
     w.action(Command::Save)->trigger();
-    EXPECT_EQ(ok.title, QStringLiteral("保存"));
-    EXPECT_TRUE(ok.text.contains(QStringLiteral("无法保存文件")));
+    EXPECT_EQ(dialogs.last().icon, QMessageBox::Critical);
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("保存"));
+    EXPECT_TRUE(dialogs.last().text.startsWith(QStringLiteral("无法保存文件“") + path + QStringLiteral("”："))) << dialogs.last().text.toStdString();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("* a.txt - ") + kBase);
+    EXPECT_EQ(w.statusPart(2)->text(), QStringLiteral("已修改"));
     // Closing still asks, so nothing is lost silently.
-    MessageBoxAnswer cancel(QMessageBox::Cancel);
+    dialogs.answer(SaveAnswer::Cancel);
     EXPECT_FALSE(w.close());
-    EXPECT_EQ(cancel.title, QStringLiteral("关闭确认"));
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("关闭确认"));
+    EXPECT_TRUE(w.isVisible());
 }
 
 TEST_F(DocumentTest, UndoAndRedoThroughToolbarAndMenu) {
@@ -202,6 +257,108 @@ TEST_F(DocumentTest, DroppingTwoFilesLeavesTheSecond) {
     EXPECT_EQ(w.windowTitle(), QStringLiteral("* 文章.txt - ") + kBase);  // a change like any other
     w.action(Command::Undo)->trigger();
     EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("第一个"));
+}
+
+// The program's own dialogs, built as they are shown but not run.
+TEST(DocumentDialogs, QuestionAndFileDialogsAsTheUserSeesThem) {
+    QWidget parent;
+    const auto question = DocumentDialogs::saveQuestion(&parent, QStringLiteral("关闭确认"), QStringLiteral("文件已被改动，想保存该文件吗？"));
+    EXPECT_EQ(question->windowTitle(), QStringLiteral("关闭确认"));
+    EXPECT_EQ(question->text(), QStringLiteral("文件已被改动，想保存该文件吗？"));
+    EXPECT_EQ(question->icon(), QMessageBox::Question);
+    EXPECT_EQ(question->standardButtons(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    EXPECT_EQ(question->parentWidget(), &parent);
+
+    const QStringList filters{QStringLiteral("文本文件 (*.txt)"), QStringLiteral("所有文件 (*)")};
+    const auto open = DocumentDialogs::openDialog(&parent);
+    EXPECT_EQ(open->windowTitle(), QStringLiteral("打开"));
+    EXPECT_EQ(open->fileMode(), QFileDialog::ExistingFile);
+    EXPECT_EQ(open->acceptMode(), QFileDialog::AcceptOpen);
+    EXPECT_EQ(open->nameFilters(), filters);
+    EXPECT_EQ(open->defaultSuffix(), QStringLiteral("txt"));
+
+    const auto save = DocumentDialogs::saveDialog(&parent, QStringLiteral("第一章 风雨"));
+    EXPECT_EQ(save->windowTitle(), QStringLiteral("保存"));
+    EXPECT_EQ(save->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_EQ(save->nameFilters(), filters);
+    EXPECT_EQ(save->defaultSuffix(), QStringLiteral("txt"));
+    const QString offered = save->selectedFiles().value(0);
+    EXPECT_TRUE(offered.endsWith(QStringLiteral("第一章 风雨.txt")) || offered.endsWith(QStringLiteral("第一章 风雨")))
+        << offered.toStdString();
+}
+
+TEST(DocumentDialogs, TheWindowInstallsItsOwnDialogs) {
+    FolvaneApp app;
+    MainWin w{app};
+    const DocumentDialogs& d = w.documents().dialogs();
+    EXPECT_TRUE(d.askToSave && d.chooseFileToOpen && d.chooseFileToSave && d.message);
+}
+
+// The controller with a host that records instead of a window.
+class RecordingHost : public DocumentHost {
+public:
+    std::string editorText() const override { return text; }
+    void setEditorText(std::string_view gb) override { text = std::string(gb); }
+    void showView(const folvane::editor::EditorView&) override { ++views; }
+    void refreshDocumentState() override { ++refreshes; }
+    folvane::editor::EditorText showOpenedText(const QString& t) override {
+        opened = t;
+        return folvane::editor::EditorText::fromUnits(t.toStdU16String());
+    }
+    folvane::editor::Caret caret() const override { return 0; }
+    void openedTextShown() override { ++shown; }
+    bool openInBackground(const QString& path, const std::string&) override {
+        backgroundPath = path;
+        return true;
+    }
+    bool loadingText() const override { return loading; }
+
+    std::string text;
+    QString opened, backgroundPath;
+    int views = 0, refreshes = 0, shown = 0;
+    bool loading = false;
+};
+
+TEST(DocumentControllerAlone, OpenFileGoesWhereTheFileSizeSays) {
+    QTemporaryDir dir;
+    const QString small = dir.filePath(QStringLiteral("small.txt")), large = dir.filePath(QStringLiteral("large.txt"));
+    writeBytes(small, g("小文件"));
+    writeBytes(large, std::string(folvane::editor::kBackgroundOpenBytes, 'a'));
+    struct Case {
+        const char* name;
+        QString path;
+        bool loading;  // a text is being prepared already
+        bool result;
+        bool inEditor, onWorker, told;
+    };
+    const Case cases[] = {
+        {"small: read here", small, false, true, true, false, false},
+        {"large: on the worker", large, false, true, false, true, false},
+        {"large while preparing: refused", large, true, false, false, false, false},
+        {"missing: the user is told", dir.filePath(QStringLiteral("none.txt")), false, false, false, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingHost host;
+        host.loading = c.loading;
+        DocumentController documents(host, {});
+        ScriptedDocumentDialogs dialogs(documents);
+        EXPECT_EQ(documents.openFile(c.path), c.result);
+        EXPECT_EQ(host.opened == QStringLiteral("小文件"), c.inEditor);
+        EXPECT_EQ(host.shown == 1, c.inEditor);
+        EXPECT_EQ(host.backgroundPath == c.path, c.onWorker);
+        EXPECT_EQ(dialogs.asked().size(), c.told ? 1u : 0u);
+        EXPECT_EQ(documents.document().currentPath().empty(), !c.inEditor);
+    }
+}
+
+TEST(DocumentControllerAlone, UndoAndRedoWithNothingToShowStillRefresh) {
+    RecordingHost host;
+    DocumentController documents(host, {});
+    documents.undo();
+    documents.redo();
+    EXPECT_EQ(host.views, 0);
+    EXPECT_EQ(host.refreshes, 2);
 }
 
 TEST(CommandLine, APathWithSpacesSplitByTheShellIsOpenedWhole) {

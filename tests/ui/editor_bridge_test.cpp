@@ -144,13 +144,14 @@ TEST_F(EditorBridgeTest, MissingLargeFileIsReportedAfterTheWorker) {
     // The worker is held up until the file is gone.
     std::atomic<bool> release{false};
     app.worker().submit(&w, [&] { while (!release) QThread::msleep(1); }, [] {});
-    MessageBoxAnswer answer(QMessageBox::Ok, 60000);
+    ScriptedDocumentDialogs dialogs(w);
     ASSERT_TRUE(w.openFile(path));
     QFile::remove(path);
     release = true;
     ASSERT_TRUE(waitUntil([&] { return !w.loadingText(); }, 60000));
-    ASSERT_TRUE(waitUntil([&] { return !answer.title.isEmpty(); }, 60000));
-    EXPECT_EQ(answer.title, QStringLiteral("打开"));
+    ASSERT_EQ(dialogs.asked().size(), 1u);
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("打开"));
+    EXPECT_EQ(dialogs.last().text, QStringLiteral("无法打开文件“") + path + QStringLiteral("”：文件不存在。"));
     EXPECT_EQ(w.editorText(), "kept");
     EXPECT_EQ(w.document().currentPath(), "");
 }

@@ -473,9 +473,13 @@ TEST(MainWindow, OpeningAMissingFileSaysWhyInChinese) {
     MainWin w{app};
     IsolatedSettings settings;
     settings.startUp(w);
-    MessageBoxAnswer answer(QMessageBox::Ok);
-    EXPECT_FALSE(w.openFile(settings.dir() + QStringLiteral("/没有这个文件.txt")));
-    EXPECT_TRUE(answer.text.endsWith(QStringLiteral("文件不存在。"))) << answer.text.toStdString();
+    ScriptedDocumentDialogs dialogs(w);
+    const QString missing = settings.dir() + QStringLiteral("/没有这个文件.txt");
+    EXPECT_FALSE(w.openFile(missing));
+    ASSERT_EQ(dialogs.asked().size(), 1u);
+    EXPECT_EQ(dialogs.last().icon, QMessageBox::Warning);
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("打开"));
+    EXPECT_EQ(dialogs.last().text, QStringLiteral("无法打开文件“") + missing + QStringLiteral("”：文件不存在。"));
 }
 
 }  // namespace

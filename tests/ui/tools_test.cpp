@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
@@ -211,6 +212,25 @@ TEST_F(ToolsTest, WithoutATrayMinimizingKeepsTheWindow) {
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
     EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.desktop().trayIcon(), nullptr);
+}
+
+TEST_F(ToolsTest, TrayMenuShowsTheCommandsOwnActions) {
+    QMenu* menu = w.desktop().trayMenu();
+    ASSERT_NE(menu, nullptr);
+    const QList<QAction*> items = menu->actions();
+    ASSERT_EQ(items.size(), 4);
+    EXPECT_EQ(items[0], w.action(Command::ShowWindow));
+    EXPECT_EQ(items[1], w.action(Command::TrayOneClick));
+    EXPECT_TRUE(items[2]->isSeparator());
+    EXPECT_EQ(items[3], w.action(Command::TrayExit));
+    EXPECT_EQ(items[0]->text(), QStringLiteral("显示编辑窗口"));
+    EXPECT_EQ(items[3]->text(), QStringLiteral("退出"));
+    // The tray's check mark is the menu's and the toolbar's.
+    w.action(Command::OneClick)->setChecked(true);
+    EXPECT_TRUE(items[1]->isChecked());
+    w.action(Command::OneClick)->setChecked(false);
+    EXPECT_FALSE(items[1]->isChecked());
 }
 
 TEST_F(ToolsTest, ExitAsksBeforeDiscardingAChangedFile) {
@@ -220,10 +240,12 @@ TEST_F(ToolsTest, ExitAsksBeforeDiscardingAChangedFile) {
     QInputMethodEvent e;
     e.setCommitString(QStringLiteral("改"));
     QApplication::sendEvent(w.editor(), &e);
-    MessageBoxAnswer cancel(QMessageBox::Cancel);
+    ScriptedDocumentDialogs dialogs(w);
+    dialogs.answer(folvane::editor::SaveAnswer::Cancel);
     w.action(Command::Exit)->trigger();
-    EXPECT_EQ(cancel.title, QStringLiteral("关闭确认"));
-    EXPECT_EQ(cancel.text, QStringLiteral("文件已被改动，想保存该文件吗？"));
+    ASSERT_EQ(dialogs.asked().size(), 1u);
+    EXPECT_EQ(dialogs.last().title, QStringLiteral("关闭确认"));
+    EXPECT_EQ(dialogs.last().text, QStringLiteral("文件已被改动，想保存该文件吗？"));
     EXPECT_TRUE(w.isVisible());
 }
 
@@ -262,7 +284,8 @@ TEST(ToolsLifetime, TheWindowGoesAwayWhileALongToolRuns) {
         w->action(Command::ToTraditional)->trigger();
         ASSERT_TRUE(app.worker().busy());
         if (viaClose) {
-            MessageBoxAnswer discard(QMessageBox::No);  // do not save the changed text
+            ScriptedDocumentDialogs discard(*w);
+            discard.answer(folvane::editor::SaveAnswer::No);  // do not save the changed text
             EXPECT_TRUE(w->close());
         }
         delete w;

@@ -69,30 +69,88 @@ private:
     int ticks_ = 0;
 };
 
-#include <QFileDialog>
+#include <gtest/gtest.h>
 
-// Answers the next file dialog: chooses `path`, or cancels when it is empty.
-class FileDialogAnswer : public QObject {
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "document_controller.h"
+
+// Answers the document controller's questions, file choosers and messages
+// from a script given in advance, at once and without a window, and records
+// what was asked. A question the script has no answer for is a test failure
+// and answered Cancel; a chooser without a path given is cancelled.
+class ScriptedDocumentDialogs {
 public:
-    explicit FileDialogAnswer(QString path) : path_(std::move(path)) {
-        timer_.setInterval(10);
-        QObject::connect(&timer_, &QTimer::timeout, this, [this] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!dialog) return;
-            timer_.stop();
-            proposed = dialog->selectedFiles().value(0);
-            if (path_.isEmpty()) {
-                dialog->reject();
-            } else {
-                dialog->selectFile(path_);
-                QMetaObject::invokeMethod(dialog, "accept");
+    struct Asked {
+        QString title;
+        QString text;
+        QMessageBox::Icon icon = QMessageBox::Question;  // Question: the Yes/No/Cancel one
+    };
+    struct Script {
+        std::deque<folvane::editor::SaveAnswer> answers;
+        std::deque<QString> filesToOpen;
+        std::deque<QString> filesToSave;
+        std::vector<Asked> asked;      // questions and messages, in order
+        QStringList proposedNames;     // what the save chooser offered
+        int openChoosersShown = 0;
+    };
+
+    explicit ScriptedDocumentDialogs(DocumentController& documents) : script_(std::make_shared<Script>()) {
+        // The functions share the script: they stay sound should the
+        // controller outlive this object.
+        auto s = script_;
+        DocumentDialogs d;
+        d.askToSave = [s](const QString& title, const QString& text) {
+            s->asked.push_back({title, text, QMessageBox::Question});
+            if (s->answers.empty()) {
+                ADD_FAILURE() << "unexpected question: " << title.toStdString();
+                return folvane::editor::SaveAnswer::Cancel;
             }
-        });
-        timer_.start();
+            const auto a = s->answers.front();
+            s->answers.pop_front();
+            return a;
+        };
+        d.chooseFileToOpen = [s] {
+            ++s->openChoosersShown;
+            if (s->filesToOpen.empty()) return QString();
+            QString p = s->filesToOpen.front();
+            s->filesToOpen.pop_front();
+            return p;
+        };
+        d.chooseFileToSave = [s](const QString& proposed) {
+            s->proposedNames.push_back(proposed);
+            if (s->filesToSave.empty()) return QString();
+            QString p = s->filesToSave.front();
+            s->filesToSave.pop_front();
+            return p;
+        };
+        d.message = [s](QMessageBox::Icon icon, const QString& title, const QString& text) {
+            s->asked.push_back({title, text, icon});
+        };
+        documents.setDialogs(std::move(d));
     }
-    QString proposed;  // what the dialog offered
+    explicit ScriptedDocumentDialogs(MainWin& w) : ScriptedDocumentDialogs(w.documents()) {}
+
+    ScriptedDocumentDialogs& answer(folvane::editor::SaveAnswer a) {
+        script_->answers.push_back(a);
+        return *this;
+    }
+    ScriptedDocumentDialogs& openFile(const QString& path) {
+        script_->filesToOpen.push_back(path);
+        return *this;
+    }
+    ScriptedDocumentDialogs& saveTo(const QString& path) {
+        script_->filesToSave.push_back(path);
+        return *this;
+    }
+    Script& script() { return *script_; }
+    const std::vector<Asked>& asked() const { return script_->asked; }
+    // The last question or message (empty when none was shown).
+    Asked last() const { return script_->asked.empty() ? Asked{} : script_->asked.back(); }
+    void clear() { script_->asked.clear(); }
 
 private:
-    QString path_;
-    QTimer timer_;
+    std::shared_ptr<Script> script_;
 };

@@ -176,14 +176,14 @@ TEST(X11, MinimizingToTheTrayAndBack) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     w.action(Command::TrayOnMinimize)->trigger();
     w.showMinimized();
-    ASSERT_TRUE(waitUntil([&] { return !w.isVisible() && w.trayIcon() && w.trayIcon()->isVisible(); }, 5000));
-    EXPECT_EQ(w.trayIcon()->toolTip(), QStringLiteral("点击打开 TAVEX FOLVANE"));
+    ASSERT_TRUE(waitUntil([&] { return !w.isVisible() && w.desktop().trayIcon() && w.desktop().trayIcon()->isVisible(); }, 5000));
+    EXPECT_EQ(w.desktop().trayIcon()->toolTip(), QStringLiteral("点击打开 TAVEX FOLVANE"));
     // A click on the icon brings the window back and removes the icon.
-    ASSERT_TRUE(waitUntil([&] { return w.trayIcon()->geometry().isValid(); }, 5000));
-    const QPoint at = w.trayIcon()->geometry().center();
+    ASSERT_TRUE(waitUntil([&] { return w.desktop().trayIcon()->geometry().isValid(); }, 5000));
+    const QPoint at = w.desktop().trayIcon()->geometry().center();
     ASSERT_EQ(sh("xdotool mousemove " + std::to_string(at.x()) + " " + std::to_string(at.y()) + " click 1"), 0);
     EXPECT_TRUE(waitUntil([&] { return w.isVisible() && !w.isMinimized(); }, 5000));
-    EXPECT_FALSE(w.trayIcon()->isVisible());
+    EXPECT_FALSE(w.desktop().trayIcon()->isVisible());
     tray.kill();
     tray.waitForFinished();
 }

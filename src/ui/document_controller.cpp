@@ -1,0 +1,162 @@
+#include "document_controller.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include "corrections/title.h"
+#include "text_bridge.h"
+
+namespace editor = folvane::editor;
+using editor::DocumentCommand;
+
+namespace {
+
+const QStringList& textFilters() {
+    static const QStringList filters{QStringLiteral("文本文件 (*.txt)"), QStringLiteral("所有文件 (*)")};
+    return filters;
+}
+
+// The chosen file of a dialog run to its end; empty when it was cancelled.
+QString chosenFile(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+std::unique_ptr<QMessageBox> DocumentDialogs::saveQuestion(QWidget* parent, const QString& title, const QString& text) {
+    return std::make_unique<QMessageBox>(QMessageBox::Question, title, text,
+                                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+}
+
+std::unique_ptr<QFileDialog> DocumentDialogs::openDialog(QWidget* parent) {
+    auto dialog = std::make_unique<QFileDialog>(parent, QStringLiteral("打开"));
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setNameFilters(textFilters());
+    dialog->setDefaultSuffix(QStringLiteral("txt"));
+    return dialog;
+}
+
+std::unique_ptr<QFileDialog> DocumentDialogs::saveDialog(QWidget* parent, const QString& proposedName) {
+    auto dialog = std::make_unique<QFileDialog>(parent, QStringLiteral("保存"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setNameFilters(textFilters());
+    dialog->setDefaultSuffix(QStringLiteral("txt"));
+    dialog->selectFile(proposedName);
+    return dialog;
+}
+
+DocumentDialogs DocumentDialogs::windowDialogs(QWidget* parent,
+                                               std::function<void(const std::function<void()>&)> aroundModal) {
+    DocumentDialogs d;
+    d.askToSave = [parent, aroundModal](const QString& title, const QString& text) {
+        int answer = QMessageBox::Cancel;
+        aroundModal([&] { answer = saveQuestion(parent, title, text)->exec(); });
+        if (answer == QMessageBox::Yes) return editor::SaveAnswer::Yes;
+        if (answer == QMessageBox::No) return editor::SaveAnswer::No;
+        return editor::SaveAnswer::Cancel;  // also a question closed by its frame
+    };
+    d.chooseFileToOpen = [parent, aroundModal] {
+        QString path;
+        aroundModal([&] { path = chosenFile(*openDialog(parent)); });
+        return path;
+    };
+    d.chooseFileToSave = [parent, aroundModal](const QString& proposedName) {
+        QString path;
+        aroundModal([&] { path = chosenFile(*saveDialog(parent, proposedName)); });
+        return path;
+    };
+    d.message = [parent](QMessageBox::Icon icon, const QString& title, const QString& text) {
+        if (icon == QMessageBox::Critical) QMessageBox::critical(parent, title, text);
+        else if (icon == QMessageBox::Warning) QMessageBox::warning(parent, title, text);
+        else QMessageBox::information(parent, title, text);
+    };
+    return d;
+}
+
+DocumentController::DocumentController(DocumentHost& host, DocumentDialogs dialogs, QObject* parent)
+    : QObject(parent), host_(host), dialogs_(std::move(dialogs)) {}
+
+void DocumentController::undo() {
+    if (const auto view = document_.undo()) host_.showView(*view);
+    host_.refreshDocumentState();
+}
+
+void DocumentController::redo() {
+    if (const auto view = document_.redo()) host_.showView(*view);
+    host_.refreshDocumentState();
+}
+
+bool DocumentController::confirmBefore(DocumentCommand command) {
+    const auto question = document_.confirmationBefore(command);
+    if (!question) return true;
+    const editor::ConfirmStep step =
+        editor::stepAfter(dialogs_.askToSave(qtFromGb(question->title), qtFromGb(question->text)));
+    // Only a save that really happened lets the command go on.
+    const bool saved = step == editor::ConfirmStep::SaveThenProceed && saveDocument();
+    return editor::proceedsAfter(step, saved);
+}
+
+void DocumentController::newDocument() {
+    if (!confirmBefore(DocumentCommand::New)) return;
+    document_.newDocument();
+    host_.setEditorText({});
+    host_.refreshDocumentState();
+}
+
+void DocumentController::openDocument() {
+    if (!confirmBefore(DocumentCommand::Open)) return;
+    const QString path = dialogs_.chooseFileToOpen();
+    if (!path.isEmpty()) openFile(path);
+}
+
+bool DocumentController::openFile(const QString& path) {
+    const std::string fsPath = QFile::encodeName(path).toStdString();
+    const qint64 size = QFileInfo(path).size();
+    if (editor::opensInBackground(static_cast<std::uint64_t>(std::max<qint64>(size, 0)))) {
+        if (host_.loadingText()) return false;
+        return host_.openInBackground(path, fsPath);
+    }
+    auto decoded = editor::readDocumentFile(fsPath);
+    if (!decoded) {
+        openFailed(path, qtFromGb(editor::openFailureReason(QFileInfo::exists(path))));
+        return false;
+    }
+    opened(fsPath, decoded->format, [&] { return host_.showOpenedText(toQt(decoded->text)); });
+    return true;
+}
+
+void DocumentController::opened(const std::string& fsPath, const folvane::text::TextFormat& format,
+                                const std::function<editor::EditorText()>& install) {
+    document_.beginOpen(fsPath, format);
+    host_.refreshDocumentState();
+    editor::EditorText text = install();
+    document_.fileLoaded(std::move(text), host_.caret());
+    host_.openedTextShown();
+}
+
+void DocumentController::openFailed(const QString& path, const QString& reason) {
+    dialogs_.message(QMessageBox::Warning, QStringLiteral("打开"),
+                     QStringLiteral("无法打开文件“%1”：%2").arg(path, reason));
+}
+
+bool DocumentController::saveDocument() {
+    std::string path = document_.currentPath();
+    const std::string text = host_.editorText();
+    if (path.empty()) {
+        const QString chosen = dialogs_.chooseFileToSave(toQt(folvane::corrections::proposedSaveName(text)));
+        if (chosen.isEmpty()) return false;  // a cancelled dialog changes nothing
+        path = QFile::encodeName(chosen).toStdString();
+    }
+    std::string error;
+    const bool ok = document_.save(path, text, &error);
+    host_.refreshDocumentState();
+    if (!ok) {
+        dialogs_.message(QMessageBox::Critical, QStringLiteral("保存"),
+                         QStringLiteral("无法保存文件“%1”：%2")
+                             .arg(QFile::decodeName(path.c_str()), QString::fromLocal8Bit(error.c_str())));
+    }
+    return ok;
+}
