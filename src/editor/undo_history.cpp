@@ -135,30 +135,63 @@ void readLayer(const Layer& l, std::size_t pos, std::size_t len, std::string& ou
 
 }  // namespace
 
-UndoHistory::Splice UndoHistory::rebase(const Splice& old, const Splice& next, const Splice& above) const {
-    const auto layer = [](const Layer& base, const Splice& d) {
-        return Layer{&base, nullptr, d.prefix, d.suffix, &d.middle, d.prefix + d.middle.size() + d.suffix};
-    };
+UndoHistory::Splice UndoHistory::compose(Splice inner, Splice outer) const {
+    const std::size_t innerSize = inner.prefix + inner.middle.size() + inner.suffix;
+    // What `outer` changes covers what `inner` changed: it says all.
+    if (outer.prefix <= inner.prefix && outer.suffix <= inner.suffix) return outer;
+    // What `outer` changes lies inside the bytes `inner` holds: they are
+    // changed in place, so that a long difference is moved, not copied.
+    if (outer.prefix >= inner.prefix && outer.suffix >= inner.suffix) {
+        const std::size_t from = outer.prefix - inner.prefix;
+        const std::size_t len = innerSize - outer.suffix - outer.prefix;
+        inner.middle.replace(from, len, outer.middle);
+        return inner;
+    }
+    // Otherwise the bytes between the two changes are read once.
     const Layer now{nullptr, &current_, 0, 0, nullptr, current_.size()};
-    const Layer before = layer(now, old);
-    const Layer nextText = layer(before, next);
-    const Layer aboveText = layer(nextText, above);
-    // `above` begins and ends like the text before as far as both steps
-    // kept it, and current_ like the text before as far as `old` says.
-    const std::size_t prefix = std::min({next.prefix, above.prefix, old.prefix});
-    const std::size_t suffix = std::min({next.suffix, above.suffix, old.suffix});
-    Splice d{prefix, suffix, {}};
-    readLayer(aboveText, prefix, aboveText.size - prefix - suffix, d.middle);
-    // Trimmed to what really differs, so that an equal text is seen as one.
-    const std::string here = current_.substr(prefix, current_.size() - prefix - suffix);
+    const Layer innerText{&now, nullptr, inner.prefix, inner.suffix, &inner.middle, innerSize};
+    const Layer outerText{&innerText, nullptr, outer.prefix, outer.suffix, &outer.middle,
+                          outer.prefix + outer.middle.size() + outer.suffix};
+    Splice d{std::min(inner.prefix, outer.prefix), std::min(inner.suffix, outer.suffix), {}};
+    readLayer(outerText, d.prefix, outerText.size - d.prefix - d.suffix, d.middle);
+    return d;
+}
+
+void UndoHistory::trim(Splice& d) const {
+    // Compared in windows that double, so that a long equal stretch costs
+    // a pass over itself and a difference near the edge costs little.
+    const std::size_t hereLen = current_.size() - d.prefix - d.suffix;
+    const std::size_t limit = std::min(hereLen, d.middle.size());
     std::size_t front = 0;
-    const std::size_t limit = std::min(here.size(), d.middle.size());
-    while (front < limit && here[front] == d.middle[front]) ++front;
+    for (std::size_t w = 256; front < limit; w *= 2) {
+        const std::size_t n = std::min(w, limit - front);
+        const std::string here = current_.substr(d.prefix + front, n);
+        std::size_t k = 0;
+        while (k < n && here[k] == d.middle[front + k]) ++k;
+        front += k;
+        if (k < n) break;
+    }
     std::size_t back = 0;
-    while (back < limit - front && here[here.size() - 1 - back] == d.middle[d.middle.size() - 1 - back]) ++back;
+    const std::size_t hereEnd = current_.size() - d.suffix;
+    for (std::size_t w = 256; back < limit - front; w *= 2) {
+        const std::size_t n = std::min(w, limit - front - back);
+        const std::string here = current_.substr(hereEnd - back - n, n);
+        std::size_t k = 0;
+        while (k < n && here[n - 1 - k] == d.middle[d.middle.size() - 1 - back - k]) ++k;
+        back += k;
+        if (k < n) break;
+    }
     d.prefix += front;
     d.suffix += back;
-    d.middle = d.middle.substr(front, d.middle.size() - front - back);
+    d.middle.erase(d.middle.size() - back);
+    d.middle.erase(0, front);
+}
+
+UndoHistory::Splice UndoHistory::rebase(const Splice& old, Splice next, Splice above) const {
+    // `next` against current_, then `above` against that; trimmed to what
+    // really differs, so that an equal text is seen as one.
+    Splice d = compose(compose(old, std::move(next)), std::move(above));
+    trim(d);
     return d;
 }
 
@@ -167,7 +200,8 @@ void UndoHistory::advance(Splice old) {
     if (slots_.size() >= next) {
         // Snapshot `next` is replaced. The one above it was stored against
         // it, so it is stored against the new text instead.
-        if (slots_.size() > next) slots_[next].delta = rebase(old, slots_[next - 1].delta, slots_[next].delta);
+        if (slots_.size() > next)
+            slots_[next].delta = rebase(old, std::move(slots_[next - 1].delta), std::move(slots_[next].delta));
         slots_[next - 1].delta = Splice{};
     } else {
         slots_.emplace_back();

@@ -129,7 +129,14 @@ private:
     void advance(Splice old);
     // `above`, stored against `next` (stored against the text before,
     // itself given by `old` from current_), stored against current_.
-    Splice rebase(const Splice& old, const Splice& next, const Splice& above) const;
+    Splice rebase(const Splice& old, Splice next, Splice above) const;
+    // `outer`, stored against the text `inner` gives from current_, stored
+    // against current_. Costs the size of the bytes it has to read, not of
+    // the text: a long `inner` is changed in place.
+    Splice compose(Splice inner, Splice outer) const;
+    // Moves what `d`'s middle has in common with current_ into its prefix
+    // and suffix.
+    void trim(Splice& d) const;
     EditorChange moveCurrent(std::size_t to);
     bool slotIsEmpty(std::size_t index) const;
     bool slotEqualsCurrent(std::size_t index) const;

@@ -13,6 +13,7 @@
 #include <malloc.h>
 #endif
 
+#include "text_bridge.h"
 #include "worker.h"
 
 using folvane::editor::EditorText;
@@ -120,21 +121,38 @@ void EditorBridge::installQuietly(QTextDocument* document) {
     }
     quiet_ = false;
     watch();
-    if (old && old != document) old->deleteLater();
+    if (old && old != document) {
+        // Freeing a long document takes a while: the worker does it, with
+        // the document detached from every thread so that nothing reaches
+        // it on the way.
+        QTextDocument* gone = old.data();
+        gone->setParent(nullptr);
+        gone->moveToThread(nullptr);
+        worker_.submit(
+            this,
+            [gone] {
+                delete gone;
 #ifdef __GLIBC__
-    // Building a long text leaves large freed blocks behind; give them back.
-    malloc_trim(0);
+                // Building and freeing a long text leaves large freed blocks behind; give them back.
+                malloc_trim(0);
 #endif
+            },
+            [] {});
+    }
 }
 
 PreparedText EditorBridge::prepare(QString units, const QFont& font) {
     // The document makes "\r\n" one line end; so does the copy.
-    if (units.contains(QLatin1String("\r\n"))) units.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    collapseCrLf(units);
     auto* doc = new QTextDocument;
     doc->setUndoRedoEnabled(false);
     doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
     doc->setDefaultFont(font);
     doc->setPlainText(units);
+    // The editor's first layout pass makes a layout object for every
+    // paragraph (hundreds of thousands in a novel); made here, the GUI
+    // thread only resets them.
+    for (QTextBlock block = doc->firstBlock(); block.isValid(); block = block.next()) block.layout();
     return PreparedText{doc, EditorText::fromUnits(unitsOf(units))};
 }
 

@@ -50,7 +50,7 @@ public:
     // the core's copy of the new text for the caller to record.
     folvane::editor::EditorText setTextQuietly(const QString& units);
     // Puts a prepared document into the editor, without recording; the old
-    // document is deleted later. The caller records `prepared.text`.
+    // document is freed on the worker. The caller records `prepared.text`.
     void installQuietly(QTextDocument* document);
 
     // Builds an editor document and its GB18030 copy from `units`, on any thread.

@@ -65,7 +65,7 @@ void MainWin::pasteLarge(QString text) {
     const folvane::editor::Caret caret = from + text.size() - pairs;
     replaceInBackground(
         [all = editor_->toPlainText(), text = std::move(text), from, to]() mutable {
-            text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+            collapseCrLf(text);
             all.replace(from, to - from, text);
             return all;
         },

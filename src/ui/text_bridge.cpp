@@ -9,8 +9,21 @@ QString qtFromGb(std::string_view gbText) {
 
 QString toQt(std::string_view gbText) {
     QString s = qtFromGb(gbText);
-    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    collapseCrLf(s);
     return s;
+}
+
+void collapseCrLf(QString& s) {
+    const qsizetype first = s.indexOf(QLatin1String("\r\n"));
+    if (first < 0) return;
+    QChar* d = s.data();
+    const qsizetype n = s.size();
+    qsizetype out = first;
+    for (qsizetype i = first; i < n; ++i) {
+        if (d[i] == u'\r' && i + 1 < n && d[i + 1] == u'\n') continue;
+        d[out++] = d[i];
+    }
+    s.truncate(out);
 }
 
 std::string fromQt(const QString& text) {

@@ -8,6 +8,9 @@
 #include <string_view>
 
 QString toQt(std::string_view gbText);
+// Every "\r\n" of `s` becomes "\n", in one pass (QString::replace moves the
+// rest of the text at every match, which takes minutes on a novel).
+void collapseCrLf(QString& s);
 std::string fromQt(const QString& text);
 
 // For short texts of the program's own (captions, labels): no line-break change.

@@ -233,10 +233,17 @@ TEST(UndoHistory, MatchesTheDocumentedAlgorithm) {
                 // An edit: insert, delete or replace a short run; sometimes none.
                 std::string t = editor;
                 const std::size_t at = t.empty() ? 0 : rng() % (t.size() + 1);
-                switch (rng() % 4) {
+                switch (rng() % 6) {
                 case 0: t.insert(at, std::string(1 + rng() % 3, static_cast<char>('a' + rng() % 3))); break;
                 case 1: if (!t.empty()) t.erase(rng() % t.size(), 1 + rng() % 2); break;
                 case 2: if (!t.empty()) t[rng() % t.size()] = static_cast<char>('a' + rng() % 3); break;
+                case 3:
+                    // A whole new text, as a run's result: most bytes change,
+                    // some stay, and the length may change.
+                    for (char& c : t)
+                        if (rng() % 4) c = static_cast<char>('a' + (c - 'a' + 1) % 4);
+                    if (rng() % 2) t += "dd";
+                    break;
                 default: break;
                 }
                 const Caret caret = static_cast<Caret>(at);
@@ -285,6 +292,64 @@ TEST(UndoHistory, MatchesTheDocumentedAlgorithm) {
                 }
             }
         }
+    }
+}
+
+// Typing after undos over snapshots of another text (the text before a
+// run): each key replaces one of them and the one above it is stored anew
+// against the typed text. Redo then walks through the old ones unchanged.
+TEST(UndoHistory, TypingOverStaleSnapshotsOfAnotherTextKeepsThem) {
+    struct Case {
+        const char* name;
+        std::size_t at;  // where the keys go, as a share of the text in 1/8
+        bool longer;     // the new text is longer than the old one
+    };
+    const Case cases[] = {{"keys in the middle", 4, false}, {"keys at the start", 0, true}, {"keys at the end", 8, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        UndoHistory h(50);
+        NaiveHistory ref(50);
+        std::mt19937 rng(99);
+        std::string text;
+        for (int i = 0; i < 20000; ++i) text += static_cast<char>('a' + rng() % 26);
+        const auto change = [&](const std::string& t, Caret caret) {
+            h.textChanged(t, caret);
+            ref.changed(t, caret);
+        };
+        change(text, 0);
+        for (int i = 0; i < 12; ++i) {  // the old text's own keystrokes
+            text.insert(text.size() / 2 + static_cast<std::size_t>(i), 1, 'K');
+            change(text, static_cast<Caret>(text.size() / 2));
+        }
+        for (int i = 0; i < 10; ++i) {
+            const auto v = h.undo();
+            const auto r = ref.undo();
+            ASSERT_TRUE(v);
+            ASSERT_EQ(v->text(), r.first);
+            change(r.first, v->caret);
+        }
+        // The run: every other byte differs.
+        std::string result = ref.texts[ref.pos];
+        for (std::size_t i = 0; i < result.size(); i += 2) result[i] = static_cast<char>(result[i] ^ 0x20);
+        if (c.longer) result += "tail";
+        change(result, 0);
+        for (int i = 0; i < 8; ++i) {
+            const std::size_t at = std::min(result.size(), result.size() * c.at / 8 + static_cast<std::size_t>(i));
+            result.insert(at, 1, 'z');
+            change(result, static_cast<Caret>(at + 1));
+            for (std::size_t k = 1; k <= 50; ++k) ASSERT_EQ(h.snapshot(k), ref.texts[k]) << "key " << i << " slot " << k;
+        }
+        while (h.canRedo()) {
+            const auto v = h.redo();
+            const auto r = ref.redo();
+            ASSERT_TRUE(v);
+            ASSERT_EQ(v->text(), r.first);
+            ASSERT_EQ(v->caret, r.second);
+            change(r.first, v->caret);
+        }
+        // The stale snapshots stay as small as their own edits once they
+        // are stored against each other again: well below one text each.
+        EXPECT_LT(h.memoryUsage(), 6 * text.size());
     }
 }
 

@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QInputMethodEvent>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTest>
 #include <QThread>
 #include <atomic>
@@ -134,6 +135,44 @@ TEST_F(EditorBridgeTest, LargeFileOpensOnTheWorker) {
     EXPECT_EQ(w.editorText(), text);
     w.action(Command::Undo)->trigger();
     EXPECT_EQ(w.editorText(), "");
+}
+
+TEST(TextBridge, CollapseCrLfJoinsOnlyWholePairs) {
+    const std::pair<QString, QString> cases[] = {
+        {QString(), QString()},
+        {QStringLiteral("ab"), QStringLiteral("ab")},
+        {QStringLiteral("\r\n"), QStringLiteral("\n")},
+        {QStringLiteral("a\r\nb\r\n"), QStringLiteral("a\nb\n")},
+        {QStringLiteral("\r\r\n\r"), QStringLiteral("\r\n\r")},  // a lone "\r" stays
+        {QStringLiteral("\n\r中\r\n\r\n文"), QStringLiteral("\n\r中\n\n文")},
+    };
+    for (const auto& [in, out] : cases) {
+        QString s = in;
+        collapseCrLf(s);
+        EXPECT_EQ(s, out) << in.toStdString();
+    }
+}
+
+TEST_F(EditorBridgeTest, ReplacedLargeDocumentIsFreedOnTheWorker) {
+    std::string text;
+    for (int i = 0; text.size() < 400 * 1024; ++i) text += "line " + std::to_string(i) + "\r\n";
+    w.setEditorText(text);
+    QPointer<QTextDocument> first = w.editor()->document();
+    w.setEditorText(text + "more");
+    EXPECT_NE(w.editor()->document(), first.data());
+    app.worker().waitForDone();
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(wholeText(w), text + "more");
+    w.editor()->setFocus();
+    QTextCursor c = w.editor()->textCursor();
+    c.setPosition(0);
+    w.editor()->setTextCursor(c);
+    commit(w.editor(), QStringLiteral("字"));
+    EXPECT_EQ(w.editorText(), wholeText(w));
+    w.action(Command::Undo)->trigger();
+    EXPECT_EQ(w.editorText(), text + "more");
+    w.action(Command::Undo)->trigger();
+    EXPECT_EQ(w.editorText(), text);
 }
 
 TEST_F(EditorBridgeTest, MissingLargeFileIsReportedAfterTheWorker) {
