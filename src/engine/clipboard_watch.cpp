@@ -26,6 +26,8 @@ WatchAction watchTick(ClipboardModes& modes, const WatchTick& tick) {
     return WatchAction::PasteAndTypeset;
 }
 
+bool watchReadsClipboard(const ClipboardModes& modes) { return modes.watch.armed && modes.copyTypeset; }
+
 bool finishClipboardRun(ClipboardModes& modes, std::string_view clipboardText) {
     if (!modes.copyTypeset) return false;
     modes.watch.lastText.assign(clipboardText);

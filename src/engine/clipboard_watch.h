@@ -47,6 +47,11 @@ struct WatchTick {
 // break re-arms it at once and is remembered.
 WatchAction watchTick(ClipboardModes& modes, const WatchTick& tick);
 
+// Whether a tick can do anything at all: the watch is armed and
+// copy-is-typeset is on. Otherwise the window need not read the clipboard,
+// which for a long text costs a whole conversion every tick.
+bool watchReadsClipboard(const ClipboardModes& modes);
+
 // The end of any run while copy-is-typeset is on: the clipboard as it is
 // now (after the run's copy or cut) is remembered and the watch re-armed.
 // True when the completion step runs (the window then shows its tip).

@@ -98,6 +98,13 @@ void DesktopController::onHotKey(int id) {
 }
 
 void DesktopController::onWatchTimer() {
+    if (!engine::watchReadsClipboard(app_.clipboard())) {
+        // Only whether there is text, for the paste button: a long text is
+        // not converted ten times a second for nothing.
+        const QMimeData* mime = QApplication::clipboard()->mimeData();
+        host_.setPasteEnabled(mime && mime->hasText());
+        return;
+    }
     const ClipboardText clip = readClipboard();
     engine::WatchTick tick;
     tick.clipboardHasText = clip.hasText;

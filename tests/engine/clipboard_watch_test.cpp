@@ -60,6 +60,26 @@ TEST(ClipboardWatch, OneTick) {
     }
 }
 
+TEST(ClipboardWatch, ATickThatNeedNotReadTheClipboardDoesNothing) {
+    const std::string two = g("第一行\r\n第二行"), one = g("只有一行");
+    const WatchTick ticks[] = {{true, two, false}, {true, one, false}, {false, "", false}, {true, "old", false},
+                               {true, two, true}};
+    for (const bool armed : {false, true})
+        for (const bool on : {false, true}) {
+            ClipboardModes modes = armedWith("old");
+            modes.watch.armed = armed;
+            modes.copyTypeset = on;
+            EXPECT_EQ(watchReadsClipboard(modes), armed && on);
+            if (watchReadsClipboard(modes)) continue;
+            for (const WatchTick& t : ticks) {
+                ClipboardModes m = modes;
+                EXPECT_EQ(watchTick(m, t), WatchAction::None);
+                EXPECT_EQ(m.watch.armed, armed);
+                EXPECT_EQ(m.watch.lastText, "old");
+            }
+        }
+}
+
 TEST(ClipboardWatch, SwitchingTheModeOnRemembersTheClipboard) {
     ClipboardModes m;
     switchCopyTypeset(m, true, "already there\r\nline");
