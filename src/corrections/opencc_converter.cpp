@@ -121,6 +121,7 @@ constexpr std::size_t kPieceBytes = 64 * 1024;
 
 std::string convertText(std::string_view gb, const opencc::Converter& converter) {
     std::string out(gb);
+    static const text::Iconv keepDecoderLoaded("UTF-8", "GB18030"), keepEncoderLoaded("GB18030", "UTF-8");
     text::Iconv decoder("UTF-8", "GB18030");
     text::Iconv encoder("GB18030", "UTF-8");
     if (!decoder.ok() || !encoder.ok()) return out;

@@ -211,6 +211,7 @@ bool isValidUtf8(std::string_view s, std::size_t* badOffset) {
 
 std::optional<std::string> utf8ToGb18030(std::string_view utf8, std::size_t* badOffset) {
     if (!isValidUtf8(utf8, badOffset)) return std::nullopt;
+    static const Iconv keepLoaded("GB18030", "UTF-8");  // see Iconv
     Iconv cv("GB18030", "UTF-8");
     std::string out;
     bool bad = false;
@@ -229,6 +230,7 @@ std::optional<std::string> utf8ToGb18030(std::string_view utf8, std::size_t* bad
 }
 
 std::string gb18030ToUtf8(std::string_view gb) {
+    static const Iconv keepLoaded("UTF-8", "GB18030");  // see Iconv
     Iconv cv("UTF-8", "GB18030");
     std::string out;
     if (!cv.ok()) return std::string(gb);
@@ -242,6 +244,7 @@ std::string gb18030ToUtf8(std::string_view gb) {
 }
 
 std::u16string gb18030ToUtf16(std::string_view gb) {
+    static const Iconv keepLoaded("UTF-16LE", "GB18030");  // see Iconv
     Iconv cv("UTF-16LE", "GB18030");
     std::string bytes;
     convertFromGb18030(

@@ -9,6 +9,12 @@
 
 namespace folvane::text {
 
+// glibc loads a conversion's module when a descriptor is opened and drops
+// it again when the last one is closed, so a program that converts many
+// short texts (captions, file names, a batch of small files) spends most of
+// that time loading modules. Where a conversion is used often, a
+// function-local `static const Iconv` of it is held for the life of the
+// process, which keeps its module loaded.
 class Iconv {
 public:
     Iconv(const char* to, const char* from) : cd_(::iconv_open(to, from)) {}
