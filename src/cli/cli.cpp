@@ -66,6 +66,11 @@ std::string applyCommand(const CliConfig& c, std::string&& text, const text::Tex
         std::string().swap(text);
         return result;
     };
+    auto inPlace = [&text](auto&& fn) {
+        std::string result = std::move(text);
+        fn(result);
+        return result;
+    };
     switch (c.command) {
         case Command::Typeset: return engine::typesetOwnedText(std::move(text), false, c.options, ctx, progress);
         case Command::StripHtml:
@@ -74,18 +79,18 @@ std::string applyCommand(const CliConfig& c, std::string&& text, const text::Tex
             // leaving their "\r" behind.
             if (format.lfOnly) text::replaceAllInPlace(text, "\r\n", "\n");
             return batch::htmlToTextTaking(std::move(text));
-        case Command::StripUbb: return consume([](std::string_view t) { return batch::stripForumCodes(t); });
-        case Command::RemoveBlankLines: return consume([](std::string_view t) { return engine::removeBlankLines(t); });
-        case Command::DeleteHeadSpaces:
-            return consume([](std::string_view t) { return engine::deleteParagraphHeadSpaces(t); });
+        // The tools that never lengthen a text change it in place.
+        case Command::StripUbb: return batch::stripForumCodesTaking(std::move(text));
+        case Command::RemoveBlankLines: return inPlace(engine::removeBlankLinesInPlace);
+        case Command::DeleteHeadSpaces: return inPlace(engine::deleteParagraphHeadSpacesInPlace);
         case Command::Replace:
-            return consume([&](std::string_view t) { return engine::replaceAllInText(t, c.find, c.replacement); });
+            return inPlace([&](std::string& t) { engine::replaceAllInTextInPlace(t, c.find, c.replacement); });
         case Command::ToTraditional:
             return consume([&](std::string_view t) { return ctx.scriptConverter->toTraditionalChinese(t); });
         case Command::ToSimplified:
             return consume([&](std::string_view t) { return ctx.scriptConverter->toSimplifiedChinese(t); });
-        case Command::Upper: return consume([](std::string_view t) { return corrections::upperCaseForm(t); });
-        case Command::Lower: return consume([](std::string_view t) { return corrections::lowerCaseForm(t); });
+        case Command::Upper: return inPlace(corrections::upperCaseFormInPlace);
+        case Command::Lower: return inPlace(corrections::lowerCaseFormInPlace);
         case Command::Stats:
             return consume([](std::string_view t) { return editor::statisticsReport(editor::countText(t)) + "\r\n"; });
         case Command::Title:
@@ -143,9 +148,8 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
     if (!config.outDir.empty()) {
         // Into a folder: the batch job names, merges and writes the files,
         // as the batch window does.
-        for (const auto& p : batch::planOutputs(config.files, config.outDir, config.merge))
-            if (!p.warning.empty()) s.err("folvane-cli: warning: " + p.warning + "\n");
         batch::BatchRun run(config.outDir, config.encoding, config.files);
+        run.setReadLimit(config.maxFileSize);
         const std::string separator = typeset ? batch::paragraphSeparator(config.options) : std::string("\r\n");
         for (std::size_t i = 0; i < config.files.size(); ++i) {
             const std::string& input = config.files[i];
@@ -160,6 +164,9 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
                     },
                     separator, progress ? &*progress : nullptr);
                 if (r.outcome == batch::FileOutcome::Failed) fail(r.error);
+                else if (r.replacedOutputOf)
+                    s.err("folvane-cli: warning: " +
+                          batch::duplicateOutputWarning(r.outputPath, input, config.files[*r.replacedOutputOf]) + "\n");
             } catch (const std::bad_alloc&) {
                 fail(displayName(input) + ": not enough memory to process it");
             } catch (const std::length_error&) {

@@ -145,6 +145,22 @@ TEST(TypesetText, OwnedInputGivesTheSameResult) {
     }
 }
 
+TEST(TypesetText, ALongOwnedInputKeepsEveryLine) {
+    // Far beyond the stretch after which the lines done are given back.
+    std::string in, expected;
+    const std::string indent = "\xA1\xA1\xA1\xA1";
+    for (int i = 0; i < 1'500'000; ++i) {
+        const std::string line = std::to_string(i) + "\xB0\xA1";
+        in += line + "\r\n";
+        expected += indent + line + "\r\n";
+    }
+    expected.resize(expected.size() - 2);
+    RunContext ctx;
+    const std::string out = typesetOwnedText(std::move(in), false, TypesetOptions::defaults(), ctx);
+    EXPECT_EQ(out.size(), expected.size());
+    EXPECT_TRUE(out == expected);
+}
+
 TEST(TypesetText, BatchInputComesFromRawBytes) {
     RunContext ctx;
     EXPECT_GB_EQ(typesetText("ignored", g("文件"), true, defaults(), ctx), kI + g("文件"));
