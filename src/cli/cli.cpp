@@ -60,7 +60,8 @@ namespace {
 // The result of the command on one decoded input, which it takes over: a
 // long text is then held at most twice (input and result).
 std::string applyCommand(const CliConfig& c, std::string&& text, const text::TextFormat& format,
-                         engine::RunContext& ctx, engine::TypesetProgress* progress) {
+                         engine::RunContext& ctx, const corrections::OpenccConverter* opencc,
+                         engine::TypesetProgress* progress) {
     auto consume = [&text](auto&& fn) {
         std::string result = fn(std::string_view(text));
         std::string().swap(text);
@@ -86,8 +87,10 @@ std::string applyCommand(const CliConfig& c, std::string&& text, const text::Tex
         case Command::Replace:
             return inPlace([&](std::string& t) { engine::replaceAllInTextInPlace(t, c.find, c.replacement); });
         case Command::ToTraditional:
+            if (opencc) return inPlace([&](std::string& t) { opencc->toTraditionalChineseInPlace(t); });
             return consume([&](std::string_view t) { return ctx.scriptConverter->toTraditionalChinese(t); });
         case Command::ToSimplified:
+            if (opencc) return inPlace([&](std::string& t) { opencc->toSimplifiedChineseInPlace(t); });
             return consume([&](std::string_view t) { return ctx.scriptConverter->toSimplifiedChinese(t); });
         case Command::Upper: return inPlace(corrections::upperCaseFormInPlace);
         case Command::Lower: return inPlace(corrections::lowerCaseFormInPlace);
@@ -136,6 +139,7 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
         }
         ctx.scriptConverter = &*converter;
     }
+    const corrections::OpenccConverter* opencc = converter ? &*converter : nullptr;
 
     if (!config.outDir.empty()) {
         std::string why;
@@ -160,7 +164,7 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
                     i, config.merge,
                     [&](std::string text, batch::BatchFileProgress* p) {
                         if (typeset) return batch::typesetForBatch(input, std::move(text), config.options, ctx, p);
-                        return applyCommand(config, std::move(text), run.currentFormat(), ctx, p);
+                        return applyCommand(config, std::move(text), run.currentFormat(), ctx, opencc, p);
                     },
                     separator, progress ? &*progress : nullptr);
                 if (r.outcome == batch::FileOutcome::Failed) fail(r.error);
@@ -220,7 +224,7 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
 
             std::optional<TerminalProgress> progress;
             if (typeset && s.errIsTerminal) progress.emplace(s, displayName(input));
-            const std::string result = applyCommand(config, std::move(decoded->text), decoded->format, ctx,
+            const std::string result = applyCommand(config, std::move(decoded->text), decoded->format, ctx, opencc,
                                                     progress ? &*progress : nullptr);
 
             if (result.empty()) continue;
