@@ -167,6 +167,16 @@ TEST_F(CliInputs, TooLargeFilesAreRefusedOneByOne) {
     const Result in = runWith({}, 4096, std::string(5000, 'x'));
     EXPECT_EQ(in.status, 1);
     EXPECT_NE(in.err.find("standard input"), std::string::npos) << in.err;
+    // Into a folder, merged or not, the same limit.
+    for (const bool merge : {false, true}) {
+        std::vector<std::string> args = {"-o", dir_ + "/out", big, small};
+        if (merge) args.push_back("--merge");
+        const Result o = runWith(args, 4096);
+        EXPECT_EQ(o.status, 1) << merge;
+        EXPECT_NE(o.err.find("too large"), std::string::npos) << o.err;
+        EXPECT_EQ(read(dir_ + "/out/small.txt"), kU + "ok") << merge;
+        EXPECT_FALSE(fs::exists(dir_ + "/out/big.txt")) << merge;
+    }
 }
 
 // The real program on a 64 GB sparse file, as input and as settings file:
