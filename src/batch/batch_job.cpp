@@ -218,7 +218,7 @@ std::string typesetForBatch(std::string_view inputPath, std::string content, con
         // A page is read as one C text: it ends at its first zero byte.
         const std::size_t nul = content.find('\0');
         if (nul != std::string::npos) content.resize(nul);
-        content = htmlToText(content);
+        content = htmlToTextTaking(std::move(content));
     }
     if (progress) progress->converting();
     return engine::typesetOwnedText(std::move(content), true, options, context, progress);

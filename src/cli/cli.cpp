@@ -58,7 +58,8 @@ std::string outputNameFor(std::string_view inputPath) { return batch::outputName
 namespace {
 
 // The result of the command on one decoded input, which it takes over: a
-// long text is then held at most twice (input and result).
+// long text is held once where the command can work in place, else at most
+// twice (input and result). `opencc`, when loaded, converts scripts in place.
 std::string applyCommand(const CliConfig& c, std::string&& text, const text::TextFormat& format,
                          engine::RunContext& ctx, const corrections::OpenccConverter* opencc,
                          engine::TypesetProgress* progress) {
