@@ -106,7 +106,8 @@ another with one run context: quote pairing and signatures continue from file
 to file, as in the batch mode. Their non-empty results are separated by the
 paragraph break of the switches (one line break, plus the blank lines of
 doubleBreak or tripleBreak); after a result that ends with a line break of
-its own only the blank lines follow. Only the first argument can name a command.
+its own only the blank lines follow. Only the first argument can name a
+command.
 Options take their value as the next argument or after "=" (--set=NAME=1).
 )";
 
