@@ -218,10 +218,10 @@ std::string typesetForBatch(std::string_view inputPath, std::string content, con
         // A page is read as one C text: it ends at its first zero byte.
         const std::size_t nul = content.find('\0');
         if (nul != std::string::npos) content.resize(nul);
-        content = htmlToText(content);
+        content = htmlToTextTaking(std::move(content));
     }
     if (progress) progress->converting();
-    return engine::typesetText({}, content, true, options, context, progress);
+    return engine::typesetOwnedText(std::move(content), true, options, context, progress);
 }
 
 BatchRun::BatchRun(std::string folder, text::EncodingChoice encoding, std::vector<std::string> inputs)
@@ -251,23 +251,35 @@ void BatchRun::markRead(std::size_t i) {
     if (it->second.empty()) unread_.erase(it);
 }
 
-bool BatchRun::writeOutput(std::size_t source, const std::string& path, std::string_view bytes,
-                           std::string& error) {
-    if (const auto victim = unreadInputAt(path)) {
-        error = "refused to write the result of " + inputs_[source] + " to " + path + ": it would replace the input " +
-                inputs_[*victim] + ", which has not been read yet";
-        return false;
-    }
-    std::string why;
-    if (!text::writeFileAtomically(path, bytes, &why)) {
-        error = "cannot write " + path + ": " + why;
-        return false;
-    }
-    return true;
+std::string BatchRun::refusal(std::size_t source, const std::string& path) const {
+    const auto victim = unreadInputAt(path);
+    if (!victim) return {};
+    return "refused to write the result of " + inputs_[source] + " to " + path + ": it would replace the input " +
+           inputs_[*victim] + ", which has not been read yet";
 }
 
-void BatchRun::appendMerged(std::string_view bytes) {
-    if (mergedError_.empty() && merged_->isOpen()) merged_->write(bytes, &mergedError_);
+bool BatchRun::writeOutput(std::size_t source, const std::string& path, std::string_view text,
+                           const text::TextFormat& format, std::string& error) {
+    error = refusal(source, path);
+    if (!error.empty()) return false;
+    // Encoded and written a piece at a time: the bytes of a long result are
+    // never held whole beside the result itself.
+    text::AtomicFileWriter out(path);
+    std::string why;
+    bool ok = out.open(&why);
+    if (ok) text::encodeTextTo(text, format, [&](std::string_view piece) { ok = ok && out.write(piece, &why); });
+    if (ok) ok = out.commit(&why);
+    if (!ok) {
+        out.abort();
+        error = "cannot write " + path + ": " + why;
+    }
+    return ok;
+}
+
+void BatchRun::appendMerged(std::string_view text, const text::TextFormat& format) {
+    text::encodeTextTo(text, format, [this](std::string_view piece) {
+        if (mergedError_.empty() && merged_->isOpen()) merged_->write(piece, &mergedError_);
+    });
 }
 
 MergedClose BatchRun::closeMerged() {
@@ -275,9 +287,8 @@ MergedClose BatchRun::closeMerged() {
     if (!mergedOpen_) return result;
     mergedOpen_ = false;
     std::string why;
-    if (const auto victim = unreadInputAt(mergedPath_)) {
-        result.error = "refused to write the result of " + inputs_[mergedInputs_.front()] + " to " + mergedPath_ +
-                       ": it would replace the input " + inputs_[*victim] + ", which has not been read yet";
+    if (std::string refused = refusal(mergedInputs_.front(), mergedPath_); !refused.empty()) {
+        result.error = std::move(refused);
         merged_->abort();
         result.failed = mergedInputs_;
     } else if (!mergedError_.empty() || !merged_->commit(&why)) {
@@ -303,7 +314,7 @@ FileResult BatchRun::processFile(std::size_t i, bool merge, const BatchTransform
     }
     const std::string& input = inputs_[i];
     std::string bytes, why;
-    const bool readOk = text::readFile(input, bytes, &why);
+    const bool readOk = text::readFile(input, bytes, &why, readLimit_);
     markRead(i);
     if (!readOk) {
         r.outcome = FileOutcome::Failed;
@@ -314,8 +325,9 @@ FileResult BatchRun::processFile(std::size_t i, bool merge, const BatchTransform
     if (bytes.empty()) return r;  // "√", nothing written
     if (progress) progress->initializing();
 
-    auto decoded = text::decodeText(bytes, encoding_, &why);
-    std::string().swap(bytes);
+    // The bytes are taken over (a GB18030 file is decoded in place), so a
+    // long file is not held twice before the transform starts.
+    auto decoded = text::decodeTakingBytes(std::move(bytes), encoding_, &why);
     if (!decoded) {
         r.outcome = FileOutcome::Failed;
         r.error = input + ": " + why;
@@ -327,8 +339,8 @@ FileResult BatchRun::processFile(std::size_t i, bool merge, const BatchTransform
     if (merge && mergedOpen_) {
         text::TextFormat rest = mergedFormat_;
         rest.bom = false;  // the byte-order mark opens the file only
-        if (mergedHasText_ && !result.empty()) appendMerged(text::encodeText(separator, rest));
-        appendMerged(text::encodeText(result, rest));
+        if (mergedHasText_ && !result.empty()) appendMerged(separator, rest);
+        appendMerged(result, rest);
         mergedHasText_ = mergedHasText_ || !result.empty();
         mergedInputs_.push_back(i);
         r.outcome = FileOutcome::Appended;
@@ -344,13 +356,13 @@ FileResult BatchRun::processFile(std::size_t i, bool merge, const BatchTransform
         mergedFormat_ = decoded->format;
         merged_ = std::make_unique<text::AtomicFileWriter>(path);
         if (!merged_->open(&mergedError_) && mergedError_.empty()) mergedError_ = "cannot create a temporary file";
-        appendMerged(text::encodeText(result, mergedFormat_));
+        appendMerged(result, mergedFormat_);
         mergedHasText_ = !result.empty();
         mergedInputs_ = {i};
         r.outcome = FileOutcome::Appended;
         return r;
     }
-    if (!writeOutput(i, path, text::encodeText(result, decoded->format), r.error)) {
+    if (!writeOutput(i, path, result, decoded->format, r.error)) {
         r.outcome = FileOutcome::Failed;
         return r;
     }

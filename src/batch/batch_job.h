@@ -198,6 +198,10 @@ public:
 
     const std::vector<std::string>& inputs() const { return inputs_; }
 
+    // Larger inputs fail, each on its own, before they are read
+    // (default: text::defaultReadLimit()).
+    void setReadLimit(std::uint64_t maxBytes) { readLimit_ = maxBytes; }
+
 private:
     struct FileId {
         std::uint64_t device = 0, inode = 0;
@@ -209,10 +213,15 @@ private:
     // The unread input that `path` is, if any.
     std::optional<std::size_t> unreadInputAt(const std::string& path) const;
     void markRead(std::size_t i);
-    bool writeOutput(std::size_t source, const std::string& path, std::string_view bytes, std::string& error);
+    // Why the result of input `source` must not be written to `path` (it
+    // would replace an input not read yet, naming both); empty when it may.
+    std::string refusal(std::size_t source, const std::string& path) const;
+    bool writeOutput(std::size_t source, const std::string& path, std::string_view text,
+                     const text::TextFormat& format, std::string& error);
 
     std::string folder_;
     text::EncodingChoice encoding_;
+    std::uint64_t readLimit_ = text::defaultReadLimit();
     std::vector<std::string> inputs_;
     std::unordered_map<FileId, std::vector<std::size_t>, FileIdHash> unread_;
     std::vector<std::optional<FileId>> ids_;
@@ -225,7 +234,7 @@ private:
     // or SIGTERM when the program asked for that).
     std::unique_ptr<text::AtomicFileWriter> merged_;
     text::TextFormat currentFormat_;
-    void appendMerged(std::string_view bytes);
+    void appendMerged(std::string_view text, const text::TextFormat& format);
     std::string mergedError_;  // the first write failure of the merged file
     text::TextFormat mergedFormat_;
     bool mergedHasText_ = false;

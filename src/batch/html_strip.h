@@ -12,6 +12,8 @@ namespace folvane::batch {
 // opening without a closing after it keeps the rest of the text, from that
 // opening on, unchanged.
 std::string removeBlocks(std::string_view text, std::string_view opening, std::string_view closing);
+// The same on `text` itself, compacted in place.
+void removeBlocksInPlace(std::string& text, std::string_view opening, std::string_view closing);
 
 // removeBlocks with one-byte delimiters: "<" ... ">" or "[" ... "]".
 std::string stripBrackets(std::string_view text, char opening, char closing);
@@ -28,5 +30,7 @@ std::string htmlToTextTaking(std::string&& html);
 
 // Forum-code stripping: everything from a "[" through the next "]" goes.
 std::string stripForumCodes(std::string_view text);
+// The same on a text it takes over (stripped in place).
+std::string stripForumCodesTaking(std::string&& text);
 
 }  // namespace folvane::batch

@@ -58,12 +58,19 @@ std::string outputNameFor(std::string_view inputPath) { return batch::outputName
 namespace {
 
 // The result of the command on one decoded input, which it takes over: a
-// long text is then held at most twice (input and result).
+// long text is held once where the command can work in place, else at most
+// twice (input and result). `opencc`, when loaded, converts scripts in place.
 std::string applyCommand(const CliConfig& c, std::string&& text, const text::TextFormat& format,
-                         engine::RunContext& ctx, engine::TypesetProgress* progress) {
+                         engine::RunContext& ctx, const corrections::OpenccConverter* opencc,
+                         engine::TypesetProgress* progress) {
     auto consume = [&text](auto&& fn) {
         std::string result = fn(std::string_view(text));
         std::string().swap(text);
+        return result;
+    };
+    auto inPlace = [&text](auto&& fn) {
+        std::string result = std::move(text);
+        fn(result);
         return result;
     };
     switch (c.command) {
@@ -74,18 +81,20 @@ std::string applyCommand(const CliConfig& c, std::string&& text, const text::Tex
             // leaving their "\r" behind.
             if (format.lfOnly) text::replaceAllInPlace(text, "\r\n", "\n");
             return batch::htmlToTextTaking(std::move(text));
-        case Command::StripUbb: return consume([](std::string_view t) { return batch::stripForumCodes(t); });
-        case Command::RemoveBlankLines: return consume([](std::string_view t) { return engine::removeBlankLines(t); });
-        case Command::DeleteHeadSpaces:
-            return consume([](std::string_view t) { return engine::deleteParagraphHeadSpaces(t); });
+        // The tools that never lengthen a text change it in place.
+        case Command::StripUbb: return batch::stripForumCodesTaking(std::move(text));
+        case Command::RemoveBlankLines: return inPlace(engine::removeBlankLinesInPlace);
+        case Command::DeleteHeadSpaces: return inPlace(engine::deleteParagraphHeadSpacesInPlace);
         case Command::Replace:
-            return consume([&](std::string_view t) { return engine::replaceAllInText(t, c.find, c.replacement); });
+            return inPlace([&](std::string& t) { engine::replaceAllInTextInPlace(t, c.find, c.replacement); });
         case Command::ToTraditional:
+            if (opencc) return inPlace([&](std::string& t) { opencc->toTraditionalChineseInPlace(t); });
             return consume([&](std::string_view t) { return ctx.scriptConverter->toTraditionalChinese(t); });
         case Command::ToSimplified:
+            if (opencc) return inPlace([&](std::string& t) { opencc->toSimplifiedChineseInPlace(t); });
             return consume([&](std::string_view t) { return ctx.scriptConverter->toSimplifiedChinese(t); });
-        case Command::Upper: return consume([](std::string_view t) { return corrections::upperCaseForm(t); });
-        case Command::Lower: return consume([](std::string_view t) { return corrections::lowerCaseForm(t); });
+        case Command::Upper: return inPlace(corrections::upperCaseFormInPlace);
+        case Command::Lower: return inPlace(corrections::lowerCaseFormInPlace);
         case Command::Stats:
             return consume([](std::string_view t) { return editor::statisticsReport(editor::countText(t)) + "\r\n"; });
         case Command::Title:
@@ -131,6 +140,7 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
         }
         ctx.scriptConverter = &*converter;
     }
+    const corrections::OpenccConverter* opencc = converter ? &*converter : nullptr;
 
     if (!config.outDir.empty()) {
         std::string why;
@@ -143,9 +153,8 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
     if (!config.outDir.empty()) {
         // Into a folder: the batch job names, merges and writes the files,
         // as the batch window does.
-        for (const auto& p : batch::planOutputs(config.files, config.outDir, config.merge))
-            if (!p.warning.empty()) s.err("folvane-cli: warning: " + p.warning + "\n");
         batch::BatchRun run(config.outDir, config.encoding, config.files);
+        run.setReadLimit(config.maxFileSize);
         const std::string separator = typeset ? batch::paragraphSeparator(config.options) : std::string("\r\n");
         for (std::size_t i = 0; i < config.files.size(); ++i) {
             const std::string& input = config.files[i];
@@ -156,10 +165,13 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
                     i, config.merge,
                     [&](std::string text, batch::BatchFileProgress* p) {
                         if (typeset) return batch::typesetForBatch(input, std::move(text), config.options, ctx, p);
-                        return applyCommand(config, std::move(text), run.currentFormat(), ctx, p);
+                        return applyCommand(config, std::move(text), run.currentFormat(), ctx, opencc, p);
                     },
                     separator, progress ? &*progress : nullptr);
                 if (r.outcome == batch::FileOutcome::Failed) fail(r.error);
+                else if (r.replacedOutputOf)
+                    s.err("folvane-cli: warning: " +
+                          batch::duplicateOutputWarning(r.outputPath, input, config.files[*r.replacedOutputOf]) + "\n");
             } catch (const std::bad_alloc&) {
                 fail(displayName(input) + ": not enough memory to process it");
             } catch (const std::length_error&) {
@@ -213,7 +225,7 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
 
             std::optional<TerminalProgress> progress;
             if (typeset && s.errIsTerminal) progress.emplace(s, displayName(input));
-            const std::string result = applyCommand(config, std::move(decoded->text), decoded->format, ctx,
+            const std::string result = applyCommand(config, std::move(decoded->text), decoded->format, ctx, opencc,
                                                     progress ? &*progress : nullptr);
 
             if (result.empty()) continue;

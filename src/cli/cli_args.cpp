@@ -73,17 +73,23 @@ constexpr OptionInfo kOptions[kOptionCount] = {
     {"--now", "--now \"YYYY-MM-DD HH:MM:SS\"", true, "The clock for the date templates (default: local time)."},
     {"--encoding", "--encoding auto|gb18030|gbk|utf-8", false,
      "gb18030 (alias gbk): bytes pass untouched, line breaks included. utf-8: UTF-8 in and out. auto "
-     "(default): a byte-order mark decides (UTF-8, UTF-16), else valid UTF-8 is UTF-8, else GB18030; the "
-     "output (also the report of stats and title) is written in the input's encoding. With utf-8 and auto, "
-     "lines ending in \"\\n\" alone are processed as \"\\r\\n\" and written back with \"\\n\"."},
+     "(default): a byte-order mark decides (UTF-8, UTF-16), else valid UTF-8 is UTF-8 (unless it reads far "
+     "better as GBK Chinese), else GB18030; the output (also the report of stats and title) is written in the "
+     "input's encoding. With utf-8 and auto, lines ending in \"\\n\" alone are processed as \"\\r\\n\" and "
+     "written back with \"\\n\"; a result with as many line breaks as its input keeps each line's own break "
+     "(\"\\n\" or \"\\r\\n\")."},
     {"-o,--output-dir", "-o DIR", false,
      "Write each FILE's result to DIR/<name up to its last \".\">txt (a.b.html gives a.b.txt) instead of "
      "standard output, exactly as the batch window does: typeset turns .htm and .html files into text "
      "first. DIR is created when missing. Empty files are skipped. A result that would replace an input not "
-     "yet read is not written (an error). Not for stats, title."},
+     "yet read is not written: that FILE fails with a message naming both paths (exit status 1), and the "
+     "input is processed in its turn. When FILEs share an output name, the later result replaces the earlier, "
+     "with a warning on standard error. Not for stats, title."},
     {"--merge", "--merge", false,
-     "With -o: write all results, one after another, into the file named after the first non-empty FILE, "
-     "separated by the paragraph break of the switches."},
+     "With -o: write all results, one after another, into the file named after the first non-empty FILE, in "
+     "the encoding and line breaks of that FILE; non-empty results are separated by the paragraph break of the "
+     "switches (one line break, plus the blank lines of doubleBreak or tripleBreak; one line break for the "
+     "other commands). The file is put in place when the last FILE is done."},
     {"-h,--help", "-h, --help", false, "Show this help."},
 };
 
@@ -97,17 +103,27 @@ marks, converts scripts and widths, cleans line ends and adds signatures.
 Each FILE (standard input when there is none, or for "-") is processed and
 the result written to standard output. Several files are processed one after
 another with one run context: quote pairing and signatures continue from file
-to file, as in the batch mode. Only the first argument can name a command.
+to file, as in the batch mode. Their non-empty results are separated by the
+paragraph break of the switches (one line break, plus the blank lines of
+doubleBreak or tripleBreak); after a result that ends with a line break of
+its own only the blank lines follow. Only the first argument can name a
+command.
 Options take their value as the next argument or after "=" (--set=NAME=1).
 )";
 
 constexpr std::string_view kHelpTail = R"(
-Output files are written atomically (a temporary file, then a rename).
+Output files are written atomically: a hidden temporary file beside the
+target, then a rename. On SIGINT or SIGTERM the temporary file is removed
+and the target stays as it was.
 
-Exit status: 0 on success; 1 when a file could not be read, decoded or
-written, or the OpenCC configuration could not be loaded (a message on
-standard error names it; the other files are still processed); 2 on a usage
-error.
+Each FILE fails on its own, with a message naming it, and the other files
+are still processed: a file that cannot be read, one larger than half the
+machine's memory (refused before it is read; standard input too), one there
+is not enough memory to process, one not in the encoding asked for, and an
+output that cannot be written or would replace an input not yet read.
+
+Exit status: 0 on success; 1 when a file failed so, or the OpenCC
+configuration could not be loaded; 2 on a usage error.
 )";
 
 constexpr std::size_t kHelpIndent = 22;

@@ -5,8 +5,7 @@
 namespace folvane::corrections {
 namespace {
 
-std::string caseForm(std::string_view s, char from, char to) {
-    std::string out(s);
+void caseForm(std::string& out, char from, char to) {
     const int shift = to - from;
     for (std::size_t i = 0; i < out.size();) {
         const char c = out[i];
@@ -19,12 +18,23 @@ std::string caseForm(std::string_view s, char from, char to) {
             i += text::charLength(out, i);
         }
     }
-    return out;
 }
 
 }  // namespace
 
-std::string upperCaseForm(std::string_view text) { return caseForm(text, 'a', 'A'); }
-std::string lowerCaseForm(std::string_view text) { return caseForm(text, 'A', 'a'); }
+void upperCaseFormInPlace(std::string& text) { caseForm(text, 'a', 'A'); }
+void lowerCaseFormInPlace(std::string& text) { caseForm(text, 'A', 'a'); }
+
+std::string upperCaseForm(std::string_view text) {
+    std::string out(text);
+    upperCaseFormInPlace(out);
+    return out;
+}
+
+std::string lowerCaseForm(std::string_view text) {
+    std::string out(text);
+    lowerCaseFormInPlace(out);
+    return out;
+}
 
 }  // namespace folvane::corrections

@@ -14,4 +14,8 @@ std::string upperCaseForm(std::string_view text);
 // A-Z become a-z, under the same rule.
 std::string lowerCaseForm(std::string_view text);
 
+// The same two on the text itself.
+void upperCaseFormInPlace(std::string& text);
+void lowerCaseFormInPlace(std::string& text);
+
 }  // namespace folvane::corrections

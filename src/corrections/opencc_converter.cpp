@@ -119,12 +119,16 @@ bool convertible(std::string_view s, std::size_t pos, std::size_t len) {
 
 constexpr std::size_t kPieceBytes = 64 * 1024;
 
-std::string convertText(std::string_view gb, const opencc::Converter& converter) {
-    std::string out(gb);
+// Converts `s` in place: a piece is decoded before any of its characters is
+// written, each character is written over itself only after it was read,
+// and nothing behind the piece being converted is read again.
+void convertTextInPlace(std::string& s, const opencc::Converter& converter) {
+    const std::string_view gb = s;
+    char* const out = s.data();
     static const text::Iconv keepDecoderLoaded("UTF-8", "GB18030"), keepEncoderLoaded("GB18030", "UTF-8");
     text::Iconv decoder("UTF-8", "GB18030");
     text::Iconv encoder("GB18030", "UTF-8");
-    if (!decoder.ok() || !encoder.ok()) return out;
+    if (!decoder.ok() || !encoder.ok()) return;
     std::string utf8;
     std::size_t i = 0;
     while (i < gb.size()) {
@@ -153,13 +157,12 @@ std::string convertText(std::string_view gb, const opencc::Converter& converter)
             // the rest of the run stays as it is.
             if (!boundaries.reach(stop)) break;
             if (stop > start)
-                convertPiece(run.substr(start, stop - start), utf8, converter, encoder, out.data() + i + start);
+                convertPiece(run.substr(start, stop - start), utf8, converter, encoder, out + i + start);
             if (stop >= run.size()) break;
             start = stop + text::charLength(run, stop);
         }
         i = cut || end >= gb.size() ? end : end + text::charLength(gb, end);
     }
-    return out;
 }
 
 }  // namespace
@@ -189,12 +192,26 @@ public:
 
     std::string convert(std::string_view text) const {
         const opencc::Converter* c = get(nullptr);
-        if (!c || text.empty()) return std::string(text);
+        std::string out(text);
+        if (!c || text.empty()) return out;
         try {
-            return convertText(text, *c);
+            convertTextInPlace(out, *c);
         } catch (...) {
             // OpenCC's exceptions do not derive from std::exception.
             return std::string(text);
+        }
+        return out;
+    }
+
+    void convertInPlace(std::string& text) const {
+        const opencc::Converter* c = get(nullptr);
+        if (!c || text.empty()) return;
+        try {
+            convertTextInPlace(text, *c);
+        } catch (...) {
+            // OpenCC's exceptions do not derive from std::exception. Each
+            // piece is written only once it is converted whole, so the text
+            // stays valid: the pieces before the failure are converted.
         }
     }
 
@@ -218,6 +235,9 @@ std::string OpenccConverter::toTraditionalChinese(std::string_view text) const {
 std::string OpenccConverter::toSimplifiedChinese(std::string_view text) const {
     return toSimplified_->convert(text);
 }
+
+void OpenccConverter::toTraditionalChineseInPlace(std::string& text) const { toTraditional_->convertInPlace(text); }
+void OpenccConverter::toSimplifiedChineseInPlace(std::string& text) const { toSimplified_->convertInPlace(text); }
 
 bool OpenccConverter::loadTraditional(std::string* error) const { return toTraditional_->get(error) != nullptr; }
 bool OpenccConverter::loadSimplified(std::string* error) const { return toSimplified_->get(error) != nullptr; }

@@ -32,6 +32,11 @@ public:
 
     std::string toTraditionalChinese(std::string_view text) const override;
     std::string toSimplifiedChinese(std::string_view text) const override;
+    // The same on the text itself: every character keeps its place, so a
+    // long text is converted without a copy. Should a conversion fail
+    // midway, the pieces before the failure stay converted.
+    void toTraditionalChineseInPlace(std::string& text) const;
+    void toSimplifiedChineseInPlace(std::string& text) const;
 
     // Loads the direction(s) now. False, with the reason in `error`, when a
     // configuration cannot be loaded; conversions in that direction then

@@ -1,9 +1,11 @@
 #include "engine/join_lines.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "text/codec.h"
 #include "text/gb18030.h"
+#include "text/release.h"
 #include "text/search.h"
 
 namespace folvane::engine {
@@ -52,15 +54,19 @@ bool mayEndSentence(unsigned char b) {
 // sentence-final character and then one for "\r\n　　": a mark neither ends
 // in such a character nor holds a line break, and the bytes after a line
 // break are the same whether or not an earlier one became a mark.
-std::string markEndsAndDropIndents(const std::string& s, const std::string& mark) {
+// `s` is replaced by the result, so the lines done are given back as it
+// grows (only the current line is ever looked at behind the search).
+void markEndsAndDropIndents(std::string& s, const std::string& mark) {
     static constexpr std::string_view kIndent = "\xA1\xA1\xA1\xA1";
     std::string out;
     out.reserve(s.size() + s.size() / 8);
     std::size_t copied = 0;
     std::size_t floor = 0;  // a boundary: the end of the previous line break
+    text::FrontReleaser done(s);
     for (std::size_t c = text::findAligned(s, "\r\n"); c != text::npos;
          c = text::findAligned(s, "\r\n", c + 2)) {
         const std::size_t lineStart = floor;
+        done.consumed(std::min(copied, lineStart));
         floor = c + 2;
         bool end = false;
         if (c > lineStart && mayEndSentence(static_cast<unsigned char>(s[c - 1]))) {
@@ -78,7 +84,7 @@ std::string markEndsAndDropIndents(const std::string& s, const std::string& mark
         }
     }
     out.append(s, copied, std::string::npos);
-    return out;
+    s.swap(out);
 }
 
 }  // namespace
@@ -96,7 +102,7 @@ const std::string& explicitEndMark() {
 std::string joinLines(std::string buf, std::string_view indent, const TypesetOptions& options) {
     const std::string& mark = paragraphEndMark();
     text::replaceAllInPlace(buf, explicitEndMark() + "\r\n", mark);
-    buf = markEndsAndDropIndents(buf, mark);
+    markEndsAndDropIndents(buf, mark);
     text::replaceAllInPlace(buf, "\r\n    ", "");
     // Deleting a "\r\n" can bring a "\r" and a "\n" together: repeat.
     text::replaceAllRepeat(buf, "\r\n", "");

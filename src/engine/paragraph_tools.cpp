@@ -1,5 +1,7 @@
 #include "engine/paragraph_tools.h"
 
+#include <cstring>
+
 #include "text/search.h"
 #include "text/spaces.h"
 
@@ -7,6 +9,11 @@ namespace folvane::engine {
 
 std::string removeBlankLines(std::string_view text) {
     std::string s(text);
+    removeBlankLinesInPlace(s);
+    return s;
+}
+
+void removeBlankLinesInPlace(std::string& s) {
     // Each pattern is collapsed to its leading "\r\n" until none is left;
     // replaceAllRepeat does that in one pass, however deep the nesting.
     static constexpr std::string_view kBlankLines[] = {
@@ -18,7 +25,6 @@ std::string removeBlankLines(std::string_view text) {
         "\r\n\xA1\xA1\xA1\xA1\r\n",
     };
     for (std::string_view pattern : kBlankLines) text::replaceAllRepeat(s, pattern, "\r\n");
-    return s;
 }
 
 std::string deleteParagraphHeadSpaces(std::string_view text) {
@@ -38,6 +44,23 @@ std::string deleteParagraphHeadSpaces(std::string_view text) {
     }
     out.append(body, copied, std::string_view::npos);
     return out;
+}
+
+void deleteParagraphHeadSpacesInPlace(std::string& s) {
+    // As above, the kept bytes moved down behind the search.
+    std::size_t copied = s.size() - text::trimLeadingSpaces(s).size(), written = 0;
+    for (std::size_t p = text::findAligned(s, "\r\n", copied); p != text::npos;
+         p = text::findAligned(s, "\r\n", copied)) {
+        if (written != copied) std::memmove(s.data() + written, s.data() + copied, p + 2 - copied);
+        written += p + 2 - copied;
+        copied = s.size() - text::trimLeadingSpaces(std::string_view(s).substr(p + 2)).size();
+    }
+    if (written != copied) std::memmove(s.data() + written, s.data() + copied, s.size() - copied);
+    s.resize(written + s.size() - copied);
+}
+
+void replaceAllInTextInPlace(std::string& text, std::string_view find, std::string_view replacement) {
+    text::replaceAllIgnoreCaseInPlace(text, find, replacement);
 }
 
 std::string replaceAllInText(std::string_view text, std::string_view find, std::string_view replacement) {

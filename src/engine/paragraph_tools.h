@@ -25,4 +25,10 @@ std::string deleteParagraphHeadSpaces(std::string_view text);
 // their case. An empty `find` leaves the text as it is.
 std::string replaceAllInText(std::string_view text, std::string_view find, std::string_view replacement);
 
+// The same three on a text they change in place (a long text is held once;
+// a replacement longer than `find` builds the result beside it).
+void removeBlankLinesInPlace(std::string& text);
+void deleteParagraphHeadSpacesInPlace(std::string& text);
+void replaceAllInTextInPlace(std::string& text, std::string_view find, std::string_view replacement);
+
 }  // namespace folvane::engine

@@ -10,6 +10,7 @@
 #include "engine/line_noise.h"
 #include "text/codec.h"
 #include "text/gb18030.h"
+#include "text/release.h"
 #include "text/search.h"
 #include "text/spaces.h"
 #include "text/width.h"
@@ -274,7 +275,11 @@ std::string typesetOwnedText(std::string&& text, bool fromBatch, const TypesetOp
     std::string out;
     out.reserve(buf.size() * 9 / 8 + 64);
     std::string scratch;
+    // The lines already done are given back as the result grows, so that the
+    // input and the (longer) result are not both held whole at the end.
+    text::FrontReleaser done(buf);
     lines.forEach([&](std::string_view raw) {
+        done.consumed(static_cast<std::size_t>(raw.data() - buf.data()));
         std::string_view line = correctLine(raw, o, ctx.quotes, scratch);
         const std::string_view trimmed = text::trimSpaces(line);
         const bool blank = trimmed.empty();

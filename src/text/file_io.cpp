@@ -107,7 +107,9 @@ bool readFile(const std::string& path, std::string& bytes, std::string* error, s
     if (st.st_size > 0 && static_cast<std::uint64_t>(st.st_size) > maxBytes) return tooLarge();
     std::string out;
     try {
-        if (st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size));
+        // A little room beyond the file's size: a text that gains a final
+        // line break is then not copied to grow by two bytes.
+        if (st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size) + 16);
         char buf[65536];
         for (;;) {
             const ssize_t n = ::read(fd, buf, sizeof buf);

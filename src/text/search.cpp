@@ -6,6 +6,7 @@
 #endif
 
 #include "text/gb18030.h"
+#include "text/release.h"
 
 namespace folvane::text {
 namespace {
@@ -360,6 +361,47 @@ std::string replaceAllIgnoreCase(std::string_view s, std::string_view find, std:
     if (n == 0) out.assign(s);
     if (count) *count = n;
     return out;
+}
+
+std::size_t replaceAllIgnoreCaseInPlace(std::string& s, std::string_view find, std::string_view repl) {
+    if (find.empty()) return 0;
+    std::size_t n = 0, copied = 0;
+    if (repl.size() > find.size()) {
+        // Counted first, so that the new text is allocated once, at its size.
+        IgnoreCaseMatcher counter(s, find, 0);
+        for (std::size_t p = counter.next(0); p != npos; p = counter.next(copied), ++n) copied = p + find.size();
+        if (n == 0) return 0;
+        std::string out;
+        out.reserve(s.size() + n * (repl.size() - find.size()));
+        FrontReleaser done(s);
+        IgnoreCaseMatcher m(s, find, 0);
+        copied = 0;
+        for (std::size_t p = m.next(0); p != npos; p = m.next(copied)) {
+            out.append(s.data() + copied, p - copied);
+            out.append(repl);
+            copied = p + find.size();
+            done.consumed(copied);
+        }
+        out.append(s.data() + copied, s.size() - copied);
+        s.swap(out);
+        return n;
+    }
+    // The text does not grow: compact it, writing behind the search.
+    IgnoreCaseMatcher m(s, find, 0);
+    std::size_t written = 0;
+    for (std::size_t p = m.next(0); p != npos; p = m.next(copied)) {
+        if (written != copied) std::memmove(s.data() + written, s.data() + copied, p - copied);
+        written += p - copied;
+        if (!repl.empty()) std::memcpy(s.data() + written, repl.data(), repl.size());
+        written += repl.size();
+        copied = p + find.size();
+        ++n;
+    }
+    if (n) {
+        std::memmove(s.data() + written, s.data() + copied, s.size() - copied);
+        s.resize(written + s.size() - copied);
+    }
+    return n;
 }
 
 }  // namespace folvane::text

@@ -66,5 +66,11 @@ private:
 // An empty `find` leaves the text unchanged.
 std::string replaceAllIgnoreCase(std::string_view s, std::string_view find, std::string_view repl,
                                  std::size_t* count = nullptr);
+// The same on `s` itself; returns the number of replacements. A replacement
+// no longer than `find` compacts the text in place; a longer one builds the
+// new text at its exact size while the consumed front of `s` is given back
+// (on an allocation failure `s` is then lost: for a text that is dropped
+// anyway).
+std::size_t replaceAllIgnoreCaseInPlace(std::string& s, std::string_view find, std::string_view repl);
 
 }  // namespace folvane::text

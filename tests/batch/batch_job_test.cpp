@@ -7,6 +7,7 @@
 
 #include "engine/typeset.h"
 #include "gbtext.h"
+#include "temp_dir.h"
 #include "text/file_io.h"
 
 namespace folvane::batch {
@@ -156,33 +157,7 @@ TEST(Folder, DefaultBesideTheProgramWhenWritable) {
     }
 }
 
-class BatchFiles : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/folvane-batch-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string write(const std::string& name, const std::string& bytes) {
-        const std::string path = dir_ + "/" + name;
-        fs::create_directories(fs::path(path).parent_path());
-        EXPECT_TRUE(text::writeFileAtomically(path, bytes));
-        return path;
-    }
-    std::string read(const std::string& path) {
-        std::string b;
-        EXPECT_TRUE(text::readFile(path, b)) << path;
-        return b;
-    }
-    std::vector<std::string> filesIn(const std::string& dir) {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    std::string dir_;
-};
+using BatchFiles = folvane::testing::TempDirTest;
 
 TEST_F(BatchFiles, PrepareOutputFolder) {
     std::string why;
@@ -330,6 +305,51 @@ TEST_F(BatchFiles, AnOutputNeverReplacesAnInputNotYetRead) {
     const Outcomes rm = runAll(merged, kAlways, engine::TypesetOptions::defaults(), ctx);
     EXPECT_EQ(rm.outcomes, (std::vector<FileOutcome>{FileOutcome::Appended, FileOutcome::Appended}));
     EXPECT_EQ(read(m2), kI + "1\r\n" + kI + "2");
+}
+
+TEST_F(BatchFiles, RefusedAndReplacedOutputs) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> inputs;  // written in the case's folder, which is also the output folder
+        bool merge;
+        std::vector<std::size_t> refused, replacing;  // indices
+    };
+    const Case cases[] = {
+        {"html before its txt", {"b.html", "b.txt"}, false, {0}, {}},
+        {"txt before its html", {"b.txt", "b.html"}, false, {}, {1}},
+        {"an input replaced by itself", {"a.txt"}, false, {}, {}},
+        {"same name in two folders", {"d1/a.txt", "d2/a.txt"}, false, {}, {1}},
+        {"merge refuses nothing", {"b.html", "b.txt"}, true, {}, {}},
+        {"a missing input fails on reading only", {"-nothing.html", "c.htm"}, false, {}, {}},
+        // Its first result would be what the second turn reads.
+        {"one file given twice", {"b.txt", "b.txt"}, false, {0}, {}},
+        {"three of one name", {"b.html", "c.htm", "b.txt", "b.txt"}, false, {0, 2}, {}},
+        {"two pages of one name after their text", {"b.txt", "b.htm", "b.html"}, false, {}, {1, 2}},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const std::string folder = "case" + std::to_string(n++);
+        std::vector<std::string> inputs;
+        for (const std::string& name : c.inputs) {
+            if (name.starts_with("-")) inputs.push_back(dir_ + "/" + folder + "/" + name.substr(1));
+            else inputs.push_back(write(folder + "/" + name, "x"));
+        }
+        BatchRun run(dir_ + "/" + folder, text::EncodingChoice::Gb18030, inputs);
+        engine::RunContext ctx;
+        const auto o = engine::TypesetOptions::defaults();
+        std::vector<std::size_t> refused, replacing;
+        for (std::size_t i = 0; i < inputs.size(); ++i) {
+            const FileResult r = run.processFile(
+                i, c.merge,
+                [&](std::string t, BatchFileProgress* p) { return typesetForBatch(inputs[i], std::move(t), o, ctx, p); },
+                "\r\n");
+            if (r.error.find("would replace the input") != std::string::npos) refused.push_back(i);
+            if (r.outcome != FileOutcome::Failed && r.replacedOutputOf) replacing.push_back(i);
+        }
+        EXPECT_TRUE(run.closeMerged().failed.empty()) << c.name;
+        EXPECT_EQ(refused, c.refused) << c.name;
+        EXPECT_EQ(replacing, c.replacing) << c.name;
+    }
 }
 
 TEST_F(BatchFiles, SameNameInTwoFoldersTheLaterReplacesTheEarlier) {

@@ -13,7 +13,9 @@
 
 #include "cli/cli.h"
 #include "cli/cli_args.h"
+#include "cli_run.h"
 #include "gbtext.h"
+#include "temp_dir.h"
 #include "text/file_io.h"
 
 extern char** environ;
@@ -27,78 +29,41 @@ namespace fs = std::filesystem;
 const std::string kI = "\xA1\xA1\xA1\xA1";
 const std::string kU = "　　";  // the indentation in UTF-8
 
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
+using Result = folvane::testing::CliRun;
 
-Result runWith(const std::vector<std::string>& args, std::uint64_t maxFileSize = 0, std::string in = "") {
-    Result r;
-    ParseResult p = parseCommandLine(args);
-    if (!p.error.empty()) {
-        r.status = 2;
-        r.err = p.error;
-        return r;
-    }
-    if (maxFileSize) p.config.maxFileSize = maxFileSize;
-    CliStreams s;
-    s.readStdin = [&](std::string& b) {
-        b = in;
-        return true;
-    };
-    s.out = [&](std::string_view v) { r.out += v; };
-    s.err = [&](std::string_view v) { r.err += v; };
-    r.status = static_cast<int>(runCli(p.config, s));
-    return r;
+Result runWith(const std::vector<std::string>& args, std::uint64_t maxFileSize = 0, const std::string& in = "") {
+    return folvane::testing::runCliInProcess(args, in, maxFileSize);
 }
 
-class CliInputs : public ::testing::Test {
+class CliInputs : public folvane::testing::TempDirTest {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/folvane-inputs-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string put(const std::string& name, const std::string& bytes) {
-        const std::string path = dir_ + "/" + name;
-        fs::create_directories(fs::path(path).parent_path());
-        EXPECT_TRUE(text::writeFileAtomically(path, bytes));
-        return path;
-    }
-    std::string get(const std::string& path) {
-        std::string b;
-        EXPECT_TRUE(text::readFile(path, b)) << path;
-        return b;
-    }
     std::vector<std::string> leftovers() {
         std::vector<std::string> names;
         for (const auto& e : fs::recursive_directory_iterator(dir_))
             if (e.path().filename().string().starts_with(".folvane-")) names.push_back(e.path().string());
         return names;
     }
-    std::string dir_;
 };
 
 TEST_F(CliInputs, AnOutputNeverReplacesAnInputNotYetRead) {
-    const std::string html = put("b.html", "<p>web</p>");
-    const std::string txt = put("b.txt", "plain");
+    const std::string html = write("b.html", "<p>web</p>");
+    const std::string txt = write("b.txt", "plain");
     const Result r = runWith({"-o", dir_, html, txt});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find(html), std::string::npos) << r.err;
     EXPECT_NE(r.err.find(dir_ + "/b.txt"), std::string::npos) << r.err;
     // b.txt was read whole and replaced by its own result only.
-    EXPECT_EQ(get(txt), kU + "plain");
+    EXPECT_EQ(read(txt), kU + "plain");
 }
 
 TEST_F(CliInputs, TheSameFileUnderAnotherNameIsRecognised) {
-    const std::string html = put("x.html", "web");
-    const std::string other = put("in/other.txt", "mine");
+    const std::string html = write("x.html", "web");
+    const std::string other = write("in/other.txt", "mine");
     fs::create_hard_link(other, dir_ + "/x.txt");
     const Result r = runWith({"-o", dir_ + "/./", html, other});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find(other), std::string::npos) << r.err;
-    EXPECT_EQ(get(other), "mine");
+    EXPECT_EQ(read(other), "mine");
 }
 
 TEST_F(CliInputs, OutputsThatMayReplaceTheirInputs) {
@@ -120,31 +85,31 @@ TEST_F(CliInputs, OutputsThatMayReplaceTheirInputs) {
         fs::create_directories(dir_);
         std::vector<std::string> args = {"-o", dir_ + "/" + c.outDir};
         if (std::string(c.name).starts_with("merge")) args.push_back("--merge");
-        for (const auto& in : c.inputs) args.push_back(put(in, "text of " + in));
+        for (const auto& in : c.inputs) args.push_back(write(in, "text of " + in));
         const Result r = runWith(args);
         EXPECT_EQ(r.status, 0) << r.err;
         if (c.warning.empty()) EXPECT_EQ(r.err, "");
         else EXPECT_NE(r.err.find(c.warning), std::string::npos) << r.err;
     }
     // The later of two inputs of one name wins.
-    EXPECT_EQ(get(dir_ + "/m.txt"), kU + "text of m.html\n" + kU + "text of m.txt");
+    EXPECT_EQ(read(dir_ + "/m.txt"), kU + "text of m.html\n" + kU + "text of m.txt");
 }
 
 TEST_F(CliInputs, DuplicateNamesKeepTheLaterResult) {
-    const std::string a = put("d1/a.txt", "one");
-    const std::string b = put("d2/a.txt", "two");
+    const std::string a = write("d1/a.txt", "one");
+    const std::string b = write("d2/a.txt", "two");
     const Result r = runWith({"-o", dir_ + "/out", a, b});
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.err.find("warning"), std::string::npos);
     EXPECT_NE(r.err.find(a), std::string::npos);
     EXPECT_NE(r.err.find(b), std::string::npos);
-    EXPECT_EQ(get(dir_ + "/out/a.txt"), kU + "two");
+    EXPECT_EQ(read(dir_ + "/out/a.txt"), kU + "two");
 }
 
 TEST_F(CliInputs, ResultsAreSeparatedByTheParagraphSeparator) {
-    const std::string a = put("a.txt", g("第一篇文章。"));
-    const std::string empty = put("empty.txt", "");
-    const std::string b = put("b.txt", g("第二篇文章。"));
+    const std::string a = write("a.txt", g("第一篇文章。"));
+    const std::string empty = write("empty.txt", "");
+    const std::string b = write("b.txt", g("第二篇文章。"));
     const std::string A = kI + g("第一篇文章。"), B = kI + g("第二篇文章。");
     struct Case {
         const char* name;
@@ -174,26 +139,26 @@ TEST_F(CliInputs, ResultsAreSeparatedByTheParagraphSeparator) {
         std::vector<std::string> merge = args;
         merge.insert(merge.end(), {"-o", dir_ + "/m", "--merge", a, empty, b});
         ASSERT_EQ(runWith(merge).status, 0) << c.name;
-        EXPECT_GB_EQ(get(dir_ + "/m/a.txt"), a1 + c.separator + b1) << c.name;
+        EXPECT_GB_EQ(read(dir_ + "/m/a.txt"), a1 + c.separator + b1) << c.name;
     }
     // A result that ends with a line break of its own gets no second one.
-    const std::string r1 = put("r1.txt", "x\r\n"), r2 = put("r2.txt", "y\r\n");
+    const std::string r1 = write("r1.txt", "x\r\n"), r2 = write("r2.txt", "y\r\n");
     EXPECT_EQ(runWith({"upper", r1, r2}).out, "X\r\nY\r\n");
     EXPECT_EQ(runWith({"stats", r1, r2}).out, runWith({"stats", r1}).out + runWith({"stats", r2}).out);
 }
 
 TEST_F(CliInputs, MergedUtf8FileHasOneByteOrderMark) {
-    const std::string a = put("a.txt", "\xEF\xBB\xBF" "a\n");
-    const std::string b = put("b.txt", "\xEF\xBB\xBF" "b\n");
+    const std::string a = write("a.txt", "\xEF\xBB\xBF" "a\n");
+    const std::string b = write("b.txt", "\xEF\xBB\xBF" "b\n");
     ASSERT_EQ(runWith({"-o", dir_ + "/m", "--merge", a, b}).status, 0);
-    EXPECT_EQ(get(dir_ + "/m/a.txt"), "\xEF\xBB\xBF" + kU + "a\n" + kU + "b");
+    EXPECT_EQ(read(dir_ + "/m/a.txt"), "\xEF\xBB\xBF" + kU + "a\n" + kU + "b");
 }
 
 TEST_F(CliInputs, TooLargeFilesAreRefusedOneByOne) {
     const std::string big = dir_ + "/big.txt";
     { std::FILE* f = std::fopen(big.c_str(), "w"); std::fclose(f); }
     fs::resize_file(big, 1 << 20);  // sparse
-    const std::string small = put("small.txt", "ok");
+    const std::string small = write("small.txt", "ok");
     const Result r = runWith({big, small}, 4096);
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("big.txt"), std::string::npos);
@@ -202,6 +167,16 @@ TEST_F(CliInputs, TooLargeFilesAreRefusedOneByOne) {
     const Result in = runWith({}, 4096, std::string(5000, 'x'));
     EXPECT_EQ(in.status, 1);
     EXPECT_NE(in.err.find("standard input"), std::string::npos) << in.err;
+    // Into a folder, merged or not, the same limit.
+    for (const bool merge : {false, true}) {
+        std::vector<std::string> args = {"-o", dir_ + "/out", big, small};
+        if (merge) args.push_back("--merge");
+        const Result o = runWith(args, 4096);
+        EXPECT_EQ(o.status, 1) << merge;
+        EXPECT_NE(o.err.find("too large"), std::string::npos) << o.err;
+        EXPECT_EQ(read(dir_ + "/out/small.txt"), kU + "ok") << merge;
+        EXPECT_FALSE(fs::exists(dir_ + "/out/big.txt")) << merge;
+    }
 }
 
 // The real program on a 64 GB sparse file, as input and as settings file:
@@ -211,7 +186,7 @@ TEST_F(CliInputs, HugeSparseFilesEndInAMessage) {
     const std::string huge = dir_ + "/huge.txt";
     { std::FILE* f = std::fopen(huge.c_str(), "w"); std::fclose(f); }
     fs::resize_file(huge, std::uint64_t{64} << 30);
-    const std::string small = put("small.txt", "ok");
+    const std::string small = write("small.txt", "ok");
     const std::string cli = FOLVANE_CLI_PATH;
     std::FILE* p = ::popen((cli + " " + huge + " " + small + " 2>&1").c_str(), "r");
     ASSERT_NE(p, nullptr);
@@ -237,8 +212,8 @@ TEST_F(CliInputs, InterruptedRunLeavesNoTemporaryFile) {
         SCOPED_TRACE(sig);
         const std::string out = dir_ + "/out";
         fs::create_directories(out);
-        const std::string target = put("out/first.txt", "old content");
-        const std::string first = put("first.txt", std::string(3 << 20, 'a'));
+        const std::string target = write("out/first.txt", "old content");
+        const std::string first = write("first.txt", std::string(3 << 20, 'a'));
         const std::string fifo = dir_ + "/fifo.txt";
         fs::remove(fifo);
         ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -260,7 +235,7 @@ TEST_F(CliInputs, InterruptedRunLeavesNoTemporaryFile) {
         ::close(fd);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
         EXPECT_EQ(leftovers(), std::vector<std::string>{});
-        EXPECT_EQ(get(target), "old content");
+        EXPECT_EQ(read(target), "old content");
     }
 }
 
@@ -279,7 +254,7 @@ TEST_F(CliInputs, LineBreaksComeBackAsTheFileHadThem) {
         {"mixed breaks, lines joined", {"replace", "\n", ""}, "a\nb\r\nc\n", "abc"},
     };
     for (const auto& c : cases) {
-        const std::string f = put("in.txt", c.in);
+        const std::string f = write("in.txt", c.in);
         std::vector<std::string> args = c.command;
         args.push_back(f);
         const Result r = runWith(args);
@@ -290,7 +265,7 @@ TEST_F(CliInputs, LineBreaksComeBackAsTheFileHadThem) {
         const Result toFolder = runWith(args);
         EXPECT_EQ(toFolder.status, 0) << c.name << ": " << toFolder.err;
         if (!c.expected.empty()) {
-            EXPECT_EQ(get(dir_ + "/lb/in.txt"), c.expected) << c.name << " (-o)";
+            EXPECT_EQ(read(dir_ + "/lb/in.txt"), c.expected) << c.name << " (-o)";
         }
     }
 }
@@ -306,12 +281,12 @@ TEST_F(CliInputs, EveryCharacterComesBackUnchanged) {
         {"utf-8 chinese", "中文\n"},
     };
     for (const auto& c : cases) {
-        const std::string f = put("in.txt", c.in);
+        const std::string f = write("in.txt", c.in);
         const Result r = runWith({"lower", f});
         EXPECT_EQ(r.status, 0) << c.name << ": " << r.err;
         EXPECT_EQ(r.out, c.in) << c.name;
     }
-    const Result gbk = runWith({put("t.txt", "\xCD\xAC\xD1\xA7")});
+    const Result gbk = runWith({write("t.txt", "\xCD\xAC\xD1\xA7")});
     EXPECT_EQ(gbk.out, kI + "\xCD\xAC\xD1\xA7");  // GBK in, GBK out
 }
 

@@ -11,7 +11,9 @@
 #include <sys/wait.h>
 
 #include "engine/typeset_options.h"
+#include "cli_run.h"
 #include "gbtext.h"
+#include "temp_dir.h"
 #include "text/file_io.h"
 
 namespace folvane::cli {
@@ -22,52 +24,13 @@ namespace fs = std::filesystem;
 
 const std::string kI = "\xA1\xA1\xA1\xA1";
 
-// Runs the CLI in-process on the given arguments and standard input.
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using folvane::testing::CliRun;
 
-CliRun run(std::vector<std::string> args, std::string stdinBytes = "") {
-    CliRun r;
-    ParseResult p = parseCommandLine(args);
-    r.err = diagnosticsText(p);  // as main() writes it
-    if (!p.error.empty()) {
-        r.status = static_cast<int>(Exit::Usage);
-        return r;
-    }
-    CliStreams s;
-    s.readStdin = [&](std::string& b) {
-        b = stdinBytes;
-        return true;
-    };
-    s.out = [&](std::string_view v) { r.out += v; };
-    s.err = [&](std::string_view v) { r.err += v; };
-    r.status = static_cast<int>(runCli(p.config, s));
-    return r;
+CliRun run(const std::vector<std::string>& args, const std::string& stdinBytes = "") {
+    return folvane::testing::runCliInProcess(args, stdinBytes);
 }
 
-class CliTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/folvane-cli-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string write(const std::string& name, const std::string& bytes) {
-        const std::string path = dir_ + "/" + name;
-        EXPECT_TRUE(text::writeFileAtomically(path, bytes));
-        return path;
-    }
-    std::string read(const std::string& path) {
-        std::string b;
-        EXPECT_TRUE(text::readFile(path, b)) << path;
-        return b;
-    }
-    std::string dir_;
-};
+using CliTest = folvane::testing::TempDirTest;
 
 const std::string kExample = g("  第一段第一行\r\n第一段第二行。\r\n\r\n   \r\n第二段，结束！\r\n\r\n");
 
@@ -211,6 +174,16 @@ TEST_F(CliTest, HelpDocumentsEveryOption) {
                             "remove-blank-lines", "delete-head-spaces", "replace FIND REPLACEMENT", "to-traditional",
                             "to-simplified", "upper", "lower", "stats", "title"})
         EXPECT_NE(r.out.find(opt), std::string::npos) << opt;
+    // What the run does beyond the options, read with the wrapping undone.
+    std::string flat;
+    for (char c : r.out)
+        if (c != '\n' && c != ' ') flat += c;
+        else if (!flat.empty() && flat.back() != ' ') flat += ' ';
+    for (const char* said : {"would replace an input not yet read is not written", "naming both paths (exit status 1)",
+                             "the later result replaces the earlier, with a warning", "separated by the paragraph break",
+                             "larger than half the machine's memory", "On SIGINT or SIGTERM the temporary file is removed",
+                             "keeps each line's own break"})
+        EXPECT_NE(flat.find(said), std::string::npos) << said;
 }
 
 TEST_F(CliTest, SignaturesWithAFixedClock) {

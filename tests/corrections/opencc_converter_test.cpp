@@ -77,6 +77,9 @@ TEST(OpenccConverter, LongTextsConvertAsTheirLines) {
     while (expected.size() < 200 * 1024) expected += converter().toTraditionalChinese(line);
     expected += converter().toTraditionalChinese(longLine + "\r\n") + converter().toTraditionalChinese(line);
     EXPECT_EQ(converter().toTraditionalChinese(text), expected);
+    // In place, every piece written over itself, the same.
+    converter().toTraditionalChineseInPlace(text);
+    EXPECT_EQ(text, expected);
 }
 
 TEST(OpenccConverter, SharedByThreads) {

@@ -145,6 +145,46 @@ TEST(TypesetText, OwnedInputGivesTheSameResult) {
     }
 }
 
+TEST(TypesetText, ALongOwnedInputKeepsEveryLine) {
+    // Far beyond the stretch after which the lines done are given back.
+    std::string in, expected;
+    const std::string indent = "\xA1\xA1\xA1\xA1";
+    for (int i = 0; i < 1'500'000; ++i) {
+        const std::string line = std::to_string(i) + "\xB0\xA1";
+        in += line + "\r\n";
+        expected += indent + line + "\r\n";
+    }
+    expected.resize(expected.size() - 2);
+    RunContext ctx;
+    const std::string out = typesetOwnedText(std::move(in), false, TypesetOptions::defaults(), ctx);
+    EXPECT_EQ(out.size(), expected.size());
+    EXPECT_TRUE(out == expected);
+}
+
+TEST(TypesetText, ALongInputJoinedKeepsEveryLine) {
+    // Lines without a sentence end join the next one; again far beyond the
+    // stretch after which the lines done are given back.
+    std::string in, expected;
+    const std::string indent = "\xA1\xA1\xA1\xA1";
+    for (int i = 0; i < 1'200'000; ++i) {
+        const std::string n = std::to_string(i);
+        if (i % 3 == 0) {
+            in += n + "\xBC\xD7\r\n";  // 甲
+            expected += indent + n + "\xBC\xD7";
+        } else {
+            in += n + "\xA1\xA3\r\n";  // 。
+            expected += (i % 3 == 2 ? indent : std::string()) + n + "\xA1\xA3\r\n";
+        }
+    }
+    expected.resize(expected.size() - 2);
+    TypesetOptions o = TypesetOptions::defaults();
+    o.joinNonParagraphBreaks = true;
+    RunContext ctx;
+    const std::string out = typesetOwnedText(std::move(in), false, o, ctx);
+    EXPECT_EQ(out.size(), expected.size());
+    EXPECT_TRUE(out == expected);
+}
+
 TEST(TypesetText, BatchInputComesFromRawBytes) {
     RunContext ctx;
     EXPECT_GB_EQ(typesetText("ignored", g("文件"), true, defaults(), ctx), kI + g("文件"));

@@ -210,5 +210,37 @@ TEST(ReplaceAllRepeat, AgreesWithRepeatedPassesOnRandomBytes) {
     }
 }
 
+TEST(ReplaceAllIgnoreCaseInPlace, AgreesWithTheCopyingReplacementOnRandomBytes) {
+    unsigned seed = 31;
+    // Shorter, as long as and longer than the text found.
+    const std::pair<std::string, std::string> rules[] = {
+        {"aB", ""}, {"\xA3\xAC", "x"}, {"</P>", "\r\n\r\n"}, {"a", "\xB0\xA1\xB0\xA1"}, {"\r\n", "<BR>\r\n"}};
+    for (int round = 0; round < 2000; ++round) {
+        const std::string text = randomText(seed, seed % 80);
+        for (const auto& [find, repl] : rules) {
+            std::size_t expectedCount = 0;
+            const std::string expected = replaceAllIgnoreCase(text, find, repl, &expectedCount);
+            std::string inPlace = text;
+            EXPECT_EQ(replaceAllIgnoreCaseInPlace(inPlace, find, repl), expectedCount);
+            EXPECT_EQ(inPlace, expected) << folvane::testing::show(text) << " rule " << folvane::testing::show(find);
+        }
+    }
+}
+
+TEST(ReplaceAllIgnoreCaseInPlace, ALongTextThatGrowsKeepsEveryByte) {
+    // Long enough for the consumed front of the text to be given back while
+    // the longer result is built.
+    std::string line = "Ab\xB0\xA1\r\n";
+    std::string text, expected;
+    for (int i = 0; i < 3'000'000; ++i) {
+        text += line;
+        expected += "xyzAb\xB0\xA1\r\n";
+    }
+    // "ab" in any case, the trail byte 0x41 of no character being a letter.
+    std::string s = "\xB0\x41" + text;
+    EXPECT_EQ(replaceAllIgnoreCaseInPlace(s, "ab", "xyzAb"), 3'000'000u);
+    EXPECT_TRUE(s == "\xB0\x41" + expected);
+}
+
 }  // namespace
 }  // namespace folvane::text
