@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 #include "gbtext.h"
 #include "random_text.h"
 
@@ -80,13 +78,14 @@ TEST(Stripping, NeverGrowsTheText) {
     }
 }
 
-TEST(Stripping, LinearOnManyOpeningsWithoutClosing) {
+// 200,000 openings without a closing: a search for the closing from each
+// opening anew would not end within the test's time limit (no clock is
+// read here).
+TEST(Stripping, ManyOpeningsWithoutClosing) {
     std::string s;
     for (int i = 0; i < 200000; ++i) s += "<script<style<[";
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(stripForumCodes(s), s);
     EXPECT_EQ(removeBlocks(s, "<script", "</script>"), s);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
 }  // namespace
