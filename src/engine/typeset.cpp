@@ -281,7 +281,13 @@ std::string typesetOwnedText(std::string&& text, bool fromBatch, const TypesetOp
     lines.forEach([&](std::string_view raw) {
         done.consumed(static_cast<std::size_t>(raw.data() - buf.data()));
         std::string_view line = correctLine(raw, o, ctx.quotes, scratch);
-        const std::string_view trimmed = text::trimSpaces(line);
+        std::string_view trimmed = text::trimSpaces(line);
+        // A tab left at the end now is one that step 2 kept to part an
+        // opaque byte from a full-width space that the trim has just taken
+        // off; before a line break or the end of the text nothing can fuse,
+        // and a second run would take it off (a tab is always a character
+        // of its own).
+        if (!trimmed.empty() && trimmed.back() == '\t') trimmed.remove_suffix(1);
         const bool blank = trimmed.empty();
         if (!blank || !o.lineBreakFix) {
             out += indent;

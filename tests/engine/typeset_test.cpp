@@ -131,6 +131,28 @@ TEST(NormalizeOddSpaces, AnOpaqueByteNeverFusesWithItsNeighbour) {
     for (const auto& c : cases) EXPECT_GB_EQ(normalizeOddSpaces(c.input), c.expected) << c.name;
 }
 
+TEST(TypesetText, ATabThatPartedAnOpaqueByteFromATrimmedSpaceGoes) {
+    // Step 2 keeps the tab ("A1 A1" after it would fuse with the opaque
+    // "A1"); trimming the paragraph's end takes the space off, and the tab
+    // has nothing left to part. Typesetting the result again changes nothing.
+    struct Case {
+        const char* name;
+        std::string input, expected;
+    };
+    const std::string fw = "\xA1\xA1";  // the full-width space
+    const Case cases[] = {
+        {"at the end of the text", "x\xA1\t" + fw, kI + "x\xA1"},
+        {"before a line break", "x\xA1\t" + fw + "\r\ny", kI + "x\xA1\r\n" + kI + "y"},
+        {"still needed inside the line", "x\xA1\t" + fw + "y", kI + "x\xA1\t" + fw + "y"},
+        {"the fuzzer's case", "\xA1\x34\xA1\t" + fw, kI + "\xA1\x34\xA1"},
+    };
+    for (const auto& c : cases) {
+        const std::string once = typeset(c.input, defaults());
+        EXPECT_GB_EQ(once, c.expected) << c.name;
+        EXPECT_GB_EQ(typeset(once, defaults()), once) << c.name;
+    }
+}
+
 TEST(TypesetText, EmptyViewWithoutData) {
     RunContext ctx;
     EXPECT_EQ(typesetText(std::string_view(), std::string_view(), false, defaults(), ctx), "");
