@@ -153,6 +153,31 @@ std::string replaceAll(std::string_view s, std::string_view find, std::string_vi
     return out;
 }
 
+namespace {
+
+// Replaces every match that `m` finds (each `findSize` bytes) by `repl`,
+// which is not longer: the text is compacted in place, written behind the
+// search. Returns the number of replacements.
+template <typename Finder>
+std::size_t compactReplace(std::string& s, Finder& m, std::size_t findSize, std::string_view repl) {
+    std::size_t n = 0, copied = 0, written = 0;
+    for (std::size_t p = m.next(0); p != npos; p = m.next(copied)) {
+        if (written != copied) std::memmove(s.data() + written, s.data() + copied, p - copied);
+        written += p - copied;
+        if (!repl.empty()) std::memcpy(s.data() + written, repl.data(), repl.size());
+        written += repl.size();
+        copied = p + findSize;
+        ++n;
+    }
+    if (n) {
+        std::memmove(s.data() + written, s.data() + copied, s.size() - copied);
+        s.resize(written + s.size() - copied);
+    }
+    return n;
+}
+
+}  // namespace
+
 std::size_t replaceAllInPlace(std::string& s, std::string_view find, std::string_view repl) {
     if (find.empty()) return 0;
     if (repl.size() > find.size()) {
@@ -161,22 +186,9 @@ std::size_t replaceAllInPlace(std::string& s, std::string_view find, std::string
         if (n) s.swap(out);
         return n;
     }
-    // The text does not grow: compact it in place, writing behind the search.
+    // The text does not grow.
     Matcher m(s, find, 0);
-    std::size_t n = 0, copied = 0, written = 0;
-    for (std::size_t p = m.next(0); p != npos; p = m.next(copied)) {
-        if (written != copied) std::memmove(s.data() + written, s.data() + copied, p - copied);
-        written += p - copied;
-        std::memcpy(s.data() + written, repl.data(), repl.size());
-        written += repl.size();
-        copied = p + find.size();
-        ++n;
-    }
-    if (n) {
-        std::memmove(s.data() + written, s.data() + copied, s.size() - copied);
-        s.resize(written + s.size() - copied);
-    }
-    return n;
+    return compactReplace(s, m, find.size(), repl);
 }
 
 namespace {
@@ -386,22 +398,9 @@ std::size_t replaceAllIgnoreCaseInPlace(std::string& s, std::string_view find, s
         s.swap(out);
         return n;
     }
-    // The text does not grow: compact it, writing behind the search.
+    // The text does not grow.
     IgnoreCaseMatcher m(s, find, 0);
-    std::size_t written = 0;
-    for (std::size_t p = m.next(0); p != npos; p = m.next(copied)) {
-        if (written != copied) std::memmove(s.data() + written, s.data() + copied, p - copied);
-        written += p - copied;
-        if (!repl.empty()) std::memcpy(s.data() + written, repl.data(), repl.size());
-        written += repl.size();
-        copied = p + find.size();
-        ++n;
-    }
-    if (n) {
-        std::memmove(s.data() + written, s.data() + copied, s.size() - copied);
-        s.resize(written + s.size() - copied);
-    }
-    return n;
+    return compactReplace(s, m, find.size(), repl);
 }
 
 }  // namespace folvane::text
