@@ -53,11 +53,22 @@ protected:
         file = settings.dir() + QStringLiteral("/文章.txt");
         writeBytes(file, g("原文"));
     }
+    // Opens a file, changes it, and removes its folder: saving it must fail.
+    void openChangedFileWhoseFolderIsGone() {
+        const QString dir = settings.dir() + QStringLiteral("/gone");
+        ASSERT_TRUE(QDir().mkpath(dir));
+        goneFile = dir + QStringLiteral("/a.txt");
+        writeBytes(goneFile, "x");
+        ASSERT_TRUE(w.openFile(goneFile));
+        typeAtEnd(w, QStringLiteral("y"));
+        ASSERT_TRUE(QDir(dir).removeRecursively());
+    }
     FolvaneApp app;
     MainWin w{app};
     ScriptedDocumentDialogs dialogs{w};
     IsolatedSettings settings;
     QString file;
+    QString goneFile;  // set by openChangedFileWhoseFolderIsGone
 };
 
 TEST_F(DocumentTest, OpenSetsTitleAndAChangeMarksIt) {
@@ -116,13 +127,7 @@ TEST_F(DocumentTest, SavedOrUntitledDocumentsAreNotAskedAbout) {
 TEST_F(DocumentTest, YesWithAFailingSaveKeepsTheText) {
     // An open file changed whose folder is gone: Yes leads to the save,
     // whose failure must stop New rather than discard the text.
-    const QString dir = settings.dir() + QStringLiteral("/gone");
-    ASSERT_TRUE(QDir().mkpath(dir));
-    const QString path = dir + QStringLiteral("/a.txt");
-    writeBytes(path, "x");
-    ASSERT_TRUE(w.openFile(path));
-    typeAtEnd(w, QStringLiteral("y"));
-    ASSERT_TRUE(QDir(dir).removeRecursively());
+    ASSERT_NO_FATAL_FAILURE(openChangedFileWhoseFolderIsGone());
     dialogs.answer(SaveAnswer::Yes);
     w.action(Command::New)->trigger();
     ASSERT_EQ(dialogs.asked().size(), 2u);
@@ -189,17 +194,11 @@ TEST_F(DocumentTest, SaveKeepsTheFilesEncodingAndLineBreaks) {
 }
 
 TEST_F(DocumentTest, FailedSaveIsReportedAndTheDocumentStaysChanged) {
-    const QString dir = settings.dir() + QStringLiteral("/gone");
-    ASSERT_TRUE(QDir().mkpath(dir));
-    const QString path = dir + QStringLiteral("/a.txt");
-    writeBytes(path, "x");
-    ASSERT_TRUE(w.openFile(path));
-    typeAtEnd(w, QStringLiteral("y"));
-    ASSERT_TRUE(QDir(dir).removeRecursively());  // nowhere to write any more
+    ASSERT_NO_FATAL_FAILURE(openChangedFileWhoseFolderIsGone());  // nowhere to write any more
     w.action(Command::Save)->trigger();
     EXPECT_EQ(dialogs.last().icon, QMessageBox::Critical);
     EXPECT_EQ(dialogs.last().title, QStringLiteral("保存"));
-    EXPECT_TRUE(dialogs.last().text.startsWith(QStringLiteral("无法保存文件“") + path + QStringLiteral("”："))) << dialogs.last().text.toStdString();
+    EXPECT_TRUE(dialogs.last().text.startsWith(QStringLiteral("无法保存文件“") + goneFile + QStringLiteral("”："))) << dialogs.last().text.toStdString();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("* a.txt - ") + kBase);
     EXPECT_EQ(w.statusPart(2)->text(), QStringLiteral("已修改"));
     // Closing still asks, so nothing is lost silently.

@@ -4,7 +4,6 @@
 // when it is part of the program from the first moment.)
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QOpenGLContext>
 #include <QWidget>
 
@@ -56,11 +55,3 @@ TEST(WebModuleLoadedLate, ShowsAPageAndKeepsOneSharedOpenGLContext) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    prepareWebEngine();
-    ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}
