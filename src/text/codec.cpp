@@ -243,7 +243,9 @@ std::string gb18030ToUtf8(std::string_view gb) {
     return out;
 }
 
-std::u16string gb18030ToUtf16(std::string_view gb) {
+namespace {
+
+std::u16string decodeWithIconv(std::string_view gb) {
     static const Iconv keepLoaded("UTF-16LE", "GB18030");  // see Iconv
     Iconv cv("UTF-16LE", "GB18030");
     std::string bytes;
@@ -263,6 +265,79 @@ std::u16string gb18030ToUtf16(std::string_view gb) {
     for (std::size_t i = 0; i < out.size(); ++i)
         out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
                                        (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    return out;
+}
+
+// The code unit of every two-byte GB18030 code that stands for one
+// character of the Basic Multilingual Plane, asked of iconv once; 0 for the
+// others (undefined codes, characters above the BMP).
+class TwoByteDecoder {
+public:
+    TwoByteDecoder() {
+        Iconv cv("UTF-16LE", "GB18030");
+        for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+            for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+                if (trail == 0x7F) continue;
+                const char code[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+                std::string out;
+                bool bad = false;
+                cv.convert(std::string_view(code, 2), out, [&](std::string_view, std::size_t, std::string&) {
+                    bad = true;
+                    return std::size_t{2};
+                });
+                if (bad || out.size() != 2) continue;
+                const auto u = static_cast<char16_t>(static_cast<unsigned char>(out[0]) |
+                                                     (static_cast<unsigned char>(out[1]) << 8));
+                if (u >= 0xD800 && u <= 0xDFFF) continue;
+                units_[index(lead, trail)] = u;
+            }
+        }
+    }
+    char16_t at(unsigned char lead, unsigned char trail) const {
+        return lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE ? units_[index(lead, trail)] : 0;
+    }
+
+private:
+    static std::size_t index(unsigned lead, unsigned trail) { return (lead - 0x81) * 191 + (trail - 0x40); }
+    std::array<char16_t, 126 * 191> units_{};
+};
+
+}  // namespace
+
+std::u16string gb18030ToUtf16(std::string_view gb) {
+    // iconv costs tens of nanoseconds a character, a second for a novel.
+    // A long text is decoded here instead: one-byte and two-byte codes
+    // from a table, everything else (four-byte codes, freed codes, bytes
+    // that are no character) by iconv as before, a stretch at a time. A
+    // stretch ends before a byte that always starts a character of its
+    // own, so both ways part the text into the same characters.
+    constexpr std::size_t kLong = 64 * 1024, kStretch = 4096;
+    if (gb.size() < kLong) return decodeWithIconv(gb);
+    static const TwoByteDecoder table;
+    const auto* p = reinterpret_cast<const unsigned char*>(gb.data());
+    const std::size_t n = gb.size();
+    std::u16string out(n, u'\0');  // no character takes more units than bytes
+    std::size_t o = 0;
+    for (std::size_t i = 0; i < n;) {
+        if (p[i] < 0x80) {
+            out[o++] = p[i++];
+            continue;
+        }
+        if (i + 1 < n) {
+            if (const char16_t u = table.at(p[i], p[i + 1])) {
+                out[o++] = u;
+                i += 2;
+                continue;
+            }
+        }
+        std::size_t end = std::min(n, i + kStretch);
+        while (end < n && !isStandaloneByte(p[end])) ++end;
+        const std::u16string part = decodeWithIconv(gb.substr(i, end - i));
+        std::copy(part.begin(), part.end(), out.begin() + static_cast<std::ptrdiff_t>(o));
+        o += part.size();
+        i = end;
+    }
+    out.resize(o);
     return out;
 }
 
@@ -320,12 +395,11 @@ public:
         return it != twoByteAbove_.end() && it->first == cp ? &it->second : nullptr;
     }
 
-    // Appends the form of `cp`; false when it has none.
-    bool append(char16_t cp, std::string& out) const {
-        const std::uint8_t n = length_[cp];
-        if (!n) return false;
-        out.append(reinterpret_cast<const char*>(&bytes_[cp]), n);
-        return true;
+    // Writes the form of `cp` at `out`, which has room for four bytes, and
+    // returns its length; 0 when it has none.
+    std::size_t write(char16_t cp, char* out) const {
+        std::memcpy(out, &bytes_[cp], 4);
+        return length_[cp];
     }
 
 private:
@@ -361,17 +435,29 @@ constexpr std::string_view kReplacementCharacter = "\x84\x31\xA4\x37";  // U+FFF
 
 std::string gb18030FromUtf16(std::u16string_view utf16, bool editorLineBreaks) {
     const BmpEncoder& bmp = bmpEncoder();
-    std::string out;
-    out.reserve(utf16.size() * 2 + utf16.size() / 16);
+    // Written straight into the string, with room for the next unit (no
+    // unit takes more than four bytes, a surrogate pair as many).
+    constexpr std::size_t kMost = 4;
+    std::string out(utf16.size() * 2 + kMost * 4, '\0');
+    std::size_t o = 0;
+    const auto put = [&](std::string_view bytes) {
+        std::memcpy(out.data() + o, bytes.data(), bytes.size());
+        o += bytes.size();
+    };
     for (std::size_t i = 0; i < utf16.size(); ++i) {
+        if (out.size() - o < kMost * 2) out.resize(out.size() * 3 / 2 + kMost * 4);
         const char16_t u = utf16[i];
-        if (editorLineBreaks && (u == u'\n' || u == 0x2029 || (u == u'\r' && i + 1 < utf16.size() && utf16[i + 1] == u'\n'))) {
-            if (u == u'\r') ++i;
-            out += "\r\n";
+        if (u < 0x80) {
+            if (editorLineBreaks && (u == u'\n' || (u == u'\r' && i + 1 < utf16.size() && utf16[i + 1] == u'\n'))) {
+                if (u == u'\r') ++i;
+                put("\r\n");
+            } else {
+                out[o++] = static_cast<char>(u);
+            }
             continue;
         }
-        if (u < 0x80) {
-            out += static_cast<char>(u);
+        if (editorLineBreaks && u == 0x2029) {
+            put("\r\n");
             continue;
         }
         const bool high = u >= 0xD800 && u <= 0xDBFF;
@@ -379,14 +465,22 @@ std::string gb18030FromUtf16(std::u16string_view utf16, bool editorLineBreaks) {
         if (high && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) {
             const char16_t lowPart = utf16[++i];
             const std::uint32_t cp = 0x10000 + ((std::uint32_t(u) - 0xD800) << 10) + (lowPart - 0xDC00);
-            if (const std::string* code = bmp.twoByteCode(cp)) out += *code;
-            else appendSupplementary(cp, out);
+            std::string code;
+            if (const std::string* two = bmp.twoByteCode(cp)) code = *two;
+            else appendSupplementary(cp, code);
+            put(code);
         } else if (low && u <= 0xDCFF) {
-            out.push_back(static_cast<char>(u & 0xFF));  // an escaped byte
-        } else if (high || low || !bmp.append(u, out)) {
-            out += kReplacementCharacter;
+            out[o++] = static_cast<char>(u & 0xFF);  // an escaped byte
+        } else if (high || low) {
+            put(kReplacementCharacter);
+        } else if (const std::size_t n = bmp.write(u, out.data() + o)) {
+            o += n;
+        } else {
+            put(kReplacementCharacter);
         }
     }
+    out.resize(o);
+    if (out.capacity() > o + o / 4 + 64) out.shrink_to_fit();  // mostly ASCII: half of it unused
     return out;
 }
 

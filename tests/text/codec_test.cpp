@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "gbtext.h"
+#include "text/gb18030.h"
 #include "text/iconv.h"
 
 namespace folvane::text {
@@ -222,6 +223,39 @@ TEST(Utf16Bridge, EveryByteStringShapeRoundTrips) {
     for (const std::string t : {"\x87\x30\x95\x32\x90\x31", "\x84\x31\xA5\x30\x82\x35\x90\x37"}) {
         EXPECT_EQ(gb18030FromUtf16(gb18030ToUtf16(t)), t) << folvane::testing::show(t);
         EXPECT_EQ(gb18030ToUtf8(t).substr(0, 4), t.substr(0, 4)) << folvane::testing::show(t);
+    }
+}
+
+// A long text is decoded by another way than a short one. It must give the
+// units its short pieces give, cut where a character surely begins.
+TEST(Utf16Bridge, LongTextsDecodeAsTheirShortPiecesDo) {
+    std::vector<std::string> texts(3);
+    for (int a = 0; a < 256; ++a)  // every pair, then each with a byte before it
+        for (int b = 0; b < 256; ++b) texts[0] += {static_cast<char>(a), static_cast<char>(b), ' ', 'x', static_cast<char>(a), static_cast<char>(b)};
+    unsigned seed = 11;
+    const auto next = [&] { return seed = seed * 1103515245u + 12345u, seed >> 16; };
+    while (texts[1].size() < 300000) texts[1] += static_cast<char>(next());  // any bytes
+    // Mostly Chinese, with four-byte and freed codes, no-characters and line ends.
+    const std::string kinds[] = {"\xD6\xD0", "\xCE\xC4", "\x95\x32\x90\x31", "\x82\x35\x90\x37", "\x81\x30\x81\x30",
+                                 "\x90\x30\x81\x30", "\x80", "\xFF", "\xFE\x51", "\r\n", "a", "\x81"};
+    while (texts[2].size() < 300000) texts[2] += kinds[next() % std::size(kinds)];
+    for (const std::string& t : texts) {
+        ASSERT_GT(t.size(), 200000u);
+        std::u16string pieces;
+        std::size_t start = 0;
+        for (std::size_t i = 1; i <= t.size(); ++i) {
+            const bool cut = i == t.size() || (i - start >= 1000 + next() % 30000 &&
+                                               isStandaloneByte(static_cast<unsigned char>(t[i])));
+            if (!cut) continue;
+            pieces += gb18030ToUtf16(t.substr(start, i - start));
+            start = i;
+        }
+        const std::u16string whole = gb18030ToUtf16(t);
+        ASSERT_EQ(whole.size(), pieces.size());
+        std::size_t diff = 0;
+        while (diff < whole.size() && whole[diff] == pieces[diff]) ++diff;
+        EXPECT_EQ(diff, whole.size());
+        EXPECT_EQ(gb18030FromUtf16(whole), t);
     }
 }
 
