@@ -177,6 +177,22 @@ std::vector<std::string_view> EditorText::spans() const {
     return v;
 }
 
+std::vector<std::string_view> EditorText::spans(std::size_t pos, std::size_t len) const {
+    std::vector<std::string_view> v;
+    pos = std::min(pos, bytes_);
+    len = std::min(len, bytes_ - pos);
+    if (len == 0) return v;
+    std::size_t start = 0, unitStart = 0, taken = 0;
+    for (std::size_t i = chunkAtByte(pos, &start, &unitStart); i < chunks_.size() && taken < len; ++i) {
+        const std::string_view b = chunks_[i].bytes;
+        const std::size_t from = pos > start ? pos - start : 0;
+        v.push_back(b.substr(from, std::min(b.size() - from, len - taken)));
+        taken += v.back().size();
+        start += b.size();
+    }
+    return v;
+}
+
 std::string EditorText::str() const {
     std::string out;
     out.reserve(bytes_);
@@ -210,6 +226,15 @@ std::size_t EditorText::commonPrefix(const EditorText& other) const { return pre
 
 std::size_t EditorText::commonSuffix(const EditorText& other, std::size_t limit) const {
     return suffixOf(spans(), other.spans(), limit);
+}
+
+std::size_t EditorText::commonPrefixAt(std::size_t pos, std::size_t len, std::string_view other) const {
+    return prefixOf(spans(pos, len), {other});
+}
+
+std::size_t EditorText::commonSuffixAt(std::size_t pos, std::size_t len, std::string_view other,
+                                       std::size_t limit) const {
+    return suffixOf(spans(pos, len), {other}, limit);
 }
 
 bool EditorText::operator==(std::string_view other) const {

@@ -81,6 +81,9 @@ public:
     std::size_t commonSuffix(std::string_view other, std::size_t limit) const;
     std::size_t commonPrefix(const EditorText& other) const;
     std::size_t commonSuffix(const EditorText& other, std::size_t limit) const;
+    // The same for the bytes [pos, pos + len) of this text.
+    std::size_t commonPrefixAt(std::size_t pos, std::size_t len, std::string_view other) const;
+    std::size_t commonSuffixAt(std::size_t pos, std::size_t len, std::string_view other, std::size_t limit) const;
 
     std::size_t chunkCount() const { return chunks_.size(); }
     std::size_t memoryUsage() const;
@@ -102,6 +105,7 @@ private:
     static std::vector<Chunk> piecesFromBytes(std::string_view gb);
     static std::vector<Chunk> piecesFromUnits(std::u16string_view units);
     std::vector<std::string_view> spans() const;
+    std::vector<std::string_view> spans(std::size_t pos, std::size_t len) const;
 
     std::vector<Chunk> chunks_;
     std::size_t bytes_ = 0;

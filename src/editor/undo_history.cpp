@@ -158,29 +158,12 @@ UndoHistory::Splice UndoHistory::compose(Splice inner, Splice outer) const {
 }
 
 void UndoHistory::trim(Splice& d) const {
-    // Compared in windows that double, so that a long equal stretch costs
-    // a pass over itself and a difference near the edge costs little.
     const std::size_t hereLen = current_.size() - d.prefix - d.suffix;
     const std::size_t limit = std::min(hereLen, d.middle.size());
-    std::size_t front = 0;
-    for (std::size_t w = 256; front < limit; w *= 2) {
-        const std::size_t n = std::min(w, limit - front);
-        const std::string here = current_.substr(d.prefix + front, n);
-        std::size_t k = 0;
-        while (k < n && here[k] == d.middle[front + k]) ++k;
-        front += k;
-        if (k < n) break;
-    }
-    std::size_t back = 0;
-    const std::size_t hereEnd = current_.size() - d.suffix;
-    for (std::size_t w = 256; back < limit - front; w *= 2) {
-        const std::size_t n = std::min(w, limit - front - back);
-        const std::string here = current_.substr(hereEnd - back - n, n);
-        std::size_t k = 0;
-        while (k < n && here[n - 1 - k] == d.middle[d.middle.size() - 1 - back - k]) ++k;
-        back += k;
-        if (k < n) break;
-    }
+    const std::string_view middle = d.middle;
+    const std::size_t front = std::min(limit, current_.commonPrefixAt(d.prefix, hereLen, middle));
+    const std::size_t back =
+        current_.commonSuffixAt(d.prefix + front, hereLen - front, middle.substr(front), limit - front);
     d.prefix += front;
     d.suffix += back;
     d.middle.erase(d.middle.size() - back);
