@@ -35,6 +35,17 @@ QString unitsBetween(QTextDocument* doc, int from, int to) {
 
 }  // namespace
 
+void groupLines(QString& units) {
+    // A lone "\r" ends a paragraph of the document too; it is left alone
+    // and only makes that group a little shorter than counted.
+    QChar* d = units.data();
+    qsizetype groupStart = 0;
+    for (qsizetype i = units.indexOf(u'\n'); i >= 0; i = units.indexOf(u'\n', i + 1)) {
+        if (i - groupStart < EditorBridge::kGroupUnits) d[i] = QChar::LineSeparator;
+        else groupStart = i + 1;
+    }
+}
+
 EditorBridge::EditorBridge(QPlainTextEdit* editor, folvane::editor::Document* document, Worker& worker,
                            QObject* parent)
     : QObject(parent), editor_(editor), document_(document), worker_(worker) {
@@ -81,7 +92,7 @@ void EditorBridge::show(const folvane::editor::EditorChange& change) {
     // so the view does not move for text that stays.
     const QString old = unitsBetween(doc, begin, end);
     const std::u16string& now = change.added;
-    const auto same = [](char16_t a, char16_t b) { return a == b || (a == 0x2029 && b == u'\n'); };
+    const auto same = [](char16_t a, char16_t b) { return a == b || ((a == 0x2029 || a == 0x2028) && b == u'\n'); };
     std::size_t front = 0;
     const std::size_t limit = std::min(static_cast<std::size_t>(old.size()), now.size());
     while (front < limit && same(old[static_cast<qsizetype>(front)].unicode(), now[front])) ++front;
@@ -95,8 +106,10 @@ void EditorBridge::show(const folvane::editor::EditorChange& change) {
     QTextCursor c(doc);
     c.setPosition(from);
     c.setPosition(to, QTextCursor::KeepAnchor);
+    QString units = QString::fromUtf16(now.data() + front, static_cast<qsizetype>(now.size() - front - back));
+    if (units.size() >= kLargeText) groupLines(units);
     quiet_ = true;
-    c.insertText(QString::fromUtf16(now.data() + front, static_cast<qsizetype>(now.size() - front - back)));
+    c.insertText(units);
     quiet_ = false;
 }
 
@@ -144,14 +157,14 @@ void EditorBridge::installQuietly(QTextDocument* document) {
 PreparedText EditorBridge::prepare(QString units, const QFont& font) {
     // The document makes "\r\n" one line end; so does the copy.
     collapseCrLf(units);
+    groupLines(units);
     auto* doc = new QTextDocument;
     doc->setUndoRedoEnabled(false);
     doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
     doc->setDefaultFont(font);
     doc->setPlainText(units);
     // The editor's first layout pass makes a layout object for every
-    // paragraph (hundreds of thousands in a novel); made here, the GUI
-    // thread only resets them.
+    // paragraph of the document; made here, the GUI thread only resets them.
     for (QTextBlock block = doc->firstBlock(); block.isValid(); block = block.next()) block.layout();
     return PreparedText{doc, EditorText::fromUnits(unitsOf(units))};
 }

@@ -28,6 +28,16 @@ struct PreparedText {
     folvane::editor::EditorText text;
 };
 
+// A novel has hundreds of thousands of lines, and the editor's document
+// pays for each of its paragraphs: building it, a layout object, a pass over
+// all of them whenever the editor's width changes. A large text therefore
+// keeps its lines in groups: within a group, lines are parted by line
+// separators (U+2028), which lay out, move the caret and read back as line
+// ends do, and only a group ends in a paragraph end of the document. Every
+// "\n" of `units` but the first one after each EditorBridge::kGroupUnits
+// code units of a group becomes a line separator; positions do not move.
+void groupLines(QString& units);
+
 class EditorBridge : public QObject {
     Q_OBJECT
 public:
@@ -37,6 +47,9 @@ public:
 
     // Texts from this many code units on are built on a worker.
     static constexpr qsizetype kLargeText = 256 * 1024;
+    // Lines of a large text are grouped into paragraphs of the editor's
+    // document of about this many code units (see groupLines).
+    static constexpr qsizetype kGroupUnits = 1024;
 
     // The editor's text as the core sees it, put together on request.
     std::string text() const { return document_->text().str(); }

@@ -2,8 +2,12 @@
 
 #include "editor_bridge.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QMimeData>
+#include <QScrollBar>
+#include <QStyleHints>
+#include <QTextBlock>
 #include <QUrl>
 
 EditorWidget::EditorWidget(QWidget* parent) : QPlainTextEdit(parent) {
@@ -105,4 +109,44 @@ void EditorWidget::insertFromMimeData(const QMimeData* source) {
         }
     }
     QPlainTextEdit::insertFromMimeData(source);
+}
+
+void EditorWidget::mouseDoubleClickEvent(QMouseEvent* e) {
+    QPlainTextEdit::mouseDoubleClickEvent(e);
+    if (e->button() != Qt::LeftButton) return;
+    sinceDoubleClick_.start();
+    doubleClickPoint_ = e->position().toPoint();
+}
+
+void EditorWidget::mousePressEvent(QMouseEvent* e) {
+    const bool triple = e->button() == Qt::LeftButton && sinceDoubleClick_.isValid() &&
+                        sinceDoubleClick_.elapsed() < QGuiApplication::styleHints()->mouseDoubleClickInterval() &&
+                        (e->position().toPoint() - doubleClickPoint_).manhattanLength() < QApplication::startDragDistance();
+    sinceDoubleClick_.invalidate();
+    // Taken before the editor scrolls to the end of the paragraph it selects.
+    const int pos = cursorForPosition(e->position().toPoint()).position();
+    const QPoint scrolled(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    QPlainTextEdit::mousePressEvent(e);
+    if (triple) narrowTripleClickSelection(pos, scrolled);
+}
+
+void EditorWidget::narrowTripleClickSelection(int pos, const QPoint& scrolled) {
+    const QTextBlock block = document()->findBlock(pos);
+    const QString text = block.text();
+    // Only the editor's own paragraph selection is narrowed: the whole
+    // paragraph, with the paragraph end after it where there is one.
+    const int begin = block.position();
+    const int end = begin + static_cast<int>(text.size()) + (block.next().isValid() ? 1 : 0);
+    QTextCursor c = textCursor();
+    if (c.selectionStart() != begin || c.selectionEnd() != end || !text.contains(QChar::LineSeparator)) return;
+    const int offset = pos - begin;
+    const int lineStart = offset == 0 ? 0 : static_cast<int>(text.lastIndexOf(QChar::LineSeparator, offset - 1)) + 1;
+    const qsizetype separator = text.indexOf(QChar::LineSeparator, offset);
+    // The line with its line end, as the paragraph comes with its paragraph end.
+    c.setPosition(begin + lineStart);
+    c.setPosition(separator >= 0 ? begin + static_cast<int>(separator) + 1 : end, QTextCursor::KeepAnchor);
+    setTextCursor(c);
+    // The line was under the pointer: the view stays where it was.
+    horizontalScrollBar()->setValue(scrolled.x());
+    verticalScrollBar()->setValue(scrolled.y());
 }

@@ -2,7 +2,9 @@
 // model keeps the history), with the key handling of the main window.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
+#include <QPoint>
 #include <QStringList>
 
 class EditorWidget : public QPlainTextEdit {
@@ -34,7 +36,16 @@ protected:
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dropEvent(QDropEvent* e) override;
     void insertFromMimeData(const QMimeData* source) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
 
 private:
+    // A triple click selects a paragraph of the document; in a large text,
+    // whose lines are grouped into paragraphs, it is narrowed to the line
+    // under the pointer, as in any other text.
+    void narrowTripleClickSelection(int pos, const QPoint& scrolled);
+
     bool enterIndent_ = false;
+    QElapsedTimer sinceDoubleClick_;
+    QPoint doubleClickPoint_;
 };

@@ -203,7 +203,8 @@ private:
     // Large texts: built on a worker while the editor waits, then swapped in.
     void dropInBackground(QStringList paths);
     void pasteLarge(QString text);
-    void replaceInBackground(std::function<QString()> produce, folvane::editor::Caret caret);
+    // `produce` runs on the worker and may move the caret the new text gets.
+    void replaceInBackground(std::function<QString(folvane::editor::Caret&)> produce, folvane::editor::Caret caret);
     void saveSettingsOnClose();
     void showCopyTypesetHelp();
     void openSignatureWindow();

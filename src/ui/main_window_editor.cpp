@@ -52,24 +52,23 @@ void MainWin::replacePasteAll() {
         setEditorText(fromQt(clip));
         return;
     }
-    replaceInBackground([clip = std::move(clip)] { return clip; }, 0);
+    replaceInBackground([clip = std::move(clip)](folvane::editor::Caret&) { return clip; }, 0);
 }
 
 void MainWin::pasteLarge(QString text) {
     // What the editor's own paste would do, with the new document built on
     // a worker: the selection is replaced and the caret ends after the text.
     // A "\r\n" becomes one line end in the editor.
-    const qsizetype pairs = text.count(QLatin1String("\r\n"));
     const QTextCursor c = editor_->textCursor();
     const int from = c.selectionStart(), to = c.selectionEnd();
-    const folvane::editor::Caret caret = from + text.size() - pairs;
     replaceInBackground(
-        [all = editor_->toPlainText(), text = std::move(text), from, to]() mutable {
+        [all = editor_->toPlainText(), text = std::move(text), from, to](folvane::editor::Caret& caret) mutable {
             collapseCrLf(text);
+            caret = from + text.size();
             all.replace(from, to - from, text);
             return all;
         },
-        caret);
+        from);
 }
 
 void MainWin::clearAll() { setEditorText({}); }

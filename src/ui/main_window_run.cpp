@@ -43,9 +43,13 @@ void MainWin::installDocument(QTextDocument* document) {
     afterTextReplaced();
 }
 
-void MainWin::replaceInBackground(std::function<QString()> produce, folvane::editor::Caret caret) {
+void MainWin::replaceInBackground(std::function<QString(folvane::editor::Caret&)> produce,
+                                  folvane::editor::Caret caret) {
     editor_->setEnabled(false);
-    const bool started = bridge_->prepareInBackground(std::move(produce), [this, caret](PreparedText prepared) {
+    auto moved = std::make_shared<folvane::editor::Caret>(caret);
+    const auto onWorker = [produce = std::move(produce), moved] { return produce(*moved); };
+    const bool started = bridge_->prepareInBackground(onWorker, [this, moved](PreparedText prepared) {
+        const folvane::editor::Caret caret = *moved;
         editor_->setEnabled(true);
         installDocument(prepared.document);
         document_.replaced(std::move(prepared.text), caret);

@@ -10,6 +10,8 @@
 #include <QInputMethodEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QStyleHints>
+#include <QTextBlock>
 #include <QTest>
 #include <QThread>
 #include <atomic>
@@ -151,6 +153,92 @@ TEST(TextBridge, CollapseCrLfJoinsOnlyWholePairs) {
         collapseCrLf(s);
         EXPECT_EQ(s, out) << in.toStdString();
     }
+}
+
+TEST(TextBridge, GroupLinesKeepsOneParagraphEndAfterEachFullGroup) {
+    const qsizetype g = EditorBridge::kGroupUnits;
+    const QString full(g, u'x'), short_(g - 1, u'x');
+    const QChar ls = QChar::LineSeparator;
+    const std::pair<QString, QString> cases[] = {
+        {QString(), QString()},
+        {QStringLiteral("ab"), QStringLiteral("ab")},
+        {QStringLiteral("a\nb\n"), QStringLiteral("a") + ls + QStringLiteral("b") + ls},
+        {short_ + u'\n' + u'y' + u'\n', short_ + ls + u'y' + u'\n'},  // the group is full at the second end
+        {full + u'\n' + u'y' + u'\n', full + u'\n' + u'y' + ls},
+        {full + u'\n' + full + u'\n' + u'z', full + u'\n' + full + u'\n' + u'z'},
+        {QStringLiteral("a\rb\nc"), QStringLiteral("a\rb") + ls + u'c'},  // a lone "\r" stays
+    };
+    for (const auto& [in, out] : cases) {
+        QString s = in;
+        groupLines(s);
+        EXPECT_EQ(s, out) << in.size();
+    }
+}
+
+// A large text is shown with its lines grouped into far fewer paragraphs of
+// the editor's document; editing across the grouped line ends keeps the
+// document's copy, the text read back, undo and redo as for any text.
+TEST_F(EditorBridgeTest, GroupedLinesOfALargeTextEditAsLines) {
+    std::string text;
+    int lines = 0;
+    for (; text.size() < 400 * 1024; ++lines) text += "\xB5\xDA" + std::to_string(lines) + "\xD0\xD0\r\n";  // 第n行
+    w.setEditorText(text);
+    EditorWidget* e = w.editor();
+    EXPECT_LT(e->document()->blockCount(), lines / 10);
+    EXPECT_EQ(wholeText(w), text);
+    e->setFocus();
+    unsigned seed = 7;
+    const auto next = [&](unsigned n) { return seed = seed * 1103515245u + 12345u, (seed >> 16) % n; };
+    std::vector<std::string> seen{text};  // the text after each recorded edit
+    for (int step = 0; step < 120; ++step) {
+        QTextCursor c = e->textCursor();
+        c.setPosition(static_cast<int>(next(static_cast<unsigned>(e->document()->characterCount() - 1))));
+        const int kind = static_cast<int>(next(5));
+        if (kind == 4) c.setPosition(std::min(c.position() + static_cast<int>(next(40)), e->document()->characterCount() - 1), QTextCursor::KeepAnchor);
+        e->setTextCursor(c);
+        switch (kind) {
+            case 0: QTest::keyClick(e, Qt::Key_Return); break;
+            case 1: QTest::keyClick(e, Qt::Key_Backspace); break;
+            case 2: QTest::keyClick(e, Qt::Key_Delete); break;
+            case 3: commit(e, QStringLiteral("ab")); break;
+            default: commit(e, QStringLiteral("字\n")); break;  // over a selection
+        }
+        ASSERT_TRUE(w.editorText() == wholeText(w)) << "step " << step;
+        if (w.editorText() != seen.back()) seen.push_back(w.editorText());
+    }
+    ASSERT_GT(seen.size(), 100u);
+    // Back through every edit and forward again; the editor shows each text.
+    for (std::size_t i = seen.size() - 1; i > 0; --i) {
+        w.action(Command::Undo)->trigger();
+        ASSERT_TRUE(w.editorText() == seen[i - 1]) << "undo to " << i - 1;
+        ASSERT_TRUE(wholeText(w) == seen[i - 1]) << "undo to " << i - 1;
+    }
+    for (std::size_t i = 1; i < seen.size(); ++i) {
+        w.action(Command::Redo)->trigger();
+        ASSERT_TRUE(w.editorText() == seen[i]) << "redo to " << i;
+        ASSERT_TRUE(wholeText(w) == seen[i]) << "redo to " << i;
+    }
+}
+
+TEST_F(EditorBridgeTest, TripleClickSelectsOneLineOfAGroup) {
+    // The editor's own double-click timer, and this one, never run out here.
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(600000);
+    std::string text;
+    for (int i = 0; text.size() < 400 * 1024; ++i) text += "line " + std::to_string(i) + "\r\n";
+    w.setEditorText(text);
+    EditorWidget* e = w.editor();
+    const int lineStart = static_cast<int>(text.find("line 5\r\n")) - 5;  // "\r\n" is one unit in the editor
+    ASSERT_EQ(e->document()->findBlock(lineStart).position(), 0);  // inside the first group
+    QTextCursor c = e->textCursor();
+    c.setPosition(lineStart + 2);
+    e->setTextCursor(c);
+    QApplication::processEvents();
+    const QPoint at = e->cursorRect().center();
+    QTest::mouseDClick(e->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseClick(e->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(-1);
+    EXPECT_EQ(e->textCursor().selectionStart(), lineStart);
+    EXPECT_EQ(e->textCursor().selectionEnd(), lineStart + 7);  // "line 5" and its line end
 }
 
 TEST_F(EditorBridgeTest, ReplacedLargeDocumentIsFreedOnTheWorker) {
