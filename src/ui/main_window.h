@@ -40,7 +40,6 @@ class QToolBar;
 class QTextDocument;
 class EditorWidget;
 class EditorBridge;
-struct PreparedText;
 struct EditorRunResult;
 class UpperQuickBar;
 class LowerQuickBar;
