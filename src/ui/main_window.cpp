@@ -61,7 +61,14 @@ MainWin::MainWin(FolvaneApp& app, QWidget* parent, WebFeatures* web)
 
 // Work of this window still on the worker finds the window gone and is
 // dropped; the application object waits for the worker itself.
-MainWin::~MainWin() = default;
+MainWin::~MainWin() {
+    // The batch window shows this window again when it goes; going with this
+    // window, it must not show one that is half destroyed.
+    if (batchWindow_) {
+        disconnect(batchWindow_, nullptr, this, nullptr);
+        delete batchWindow_.data();
+    }
+}
 
 // ---------------------------------------------------------------- building
 

@@ -40,7 +40,6 @@ class QToolBar;
 class QTextDocument;
 class EditorWidget;
 class EditorBridge;
-struct PreparedText;
 struct EditorRunResult;
 class UpperQuickBar;
 class LowerQuickBar;
@@ -171,6 +170,13 @@ public Q_SLOTS:
     void restoreDefaults();
     void showMainWindow();
     void exitProgram();
+    // Closes the window as exitProgram does, for a request nobody can answer
+    // (a termination signal): no question is asked, modal windows open now
+    // are cancelled (a question about saving then lets the close go on), and
+    // a failure to save the settings goes to the standard error instead of a
+    // message box. Unsaved edits are not written to the document's file:
+    // only the user decides what goes there.
+    void exitUnattended();
     // Shows the context menu "编辑框菜单" after refreshing its items.
     void popUpContextMenu(const QPoint& globalPos);
     void refreshContextMenu();
@@ -303,4 +309,5 @@ private:
     int windowWidth_ = 0;   // outer size at the last resize while not minimised
     int windowHeight_ = 0;
     bool settingsSaved_ = false;
+    bool unattendedExit_ = false;
 };

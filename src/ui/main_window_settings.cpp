@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -70,7 +71,10 @@ void MainWin::startUp(const QStringList& arguments, const std::string& configPat
 }
 
 void MainWin::closeEvent(QCloseEvent* e) {
-    if (!documents_.confirmBefore(folvane::editor::DocumentCommand::Close)) {
+    const bool proceed = unattendedExit_ || documents_.confirmBefore(folvane::editor::DocumentCommand::Close);
+    // The question may have been ended by an unattended exit that came while
+    // it was open: the exit goes on.
+    if (!proceed && !unattendedExit_) {
         e->ignore();
         return;
     }
@@ -87,9 +91,27 @@ void MainWin::saveSettingsOnClose() {
     settingsSaved_ = true;
     const auto result = settings::saveSettings(
         *app_.store(), settings::captureSettings(state(), app_.options(), app_.runContext().signature));
-    if (!result.ok)
-        QMessageBox::warning(this, QStringLiteral("保存配置"),
-                             QStringLiteral("配置未能保存：%1").arg(QFile::decodeName(result.message.c_str())));
+    if (result.ok) return;
+    const QString text = QStringLiteral("配置未能保存：%1").arg(QFile::decodeName(result.message.c_str()));
+    if (unattendedExit_) qWarning("%s", qUtf8Printable(text));
+    else QMessageBox::warning(this, QStringLiteral("保存配置"), text);
+}
+
+void MainWin::exitUnattended() {
+    if (unattendedExit_) return;
+    unattendedExit_ = true;
+    if (document_.confirmationBefore(folvane::editor::DocumentCommand::Close))
+        qWarning("%s", qUtf8Printable(QStringLiteral("文档的修改未保存，未写入文件")));
+    // Modal windows open now end as if cancelled; when one of them is the
+    // question before closing, the close that asked it goes on.
+    QWidget* last = nullptr;
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (modal == last) break;  // it refused to go
+        last = modal;
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+        else modal->close();
+    }
+    close();
 }
 
 void MainWin::restoreDefaults() { settings::restoreDefaults(*this, app_.options(), app_.runContext().signature); }

@@ -11,6 +11,7 @@
 
 #include "editor/editor_text.h"
 #include "editor/undo_history.h"
+#include "whole_text_history.h"
 
 namespace folvane::editor {
 namespace {
@@ -18,47 +19,16 @@ namespace {
 // The window as it was: the editor's whole text is encoded for every change
 // and kept in whole snapshots; Undo and Redo put a whole snapshot back into
 // the editor.
-struct WholeTextWindow {
-    explicit WholeTextWindow(std::size_t n) : texts(n + 2), carets(n + 2), n(n) {}
-    std::vector<std::string> texts;
-    std::vector<Caret> carets;
-    std::size_t n, pos = 0;
-    std::int64_t redoCount = 0;
-    Caret lastCaret = 0;
-    bool undoing = false, skip = false;
+struct WholeTextWindow : folvane::testing::WholeTextHistory {
+    using WholeTextHistory::WholeTextHistory;
     std::u16string editor;
     Caret caret = 0;
 
     std::string editorText() const { return encodeEditorUnits(editor); }
-    void changed() {
-        if (skip) {
-            skip = false;
-            return;
-        }
-        const std::string text = editorText();
-        if (pos == 0) {
-            pos = 2;
-        } else if (text != texts[pos]) {
-            if (pos == n) {
-                texts.erase(texts.begin() + 1);
-                texts.emplace_back();
-                carets.erase(carets.begin() + 1);
-                carets.push_back(0);
-            } else {
-                ++pos;
-            }
-        }
-        texts[pos] = text;
-        if (undoing) {
-            undoing = false;
-        } else {
-            carets[pos] = lastCaret;
-            lastCaret = caret;
-        }
-    }
+    void changed() { WholeTextHistory::changed(editorText(), caret); }
     void moveCaret(Caret c) {
         caret = std::clamp<Caret>(c, 0, static_cast<Caret>(editor.size()));
-        if (pos > 1 && editorText() == texts[pos]) lastCaret = caret;
+        selection(caret);
     }
     void edit(std::size_t at, std::size_t removed, const std::u16string& added) {
         editor.replace(at, removed, added);
@@ -74,26 +44,16 @@ struct WholeTextWindow {
     }
     void replaceAll(const std::string& text) { show(text, 0); }
     bool undo() {
-        if (pos <= 1) return false;
-        undoing = true;
-        --pos;
-        ++redoCount;
-        show(texts[pos], carets[pos + 1]);
+        if (!canUndo()) return false;
+        const auto [text, c] = WholeTextHistory::undo();
+        show(text, c);
         return true;
     }
     bool redo() {
-        if (redoCount <= 0) return false;
-        if (pos == 0) pos = 1;
-        else if (!texts[pos + 1].empty() && texts[pos + 1] != texts[pos]) ++pos;
-        skip = true;
-        --redoCount;
-        show(texts[pos], carets[pos]);
+        if (!canRedo()) return false;
+        const auto [text, c] = WholeTextHistory::redo();
+        show(text, c);
         return true;
-    }
-    void restart() {
-        for (auto& t : texts) t.clear();
-        pos = 1;
-        redoCount = 0;
     }
 };
 

@@ -5,6 +5,8 @@
 #include <random>
 #include <vector>
 
+#include "whole_text_history.h"
+
 namespace folvane::editor {
 namespace {
 
@@ -158,74 +160,15 @@ TEST(UndoHistory, MemoryGrowsWithTheEditsNotTheText) {
     EXPECT_LT(h.memoryUsage() - base, 1000u * 256u);
 }
 
-// The documented algorithm over whole snapshots, as the reference.
-struct NaiveHistory {
-    explicit NaiveHistory(std::size_t n) : texts(n + 2), carets(n + 2), n(n) {}
-    std::vector<std::string> texts;
-    std::vector<Caret> carets;
-    std::size_t n, pos = 0;
-    std::int64_t redoCount = 0;
-    Caret lastCaret = 0;
-    bool undoing = false, skip = false;
-    std::string editor;
-
-    void changed(const std::string& text, Caret caret) {
-        editor = text;
-        if (skip) {
-            skip = false;
-            return;
-        }
-        if (pos == 0) {
-            pos = 2;
-        } else if (text != texts[pos]) {
-            if (pos == n) {
-                texts.erase(texts.begin() + 1);
-                texts.emplace_back();
-                carets.erase(carets.begin() + 1);
-                carets.push_back(0);
-            } else {
-                ++pos;
-            }
-        }
-        texts[pos] = text;
-        if (undoing) {
-            undoing = false;
-        } else {
-            carets[pos] = lastCaret;
-            lastCaret = caret;
-        }
-    }
-    void selection(Caret caret) {
-        if (pos > 1 && editor == texts[pos]) lastCaret = caret;
-    }
-    std::pair<std::string, Caret> undo() {
-        undoing = true;
-        --pos;
-        ++redoCount;
-        return {texts[pos], carets[pos + 1]};
-    }
-    std::pair<std::string, Caret> redo() {
-        if (pos == 0) pos = 1;
-        else if (!texts[pos + 1].empty() && texts[pos + 1] != texts[pos]) ++pos;
-        skip = true;
-        --redoCount;
-        return {texts[pos], carets[pos]};
-    }
-    void restart() {
-        for (auto& t : texts) t.clear();
-        pos = 1;
-        redoCount = 0;
-    }
-};
-
 // Random sessions of edits, caret moves, undos, redos (only when enabled, as
-// the window offers them) and new documents, against the reference.
+// the window offers them) and new documents, against the documented
+// algorithm over whole snapshots.
 TEST(UndoHistory, MatchesTheDocumentedAlgorithm) {
     std::mt19937 rng(424242);
     for (int session = 0; session < 300; ++session) {
         const std::size_t slots = 3 + rng() % 6;
         UndoHistory h(slots);
-        NaiveHistory ref(slots);
+        testing::WholeTextHistory ref(slots);
         std::string editor;
         for (int step = 0; step < 120; ++step) {
             const unsigned op = rng() % 10;
@@ -308,7 +251,7 @@ TEST(UndoHistory, TypingOverStaleSnapshotsOfAnotherTextKeepsThem) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         UndoHistory h(50);
-        NaiveHistory ref(50);
+        testing::WholeTextHistory ref(50);
         std::mt19937 rng(99);
         std::string text;
         for (int i = 0; i < 20000; ++i) text += static_cast<char>('a' + rng() % 26);

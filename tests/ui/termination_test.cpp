@@ -1,0 +1,208 @@
+// Ending the program by a signal (kill, Ctrl+C, the end of the session): the
+// real program closes as "退出" does; the window closes without questions.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QMessageBox>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <csignal>
+#include <signal.h>
+
+#include "editor_widget.h"
+#include "gbtext.h"
+#include "main_window.h"
+#include "platform/termination_signals.h"
+#include "settings/ini_store.h"
+#include "text/file_io.h"
+#include "ui_support.h"
+
+namespace {
+
+using folvane::testing::g;
+
+// How long to wait at most for the program: far beyond what it needs, so
+// that a busy machine never fails a test.
+constexpr int kWait = 60000;
+
+std::string stored(const std::string& path, const char* key) {
+    folvane::settings::IniStore store(path, "folvane");
+    return store.readText(g(key), "<absent>");
+}
+
+std::string fileBytes(const QString& path) {
+    std::string b;
+    folvane::text::readFile(path.toStdString(), b);
+    return b;
+}
+
+void (*currentHandler(int signalNumber))(int) {
+    struct sigaction sa{};
+    ::sigaction(signalNumber, nullptr, &sa);
+    return sa.sa_handler;
+}
+
+// ------------------------------------------------------------- the program
+
+// A copy of the program in a folder of its own: the folder is writable, so
+// its settings file is the one beside it, never the user's.
+class Program : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        program = dir.filePath(QStringLiteral("folvane"));
+        config = dir.filePath(QStringLiteral("config.ini")).toStdString();
+        ASSERT_TRUE(QFile::copy(QStringLiteral(FOLVANE_PROGRAM_PATH), program));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("xdg")));
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    }
+    // Starts the program and waits for its start-up: the start counter it
+    // then writes, `startCount`, is the sign (before it, a signal would have
+    // its default effect; after it, the signal waits for the event loop).
+    void start(const char* startCount) {
+        process.start(program, {});
+        ASSERT_TRUE(process.waitForStarted(kWait));
+        ASSERT_TRUE(waitUntil([&] { return stored(config, "CONFIG1") == startCount; }, kWait))
+            << "not started: " << stored(config, "CONFIG1");
+    }
+    // Sends `signalNumber`; the program must then end normally with 0.
+    void endWith(int signalNumber) {
+        ASSERT_EQ(::kill(static_cast<pid_t>(process.processId()), signalNumber), 0);
+        ASSERT_TRUE(process.waitForFinished(kWait));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << signalNumber;
+        EXPECT_EQ(process.exitCode(), 0) << signalNumber;
+    }
+
+    QTemporaryDir dir;
+    QString program;
+    std::string config;
+    QProcess process;
+};
+
+TEST_F(Program, EachTerminationSignalSavesTheSettings) {
+    for (const int s : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(s);
+        ASSERT_TRUE(!QFile::exists(QString::fromStdString(config)) || QFile::remove(QString::fromStdString(config)));
+        start("1");
+        endWith(s);
+        // The whole record of a first start, not only the start counter.
+        EXPECT_EQ(stored(config, "版本"), "3.0.7");
+        EXPECT_EQ(stored(config, "CONFIG1"), "1");
+        for (const char* key : {"显示导航按钮", "显示功能快捷栏上", "显示功能快捷栏下", "升级提示"})
+            EXPECT_EQ(stored(config, key), "1") << key;
+        EXPECT_EQ(stored(config, "置顶"), "0");
+        EXPECT_NE(stored(config, "窗口宽度"), "<absent>");
+    }
+}
+
+TEST_F(Program, TheNextStartKeepsTheSettingsAStoppedOneSaved) {
+    start("1");
+    endWith(SIGTERM);
+    start("2");
+    endWith(SIGTERM);
+    EXPECT_EQ(stored(config, "CONFIG1"), "2");
+    EXPECT_EQ(stored(config, "显示功能快捷栏上"), "1");
+}
+
+// --------------------------------------------------------------- the window
+
+class UnattendedExit : public ::testing::Test {
+protected:
+    void SetUp() override {
+        w.show();
+        settings.startUp(w);
+        file = settings.dir() + QStringLiteral("/文章.txt");
+        ASSERT_TRUE(folvane::text::writeFileAtomically(file.toStdString(), g("原文")));
+        ASSERT_TRUE(w.openFile(file));
+        w.editor()->selectAll();
+        w.editor()->insertPlainText(QStringLiteral("改过的文字"));
+        w.action(Command::AlwaysOnTop)->trigger();
+    }
+    FolvaneApp app;
+    MainWin w{app};
+    IsolatedSettings settings;
+    QString file;
+};
+
+TEST_F(UnattendedExit, AChangedDocumentIsLeftAloneAndTheSettingsAreSaved) {
+    ScriptedDocumentDialogs dialogs{w};  // any question fails the test
+    w.exitUnattended();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(dialogs.asked().empty());
+    EXPECT_EQ(fileBytes(file), g("原文"));
+    EXPECT_EQ(stored(settings.path(), "置顶"), "1");
+}
+
+TEST_F(UnattendedExit, EndsAQuestionThatIsOpenAndTheCloseGoesOn) {
+    // "退出" asks whether to save; the signal comes while it is on the screen.
+    QString asked;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            asked = box->text();
+            poll.stop();
+            w.exitUnattended();
+        }
+    });
+    poll.start();
+    EXPECT_TRUE(w.close());
+    EXPECT_FALSE(asked.isEmpty());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(fileBytes(file), g("原文"));
+    EXPECT_EQ(stored(settings.path(), "置顶"), "1");
+}
+
+TEST(BatchWindowOpen, AnUnattendedExitClosesBothWindows) {
+    // The main window is hidden meanwhile; both go, and the settings are saved.
+    IsolatedSettings settings;
+    {
+        FolvaneApp app;
+        MainWin w{app};
+        w.show();
+        settings.startUp(w);
+        w.action(Command::AlwaysOnTop)->trigger();
+        w.openBatchWindow();
+        ASSERT_NE(w.batchWindow(), nullptr);
+        ASSERT_FALSE(w.isVisible());
+        w.exitUnattended();
+        EXPECT_FALSE(w.isVisible());
+    }
+    EXPECT_EQ(stored(settings.path(), "置顶"), "1");
+}
+
+// -------------------------------------------------------------- the signals
+
+TEST(TerminationSignals, ASignalBecomesOneRequestAndTheOldHandlersReturn) {
+    TerminationSignals signals;
+    ASSERT_TRUE(signals.installed());
+    QSignalSpy spy(&signals, &TerminationSignals::terminationRequested);
+    ASSERT_NE(currentHandler(SIGHUP), SIG_DFL);
+    ::raise(SIGHUP);
+    ASSERT_TRUE(waitUntil([&] { return spy.count() == 1; }, kWait));
+    EXPECT_EQ(spy.at(0).at(0).toInt(), SIGHUP);
+    // Once the request is made, a further signal has its usual effect.
+    for (const int s : {SIGTERM, SIGINT, SIGHUP}) EXPECT_EQ(currentHandler(s), SIG_DFL) << s;
+}
+
+TEST(TerminationSignals, AnIgnoredSignalStaysIgnored) {
+    // As under nohup: the one who started the program asked for it.
+    struct sigaction ignore{}, before{};
+    ignore.sa_handler = SIG_IGN;
+    ASSERT_EQ(::sigaction(SIGHUP, &ignore, &before), 0);
+    {
+        TerminationSignals signals;
+        EXPECT_EQ(currentHandler(SIGHUP), SIG_IGN);
+        EXPECT_NE(currentHandler(SIGTERM), SIG_DFL);
+    }
+    EXPECT_EQ(currentHandler(SIGTERM), SIG_DFL);
+    EXPECT_EQ(currentHandler(SIGHUP), SIG_IGN);
+    ::sigaction(SIGHUP, &before, nullptr);
+}
+
+}  // namespace
