@@ -164,6 +164,27 @@ TEST(EditorText, ComparesAndCopiesAcrossChunks) {
     EXPECT_EQ(a.commonSuffix(b, flat.size()), flat.size() - flat.size() / 2 - 1);
     for (std::size_t pos : {std::size_t{0}, std::size_t{1}, flat.size() / 3, flat.size() - 1})
         EXPECT_EQ(a.substr(pos, 9000), flat.substr(pos, 9000));
+    // A stretch of the text against a string: from its start, from its end,
+    // and never beyond the stretch itself.
+    const std::size_t mid = flat.size() / 2;
+    struct Stretch {
+        std::size_t pos, len;
+        std::string other;
+        std::size_t prefix, suffix;
+    };
+    const Stretch stretches[] = {
+        {0, flat.size(), other, mid, flat.size() - mid - 1},
+        {mid - 9000, 18000, other.substr(mid - 9000, 18000), 9000, 8999},
+        {mid + 1, 20000, flat.substr(mid + 1, 20000), 20000, 20000},
+        {mid + 1, 20000, flat.substr(mid + 1, 20000) + static_cast<char>(flat[mid + 20000] ^ 1), 20000, 0},  // the string goes on
+        {100, 0, flat.substr(100, 10), 0, 0},
+        {flat.size() - 5, 100, flat.substr(flat.size() - 5), 5, 5},  // cut at the text's end
+    };
+    for (const Stretch& s : stretches) {
+        EXPECT_EQ(a.commonPrefixAt(s.pos, s.len, s.other), s.prefix) << s.pos;
+        EXPECT_EQ(a.commonSuffixAt(s.pos, s.len, s.other, flat.size()), s.suffix) << s.pos;
+    }
+    EXPECT_EQ(a.commonSuffixAt(mid + 1, 20000, flat.substr(mid + 1, 20000), 7), 7u);
     // Memory stays near the text's own size.
     EXPECT_LT(a.memoryUsage(), flat.size() + flat.size() / 2 + 4096);
 }
