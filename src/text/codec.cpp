@@ -305,14 +305,19 @@ private:
 }  // namespace
 
 std::u16string gb18030ToUtf16(std::string_view gb) {
-    // iconv costs tens of nanoseconds a character, a second for a novel.
-    // A long text is decoded here instead: one-byte and two-byte codes
-    // from a table, everything else (four-byte codes, freed codes, bytes
-    // that are no character) by iconv as before, a stretch at a time. A
-    // stretch ends before a byte that always starts a character of its
-    // own, so both ways part the text into the same characters.
-    constexpr std::size_t kLong = 64 * 1024, kStretch = 4096;
-    if (gb.size() < kLong) return decodeWithIconv(gb);
+    // iconv costs tens of nanoseconds a character, a second for a novel;
+    // the table pays off once it is built.
+    constexpr std::size_t kLong = 64 * 1024;
+    return gb.size() < kLong ? decodeWithIconv(gb) : gb18030ToUtf16ByTable(gb);
+}
+
+std::u16string gb18030ToUtf16ByTable(std::string_view gb) {
+    // One-byte and two-byte codes from a table, everything else (four-byte
+    // codes, freed codes, bytes that are no character) by iconv as before,
+    // a stretch at a time. A stretch ends before a byte that always starts
+    // a character of its own, so both ways part the text into the same
+    // characters.
+    constexpr std::size_t kStretch = 4096;
     static const TwoByteDecoder table;
     const auto* p = reinterpret_cast<const unsigned char*>(gb.data());
     const std::size_t n = gb.size();

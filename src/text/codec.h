@@ -62,6 +62,9 @@ bool readsBetterAsGb18030(std::string_view bytes);
 // that gb18030FromUtf16 gives back the very same bytes: an editor may show
 // the text without ever losing a byte.
 std::u16string gb18030ToUtf16(std::string_view gb);
+// The same, by way of a table of the two-byte codes: what gb18030ToUtf16
+// does for long texts.
+std::u16string gb18030ToUtf16ByTable(std::string_view gb);
 
 // UTF-16 to GB18030; lone surrogates U+DC00-U+DCFF become the byte they
 // stand for, other lone surrogates the replacement character. With

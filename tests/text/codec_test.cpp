@@ -257,6 +257,10 @@ TEST(Utf16Bridge, LongTextsDecodeAsTheirShortPiecesDo) {
         EXPECT_EQ(diff, whole.size());
         EXPECT_EQ(gb18030FromUtf16(whole), t);
     }
+    // The table's way on short texts, at the edges of codes.
+    for (const std::string t : {"", "\x81", "a\x81", "\x81\x30", "\x81\x30\x81", "\xD6\xD0\x80\xFF", "\x95\x32\x90\x31x",
+                                "\x84\x31\xA5\x30\x82\x35\x90\x37", "\xFE\x51\xFE", "\x81\x7F\x81\x40"})
+        EXPECT_EQ(gb18030ToUtf16ByTable(t), gb18030ToUtf16(t)) << folvane::testing::show(t);
 }
 
 TEST(Codec, MalformedUtf8IsRefused) {
