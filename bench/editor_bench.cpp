@@ -223,5 +223,19 @@ int main(int argc, char** argv) {
                 "%.0f MB resident, peak %.0f MB\n",
                 static_cast<long long>(took), static_cast<long long>(longest), pauses.longestCpu(), rssRun, peakRun);
     typeKeys(w, 400, "keystroke (after the run)");
+
+    // Undoing the run itself puts the whole text before it back.
+    for (int i = 0; i < 400; ++i) w.action(Command::Undo)->trigger();
+    runUntil([] { return true; });
+    pauses.start();
+    QElapsedTimer undoClock;
+    undoClock.start();
+    w.action(Command::Undo)->trigger();
+    took = undoClock.elapsed();
+    runUntil([] { return true; });
+    longest = pauses.stop();
+    std::printf("  undo of the run              took %lld ms, longest pause %lld ms (GUI thread's CPU %.0f ms)\n",
+                static_cast<long long>(took), static_cast<long long>(longest), pauses.longestCpu());
+    if (w.editorText() != readArticle()) std::printf("  ERROR: undoing the run does not give the text before it\n");
     return 0;
 }

@@ -108,7 +108,9 @@ std::string encodeEditorUnits(std::u16string_view units) {
 }
 
 std::u16string decodeForEditor(std::string_view gb) {
-    std::u16string u = text::gb18030ToUtf16(gb);
+    // Chunks are short, but an undo may decode thousands of them: the table
+    // is faster than iconv on any length once it is built.
+    std::u16string u = text::gb18030ToUtf16ByTable(gb);
     std::size_t out = 0;
     for (std::size_t i = 0; i < u.size(); ++i) {
         if (u[i] == u'\r' && i + 1 < u.size() && u[i + 1] == u'\n') continue;
