@@ -140,23 +140,37 @@ std::vector<EditorText::Chunk> EditorText::piecesFromUnits(std::u16string_view u
     return pieces;
 }
 
-std::vector<EditorText::Chunk> EditorText::piecesFromBytes(std::string_view gb) {
+std::vector<EditorText::Chunk> EditorText::piecesFromBytes(std::string_view gb, std::u16string* decoded) {
     std::vector<Chunk> pieces;
+    if (decoded) decoded->reserve(decoded->size() + gb.size());  // no byte gives more than one unit
+    const auto take = [&](std::size_t start, std::size_t end) {
+        const std::string_view piece = gb.substr(start, end - start);
+        std::u16string units = decodeForEditor(piece);
+        pieces.push_back(Chunk{std::string(piece), units.size()});
+        if (decoded) *decoded += units;
+    };
     std::size_t start = 0;
-    for (std::size_t i = 0; i < gb.size();) {
-        const std::size_t n = text::charLength(gb, i);
-        i += n;
-        const std::size_t len = i - start;
-        if ((len >= kChunkBytes && n == 1 && cleanByte(gb[i - 1])) || len >= kLongChunk) {
-            const std::string_view piece = gb.substr(start, len);
-            pieces.push_back(Chunk{std::string(piece), decodeForEditor(piece).size()});
-            start = i;
+    while (gb.size() - start > kChunkBytes) {
+        // A clean byte is a character of its own wherever it stands, so the
+        // first one from the chunk size on is found without walking the
+        // characters before it.
+        const std::size_t limit = std::min(gb.size(), start + kLongChunk);
+        std::size_t end = start + kChunkBytes - 1;
+        while (end < limit && !cleanByte(gb[end])) ++end;
+        if (end < limit) {
+            ++end;
+        } else if (start + kLongChunk > gb.size()) {
+            break;  // the rest is the last chunk
+        } else {
+            // No clean byte: the first character boundary from the long
+            // chunk size on, never between the two bytes of "\r\n".
+            for (end = start; end - start < kLongChunk;) end += text::charLength(gb, end);
+            if (gb[end - 1] == '\r' && end < gb.size() && gb[end] == '\n') ++end;
         }
+        take(start, end);
+        start = end;
     }
-    if (start < gb.size()) {
-        const std::string_view piece = gb.substr(start);
-        pieces.push_back(Chunk{std::string(piece), decodeForEditor(piece).size()});
-    }
+    if (start < gb.size()) take(start, gb.size());
     return pieces;
 }
 
@@ -356,43 +370,48 @@ EditorChange EditorText::replaceBytes(std::size_t pos, std::size_t len, std::str
     len = std::min(len, bytes_ - pos);
     EditorChange change;
     if (chunks_.empty()) {
-        splice(0, 0, piecesFromBytes(bytes));
-        change.added = decodeForEditor(bytes);
+        splice(0, 0, piecesFromBytes(bytes, &change.added));
         return change;
     }
     std::size_t byteStart = 0, unitStart = 0;
     const std::size_t first = chunkAtByte(pos, &byteStart, &unitStart);
     std::size_t end = first, endByte = byteStart;
-    std::string region;
     std::size_t oldUnits = 0;
     // Every chunk the replaced bytes touch, and the next ones while the new
     // bytes would end without a clean end.
     while (end < chunks_.size() && (end == first || endByte < pos + len)) {
-        region += chunks_[end].bytes;
         oldUnits += chunks_[end].units;
         endByte += chunks_[end].bytes.size();
         ++end;
     }
-    region.replace(pos - byteStart, len, bytes);
+    // Their bytes with the replacement made; the replaced bytes themselves
+    // are never copied (an undo may replace the whole text).
+    std::string region;
+    region.reserve(pos - byteStart + bytes.size() + (endByte - pos - len));
+    region.append(chunks_[first].bytes, 0, pos - byteStart);
+    region.append(bytes);
+    region += substr(pos + len, endByte - pos - len);
     // A last character that the next chunk's bytes would complete takes
     // that chunk in too.
     const auto endsOnBoundary = [&] {
         if (end == chunks_.size()) return true;
-        const std::string& next = chunks_[end].bytes;
-        const std::string joined = region + next.substr(0, 3);
+        // Walked from the last byte that surely starts a character.
+        std::size_t from = region.size();
+        while (from > 0 && !text::isStandaloneByte(static_cast<unsigned char>(region[from - 1]))) --from;
+        if (from > 0) --from;
+        const std::string joined = region.substr(from) + chunks_[end].bytes.substr(0, 3);
         std::size_t i = 0;
-        while (i < region.size()) i += text::charLength(joined, i);
-        return i == region.size();
+        while (i < region.size() - from) i += text::charLength(joined, i);
+        return i == region.size() - from;
     };
     while (!endsOnBoundary()) {
         region += chunks_[end].bytes;
         oldUnits += chunks_[end].units;
         ++end;
     }
-    std::vector<Chunk> pieces = piecesFromBytes(region);
     change.pos = unitStart;
     change.removed = oldUnits;
-    for (const Chunk& p : pieces) change.added += decodeForEditor(p.bytes);
+    std::vector<Chunk> pieces = piecesFromBytes(region, &change.added);
     splice(first, end, std::move(pieces));
     return change;
 }

@@ -102,7 +102,8 @@ private:
     // The chunk that holds byte `pos` (the last one for the end), with the
     // byte and unit offsets at which it starts.
     std::size_t chunkAtByte(std::size_t pos, std::size_t* byteStart, std::size_t* unitStart) const;
-    static std::vector<Chunk> piecesFromBytes(std::string_view gb);
+    // Cut into chunks; the editor's units of each are appended to `decoded`.
+    static std::vector<Chunk> piecesFromBytes(std::string_view gb, std::u16string* decoded = nullptr);
     static std::vector<Chunk> piecesFromUnits(std::u16string_view units);
     std::vector<std::string_view> spans() const;
     std::vector<std::string_view> spans(std::size_t pos, std::size_t len) const;

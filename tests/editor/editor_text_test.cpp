@@ -146,6 +146,25 @@ TEST(EditorText, ByteReplacementsTellTheEditorWhatToShow) {
     }
 }
 
+// A long stretch without a byte after which a chunk may end is cut at a
+// character boundary; a "\r\n" there, one unit in the editor, stays whole.
+TEST(EditorText, LongStretchesAreCutOutsideALineEnd) {
+    for (const std::size_t lead : {std::size_t{0}, std::size_t{1}, std::size_t{2}}) {
+        std::string text(lead, 'a');
+        while (text.size() < 2 * EditorText::kChunkBytes - 1) text += "\xD6\xD0";  // 中
+        text.resize(2 * EditorText::kChunkBytes - 1, 'a');
+        text += "\r\n";
+        text += std::string(3 * EditorText::kChunkBytes, 'b');
+        const EditorText t = EditorText::fromBytes(text);
+        EXPECT_EQ(t.str(), text);
+        EXPECT_EQ(t.unitCount(), decodeForEditor(text).size()) << lead;
+        EditorText u;
+        const EditorChange c = u.replaceBytes(0, 0, text);
+        EXPECT_EQ(c.added, decodeForEditor(text)) << lead;
+        EXPECT_EQ(u.unitCount(), c.added.size()) << lead;
+    }
+}
+
 TEST(EditorText, ComparesAndCopiesAcrossChunks) {
     std::mt19937 rng(5);
     const std::u16string units = randomUnits(rng, 40000, false);
