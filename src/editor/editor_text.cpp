@@ -218,17 +218,11 @@ std::string EditorText::str() const {
 
 std::string EditorText::substr(std::size_t pos, std::size_t len) const {
     std::string out;
-    pos = std::min(pos, bytes_);
-    len = std::min(len, bytes_ - pos);
-    if (len == 0) return out;
-    out.reserve(len);
-    std::size_t start = 0, unitStart = 0;
-    for (std::size_t i = chunkAtByte(pos, &start, &unitStart); i < chunks_.size() && out.size() < len; ++i) {
-        const std::string& b = chunks_[i].bytes;
-        const std::size_t from = pos > start ? pos - start : 0;
-        out.append(b, from, std::min(b.size() - from, len - out.size()));
-        start += b.size();
-    }
+    const std::vector<std::string_view> parts = spans(pos, len);
+    std::size_t n = 0;
+    for (const std::string_view p : parts) n += p.size();
+    out.reserve(n);
+    for (const std::string_view p : parts) out += p;
     return out;
 }
 

@@ -1,7 +1,6 @@
 #include "run_controller.h"
 
 #include <QCoreApplication>
-#include <QPlainTextDocumentLayout>
 #include <QPointer>
 #include <QTextDocument>
 #include <QThread>
@@ -31,15 +30,6 @@ private:
 }  // namespace
 
 RunController::RunController(FolvaneApp& app) : QObject(&app), app_(app) {}
-
-std::unique_ptr<QTextDocument> RunController::buildDocument(const QString& text, const QFont& font) {
-    auto doc = std::make_unique<QTextDocument>();
-    doc->setUndoRedoEnabled(false);
-    doc->setDocumentLayout(new QPlainTextDocumentLayout(doc.get()));
-    doc->setDefaultFont(font);
-    doc->setPlainText(text);
-    return doc;
-}
 
 bool RunController::startRun(QObject* context, Job job, std::function<void()> done) {
     if (running_) return false;

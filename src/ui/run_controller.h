@@ -51,9 +51,6 @@ public:
                                    folvane::engine::TypesetProgress&)>;
     bool startRun(QObject* context, Job job, std::function<void()> done);
 
-    // A plain-text document for an editor, built on any thread, without undo.
-    static std::unique_ptr<QTextDocument> buildDocument(const QString& text, const QFont& font);
-
 Q_SIGNALS:
     void runStarted();
     // After the `done` of the run: the controller is free again.
