@@ -13,6 +13,7 @@
 #include "batch/html_strip.h"
 #include "engine/typeset.h"
 #include "text/file_io.h"
+#include "text/search.h"
 
 namespace folvane::batch {
 namespace {
@@ -161,6 +162,8 @@ bool prepareOutputFolder(const std::string& folder, std::string* error) {
     if (fd < 0) return fail(std::strerror(errno));
     ::close(fd);
     ::unlink(probe.c_str());
+    // What a killed run of ours left here goes before new files arrive.
+    text::removeStaleTemporaries(folder);
     return true;
 }
 
@@ -211,13 +214,24 @@ std::string finalMessage(std::size_t files, std::string_view elapsedLabel, std::
 
 // ------------------------------------------------------------------- run
 
-std::string typesetForBatch(std::string_view inputPath, std::string content, const engine::TypesetOptions& options,
-                            engine::RunContext& context, BatchFileProgress* progress) {
+std::string lfOnlyWarning(std::string_view text, text::EncodingChoice encoding) {
+    if (encoding != text::EncodingChoice::Gb18030 || !text::mostlyLfOnly(text)) return {};
+    return "no \"\\r\\n\" line breaks: its lines end in \"\\n\" alone, which are no line breaks when read as "
+           "GB18030 bytes (automatic detection takes them as line breaks)";
+}
+
+std::string typesetForBatch(std::string_view inputPath, std::string content, const text::TextFormat& format,
+                            const engine::TypesetOptions& options, engine::RunContext& context,
+                            BatchFileProgress* progress) {
     const auto kind = kindOfExtension(lowerAscii(extensionOf(inputPath)));
     if (kind == FileKind::WebPage) {
         // A page is read as one C text: it ends at its first zero byte.
         const std::size_t nul = content.find('\0');
         if (nul != std::string::npos) content.resize(nul);
+        // The line feeds of a page are no breaks: in a file read with "\n"
+        // breaks they stand as "\r\n" here and go whole, as strip-html
+        // takes them, not leaving their "\r" behind.
+        if (format.lfOnly) text::replaceAllInPlace(content, "\r\n", "\n");
         content = htmlToTextTaking(std::move(content));
     }
     if (progress) progress->converting();
@@ -259,7 +273,7 @@ std::string BatchRun::refusal(std::size_t source, const std::string& path) const
 }
 
 bool BatchRun::writeOutput(std::size_t source, const std::string& path, std::string_view text,
-                           const text::TextFormat& format, std::string& error) {
+                           const text::TextFormat& format, std::string& error, std::string& notice) {
     error = refusal(source, path);
     if (!error.empty()) return false;
     // Encoded and written a piece at a time: the bytes of a long result are
@@ -272,6 +286,8 @@ bool BatchRun::writeOutput(std::size_t source, const std::string& path, std::str
     if (!ok) {
         out.abort();
         error = "cannot write " + path + ": " + why;
+    } else if (!out.notice().empty()) {
+        notice = path + ": " + out.notice();
     }
     return ok;
 }
@@ -297,6 +313,7 @@ MergedClose BatchRun::closeMerged() {
         result.failed = mergedInputs_;
     } else {
         written_[mergedPath_] = mergedInputs_.front();
+        if (!merged_->notice().empty()) result.notice = mergedPath_ + ": " + merged_->notice();
     }
     merged_.reset();
     mergedError_.clear();
@@ -334,6 +351,7 @@ FileResult BatchRun::processFile(std::size_t i, bool merge, const BatchTransform
         return r;
     }
     currentFormat_ = decoded->format;
+    if (std::string w = lfOnlyWarning(decoded->text, encoding_); !w.empty()) r.notice = input + ": " + w;
     std::string result = transform(std::move(decoded->text), progress);
 
     if (merge && mergedOpen_) {
@@ -362,7 +380,10 @@ FileResult BatchRun::processFile(std::size_t i, bool merge, const BatchTransform
         r.outcome = FileOutcome::Appended;
         return r;
     }
-    if (!writeOutput(i, path, result, decoded->format, r.error)) {
+    std::string notice;
+    const bool written = writeOutput(i, path, result, decoded->format, r.error, notice);
+    if (!notice.empty()) r.notice += (r.notice.empty() ? "" : "\n") + notice;
+    if (!written) {
         r.outcome = FileOutcome::Failed;
         return r;
     }

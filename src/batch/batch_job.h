@@ -139,11 +139,19 @@ public:
 // and typesetting, or a text tool of the CLI.
 using BatchTransform = std::function<std::string(std::string text, BatchFileProgress* progress)>;
 
+// A warning for a text read as GB18030 bytes (no detection) whose lines end
+// mostly in "\n" alone: those are no line breaks there, so the whole text
+// is one line. Empty when there is nothing to say.
+std::string lfOnlyWarning(std::string_view text, text::EncodingChoice encoding);
+
 // The batch's own transform: web pages (".htm", ".html" in any case) are
 // cut at their first zero byte and turned into plain text, then the text is
-// typeset with `options` and `context` for the batch.
-std::string typesetForBatch(std::string_view inputPath, std::string text, const engine::TypesetOptions& options,
-                            engine::RunContext& context, BatchFileProgress* progress);
+// typeset with `options` and `context` for the batch. `format` is the one
+// the file was read in: a page read with "\n" line breaks loses its line
+// feeds whole.
+std::string typesetForBatch(std::string_view inputPath, std::string text, const text::TextFormat& format,
+                            const engine::TypesetOptions& options, engine::RunContext& context,
+                            BatchFileProgress* progress);
 
 enum class FileOutcome {
     Empty,     // nothing to write: "√" and no output
@@ -156,6 +164,7 @@ struct FileResult {
     FileOutcome outcome = FileOutcome::Empty;
     std::string outputPath;  // the file written or appended to
     std::string error;       // Failed: what went wrong, naming the path(s)
+    std::string notice;      // Written: what of the old output could not be kept (its owner)
     // The output path had already been written in this run for this earlier
     // input (two inputs of the same name): the later result replaced it.
     std::optional<std::size_t> replacedOutputOf;
@@ -168,6 +177,7 @@ struct FileResult {
 struct MergedClose {
     std::vector<std::size_t> failed;  // inputs whose merged output could not be written
     std::string error;
+    std::string notice;  // written, but what of the old file could not be kept
 };
 
 // One run over a list of inputs. Files are processed one at a time, in any
@@ -217,7 +227,7 @@ private:
     // would replace an input not read yet, naming both); empty when it may.
     std::string refusal(std::size_t source, const std::string& path) const;
     bool writeOutput(std::size_t source, const std::string& path, std::string_view text,
-                     const text::TextFormat& format, std::string& error);
+                     const text::TextFormat& format, std::string& error, std::string& notice);
 
     std::string folder_;
     text::EncodingChoice encoding_;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "text/gb18030.h"
 #include "text/search.h"
 
 namespace folvane::batch {
@@ -20,13 +21,20 @@ void removeBlocksInPlace(std::string& s, std::string_view opening, std::string_v
     const text::CaseFoldedText folded(s);
     std::size_t open = folded.find(opening);
     if (open == text::npos) return;
-    std::size_t copied = 0, written = 0;
+    std::size_t copied = 0, written = 0, floor = 0;
     for (; open != text::npos; open = folded.find(opening, copied)) {
         const std::size_t close = folded.find(closing, open);
         if (close == text::npos) break;  // the rest stays as it is
+        if (open > copied) floor = written;
         if (written != copied) std::memmove(s.data() + written, s.data() + copied, open - copied);
         written += open - copied;
         copied = close + closing.size();
+        // A block whose removal would join an opaque byte before it with
+        // the bytes after it into one character stays.
+        if (text::joinsOpaqueByte(std::string_view(s.data(), written), floor, std::string_view(s).substr(copied))) {
+            if (written != open) std::memmove(s.data() + written, s.data() + open, copied - open);
+            written += copied - open;
+        }
     }
     if (written != copied) std::memmove(s.data() + written, s.data() + copied, s.size() - copied);
     s.resize(written + s.size() - copied);

@@ -164,12 +164,14 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
                 const batch::FileResult r = run.processFile(
                     i, config.merge,
                     [&](std::string text, batch::BatchFileProgress* p) {
-                        if (typeset) return batch::typesetForBatch(input, std::move(text), config.options, ctx, p);
+                        if (typeset) return batch::typesetForBatch(input, std::move(text), run.currentFormat(), config.options,
+                                                      ctx, p);
                         return applyCommand(config, std::move(text), run.currentFormat(), ctx, opencc, p);
                     },
                     separator, progress ? &*progress : nullptr);
                 if (r.outcome == batch::FileOutcome::Failed) fail(r.error);
-                else if (r.replacedOutputOf)
+                if (!r.notice.empty()) s.err("folvane-cli: warning: " + r.notice + "\n");
+                if (r.outcome != batch::FileOutcome::Failed && r.replacedOutputOf)
                     s.err("folvane-cli: warning: " +
                           batch::duplicateOutputWarning(r.outputPath, input, config.files[*r.replacedOutputOf]) + "\n");
             } catch (const std::bad_alloc&) {
@@ -180,6 +182,7 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
         }
         const batch::MergedClose closed = run.closeMerged();
         if (!closed.failed.empty()) fail(closed.error);
+        if (!closed.notice.empty()) s.err("folvane-cli: warning: " + closed.notice + "\n");
         return status;
     }
 
@@ -222,6 +225,8 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
                 fail(displayName(input) + ": " + why);
                 continue;
             }
+            if (const std::string w = batch::lfOnlyWarning(decoded->text, config.encoding); !w.empty())
+                s.err("folvane-cli: warning: " + displayName(input) + ": " + w + "\n");
 
             std::optional<TerminalProgress> progress;
             if (typeset && s.errIsTerminal) progress.emplace(s, displayName(input));
@@ -229,15 +234,21 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
                                                     progress ? &*progress : nullptr);
 
             if (result.empty()) continue;
+            // One stream, one encoding: that of the first result, whose
+            // byte-order mark (if any) opens it; each result keeps its own
+            // line breaks.
+            text::TextFormat f = decoded->format;
             if (stdoutHasResult) {
-                text::TextFormat f = stdoutFormat;
+                f.encoding = stdoutFormat.encoding;
                 f.bom = false;
-                text::encodeTextTo(separatorAfter(stdoutEndsWithBreak), f, s.out);
+                text::TextFormat between = stdoutFormat;
+                between.bom = false;
+                text::encodeTextTo(separatorAfter(stdoutEndsWithBreak), between, s.out);
             }
-            text::encodeTextTo(result, decoded->format, s.out);
+            text::encodeTextTo(result, f, s.out);
+            if (!stdoutHasResult) stdoutFormat = decoded->format;
             stdoutHasResult = true;
             stdoutEndsWithBreak = result.ends_with("\r\n");
-            stdoutFormat = decoded->format;
         } catch (const std::bad_alloc&) {
             fail(displayName(input) + ": not enough memory to process it");
         } catch (const std::length_error&) {

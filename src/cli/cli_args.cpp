@@ -113,8 +113,13 @@ Options take their value as the next argument or after "=" (--set=NAME=1).
 
 constexpr std::string_view kHelpTail = R"(
 Output files are written atomically: a hidden temporary file beside the
-target, then a rename. On SIGINT or SIGTERM the temporary file is removed
-and the target stays as it was.
+target, then a rename. On SIGINT, SIGTERM, SIGHUP or any other signal that
+ends the program the temporary file is removed and the target stays as it
+was; temporary files that a killed run left behind go with the next run into
+the same folder. An output that is a symbolic link is written through to its
+target; an existing output keeps its hard links, owner and permission bits
+(never set-user-ID, set-group-ID or sticky), with a warning for what cannot
+be kept. An output that exists but is no regular file is not written.
 
 Each FILE fails on its own, with a message naming it, and the other files
 are still processed: a file that cannot be read, one larger than half the

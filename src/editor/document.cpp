@@ -77,9 +77,11 @@ void Document::fileLoaded(EditorText text, Caret caret) {
     loadingFile_ = false;
 }
 
-bool Document::save(const std::string& path, std::string_view text, std::string* error) {
+bool Document::save(const std::string& path, std::string_view text, std::string* error, std::string* notice) {
     currentPath_ = path;
-    if (!text::writeFileAtomically(path, text::encodeText(text, format_), error)) {
+    if (const std::size_t slash = path.rfind('/'); slash != std::string::npos)
+        text::removeStaleTemporaries(slash == 0 ? "/" : path.substr(0, slash));
+    if (!text::writeFileAtomically(path, text::encodeText(text, format_), error, notice)) {
         savedIndicator_ = false;
         return false;
     }
@@ -96,7 +98,7 @@ std::string Document::title() const {
 
 std::optional<text::DecodedText> readDocumentFile(const std::string& path, std::string* error) {
     std::string bytes;
-    if (!text::readFile(path, bytes, error)) return std::nullopt;
+    if (!text::readRegularFile(path, bytes, error)) return std::nullopt;
     return text::decodeText(bytes, text::EncodingChoice::Auto, error);
 }
 

@@ -72,7 +72,9 @@ public:
     // GB18030 with "\r\n"), atomically. On success the document takes the
     // path and is saved; on failure it takes the path too but stays marked
     // as changed, so that closing asks again, and `error` says why.
-    bool save(const std::string& path, std::string_view text, std::string* error = nullptr);
+    // `notice` receives what of the old file could not be kept (its owner).
+    bool save(const std::string& path, std::string_view text, std::string* error = nullptr,
+              std::string* notice = nullptr);
 
     const std::string& currentPath() const { return currentPath_; }
     std::string fileName() const { return fileNameOf(currentPath_); }

@@ -30,8 +30,9 @@ bool proceedsAfter(ConfirmStep step, bool saved) {
 
 bool opensInBackground(std::uint64_t fileBytes) { return fileBytes >= kBackgroundOpenBytes; }
 
-std::string openFailureReason(bool fileExists) {
-    return text::gb(fileExists ? "无法读取该文件。" : "文件不存在。");
+std::string openFailureReason(bool fileExists, bool regularFile) {
+    if (!fileExists) return text::gb("文件不存在。");
+    return text::gb(regularFile ? "无法读取该文件。" : "不是普通文件，无法读取。");
 }
 
 }  // namespace folvane::editor

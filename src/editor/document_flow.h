@@ -31,7 +31,8 @@ inline constexpr std::uint64_t kBackgroundOpenBytes = 512 * 1024;
 bool opensInBackground(std::uint64_t fileBytes);
 
 // Why a file could not be opened, in the program's language (the system's
-// own reason is English).
-std::string openFailureReason(bool fileExists);
+// own reason is English). A FIFO, a device or a socket is no regular file
+// and is never read.
+std::string openFailureReason(bool fileExists, bool regularFile = true);
 
 }  // namespace folvane::editor

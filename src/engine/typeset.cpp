@@ -166,36 +166,6 @@ const std::string& PhaseLabels::signatures() {
     return s;
 }
 
-namespace {
-
-// True when deleting a byte between `left` and `right` would make an opaque
-// lead byte near the end of `left` (one that stands alone only because of
-// the deleted byte) join the bytes of `right` into one character, so that a
-// byte of `right` would no longer be read as itself. `floor` is a character
-// boundary of `left`; only the last three bytes matter. `settled` receives
-// a boundary before which nothing can fuse any more, however `left` grows:
-// the first opaque lead byte among its last three bytes, else its end.
-bool wouldFuse(std::string_view left, std::size_t floor, std::string_view right, std::size_t& settled) {
-    settled = left.size();
-    for (std::size_t pos = left.size(); pos > floor;) {
-        const std::size_t start = text::charStartBefore(left, pos, floor);
-        if (left.size() - start > 3) break;
-        if (pos - start == 1 && text::isLeadByte(static_cast<unsigned char>(left[start]))) {
-            settled = start;
-            char joined[8];
-            const std::size_t l = left.size() - start;
-            const std::size_t r = std::min<std::size_t>(right.size(), 4);
-            std::memcpy(joined, left.data() + start, l);
-            std::memcpy(joined + l, right.data(), r);
-            if (text::charLength(std::string_view(joined, l + r), 0) > 1) return true;
-        }
-        pos = start;
-    }
-    return false;
-}
-
-}  // namespace
-
 void normalizeOddSpacesInPlace(std::string& s) {
     if (s.empty()) return;
     // The odd spaces are found by aligned search; they have the length of
@@ -219,7 +189,8 @@ void normalizeOddSpacesInPlace(std::string& s) {
         w += t - r;
         if (t == n) break;
         std::size_t settled = 0;
-        if (wouldFuse(std::string_view(d, w), floor, std::string_view(d + t + 1, n - t - 1), settled)) {
+        if (text::joinsOpaqueByte(std::string_view(d, w), floor, std::string_view(d + t + 1, n - t - 1), {},
+                                  &settled)) {
             d[w++] = '\t';
             settled = w;
         }

@@ -144,7 +144,9 @@ IniStore::IniStore(std::string path, std::string section) : path_(std::move(path
 IniText IniStore::read(std::string* error) const {
     std::string bytes;
     std::string why;
-    if (!text::readFile(path_, bytes, &why, kMaxSettingsFileSize)) {
+    // Only a regular file is read: a FIFO or a device in its place would
+    // hold the program (at start and at exit) and is taken as unreadable.
+    if (!text::readRegularFile(path_, bytes, &why, kMaxSettingsFileSize)) {
         struct stat st{};
         if (error && ::stat(path_.c_str(), &st) == 0) *error = path_ + ": " + why;
         return IniText();
@@ -173,7 +175,8 @@ WriteResult IniStore::write(std::span<const IniAssignment> assignments) const {
         existed = false;
     } else {
         std::string why;
-        if (!text::readFile(path_, old, &why, kMaxSettingsFileSize)) return failure("cannot read the file: " + why);
+        if (!text::readRegularFile(path_, old, &why, kMaxSettingsFileSize))
+            return failure("cannot read the file: " + why);
     }
     IniText ini(old);
     for (const auto& a : assignments) ini.set(section_, a.key, a.value);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <new>
 #include <random>
@@ -36,7 +37,7 @@ int createTemporary(const std::string& path, std::string& tmp) {
         std::snprintf(suffix, sizeof suffix, "/.folvane-%d-%08x.tmp", static_cast<int>(::getpid()),
                       static_cast<unsigned>(random()));
         tmp = directoryOf(path) + suffix;
-        const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     errno = EEXIST;
@@ -87,8 +88,13 @@ std::uint64_t defaultReadLimit() {
     return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(size) / 2;
 }
 
-bool readFile(const std::string& path, std::string& bytes, std::string* error, std::uint64_t maxBytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+namespace {
+
+bool readOpenedFile(const std::string& path, std::string& bytes, std::string* error, std::uint64_t maxBytes,
+                    bool regularOnly) {
+    // Without O_NONBLOCK opening a FIFO waits for a writer; a caller that
+    // takes regular files only must not wait for one.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | (regularOnly ? O_NONBLOCK : 0));
     if (fd < 0) {
         setError(error, errno);
         return false;
@@ -98,6 +104,14 @@ bool readFile(const std::string& path, std::string& bytes, std::string* error, s
         ::close(fd);
         setError(error, EISDIR);
         return false;
+    }
+    if (regularOnly) {
+        if (!S_ISREG(st.st_mode)) {
+            ::close(fd);
+            if (error) *error = "not a regular file";
+            return false;
+        }
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     }
     auto tooLarge = [&] {
         ::close(fd);
@@ -136,27 +150,131 @@ bool readFile(const std::string& path, std::string& bytes, std::string* error, s
     return true;
 }
 
+}  // namespace
+
+bool readFile(const std::string& path, std::string& bytes, std::string* error, std::uint64_t maxBytes) {
+    return readOpenedFile(path, bytes, error, maxBytes, false);
+}
+
+bool readRegularFile(const std::string& path, std::string& bytes, std::string* error, std::uint64_t maxBytes) {
+    return readOpenedFile(path, bytes, error, maxBytes, true);
+}
+
 AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)) {}
 
 AtomicFileWriter::~AtomicFileWriter() { abort(); }
 
+bool followLinks(const std::string& path, std::string& target) {
+    target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st{};
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        char buf[PATH_MAX];
+        const ssize_t n = ::readlink(target.c_str(), buf, sizeof buf);
+        if (n < 0) return true;  // vanished meanwhile: the path is written as it is
+        std::string link(buf, static_cast<std::size_t>(n));
+        target = link.starts_with('/') ? link : directoryOf(target) + "/" + link;
+    }
+    errno = ELOOP;
+    return false;
+}
+
 bool AtomicFileWriter::open(std::string* error) {
     abort();
-    fd_ = createTemporary(path_, tmp_);
+    notice_.clear();
+    inPlace_ = false;
+    if (!followLinks(path_, target_)) {
+        setError(error, errno);
+        return false;
+    }
+    struct stat old{};
+    const bool exists = ::lstat(target_.c_str(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode)) {
+        if (error) *error = S_ISDIR(old.st_mode) ? std::strerror(EISDIR) : "not a regular file";
+        return false;
+    }
+    fd_ = createTemporary(target_, tmp_);
     if (fd_ < 0) {
         setError(error, errno);
         return false;
     }
     slot_ = armTemporary(tmp_);
-    // An existing file keeps its permissions.
-    struct stat st{};
-    if (::stat(path_.c_str(), &st) == 0 && ::fchmod(fd_, st.st_mode & 07777) != 0) {
+    if (!exists) return true;
+    // The permission bits of the file replaced, without set-user-ID,
+    // set-group-ID and sticky: a new file never gains rights.
+    if (::fchmod(fd_, old.st_mode & 0777) != 0) {
         const int err = errno;
         abort();
         setError(error, err);
         return false;
     }
+    struct stat made{};
+    ::fstat(fd_, &made);
+    const bool ownerKept = (made.st_uid == old.st_uid && made.st_gid == old.st_gid) ||
+                           ::fchown(fd_, old.st_uid, old.st_gid) == 0;
+    // A rename would split hard links or hand the file to this user: then
+    // the old file itself is rewritten, if this process may write it.
+    if (old.st_nlink > 1 || !ownerKept) {
+        if (::access(target_.c_str(), W_OK) == 0) {
+            inPlace_ = true;
+        } else if (!ownerKept) {
+            notice_ = "its owner could not be kept";
+        } else {
+            notice_ = "its other hard links keep the old text";
+        }
+    }
     return true;
+}
+
+// Copies the finished temporary file over the old file's own bytes. Space
+// for a longer text is reserved first, so a full disk is found before the
+// old text is touched.
+bool AtomicFileWriter::copyIntoTarget(int& err) {
+    struct stat st{};
+    if (::fstat(fd_, &st) != 0) {
+        err = errno;
+        return false;
+    }
+    const int out = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (out < 0) {
+        err = errno;
+        return false;
+    }
+    struct stat was{};
+    ::fstat(out, &was);
+    if (st.st_size > was.st_size) {
+        const int r = ::posix_fallocate(out, 0, st.st_size);
+        if (r != 0 && r != EOPNOTSUPP && r != EINVAL) {
+            ::close(out);
+            err = r;
+            return false;
+        }
+    }
+    char buf[1 << 16];
+    off_t offset = 0;
+    while (offset < st.st_size) {
+        const ssize_t n = ::pread(fd_, buf, sizeof buf, offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            err = n < 0 ? errno : EIO;
+            ::close(out);
+            return false;
+        }
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::pwrite(out, buf + done, static_cast<std::size_t>(n - done), offset + done);
+            if (w < 0 && errno == EINTR) continue;
+            if (w < 0) {
+                err = errno;
+                ::close(out);
+                return false;
+            }
+            done += w;
+        }
+        offset += n;
+    }
+    if (::ftruncate(out, st.st_size) != 0 || ::fsync(out) != 0) err = errno;
+    if (::close(out) != 0 && !err) err = errno;
+    return err == 0;
 }
 
 bool AtomicFileWriter::write(std::string_view bytes, std::string* error) {
@@ -186,9 +304,11 @@ bool AtomicFileWriter::commit(std::string* error) {
     }
     int err = 0;
     if (::fsync(fd_) != 0) err = errno;
+    if (!err && inPlace_) copyIntoTarget(err);
     if (::close(fd_) != 0 && !err) err = errno;
     fd_ = -1;
-    if (!err && ::rename(tmp_.c_str(), path_.c_str()) != 0) err = errno;
+    if (inPlace_) ::unlink(tmp_.c_str());
+    else if (!err && ::rename(tmp_.c_str(), target_.c_str()) != 0) err = errno;
     if (err) {
         ::unlink(tmp_.c_str());
         setError(error, err);
@@ -212,9 +332,22 @@ void AtomicFileWriter::abort() {
     slot_ = -1;
 }
 
-bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* error, std::string* notice) {
     AtomicFileWriter w(path);
-    return w.open(error) && w.write(bytes, error) && w.commit(error);
+    const bool ok = w.open(error) && w.write(bytes, error) && w.commit(error);
+    if (notice) *notice = w.notice();
+    return ok;
+}
+
+std::vector<int> terminatingSignals() {
+    std::vector<int> out;
+    for (const int sig : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM,
+                          SIGPROF, SIGXCPU, SIGXFSZ, SIGPOLL, SIGPWR, SIGSTKFLT}) {
+        struct sigaction now{};
+        if (::sigaction(sig, nullptr, &now) == 0 && now.sa_handler == SIG_IGN) continue;
+        out.push_back(sig);
+    }
+    return out;
 }
 
 void removeTemporariesOnSignals() {
@@ -222,8 +355,42 @@ void removeTemporariesOnSignals() {
     sa.sa_handler = removeTemporariesAndDie;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = 0;
-    ::sigaction(SIGINT, &sa, nullptr);
-    ::sigaction(SIGTERM, &sa, nullptr);
+    for (const int sig : terminatingSignals()) ::sigaction(sig, &sa, nullptr);
+}
+
+std::size_t removeStaleTemporaries(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return 0;
+    std::size_t removed = 0;
+    const int self = static_cast<int>(::getpid());
+    while (const dirent* e = ::readdir(dir)) {
+        int pid = 0, end = 0;
+        unsigned tag = 0;
+        // Exactly the names createTemporary makes.
+        if (std::sscanf(e->d_name, ".folvane-%d-%8x.tmp%n", &pid, &tag, &end) != 2 ||
+            e->d_name[end] != '\0' || std::strlen(e->d_name) != static_cast<std::size_t>(end) || pid <= 0 ||
+            pid == self)
+            continue;
+        if (::kill(pid, 0) == 0 || errno != ESRCH) continue;  // running (perhaps another user's)
+        struct stat st{};
+        if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != ::geteuid())
+            continue;
+        if (::unlinkat(::dirfd(dir), e->d_name, 0) == 0) ++removed;
+    }
+    ::closedir(dir);
+    return removed;
+}
+
+}  // namespace folvane::text
+
+namespace folvane::text {
+
+bool isRegularFile(const std::string& path, std::uint64_t* size) {
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (size) *size = static_cast<std::uint64_t>(st.st_size);
+    return true;
 }
 
 }  // namespace folvane::text

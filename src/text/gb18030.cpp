@@ -1,5 +1,8 @@
 #include "text/gb18030.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace folvane::text {
 
 bool isSelfDelimiting(std::string_view pattern) noexcept {
@@ -39,6 +42,28 @@ bool endsHalfWidth(std::string_view s) noexcept {
     const auto b = static_cast<unsigned char>(s[start]);
     if (len == 1) return b >= 0x01 && b <= 0x7F;
     return len == 2 && b == 0xA1 && static_cast<unsigned char>(s[start + 1]) == 0xA1;
+}
+
+bool joinsOpaqueByte(std::string_view left, std::size_t floor, std::string_view next, std::string_view after,
+                     std::size_t* settled) noexcept {
+    if (settled) *settled = left.size();
+    for (std::size_t pos = left.size(); pos > floor;) {
+        const std::size_t start = charStartBefore(left, pos, floor);
+        if (left.size() - start > 3) break;
+        if (pos - start == 1 && isLeadByte(static_cast<unsigned char>(left[start]))) {
+            if (settled) *settled = start;
+            char joined[8];
+            const std::size_t l = left.size() - start;
+            const std::size_t r1 = std::min<std::size_t>(next.size(), 4);
+            const std::size_t r2 = std::min<std::size_t>(after.size(), 4 - r1);
+            std::memcpy(joined, left.data() + start, l);
+            std::memcpy(joined + l, next.data(), r1);
+            std::memcpy(joined + l + r1, after.data(), r2);
+            if (charLength(std::string_view(joined, l + r1 + r2), 0) > 1) return true;
+        }
+        pos = start;
+    }
+    return false;
 }
 
 }  // namespace folvane::text

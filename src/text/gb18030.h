@@ -82,6 +82,17 @@ std::size_t lastCharStart(std::string_view s) noexcept;
 // lines at most.
 std::size_t charStartBefore(std::string_view s, std::size_t pos, std::size_t floor) noexcept;
 
+// True when writing `next`, then `after`, right behind `left` would join
+// an opaque lead byte near the end of `left` (one that stands alone only
+// because nothing valid followed it) with those bytes into one character:
+// a removal or replacement that did so would make a character out of bytes
+// that were none. `floor` is a character boundary of `left`; only its last
+// three bytes matter. `settled`, when given, receives a boundary before
+// which nothing can join any more however `left` grows: the first opaque
+// lead byte among its last three bytes, else its end.
+bool joinsOpaqueByte(std::string_view left, std::size_t floor, std::string_view next,
+                     std::string_view after = {}, std::size_t* settled = nullptr) noexcept;
+
 // True for an empty text, or when the last character is one byte 0x01-0x7F or
 // the full-width space A1 A1.
 bool endsHalfWidth(std::string_view s) noexcept;

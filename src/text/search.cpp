@@ -140,12 +140,14 @@ std::string replaceAll(std::string_view s, std::string_view find, std::string_vi
         out.assign(s);
     } else {
         out.reserve(s.size() + (repl.size() > find.size() ? (repl.size() - find.size()) * 16 : 0));
-        std::size_t copied = 0;
+        std::size_t copied = 0, floor = 0;
         for (; p != npos; p = m.next(copied)) {
+            if (p > copied) floor = out.size();
             out.append(s.data() + copied, p - copied);
-            out.append(repl);
+            const bool keep = joinsOpaqueByte(out, floor, repl, s.substr(p + find.size()));
+            out.append(keep ? s.substr(p, find.size()) : repl);
             copied = p + find.size();
-            ++n;
+            n += keep ? 0 : 1;
         }
         out.append(s.data() + copied, s.size() - copied);
     }
@@ -160,16 +162,25 @@ namespace {
 // search. Returns the number of replacements.
 template <typename Finder>
 std::size_t compactReplace(std::string& s, Finder& m, std::size_t findSize, std::string_view repl) {
-    std::size_t n = 0, copied = 0, written = 0;
+    std::size_t n = 0, copied = 0, written = 0, floor = 0;
     for (std::size_t p = m.next(0); p != npos; p = m.next(copied)) {
+        if (p > copied) floor = written;
         if (written != copied) std::memmove(s.data() + written, s.data() + copied, p - copied);
         written += p - copied;
+        copied = p + findSize;
+        // A match whose replacement would join an opaque byte before it
+        // with what follows stays as it is.
+        if (joinsOpaqueByte(std::string_view(s.data(), written), floor, repl,
+                            std::string_view(s).substr(copied))) {
+            if (written != p) std::memmove(s.data() + written, s.data() + p, findSize);
+            written += findSize;
+            continue;
+        }
         if (!repl.empty()) std::memcpy(s.data() + written, repl.data(), repl.size());
         written += repl.size();
-        copied = p + findSize;
         ++n;
     }
-    if (n) {
+    if (written != copied) {
         std::memmove(s.data() + written, s.data() + copied, s.size() - copied);
         s.resize(written + s.size() - copied);
     }
@@ -201,15 +212,25 @@ namespace {
 std::size_t collapseRuns(std::string& s, std::string_view find, std::size_t keep) {
     const bool fast = isStandaloneByte(static_cast<unsigned char>(find[0]));
     // The output is built in place: it never grows past what has been read.
-    std::size_t w = 0;
+    std::size_t w = 0, i = 0;
     std::vector<bool> boundary;  // boundary[i]: an output character starts at i
     std::size_t n = 0;
+    // An output boundary behind which no opaque byte can join any more.
+    std::size_t floor = 0;
     const char last = find.back();
     auto cutIfMatch = [&] {
         if (w < find.size()) return;
         const std::size_t start = w - find.size();
         if (std::string_view(s.data() + start, find.size()) != find) return;
         if (!fast && !boundary[start]) return;
+        // A cut that would join an opaque byte before the match with the
+        // bytes after it is not made.
+        if (floor > start + keep) floor = 0;
+        std::size_t settled = 0;
+        if (joinsOpaqueByte(std::string_view(s.data(), start + keep), floor, std::string_view(s).substr(i), {},
+                            &settled))
+            return;
+        floor = settled;
         w = start + keep;
         if (!fast) boundary.resize(w);
         ++n;
@@ -217,7 +238,7 @@ std::size_t collapseRuns(std::string& s, std::string_view find, std::size_t keep
     if (fast) {
         // A match starts at a standalone byte, so boundaries need no
         // tracking: copy up to each byte that could end a match, then check.
-        for (std::size_t i = 0; i < s.size();) {
+        for (i = 0; i < s.size();) {
             const void* hit = ::memchr(s.data() + i, last, s.size() - i);
             const std::size_t end =
                 hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - s.data()) + 1 : s.size();
@@ -228,7 +249,7 @@ std::size_t collapseRuns(std::string& s, std::string_view find, std::size_t keep
         }
     } else {
         boundary.reserve(s.size() + 1);
-        for (std::size_t i = 0; i < s.size();) {
+        for (i = 0; i < s.size();) {
             const std::size_t len = charLength(s, i);
             boundary.resize(w + len, false);
             boundary[w] = true;
@@ -360,13 +381,15 @@ std::string replaceAllIgnoreCase(std::string_view s, std::string_view find, std:
     std::string out;
     if (!find.empty()) {
         IgnoreCaseMatcher m(s, find, 0);
-        std::size_t copied = 0;
+        std::size_t copied = 0, floor = 0;
         for (std::size_t p = m.next(0); p != npos; p = m.next(copied)) {
-            if (n == 0) out.reserve(s.size());
+            if (copied == 0) out.reserve(s.size());
+            if (p > copied) floor = out.size();
             out.append(s.data() + copied, p - copied);
-            out.append(repl);
+            const bool keep = joinsOpaqueByte(out, floor, repl, s.substr(p + find.size()));
+            out.append(keep ? s.substr(p, find.size()) : repl);
             copied = p + find.size();
-            ++n;
+            n += keep ? 0 : 1;
         }
         if (n) out.append(s.data() + copied, s.size() - copied);
     }
@@ -388,10 +411,15 @@ std::size_t replaceAllIgnoreCaseInPlace(std::string& s, std::string_view find, s
         FrontReleaser done(s);
         IgnoreCaseMatcher m(s, find, 0);
         copied = 0;
+        n = 0;
+        std::size_t floor = 0;
         for (std::size_t p = m.next(0); p != npos; p = m.next(copied)) {
+            if (p > copied) floor = out.size();
             out.append(s.data() + copied, p - copied);
-            out.append(repl);
+            const bool keep = joinsOpaqueByte(out, floor, repl, std::string_view(s).substr(p + find.size()));
+            out.append(keep ? std::string_view(s).substr(p, find.size()) : repl);
             copied = p + find.size();
+            n += keep ? 0 : 1;
             done.consumed(copied);
         }
         out.append(s.data() + copied, s.size() - copied);

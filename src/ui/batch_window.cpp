@@ -615,7 +615,7 @@ void BatchWindow::processNext() {
             *result = run->processFile(
                 row, merge,
                 [&](std::string text, batch::BatchFileProgress* p) {
-                    return batch::typesetForBatch(path, std::move(text), options, ctx, p);
+                    return batch::typesetForBatch(path, std::move(text), run->currentFormat(), options, ctx, p);
                 },
                 batch::paragraphSeparator(options), progress.get());
         },

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "corrections/title.h"
+#include "text/file_io.h"
 #include "text_bridge.h"
 
 namespace editor = folvane::editor;
@@ -121,7 +122,7 @@ bool DocumentController::openFile(const QString& path) {
     }
     auto decoded = editor::readDocumentFile(fsPath);
     if (!decoded) {
-        openFailed(path, qtFromGb(editor::openFailureReason(QFileInfo::exists(path))));
+        openFailed(path, qtFromGb(editor::openFailureReason(QFileInfo::exists(path), folvane::text::isRegularFile(fsPath))));
         return false;
     }
     opened(fsPath, decoded->format, [&] { return host_.showOpenedText(toQt(decoded->text)); });
@@ -150,13 +151,17 @@ bool DocumentController::saveDocument() {
         if (chosen.isEmpty()) return false;  // a cancelled dialog changes nothing
         path = QFile::encodeName(chosen).toStdString();
     }
-    std::string error;
-    const bool ok = document_.save(path, text, &error);
+    std::string error, notice;
+    const bool ok = document_.save(path, text, &error, &notice);
     host_.refreshDocumentState();
     if (!ok) {
         dialogs_.message(QMessageBox::Critical, QStringLiteral("保存"),
                          QStringLiteral("无法保存文件“%1”：%2")
                              .arg(QFile::decodeName(path.c_str()), QString::fromLocal8Bit(error.c_str())));
+    } else if (!notice.empty()) {
+        dialogs_.message(QMessageBox::Warning, QStringLiteral("保存"),
+                         QStringLiteral("文件“%1”已保存，但未能保持原样：%2")
+                             .arg(QFile::decodeName(path.c_str()), QString::fromLocal8Bit(notice.c_str())));
     }
     return ok;
 }

@@ -11,6 +11,7 @@
 #include "editor_bridge.h"
 #include "editor_widget.h"
 #include "main_window.h"
+#include "text/file_io.h"
 #include "text_bridge.h"
 
 // The change itself has been recorded already: the bridge reports every
@@ -87,7 +88,7 @@ bool MainWin::openInBackground(const QString& path, const std::string& fsPath) {
             editor_->setEnabled(true);
             if (!read->ok) {
                 delete prepared.document;
-                documents_.openFailed(path, qtFromGb(folvane::editor::openFailureReason(QFileInfo::exists(path))));
+                documents_.openFailed(path, qtFromGb(folvane::editor::openFailureReason(QFileInfo::exists(path), folvane::text::isRegularFile(fsPath))));
                 return;
             }
             documents_.opened(fsPath, read->format, [&] {

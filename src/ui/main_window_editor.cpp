@@ -27,7 +27,7 @@ namespace {
 // A dropped file's text; one that cannot be read gives its bytes, or nothing.
 std::string readDroppedFile(const QString& path) {
     std::string bytes;
-    folvane::text::readFile(path.toStdString(), bytes);
+    folvane::text::readRegularFile(path.toStdString(), bytes);
     auto decoded = folvane::text::decodeText(bytes, folvane::text::EncodingChoice::Auto);
     return decoded ? std::move(decoded->text) : bytes;
 }

@@ -220,7 +220,7 @@ Outcomes runAll(BatchRun& run, const std::function<bool(std::size_t)>& merge, co
         const std::string input = run.inputs()[i];
         FileResult r = run.processFile(
             i, merge(i),
-            [&](std::string t, BatchFileProgress* p) { return typesetForBatch(input, std::move(t), o, ctx, p); },
+            [&](std::string t, BatchFileProgress* p) { return typesetForBatch(input, std::move(t), run.currentFormat(), o, ctx, p); },
             paragraphSeparator(o));
         out.outcomes.push_back(r.outcome);
         out.errors.push_back(r.error);
@@ -341,7 +341,7 @@ TEST_F(BatchFiles, RefusedAndReplacedOutputs) {
         for (std::size_t i = 0; i < inputs.size(); ++i) {
             const FileResult r = run.processFile(
                 i, c.merge,
-                [&](std::string t, BatchFileProgress* p) { return typesetForBatch(inputs[i], std::move(t), o, ctx, p); },
+                [&](std::string t, BatchFileProgress* p) { return typesetForBatch(inputs[i], std::move(t), run.currentFormat(), o, ctx, p); },
                 "\r\n");
             if (r.error.find("would replace the input") != std::string::npos) refused.push_back(i);
             if (r.outcome != FileOutcome::Failed && r.replacedOutputOf) replacing.push_back(i);
@@ -360,7 +360,7 @@ TEST_F(BatchFiles, SameNameInTwoFoldersTheLaterReplacesTheEarlier) {
     engine::RunContext ctx;
     const auto o = engine::TypesetOptions::defaults();
     auto transform = [&](const std::string& in) {
-        return [&, in](std::string t, BatchFileProgress* p) { return typesetForBatch(in, std::move(t), o, ctx, p); };
+        return [&, in](std::string t, BatchFileProgress* p) { return typesetForBatch(in, std::move(t), run.currentFormat(), o, ctx, p); };
     };
     EXPECT_FALSE(run.processFile(0, false, transform(a), "\r\n").replacedOutputOf);
     const FileResult second = run.processFile(1, false, transform(b), "\r\n");
@@ -439,7 +439,7 @@ TEST_F(BatchFiles, ProgressOfOneFile) {
     for (std::size_t i = 0; i < 2; ++i) {
         const std::string in = run.inputs()[i];
         run.processFile(
-            i, false, [&](std::string t, BatchFileProgress* p) { return typesetForBatch(in, std::move(t), o, ctx, p); },
+            i, false, [&](std::string t, BatchFileProgress* p) { return typesetForBatch(in, std::move(t), run.currentFormat(), o, ctx, p); },
             "\r\n", &rec);
     }
     EXPECT_EQ(rec.events, (std::vector<std::string>{"read 8", "init", "convert", "read 0"}));

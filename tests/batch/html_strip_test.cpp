@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "engine/join_lines.h"
+#include "engine/paragraph_tools.h"
 #include "gbtext.h"
 #include "random_text.h"
 
@@ -86,6 +90,52 @@ TEST(Stripping, ManyOpeningsWithoutClosing) {
     for (int i = 0; i < 200000; ++i) s += "<script<style<[";
     EXPECT_EQ(stripForumCodes(s), s);
     EXPECT_EQ(removeBlocks(s, "<script", "</script>"), s);
+}
+
+
+// "81 30" is no character: an opaque lead byte and a digit. Two of them
+// side by side are the four-byte character U+0080. Whatever a step removes
+// between them must not bring them together.
+TEST(OpaqueBytes, NoRemovalJoinsThemIntoACharacter) {
+    const std::string o = "\x81\x30";
+    struct Op {
+        const char* name;
+        std::function<std::string(const std::string&)> run;
+        std::string input, expected;
+    };
+    const engine::TypesetOptions none;
+    const std::vector<Op> cases = {
+        {"forum code", stripForumCodes, o + "[x]" + o, o + "[x]" + o},
+        {"forum code before a byte that cannot join", stripForumCodes, o + "[x]A", o + "A"},
+        {"the second of two forum codes", stripForumCodes, o + "[a][b]" + o, o + "[b]" + o},
+        {"tag", htmlToText, o + "<b>" + o, o + "<b>" + o},
+        {"deleted line feed", htmlToText, o + "\n" + o, o + "\n" + o},
+        {"a tag becomes a line break", htmlToText, o + "<br>" + o, o + "\r\n" + o},
+        {"comment end", htmlToText, o + "-->" + o, o + "-->" + o},
+        {"replace by nothing",
+         [](const std::string& t) { return engine::replaceAllInText(t, "x", ""); }, o + "X" + o, o + "X" + o},
+        {"replace in place by nothing",
+         [](const std::string& t) {
+             std::string s = t;
+             engine::replaceAllInTextInPlace(s, "x", "");
+             return s;
+         },
+         o + "x" + o + "x.", o + "x" + o + "."},
+        {"replace by a character that would join", 
+         [](const std::string& t) {
+             std::string s = t;
+             engine::replaceAllInTextInPlace(s, ",", g("，"));
+             return s;
+         },
+         "\x81,A", "\x81,A"},
+        {"joining lines", [&](const std::string& t) { return engine::joinLines(t, "", none); }, o + "\r\n" + o,
+         o + "\r\n" + o},
+        {"joining an indented line", [&](const std::string& t) { return engine::joinLines(t, "", none); },
+         o + "\r\n" + g("　　") + o, o + g("　　") + o},
+        {"joining where nothing can join", [&](const std::string& t) { return engine::joinLines(t, "", none); },
+         g("甲") + "\r\n" + g("乙"), g("甲乙")},
+    };
+    for (const Op& c : cases) EXPECT_GB_EQ(c.run(c.input), c.expected) << c.name;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -204,11 +205,16 @@ TEST_F(CliInputs, HugeSparseFilesEndInAMessage) {
     EXPECT_EQ(WEXITSTATUS(config), 2);
 }
 
-// SIGINT and SIGTERM while a merged output is being written: the run is
-// held between two inputs by a FIFO, so the temporary file surely exists
-// when the signal comes; afterwards it is gone and the target untouched.
+// Every signal that ends the program while a merged output is being
+// written: the run is held between two inputs by a FIFO, so the temporary
+// file surely exists when the signal comes; afterwards it is gone and the
+// target untouched.
 TEST_F(CliInputs, InterruptedRunLeavesNoTemporaryFile) {
-    for (const int sig : {SIGTERM, SIGINT}) {
+    // SIGQUIT would leave a core file.
+    struct rlimit noCore{0, 0}, oldCore{};
+    ::getrlimit(RLIMIT_CORE, &oldCore);
+    ::setrlimit(RLIMIT_CORE, &noCore);
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGPIPE, SIGUSR1, SIGUSR2, SIGALRM}) {
         SCOPED_TRACE(sig);
         const std::string out = dir_ + "/out";
         fs::create_directories(out);
@@ -237,6 +243,97 @@ TEST_F(CliInputs, InterruptedRunLeavesNoTemporaryFile) {
         EXPECT_EQ(leftovers(), std::vector<std::string>{});
         EXPECT_EQ(read(target), "old content");
     }
+    ::setrlimit(RLIMIT_CORE, &oldCore);
+}
+
+// What a run killed outright (SIGKILL cannot be caught) leaves behind goes
+// with the next run into the same folder; a temporary of a running process
+// stays.
+TEST_F(CliInputs, StaleTemporariesGoWithTheNextRun) {
+    const pid_t dead = ::fork();
+    if (dead == 0) ::_exit(0);
+    ASSERT_GT(dead, 0);
+    ::waitpid(dead, nullptr, 0);
+    const std::string stale = write("out/.folvane-" + std::to_string(dead) + "-12345678.tmp", "half");
+    const std::string live = write("out/.folvane-1-12345678.tmp", "busy");
+    const std::string in = write("a.txt", "text");
+    EXPECT_EQ(runWith({"-o", dir_ + "/out", in}).status, 0);
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(live));
+    EXPECT_EQ(read(dir_ + "/out/a.txt"), kU + "text");
+}
+
+// Outputs that are links, hard links or special files.
+TEST_F(CliInputs, OutputsAreWrittenThroughLinks) {
+    const std::string in = write("a.txt", "new");
+    write("elsewhere/target.txt", "old");
+    fs::create_directories(dir_ + "/out");
+    fs::create_symlink(dir_ + "/elsewhere/target.txt", dir_ + "/out/a.txt");
+    fs::create_hard_link(dir_ + "/elsewhere/target.txt", dir_ + "/second-name.txt");
+    EXPECT_EQ(runWith({"-o", dir_ + "/out", in}).status, 0);
+    EXPECT_TRUE(fs::is_symlink(dir_ + "/out/a.txt"));
+    EXPECT_EQ(read(dir_ + "/elsewhere/target.txt"), kU + "new");
+    EXPECT_EQ(read(dir_ + "/second-name.txt"), kU + "new");
+
+    // A FIFO in the output's place is neither opened nor replaced.
+    const std::string b = write("b.txt", "text");
+    ASSERT_EQ(::mkfifo((dir_ + "/out/b.txt").c_str(), 0600), 0);
+    const Result r = runWith({"-o", dir_ + "/out", b});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::is_fifo(dir_ + "/out/b.txt"));
+}
+
+// Standard output is one text: one encoding (the first result's) and at
+// most one byte-order mark, at its start.
+TEST_F(CliInputs, StandardOutputHasOneEncodingAndOneByteOrderMark) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string a = write("a.txt", bom + "甲\n");
+    const std::string b = write("b.txt", bom + "乙\n");
+    const std::string gbk = write("c.txt", g("丙丁戊己庚辛\r\n"));
+    const std::string u16 = write("d.txt", std::string("\xFF\xFE\x59\x4E\x0A\x00", 6));  // 乙 in UTF-16LE
+    struct Case {
+        std::vector<std::string> files;
+        std::string expected;
+    };
+    for (const Case& c : {
+             Case{{a, b}, bom + kU + "甲\n" + kU + "乙"},
+             Case{{a, gbk}, bom + kU + "甲\n" + kU + "丙丁戊己庚辛"},
+             Case{{gbk, a}, g("　　丙丁戊己庚辛\r\n　　甲")},
+             Case{{a, u16}, bom + kU + "甲\n" + kU + "乙"},
+         }) {
+        const Result r = runWith({"--set", "lineBreakFix=0", c.files[0], c.files[1]});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, c.expected) << c.files[0] << " " << c.files[1];
+    }
+}
+
+// "\n" alone is no line break in GB18030 bytes taken as they are: the
+// user is told rather than getting one long line silently.
+TEST_F(CliInputs, RawGb18030WithLineFeedsAloneIsReported) {
+    struct Case {
+        std::string bytes;
+        bool warned;
+    };
+    for (const Case& c : {Case{g("甲\n乙\n"), true}, Case{g("甲\r\n乙\r\n"), false}, Case{g("甲"), false}}) {
+        const std::string in = write("in.txt", c.bytes);
+        for (const auto& args : {std::vector<std::string>{"--encoding", "gb18030", in},
+                                 std::vector<std::string>{"--encoding", "gb18030", "-o", dir_ + "/out", in}}) {
+            const Result r = runWith(args);
+            EXPECT_EQ(r.status, 0);
+            EXPECT_EQ(r.err.find("no \"\\r\\n\" line breaks") != std::string::npos, c.warned) << r.err;
+        }
+        EXPECT_EQ(runWith({in}).err, "");  // detection takes "\n" as line breaks
+    }
+}
+
+// A web page with "\n" line breaks goes through a run as strip-html takes
+// it: its line feeds are no breaks, and no "\r" is left behind.
+TEST_F(CliInputs, WebPagesWithLineFeedsThroughARun) {
+    const std::string page = write("page.html", "<p>甲行\n乙行</p>\n<p>丙</p>\n");
+    const Result r = runWith({"-o", dir_ + "/out", page});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read(dir_ + "/out/page.txt"), kU + "甲行乙行\n" + kU + "丙");
 }
 
 TEST_F(CliInputs, LineBreaksComeBackAsTheFileHadThem) {

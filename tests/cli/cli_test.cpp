@@ -181,7 +181,7 @@ TEST_F(CliTest, HelpDocumentsEveryOption) {
         else if (!flat.empty() && flat.back() != ' ') flat += ' ';
     for (const char* said : {"would replace an input not yet read is not written", "naming both paths (exit status 1)",
                              "the later result replaces the earlier, with a warning", "separated by the paragraph break",
-                             "larger than half the machine's memory", "On SIGINT or SIGTERM the temporary file is removed",
+                             "larger than half the machine's memory", "SIGHUP or any other signal that ends the program the temporary file is removed",
                              "keeps each line's own break"})
         EXPECT_NE(flat.find(said), std::string::npos) << said;
 }
