@@ -6,6 +6,8 @@
 // as wall-clock time), and the memory the process holds.
 //
 //   editor_bench [megabytes]   (default 5)
+#include <cstring>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -23,7 +25,9 @@
 #include "article_generator.h"
 #include "editor_widget.h"
 #include "folvane_app.h"
+#include "editor/document_flow.h"
 #include "main_window.h"
+#include "text/gb18030.h"
 #include "text/file_io.h"
 #include "text_bridge.h"
 
@@ -141,6 +145,32 @@ void typeKeys(MainWin& w, int count, const char* label) {
                 percentile(times, 1.0), count, static_cast<long long>(longest));
 }
 
+// Keys typed in the middle of the longest line the editor shows (a text
+// without line breaks, as long as a file may have it and still open).
+int longestLine(const QTemporaryDir& dir) {
+    const QString file = dir.filePath(QStringLiteral("line.txt"));
+    std::string article = folvane::bench::generateArticle(2 * folvane::editor::kLongestShownLine);
+    std::erase(article, '\r');
+    std::erase(article, '\n');
+    article.resize(folvane::editor::kLongestShownLine);
+    // Not ending in half a character.
+    while (!article.empty() && article.size() - folvane::text::lastCharStart(article) == 1 &&
+           static_cast<unsigned char>(article.back()) >= 0x80)
+        article.pop_back();
+    folvane::text::writeFileAtomically(file.toStdString(), article);
+    FolvaneApp app;
+    MainWin w{app};
+    w.show();
+    w.startUp({}, dir.filePath(QStringLiteral("config.ini")).toStdString());
+    w.openFile(file);
+    const qint64 took = runUntil([&] { return !w.loadingText(); });
+    std::printf("editor with one line of %zu bytes (the longest shown), offscreen window:\n", article.size());
+    std::printf("  open                         usable after %lld ms\n", static_cast<long long>(took));
+    if (w.editorText() != article) std::printf("  ERROR: the opened text differs from the file\n");
+    typeKeys(w, 100, "keystroke in that line");
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -148,6 +178,7 @@ int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     const int megabytes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     QTemporaryDir dir;
+    if (argc > 2 && std::strcmp(argv[2], "line") == 0) return longestLine(dir);
     const QString file = dir.filePath(QStringLiteral("article.txt"));
     std::size_t articleSize = 0;
     {

@@ -45,6 +45,8 @@ echo "folvane-cli peak memory on a $mb MB article (load: $(uptime | sed 's/.*loa
 measure "typeset (GB18030)" "$out/memory-gb18030.txt" --encoding gb18030
 measure "typeset (auto: GB18030)" "$out/memory-gb18030.txt"
 measure "typeset (UTF-8)" "$out/memory-utf8.txt"
+tr -d '\r' < "$out/memory-gb18030.txt" > "$out/memory-gb18030-lf.txt"
+measure "typeset (auto: GB18030, LF)" "$out/memory-gb18030-lf.txt"
 measure "typeset, joining and noise" "$out/memory-gb18030.txt" --encoding gb18030 \
   --set joinNonParagraphBreaks=1 --set stripHeadNoise=1 --set stripTailNoise=1
 measure_merge "typeset (GB18030)" "$out/memory-gb18030.txt" --encoding gb18030

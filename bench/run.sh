@@ -13,6 +13,7 @@ done
 echo "The editor in the window (offscreen) with a 5 MB and a 50 MB article:"
 "$build/bench/editor_bench" 5
 "$build/bench/editor_bench" 50
+"$build/bench/editor_bench" 1 line
 "$build/bench/generate_article" 10 > "$out/article-10mb.txt"
 echo "folvane-cli on a 10 MB GB18030 article (defaults):"
 /usr/bin/time -f "  %e s, peak memory %M KB" "$build/src/cli/folvane-cli" --encoding gb18030 "$out/article-10mb.txt" > /dev/null

@@ -3,8 +3,10 @@
 // and what the user is told when a file cannot be opened. Texts are GB18030.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace folvane::editor {
 
@@ -34,5 +36,15 @@ bool opensInBackground(std::uint64_t fileBytes);
 // own reason is English). A FIFO, a device or a socket is no regular file
 // and is never read.
 std::string openFailureReason(bool fileExists, bool regularFile = true);
+
+// The longest line the editor shows: every key typed in a line lays the
+// whole line out again, which for a longer one takes more than a tenth of
+// a second. A file with a longer line (a text without line breaks) is not
+// opened; folvane-cli takes it.
+inline constexpr std::size_t kLongestShownLine = 256 * 1024;
+// The length in bytes of the longest line of a text ("\r\n" breaks).
+std::size_t longestLine(std::string_view text);
+// The message for such a file.
+std::string lineTooLongReason();
 
 }  // namespace folvane::editor

@@ -91,6 +91,25 @@ std::size_t suffixOf(const std::vector<std::string_view>& a, const std::vector<s
 
 }  // namespace
 
+// The length of the bytes of `gb` that the editor shows as its first
+// `units` code units (a whole number of characters).
+std::size_t bytesOfUnits(std::string_view gb, std::size_t units) {
+    std::size_t pos = 0, done = 0;
+    while (done < units && pos < gb.size()) {
+        if (gb[pos] == '\r' && pos + 1 < gb.size() && gb[pos + 1] == '\n') {
+            pos += 2;
+            ++done;
+            continue;
+        }
+        const std::size_t len = text::charLength(gb, pos);
+        // One- and two-byte characters are one unit each; a four-byte one
+        // is decoded to learn its units.
+        done += len < 4 ? 1 : decodeForEditor(gb.substr(pos, len)).size();
+        pos += len;
+    }
+    return pos;
+}
+
 std::string encodeEditorUnits(std::u16string_view units) {
     // Most texts hold none of the units that the plain text spells otherwise.
     const auto special = [](char16_t u) {
@@ -120,22 +139,33 @@ std::u16string decodeForEditor(std::string_view gb) {
     return u;
 }
 
-std::vector<EditorText::Chunk> EditorText::piecesFromUnits(std::u16string_view units) {
+std::string encodeUnitsExactly(std::u16string_view units) {
+    std::string out = text::gb18030FromUtf16(units, false);
+    text::lfToCrLfInPlace(out);
+    return out;
+}
+
+std::vector<EditorText::Chunk> EditorText::piecesFromUnits(std::u16string_view units, bool exact) {
     std::vector<Chunk> pieces;
     // About two bytes a unit in a Chinese text.
     const std::size_t target = kChunkBytes / 2;
+    // Exactly encoded, only a unit below 0x30 gives a clean byte.
+    const auto clean = [exact](char16_t u) { return exact ? u < 0x30 && u != u'\r' : cleanUnit(u); };
+    const auto encode = [exact](std::u16string_view piece) {
+        return exact ? encodeUnitsExactly(piece) : encodeEditorUnits(piece);
+    };
     std::size_t start = 0;
     for (std::size_t i = 0; i < units.size(); ++i) {
         const std::size_t len = i + 1 - start;
-        if ((len >= target && cleanUnit(units[i])) || (len >= kLongChunk / 2 && cuttableUnit(units, i))) {
+        if ((len >= target && clean(units[i])) || (len >= kLongChunk / 2 && cuttableUnit(units, i))) {
             const std::u16string_view piece = units.substr(start, i + 1 - start);
-            pieces.push_back(Chunk{encodeEditorUnits(piece), piece.size()});
+            pieces.push_back(Chunk{encode(piece), piece.size()});
             start = i + 1;
         }
     }
     if (start < units.size()) {
         const std::u16string_view piece = units.substr(start);
-        pieces.push_back(Chunk{encodeEditorUnits(piece), piece.size()});
+        pieces.push_back(Chunk{encode(piece), piece.size()});
     }
     return pieces;
 }
@@ -176,7 +206,13 @@ std::vector<EditorText::Chunk> EditorText::piecesFromBytes(std::string_view gb, 
 
 EditorText EditorText::fromUnits(std::u16string_view units) {
     EditorText t;
-    t.splice(0, 0, piecesFromUnits(units));
+    t.splice(0, 0, piecesFromUnits(units, false));
+    return t;
+}
+
+EditorText EditorText::fromExactUnits(std::u16string_view units) {
+    EditorText t;
+    t.splice(0, 0, piecesFromUnits(units, true));
     return t;
 }
 
@@ -340,9 +376,47 @@ void EditorText::splice(std::size_t first, std::size_t end, std::vector<Chunk> p
 ByteChange EditorText::replaceRegion(const Region& region, std::u16string_view units) {
     std::string oldBytes;
     for (std::size_t i = region.firstChunk; i < region.endChunk; ++i) oldBytes += chunks_[i].bytes;
-    std::vector<Chunk> pieces = piecesFromUnits(units);
-    std::string newBytes;
-    for (const Chunk& p : pieces) newBytes += p.bytes;
+    // Only what the user changed is encoded from the editor's units: the
+    // units before and after it that show the old text (a line end the
+    // editor shows for a lone "\r", a line separator, U+FDD0/U+FDD1, a
+    // no-break space) keep the old text's own bytes.
+    const std::u16string oldUnits = decodeForEditor(oldBytes);
+    const auto shows = [](char16_t was, char16_t now) {
+        if (was == now) return true;
+        const bool lineEnd = was == u'\n' || was == u'\r' || was == 0x2028 || was == 0x2029 || was == 0xFDD0 ||
+                             was == 0xFDD1;
+        return (now == 0x2029 && lineEnd) || (now == 0x2028 && was == u'\n') || (now == u' ' && was == 0x00A0);
+    };
+    const std::size_t unitLimit = std::min(oldUnits.size(), units.size());
+    std::size_t front = 0;
+    while (front < unitLimit && shows(oldUnits[front], units[front])) ++front;
+    std::size_t back = 0;
+    while (back < unitLimit - front && shows(oldUnits[oldUnits.size() - 1 - back], units[units.size() - 1 - back])) ++back;
+    // Never between the two halves of a surrogate pair.
+    if (front > 0 && front < oldUnits.size() && lowSurrogate(oldUnits[front])) --front;
+    if (back > 0 && back < oldUnits.size() && highSurrogate(oldUnits[oldUnits.size() - 1 - back])) --back;
+    std::size_t frontBytes = bytesOfUnits(oldBytes, front);
+    const std::size_t backStart = bytesOfUnits(oldBytes, oldUnits.size() - back);
+    std::string middle = encodeEditorUnits(units.substr(front, units.size() - front - back));
+    // A lone "\r" kept in front of a line feed would make "\r\n" of the two.
+    if (frontBytes > 0 && oldBytes[frontBytes - 1] == '\r' &&
+        ((!middle.empty() && middle[0] == '\n') || (middle.empty() && backStart < oldBytes.size() &&
+                                                    oldBytes[backStart] == '\n'))) {
+        --frontBytes;
+        middle.insert(0, "\r\n");
+    }
+    std::string newBytes = oldBytes.substr(0, frontBytes) + middle + oldBytes.substr(backStart);
+    std::u16string check;
+    std::vector<Chunk> pieces = piecesFromBytes(newBytes, &check);
+    const bool same = oldUnits.size() == region.unitEnd - region.unitBegin && check.size() == units.size() &&
+                      std::equal(check.begin(), check.end(), units.begin(), shows);
+    if (!same) {
+        // The kept bytes would not read as the editor shows them (bytes that
+        // join across the edit): everything from the editor's units.
+        pieces = piecesFromUnits(units, false);
+        newBytes.clear();
+        for (const Chunk& p : pieces) newBytes += p.bytes;
+    }
     splice(region.firstChunk, region.endChunk, std::move(pieces));
 
     ByteChange change;

@@ -27,6 +27,9 @@ namespace folvane::editor {
 std::string encodeEditorUnits(std::u16string_view units);
 // The core's text as editor code units: GB18030 decoded, "\r\n" as "\n".
 std::u16string decodeForEditor(std::string_view gb);
+// The number of bytes of `gb` that decodeForEditor gives as its first
+// `units` units (a boundary between characters).
+std::size_t bytesOfUnits(std::string_view gb, std::size_t units);
 
 // A change of the editor's text: units [pos, pos + removed) became `added`.
 struct EditorChange {
@@ -48,6 +51,11 @@ class EditorText {
 public:
     EditorText() = default;
     static EditorText fromUnits(std::u16string_view units);
+    // The text whose editor units are exactly `units` (a text decoded for
+    // the editor, before the editor saw it): every character is kept as it
+    // is, "\n" alone becoming "\r\n"; a no-break space, U+2028, U+2029 and
+    // a lone "\r" stay what they were.
+    static EditorText fromExactUnits(std::u16string_view units);
     static EditorText fromBytes(std::string_view gb);
 
     std::size_t size() const { return bytes_; }
@@ -104,7 +112,7 @@ private:
     std::size_t chunkAtByte(std::size_t pos, std::size_t* byteStart, std::size_t* unitStart) const;
     // Cut into chunks; the editor's units of each are appended to `decoded`.
     static std::vector<Chunk> piecesFromBytes(std::string_view gb, std::u16string* decoded = nullptr);
-    static std::vector<Chunk> piecesFromUnits(std::u16string_view units);
+    static std::vector<Chunk> piecesFromUnits(std::u16string_view units, bool exact);
     std::vector<std::string_view> spans() const;
     std::vector<std::string_view> spans(std::size_t pos, std::size_t len) const;
 

@@ -95,18 +95,55 @@ char32_t utf8At(std::string_view s, std::size_t pos, std::size_t& len) {
     return (static_cast<char32_t>(c & 0x07) << 18) | (cont(1) << 12) | (cont(2) << 6) | cont(3);
 }
 
+// A byte of a UTF-8 file that belongs to no character (a stray byte in an
+// otherwise sound UTF-8 text) is held in the core's text as a four-byte
+// GB18030 code beyond the last Unicode character: FE 39, then the byte's
+// offset from 0x80 in the last two bytes (0x81 + offset / 10, 0x30 +
+// offset % 10). Such a code is a whole character to every step, so it
+// never joins its neighbours, and no Unicode text decodes to it.
+constexpr unsigned char kStrayLead = 0xFE, kStraySecond = 0x39;
+
+void appendStrayByte(unsigned char b, std::string& out) {
+    const unsigned offset = b - 0x80u;
+    out += static_cast<char>(kStrayLead);
+    out += static_cast<char>(kStraySecond);
+    out += static_cast<char>(0x81 + offset / 10);
+    out += static_cast<char>(0x30 + offset % 10);
+}
+
+// The byte held by the stray-byte code at `pos`, or -1.
+int strayByteAt(std::string_view gb, std::size_t pos) {
+    if (gb.size() - pos < 4 || static_cast<unsigned char>(gb[pos]) != kStrayLead ||
+        static_cast<unsigned char>(gb[pos + 1]) != kStraySecond)
+        return -1;
+    const auto b2 = static_cast<unsigned char>(gb[pos + 2]), b3 = static_cast<unsigned char>(gb[pos + 3]);
+    if (b2 < 0x81 || b3 < 0x30 || b3 > 0x39) return -1;
+    const unsigned offset = (b2 - 0x81u) * 10 + (b3 - 0x30u);
+    return offset < 0x80 ? static_cast<int>(0x80 + offset) : -1;
+}
+
 // Converts GB18030 with `cv` (GB18030 to some Unicode form), handing the
 // freed codes to appendFreed(code, out) and every sequence iconv refuses to
 // onInvalid, one call per byte. The six freed codes iconv decodes (to the standard characters
 // that now own their old two-byte codes) are cut out before iconv sees them.
+// With `strayBytes`, the code of a stray byte (see appendStrayByte) goes
+// to onInvalid as that one byte; the editor's view leaves it as it is.
 template <typename AppendFreed, typename OnInvalid>
 void convertFromGb18030(Iconv& cv, std::string_view gb, std::string& out, AppendFreed appendFreed,
-                        OnInvalid onInvalid) {
+                        OnInvalid onInvalid, bool strayBytes = true) {
     auto invalid = [&](std::string_view in, std::size_t pos, std::string& o) -> std::size_t {
         // `in` is a piece of `gb` ending at a boundary, so a freed code in
         // it is whole.
         if (const FreedCode* f = freedCodeAt(in, pos)) {
             appendFreed(*f, o);
+            return 4;
+        }
+        // A byte that a Unicode file held outside any character stands for
+        // itself: written back as that byte (UTF-8) or as one unknown
+        // character (UTF-16).
+        if (const int b = strayBytes ? strayByteAt(in, pos) : -1; b >= 0) {
+            const char raw = static_cast<char>(b);
+            onInvalid(std::string_view(&raw, 1), 0, o);
             return 4;
         }
         // A character iconv does not know is passed on byte by byte, and
@@ -260,7 +297,8 @@ std::u16string decodeWithIconv(std::string_view gb) {
             o.push_back(static_cast<char>(b));  // U+DC00 + b, little-endian
             o.push_back(static_cast<char>(0xDC));
             return std::size_t{1};
-        });
+        },
+        false);
     std::u16string out(bytes.size() / 2, u'\0');
     for (std::size_t i = 0; i < out.size(); ++i)
         out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
@@ -568,9 +606,44 @@ Utf8Sign utf8Sign(char32_t cp) {
     return Utf8Sign::Rare;
 }
 
+// Scripts whose letters a text in one language keeps to: the two-byte
+// UTF-8 range cut where alphabets begin and end.
+int scriptOf(char32_t cp) {
+    static constexpr char32_t kStarts[] = {0x0080, 0x0250, 0x0370, 0x0400, 0x0530, 0x0590,
+                                           0x0600, 0x0700, 0x0780, 0x0800};
+    for (int k = 0; k + 1 < static_cast<int>(std::size(kStarts)); ++k)
+        if (cp >= kStarts[k] && cp < kStarts[k + 1]) return k;
+    return -1;
+}
+
+// True when the letters of a valid UTF-8 text (outside Chinese and ASCII)
+// are those of one alphabet: at least three, four in five of one script
+// (Armenian, Hebrew, Arabic, …). GBK bytes that happen to be valid UTF-8
+// scatter over many scripts and marks.
+bool keepsToOneScript(std::string_view bytes) {
+    std::array<std::size_t, 9> counts{};
+    std::size_t letters = 0;
+    for (std::size_t i = 0; i < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t len = 1;
+        const char32_t cp = utf8At(bytes, i, len);
+        i += len;
+        const bool mark = cp >= 0x0300 && cp < 0x0370;
+        if (cp < 0x00A0 || mark) continue;  // C1 controls and combining marks belong to no alphabet
+        ++letters;
+        if (const int k = scriptOf(cp); k >= 0) ++counts[static_cast<std::size_t>(k)];
+    }
+    const std::size_t most = *std::max_element(counts.begin(), counts.end());
+    return most >= 3 && most * 5 >= letters * 4;
+}
+
 }  // namespace
 
 bool readsBetterAsGb18030(std::string_view bytes) {
+    if (keepsToOneScript(bytes)) return false;
     // The UTF-8 reading: no Chinese, and rare letters or marks at least as
     // often as plain ones.
     std::size_t plain = 0, rare = 0;
@@ -609,6 +682,96 @@ bool readsBetterAsGb18030(std::string_view bytes) {
 
 namespace {
 
+// Unicode text without a byte-order mark: UTF-16 is known by its zero
+// bytes (every ASCII character has one), which neither UTF-8 nor GB18030
+// text holds, and by reading as text in one byte order: no lone surrogate,
+// and nine units in ten letters, punctuation, Chinese or line breaks (the
+// more of them decides between the two orders).
+std::optional<Encoding> unmarkedUtf16(std::string_view b) {
+    if (b.size() < 2 || b.size() % 2 != 0 || std::memchr(b.data(), 0, b.size()) == nullptr) return std::nullopt;
+    const std::size_t units = b.size() / 2;
+    std::size_t zeros = 0;
+    for (const char c : b) zeros += c == 0;
+    if (zeros == 0 || zeros * 8 < units) return std::nullopt;
+    std::optional<Encoding> best;
+    std::size_t bestScore = 0;
+    for (const Encoding e : {Encoding::Utf16LE, Encoding::Utf16BE}) {
+        const bool le = e == Encoding::Utf16LE;
+        std::size_t plausible = 0;
+        bool broken = false;
+        for (std::size_t i = 0; i < units && !broken; ++i) {
+            auto unitAt = [&](std::size_t k) {
+                const auto lo = static_cast<unsigned char>(b[2 * k + (le ? 0 : 1)]);
+                const auto hi = static_cast<unsigned char>(b[2 * k + (le ? 1 : 0)]);
+                return static_cast<char16_t>(hi << 8 | lo);
+            };
+            const char16_t u = unitAt(i);
+            if (u >= 0xD800 && u <= 0xDBFF) {
+                if (i + 1 >= units || unitAt(i + 1) < 0xDC00 || unitAt(i + 1) > 0xDFFF) broken = true;
+                plausible += 2;
+                ++i;
+                continue;
+            }
+            if (u >= 0xDC00 && u <= 0xDFFF) broken = true;
+            // ASCII, the alphabets of Europe and the Near East, general
+            // punctuation, CJK (with its punctuation), Hangul, full-width forms.
+            if (u == '\t' || u == '\n' || u == '\r' || (u >= 0x20 && u < 0x7F) || (u >= 0xA0 && u < 0x250) ||
+                (u >= 0x370 && u < 0x700) || (u >= 0x2000 && u < 0x2070) || (u >= 0x2E80 && u < 0xA000) ||
+                (u >= 0xAC00 && u < 0xD7A4) || (u >= 0xF900 && u < 0xFB00) || (u >= 0xFE30 && u < 0xFE50) ||
+                (u >= 0xFF00 && u < 0xFFF0))
+                ++plausible;
+        }
+        if (!broken && plausible * 10 >= units * 9 && plausible > bestScore) {
+            best = e;
+            bestScore = plausible;
+        }
+    }
+    return best;
+}
+
+// How a text that is not valid UTF-8 reads as UTF-8: its multi-byte
+// characters and the bytes that belong to no character (the first at
+// `firstStray`).
+struct Utf8Damage {
+    std::size_t characters = 0, strays = 0, firstStray = 0;
+};
+
+Utf8Damage utf8Damage(std::string_view s) {
+    Utf8Damage d;
+    auto countLeads = [&](std::size_t from, std::size_t to) {
+        for (std::size_t k = from; k < to; ++k) d.characters += static_cast<unsigned char>(s[k]) >= 0xC0;
+    };
+    for (std::size_t i = 0; i < s.size();) {
+        std::size_t bad = 0;
+        if (isValidUtf8(s.substr(i), &bad)) {
+            countLeads(i, s.size());
+            break;
+        }
+        countLeads(i, i + bad);
+        if (d.strays++ == 0) d.firstStray = i + bad;
+        i += bad + 1;
+    }
+    return d;
+}
+
+// UTF-8 with stray bytes to GB18030: the characters converted, each stray
+// byte held as its own code (see appendStrayByte).
+std::optional<std::string> utf8WithStraysToGb18030(std::string_view s) {
+    std::string out;
+    out.reserve(s.size() + s.size() / 4);
+    for (std::size_t i = 0; i < s.size();) {
+        std::size_t bad = s.size() - i;
+        const bool rest = isValidUtf8(s.substr(i), &bad);
+        auto run = utf8ToGb18030(s.substr(i, bad));
+        if (!run) return std::nullopt;
+        out += *run;
+        if (rest) break;
+        appendStrayByte(static_cast<unsigned char>(s[i + bad]), out);
+        i += bad + 1;
+    }
+    return out;
+}
+
 std::optional<DecodedText> decodeOwned(std::string& bytes, EncodingChoice choice, std::string* error) {
     DecodedText d;
     if (choice == EncodingChoice::Gb18030) {
@@ -618,6 +781,7 @@ std::optional<DecodedText> decodeOwned(std::string& bytes, EncodingChoice choice
     std::string_view body = bytes;
     std::size_t bomSize = 0;
     Encoding enc = Encoding::Utf8;
+    bool strays = false;  // UTF-8 with bytes outside any character
     if (body.starts_with(kUtf8Bom)) {
         bomSize = kUtf8Bom.size();
     } else if (choice == EncodingChoice::Auto && body.starts_with(kUtf16LeBom)) {
@@ -626,7 +790,27 @@ std::optional<DecodedText> decodeOwned(std::string& bytes, EncodingChoice choice
     } else if (choice == EncodingChoice::Auto && body.starts_with(kUtf16BeBom)) {
         bomSize = 2;
         enc = Encoding::Utf16BE;
-    } else if (choice == EncodingChoice::Auto && (!isValidUtf8(body) || readsBetterAsGb18030(body))) {
+    } else if (const auto utf16 = choice == EncodingChoice::Auto ? unmarkedUtf16(body) : std::nullopt) {
+        // No mark, but the zero bytes of UTF-16 (which are valid UTF-8 too).
+        enc = *utf16;
+    } else if (choice == EncodingChoice::Auto && !isValidUtf8(body)) {
+        // Not UTF-8 as it stands: UTF-8 with a few stray bytes when its
+        // characters far outnumber them; GB18030 when UTF-8 is a minority
+        // reading. Between the two no reading is sound, and the file is
+        // refused rather than written back as a mixture of encodings.
+        const Utf8Damage damage = utf8Damage(body);
+        if (damage.characters > 0 && damage.characters >= 2 * damage.strays) {
+            strays = true;
+        } else if (damage.characters > damage.strays) {
+            if (error)
+                *error = "mixed encodings: " + std::to_string(damage.characters) + " UTF-8 characters and " +
+                         std::to_string(damage.strays) + " bytes that are none (the first at byte " +
+                         std::to_string(damage.firstStray) + "); choose the encoding (--encoding)";
+            return std::nullopt;
+        } else {
+            enc = Encoding::Gb18030;
+        }
+    } else if (choice == EncodingChoice::Auto && readsBetterAsGb18030(body)) {
         enc = Encoding::Gb18030;
     }
     body.remove_prefix(bomSize);
@@ -638,6 +822,11 @@ std::optional<DecodedText> decodeOwned(std::string& bytes, EncodingChoice choice
         case Encoding::Gb18030: text.emplace().swap(bytes); break;
         case Encoding::Utf8: {
             std::size_t bad = 0;
+            if (strays) {
+                text = utf8WithStraysToGb18030(body);
+                if (!text && error) *error = "a character has no GB18030 form";
+                break;
+            }
             if (!isValidUtf8(body, &bad)) {
                 if (error) *error = "not valid UTF-8 at byte " + std::to_string(bad + bomSize);
                 return std::nullopt;

@@ -27,7 +27,7 @@ struct TextFormat {
 };
 
 enum class EncodingChoice {
-    Auto,     // BOM, else valid UTF-8, else GB18030
+    Auto,     // BOM, else valid UTF-8, UTF-16 by its zero bytes, UTF-8 with stray bytes, GB18030
     Gb18030,  // bytes passed through untouched, line breaks included
     Utf8,     // UTF-8 (an optional BOM is kept)
 };
@@ -51,7 +51,7 @@ std::optional<std::string> utf8ToGb18030(std::string_view utf8, std::size_t* bad
 std::string gb18030ToUtf8(std::string_view gb);
 
 // True when `bytes`, valid UTF-8, are much more likely a GB18030 (GBK)
-// text: every byte belongs to a GB18030 character, mostly common Han
+// text (never when its letters are those of one alphabet, three at least): every byte belongs to a GB18030 character, mostly common Han
 // characters and Chinese punctuation, while the UTF-8 reading holds no
 // Chinese at all but mostly rare letters and combining marks. Short GBK
 // texts such as "同学" (CD AC D1 A7) are also valid UTF-8.
@@ -84,7 +84,12 @@ struct DecodedText {
 // Reads a file's bytes as the core's text. Fails (nullopt, `error` set to a
 // message naming the byte offset in the file) only when the bytes are not in
 // the encoding asked for or found by a byte-order mark. Under Auto a text
-// that is valid UTF-8 is UTF-8 unless readsBetterAsGb18030.
+// that is valid UTF-8 is UTF-8 unless readsBetterAsGb18030. Otherwise: text
+// with the zero bytes of UTF-16 that reads as UTF-16 is UTF-16 (no mark);
+// UTF-8 whose characters outnumber its stray bytes at least twice is UTF-8,
+// each stray byte kept as a character of its own that is written back as
+// that byte; text whose UTF-8 characters outnumber its stray bytes less than
+// that is refused ("mixed encodings"); anything else is GB18030.
 std::optional<DecodedText> decodeText(std::string_view bytes, EncodingChoice choice,
                                       std::string* error = nullptr);
 // The same, taking over `bytes` (left empty) so that a GB18030 file is not

@@ -121,9 +121,19 @@ bool readOpenedFile(const std::string& path, std::string& bytes, std::string* er
     if (st.st_size > 0 && static_cast<std::uint64_t>(st.st_size) > maxBytes) return tooLarge();
     std::string out;
     try {
-        // A little room beyond the file's size: a text that gains a final
-        // line break is then not copied to grow by two bytes.
-        if (st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size) + 16);
+        // Room beyond the file's size: a text that gains a final line break,
+        // or whose lines end in "\n" alone and gain a "\r" each (one per
+        // eight bytes and more), then grows in place instead of being
+        // copied beside itself. Pages of the room that are never written
+        // take no memory.
+        if (st.st_size > 0) {
+            const auto size = static_cast<std::size_t>(st.st_size);
+            try {
+                out.reserve(size + size / 8 + 16);
+            } catch (const std::bad_alloc&) {
+                out.reserve(size + 16);
+            }
+        }
         char buf[65536];
         for (;;) {
             const ssize_t n = ::read(fd, buf, sizeof buf);

@@ -121,8 +121,13 @@ bool DocumentController::openFile(const QString& path) {
         return host_.openInBackground(path, fsPath);
     }
     auto decoded = editor::readDocumentFile(fsPath);
+    if (decoded && editor::longestLine(decoded->text) > editor::kLongestShownLine) {
+        openFailed(path, qtFromGb(editor::lineTooLongReason()));
+        return false;
+    }
     if (!decoded) {
-        openFailed(path, qtFromGb(editor::openFailureReason(QFileInfo::exists(path), folvane::text::isRegularFile(fsPath))));
+        openFailed(path,
+                   qtFromGb(editor::openFailureReason(QFileInfo::exists(path), folvane::text::isRegularFile(fsPath))));
         return false;
     }
     opened(fsPath, decoded->format, [&] { return host_.showOpenedText(toQt(decoded->text)); });

@@ -120,6 +120,10 @@ EditorText EditorBridge::setTextQuietly(const QString& units) {
         editor_->setPlainText(units);
     }
     quiet_ = false;
+    // The text itself, not the plain text the editor would give back for
+    // it: that spells a no-break space, a lone "\r" and the line and
+    // paragraph separators otherwise, and the file would change unseen.
+    if (editor_->document()->characterCount() - 1 == units.size()) return EditorText::fromExactUnits(unitsOf(units));
     return EditorText::fromUnits(unitsOf(editor_->document()->toPlainText()));
 }
 
@@ -157,6 +161,9 @@ void EditorBridge::installQuietly(QTextDocument* document) {
 PreparedText EditorBridge::prepare(QString units, const QFont& font) {
     // The document makes "\r\n" one line end; so does the copy.
     collapseCrLf(units);
+    // The text as it is, before its line ends are grouped for the view
+    // (see setTextQuietly).
+    EditorText exact = EditorText::fromExactUnits(unitsOf(units));
     groupLines(units);
     auto* doc = new QTextDocument;
     doc->setUndoRedoEnabled(false);
@@ -166,6 +173,7 @@ PreparedText EditorBridge::prepare(QString units, const QFont& font) {
     // The editor's first layout pass makes a layout object for every
     // paragraph of the document; made here, the GUI thread only resets them.
     for (QTextBlock block = doc->firstBlock(); block.isValid(); block = block.next()) block.layout();
+    if (doc->characterCount() - 1 == units.size()) return PreparedText{doc, std::move(exact)};
     return PreparedText{doc, EditorText::fromUnits(unitsOf(units))};
 }
 

@@ -71,6 +71,7 @@ void MainWin::openedTextShown() {
 bool MainWin::openInBackground(const QString& path, const std::string& fsPath) {
     struct Read {
         bool ok = false;
+        bool lineTooLong = false;
         std::string error;
         folvane::text::TextFormat format;
     };
@@ -80,6 +81,10 @@ bool MainWin::openInBackground(const QString& path, const std::string& fsPath) {
         [read, fsPath] {
             auto decoded = folvane::editor::readDocumentFile(fsPath, &read->error);
             if (!decoded) return QString();
+            if (folvane::editor::longestLine(decoded->text) > folvane::editor::kLongestShownLine) {
+                read->lineTooLong = true;
+                return QString();
+            }
             read->ok = true;
             read->format = decoded->format;
             return toQt(decoded->text);
@@ -88,7 +93,10 @@ bool MainWin::openInBackground(const QString& path, const std::string& fsPath) {
             editor_->setEnabled(true);
             if (!read->ok) {
                 delete prepared.document;
-                documents_.openFailed(path, qtFromGb(folvane::editor::openFailureReason(QFileInfo::exists(path), folvane::text::isRegularFile(fsPath))));
+                documents_.openFailed(path, qtFromGb(read->lineTooLong ? folvane::editor::lineTooLongReason()
+                                                                        : folvane::editor::openFailureReason(
+                                                                              QFileInfo::exists(path),
+                                                                              folvane::text::isRegularFile(fsPath))));
                 return;
             }
             documents_.opened(fsPath, read->format, [&] {

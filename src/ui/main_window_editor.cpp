@@ -12,6 +12,7 @@
 
 #include "editor/context_menu_rules.h"
 #include "editor/decoy_text.h"
+#include "editor/document_flow.h"
 #include "editor_bridge.h"
 #include "editor_widget.h"
 #include "engine/paragraph_tools.h"
@@ -114,22 +115,40 @@ void MainWin::dropFiles(const QStringList& paths) {
         dropInBackground(paths);
         return;
     }
-    for (const QString& path : paths) setEditorText(readDroppedFile(path));
+    for (const QString& path : paths) {
+        std::string text = readDroppedFile(path);
+        if (folvane::editor::longestLine(text) > folvane::editor::kLongestShownLine)
+            documents_.openFailed(path, qtFromGb(folvane::editor::lineTooLongReason()));
+        else
+            setEditorText(text);
+    }
 }
 
 void MainWin::dropInBackground(QStringList paths) {
     if (paths.isEmpty() || bridge_->preparing()) return;
     const QString path = paths.takeFirst();
     editor_->setEnabled(false);
-    bridge_->prepareInBackground([path] { return toQt(readDroppedFile(path)); },
-                                 [this, paths](PreparedText prepared) {
-                                     editor_->setEnabled(true);
-                                     installDocument(prepared.document);
-                                     document_.replaced(std::move(prepared.text), editor_->textCursor().position());
-                                     afterChange();
-                                     updateSelectionButtons();
-                                     dropInBackground(paths);
-                                 });
+    auto tooLong = std::make_shared<bool>(false);
+    bridge_->prepareInBackground(
+        [path, tooLong] {
+            std::string text = readDroppedFile(path);
+            // A line the editor cannot show smoothly: the file is not shown.
+            *tooLong = folvane::editor::longestLine(text) > folvane::editor::kLongestShownLine;
+            return *tooLong ? QString() : toQt(text);
+        },
+        [this, paths, path, tooLong](PreparedText prepared) {
+            editor_->setEnabled(true);
+            if (*tooLong) {
+                delete prepared.document;
+                documents_.openFailed(path, qtFromGb(folvane::editor::lineTooLongReason()));
+            } else {
+                installDocument(prepared.document);
+                document_.replaced(std::move(prepared.text), editor_->textCursor().position());
+                afterChange();
+                updateSelectionButtons();
+            }
+            dropInBackground(paths);
+        });
 }
 
 void MainWin::toggleWordWrap() {

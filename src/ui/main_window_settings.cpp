@@ -98,7 +98,12 @@ void MainWin::saveSettingsOnClose() {
 }
 
 void MainWin::exitUnattended() {
-    if (unattendedExit_) return;
+    if (unattendedExit_) {
+        // Again once a start-up that was under way has completed: the
+        // settings it could not save before.
+        saveSettingsOnClose();
+        return;
+    }
     unattendedExit_ = true;
     if (document_.confirmationBefore(folvane::editor::DocumentCommand::Close))
         qWarning("%s", qUtf8Printable(QStringLiteral("文档的修改未保存，未写入文件")));

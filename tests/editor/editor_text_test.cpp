@@ -208,5 +208,49 @@ TEST(EditorText, ComparesAndCopiesAcrossChunks) {
     EXPECT_LT(a.memoryUsage(), flat.size() + flat.size() / 2 + 4096);
 }
 
+
+// What the editor shows for a text read from a file: a lone "\r", U+FDD0
+// and U+FDD1 become paragraph ends, line breaks may be line separators.
+std::u16string shown(std::u16string units) {
+    for (char16_t& u : units)
+        if (u == u'\r' || u == u'\n' || u == 0xFDD0 || u == 0xFDD1) u = 0x2029;
+    return units;
+}
+
+// Typing a character and deleting it again gives back the very bytes that
+// were read, whatever the characters around it.
+TEST(EditorText, UntouchedCharactersKeepTheirBytes) {
+    struct Case {
+        const char* name;
+        std::u16string text;  // what was read, as units
+    };
+    const std::vector<Case> cases = {
+        {"lone carriage returns", u"a\rb\rc"},
+        {"one lone carriage return among line breaks", u"a\nb\rc\nd"},
+        {"no-break space", u"a\u00A0b"},
+        {"line and paragraph separators", u"a\u2028b\u2029c"},
+        {"non-characters", u"a\uFDD0b\uFDD1c"},
+        {"all of them, long", std::u16string(3000, u'\u554A') + u"\r\u00A0\u2028\uFDD0" + std::u16string(9000, u'x')},
+    };
+    for (const Case& c : cases) {
+        EditorText t = EditorText::fromExactUnits(c.text);
+        const std::string read = t.str();
+        EXPECT_EQ(decodeForEditor(read), c.text) << c.name;
+        for (const std::size_t at : {std::size_t{0}, std::size_t{2}, c.text.size()}) {
+            std::u16string editor = shown(c.text);
+            auto edit = [&](std::size_t pos, std::size_t removed, std::u16string_view added) {
+                const EditorText::Region r = t.regionForUnits(pos, removed);
+                editor.replace(pos, removed, added);
+                const std::size_t end = r.unitEnd - removed + added.size();
+                t.replaceRegion(r, std::u16string_view(editor).substr(r.unitBegin, end - r.unitBegin));
+            };
+            edit(at, 0, u"z");
+            edit(at, 1, u"");
+            EXPECT_EQ(t.str(), read) << c.name << " at " << at;
+            EXPECT_EQ(t.unitCount(), c.text.size());
+        }
+    }
+}
+
 }  // namespace
 }  // namespace folvane::editor

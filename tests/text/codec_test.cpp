@@ -319,6 +319,17 @@ TEST(DecodeText, DetectsEncodingBomAndLineBreaks) {
          g("e\xCC\x81\r\n")},
         {"utf-8 forced keeps 同学's bytes as utf-8", "\xCD\xAC\xD1\xA7", EncodingChoice::Utf8, Encoding::Utf8, false,
          true, g("\xCD\xAC\xD1\xA7")},
+        // No byte-order mark: UTF-16 by its zero bytes, UTF-8 by its characters.
+        {"utf-16le without bom", std::string("\x00\x30\x00\x30\x2D\x4E\r\0\n\0", 10), EncodingChoice::Auto,
+         Encoding::Utf16LE, false, false, g("　　中\r\n")},
+        {"utf-16be without bom", std::string("\0h\0i\0\n", 6), EncodingChoice::Auto, Encoding::Utf16BE, false, true,
+         "hi\r\n"},
+        {"utf-8 armenian, also gbk", "Բարեւ ձեզ\r\n", EncodingChoice::Auto, Encoding::Utf8, false, false,
+         g("Բարեւ ձեզ\r\n")},
+        {"utf-8 with one stray byte", "中文\xFF内容\r\n", EncodingChoice::Auto, Encoding::Utf8, false, false,
+         g("中文") + "\xFE\x39\x8D\x37" + g("内容\r\n")},
+        {"utf-8 with a stray lead byte before a letter", "中文\xC3" "a字", EncodingChoice::Auto, Encoding::Utf8, false,
+         true, g("中文") + "\xFE\x39\x87\x37" + g("a字")},
         // Mostly "\n" with some "\r\n": each break comes back as it was.
         {"mixed breaks", "a\nb\r\nc\nd\n", EncodingChoice::Auto, Encoding::Utf8, false, true, "a\r\nb\r\nc\r\nd\r\n"},
         {"mixed breaks gbk", "\xD6\xD0\r\n\n\n\r\n\n", EncodingChoice::Auto, Encoding::Gb18030, false, true,
@@ -350,6 +361,21 @@ TEST(DecodeText, ReportsBadInput) {
     EXPECT_EQ(error, "invalid UTF-16 at byte 4");
     EXPECT_FALSE(decodeText("\xEF\xBB\xBF" "ab\xFF", EncodingChoice::Auto, &error));
     EXPECT_EQ(error, "not valid UTF-8 at byte 5");
+    // Neither reading is sound: UTF-8 characters, but too many stray bytes.
+    EXPECT_FALSE(decodeText("中文字\xFF\xFE", EncodingChoice::Auto, &error));
+    EXPECT_NE(error.find("mixed encodings"), std::string::npos) << error;
+}
+
+// What a step adds to a text read from a damaged UTF-8 file is written in
+// UTF-8, not as GB18030 bytes among UTF-8 ones.
+TEST(DecodeText, AddedTextTakesTheEncodingOfAFileWithStrayBytes) {
+    using folvane::testing::g;
+    const auto d = decodeText("中\xFF文", EncodingChoice::Auto);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(encodeText(g("　　") + d->text, d->format), "　　中\xFF文");
+    TextFormat utf16 = d->format;
+    utf16.encoding = Encoding::Utf16LE;
+    EXPECT_EQ(encodeText(d->text, utf16), std::string("\x2D\x4E\xFD\xFF\x87\x65", 6));  // the stray byte: U+FFFD
 }
 
 TEST(DecodeText, MixedBreaksFallBackToLineFeedsWhenTheLinesChange) {

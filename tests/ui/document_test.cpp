@@ -10,7 +10,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <sys/stat.h>
 
+#include "editor/document_flow.h"
 #include "editor_widget.h"
 #include "gbtext.h"
 #include "main_window.h"
@@ -372,6 +374,83 @@ TEST(CommandLine, APathWithSpacesSplitByTheShellIsOpenedWhole) {
     settings.startUp(w, args);
     EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("命令行"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("a b.txt - ") + kBase);
+}
+
+
+// A character typed and deleted again changes nothing else: every other
+// character is saved as it was read, also those the editor shows as line
+// ends or spells otherwise in its plain text.
+TEST_F(DocumentTest, UntouchedCharactersAreSavedAsRead) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    const std::string many(300000, 'x');  // opens on the worker, lines grouped for the view
+    const std::vector<Case> cases = {
+        {"lines ending in a carriage return", g("甲\r乙\r")},
+        {"one lone carriage return among CR LF", g("甲\r\n乙\r丙\r\n丁\r\n")},
+        {"no-break space", g("甲\u00A0乙\r\n")},
+        {"line and paragraph separators", g("甲\u2028乙\u2029丙\r\n")},
+        {"non-characters", g("甲\uFDD0乙\uFDD1丙\r\n")},
+        {"UTF-8 with all of them", "\xEF\xBB\xBF甲\r\u00A0\u2028\u2029\uFDD0\uFDD1乙\n"},
+        {"a long text", g("甲\r\u00A0\u2028\uFDD0\n") + many + g("\r\n乙\r")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeBytes(file, c.bytes);
+        ASSERT_TRUE(w.openFile(file));
+        ASSERT_TRUE(waitUntil([&] { return !w.loadingText(); }));
+        typeAtEnd(w, QStringLiteral("改"));
+        QTest::keyClick(w.editor(), Qt::Key_Backspace);
+        w.action(Command::Save)->trigger();
+        EXPECT_EQ(readBytes(file), c.bytes);
+    }
+}
+
+// Only regular files are opened: a FIFO (no writer), a device that never
+// ends and a folder are refused at once with a message.
+TEST_F(DocumentTest, SpecialFilesAreRefusedWithoutWaiting) {
+    const QString fifo = settings.dir() + QStringLiteral("/fifo.txt");
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    struct Case {
+        QString path;
+        QString reason;
+    };
+    for (const Case& c : {Case{fifo, QStringLiteral("不是普通文件，无法读取。")},
+                          Case{QStringLiteral("/dev/zero"), QStringLiteral("不是普通文件，无法读取。")},
+                          Case{settings.dir(), QStringLiteral("不是普通文件，无法读取。")}}) {
+        dialogs.clear();
+        EXPECT_FALSE(w.openFile(c.path));
+        ASSERT_TRUE(waitUntil([&] { return !w.loadingText(); }));
+        ASSERT_EQ(dialogs.asked().size(), 1u) << c.path.toStdString();
+        EXPECT_EQ(dialogs.last().text, QStringLiteral("无法打开文件“%1”：%2").arg(c.path, c.reason));
+    }
+}
+
+
+// A line longer than the editor shows smoothly: the file is not opened,
+// with a message; a line as long as that opens.
+TEST_F(DocumentTest, FilesWithOverlongLinesAreNotOpened) {
+    struct Case {
+        std::size_t lineBytes;
+        bool opens;
+    };
+    const std::size_t limit = folvane::editor::kLongestShownLine;
+    for (const Case& c : {Case{limit, true}, Case{limit + 1, false}, Case{3 * limit, false}}) {
+        SCOPED_TRACE(c.lineBytes);
+        writeBytes(file, "short line\r\n" + std::string(c.lineBytes, 'x') + "\r\nshort");
+        dialogs.clear();
+        w.openFile(file);
+        ASSERT_TRUE(waitUntil([&] { return !w.loadingText(); }));
+        EXPECT_EQ(w.editorText() == readBytes(file), c.opens);
+        EXPECT_EQ(dialogs.asked().size(), c.opens ? 0u : 1u);
+        if (!c.opens) {
+            EXPECT_EQ(dialogs.last().text, QStringLiteral("无法打开文件“%1”：文件中有超过 256 KB 的一行，编辑器无法流畅显示，未打开。"
+                                                          "可用 folvane-cli 排版该文件。")
+                                               .arg(file));
+        }
+        w.action(Command::New)->trigger();
+    }
 }
 
 }  // namespace

@@ -7,7 +7,9 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QDir>
 #include <QTimer>
+#include <sys/stat.h>
 #include <csignal>
 #include <signal.h>
 
@@ -96,6 +98,24 @@ TEST_F(Program, EachTerminationSignalSavesTheSettings) {
         for (const char* key : {"显示导航按钮", "显示功能快捷栏上", "显示功能快捷栏下", "升级提示"})
             EXPECT_EQ(stored(config, key), "1") << key;
         EXPECT_EQ(stored(config, "置顶"), "0");
+        EXPECT_NE(stored(config, "窗口宽度"), "<absent>");
+    }
+}
+
+// A message box of the start-up ("打开" of a file named on the command
+// line) is open when the signal comes: the program still ends, with its
+// settings saved.
+TEST_F(Program, ASignalEndsTheProgramWhileAStartUpMessageIsOpen) {
+    const QString folder = dir.filePath(QStringLiteral("a folder"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const QString& named : {dir.filePath(QStringLiteral("missing.txt")), folder}) {
+        SCOPED_TRACE(named.toStdString());
+        QFile::remove(QString::fromStdString(config));
+        process.start(program, {named});
+        ASSERT_TRUE(process.waitForStarted(kWait));
+        ASSERT_TRUE(waitUntil([&] { return stored(config, "CONFIG1") == "1"; }, kWait));
+        endWith(SIGTERM);
+        EXPECT_EQ(stored(config, "版本"), "3.0.7");
         EXPECT_NE(stored(config, "窗口宽度"), "<absent>");
     }
 }
@@ -203,6 +223,24 @@ TEST(TerminationSignals, AnIgnoredSignalStaysIgnored) {
     EXPECT_EQ(currentHandler(SIGTERM), SIG_DFL);
     EXPECT_EQ(currentHandler(SIGHUP), SIG_IGN);
     ::sigaction(SIGHUP, &before, nullptr);
+}
+
+
+// A settings file that is a FIFO is no settings file: the window starts
+// with the defaults and closes without waiting for a writer, and the FIFO
+// stays.
+TEST(SettingsFile, ThatIsNoRegularFileIsUnreadable) {
+    IsolatedSettings settings;
+    ASSERT_EQ(::mkfifo(settings.path().c_str(), 0600), 0);
+    FolvaneApp app;
+    MainWin w{app};
+    w.show();
+    settings.startUp(w);
+    EXPECT_TRUE(w.action(Command::ShowUpperBar)->isChecked());  // the default
+    w.exitUnattended();
+    struct stat st{};
+    ASSERT_EQ(::stat(settings.path().c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 }  // namespace
