@@ -59,7 +59,7 @@ std::string htmlToTextInPlace(std::string s) {
     };
     for (const auto& [find, replacement] : kReplacements) text::replaceAllIgnoreCaseInPlace(s, find, replacement);
     removeBlocksInPlace(s, "<", ">");
-    text::replaceAllInPlace(s, "-->", "");
+    text::replaceAllInPlace(s, "-->", "", true);
     return s;
 }
 

@@ -41,7 +41,8 @@ std::size_t longestLine(std::string_view text) {
     std::size_t longest = 0, start = 0;
     for (;;) {
         const std::size_t lf = text.find('\n', start);
-        const std::size_t end = lf == std::string_view::npos ? text.size() : lf;
+        std::size_t end = lf == std::string_view::npos ? text.size() : lf;
+        if (end > start && lf != std::string_view::npos && text[end - 1] == '\r') --end;
         longest = std::max(longest, end - start);
         if (lf == std::string_view::npos) return longest;
         start = lf + 1;

@@ -109,9 +109,10 @@ std::string joinLines(std::string buf, std::string_view indent, const TypesetOpt
     const std::string& mark = paragraphEndMark();
     text::replaceAllInPlace(buf, explicitEndMark() + "\r\n", mark);
     markEndsAndDropIndents(buf, mark);
-    text::replaceAllInPlace(buf, "\r\n    ", "");
+    // No deletion joins an opaque byte with the bytes after it.
+    text::replaceAllInPlace(buf, "\r\n    ", "", true);
     // Deleting a "\r\n" can bring a "\r" and a "\n" together: repeat.
-    text::replaceAllRepeat(buf, "\r\n", "");
+    text::replaceAllRepeat(buf, "\r\n", "", true);
     const std::string doubled = mark + std::string(indent) + mark;
     text::replaceAllRepeat(buf, doubled, mark);
 

@@ -140,14 +140,12 @@ std::string replaceAll(std::string_view s, std::string_view find, std::string_vi
         out.assign(s);
     } else {
         out.reserve(s.size() + (repl.size() > find.size() ? (repl.size() - find.size()) * 16 : 0));
-        std::size_t copied = 0, floor = 0;
+        std::size_t copied = 0;
         for (; p != npos; p = m.next(copied)) {
-            if (p > copied) floor = out.size();
             out.append(s.data() + copied, p - copied);
-            const bool keep = joinsOpaqueByte(out, floor, repl, s.substr(p + find.size()));
-            out.append(keep ? s.substr(p, find.size()) : repl);
+            out.append(repl);
             copied = p + find.size();
-            n += keep ? 0 : 1;
+            ++n;
         }
         out.append(s.data() + copied, s.size() - copied);
     }
@@ -160,18 +158,19 @@ namespace {
 // Replaces every match that `m` finds (each `findSize` bytes) by `repl`,
 // which is not longer: the text is compacted in place, written behind the
 // search. Returns the number of replacements.
+// With `keepOpaqueApart`, a match whose replacement would join an opaque
+// byte before it with what follows stays as it is.
 template <typename Finder>
-std::size_t compactReplace(std::string& s, Finder& m, std::size_t findSize, std::string_view repl) {
+std::size_t compactReplace(std::string& s, Finder& m, std::size_t findSize, std::string_view repl,
+                           bool keepOpaqueApart) {
     std::size_t n = 0, copied = 0, written = 0, floor = 0;
     for (std::size_t p = m.next(0); p != npos; p = m.next(copied)) {
         if (p > copied) floor = written;
         if (written != copied) std::memmove(s.data() + written, s.data() + copied, p - copied);
         written += p - copied;
         copied = p + findSize;
-        // A match whose replacement would join an opaque byte before it
-        // with what follows stays as it is.
-        if (joinsOpaqueByte(std::string_view(s.data(), written), floor, repl,
-                            std::string_view(s).substr(copied))) {
+        if (keepOpaqueApart && joinsOpaqueByte(std::string_view(s.data(), written), floor, repl,
+                                               std::string_view(s).substr(copied))) {
             if (written != p) std::memmove(s.data() + written, s.data() + p, findSize);
             written += findSize;
             continue;
@@ -189,7 +188,7 @@ std::size_t compactReplace(std::string& s, Finder& m, std::size_t findSize, std:
 
 }  // namespace
 
-std::size_t replaceAllInPlace(std::string& s, std::string_view find, std::string_view repl) {
+std::size_t replaceAllInPlace(std::string& s, std::string_view find, std::string_view repl, bool keepOpaqueApart) {
     if (find.empty()) return 0;
     if (repl.size() > find.size()) {
         std::size_t n = 0;
@@ -199,7 +198,7 @@ std::size_t replaceAllInPlace(std::string& s, std::string_view find, std::string
     }
     // The text does not grow.
     Matcher m(s, find, 0);
-    return compactReplace(s, m, find.size(), repl);
+    return compactReplace(s, m, find.size(), repl, keepOpaqueApart);
 }
 
 namespace {
@@ -209,7 +208,7 @@ namespace {
 // with a match the match is cut back to its prefix. Before each append the
 // output holds no match, and cutting back yields a prefix of that output, so
 // one check per appended character keeps the invariant.
-std::size_t collapseRuns(std::string& s, std::string_view find, std::size_t keep) {
+std::size_t collapseRuns(std::string& s, std::string_view find, std::size_t keep, bool keepOpaqueApart) {
     const bool fast = isStandaloneByte(static_cast<unsigned char>(find[0]));
     // The output is built in place: it never grows past what has been read.
     std::size_t w = 0, i = 0;
@@ -225,12 +224,14 @@ std::size_t collapseRuns(std::string& s, std::string_view find, std::size_t keep
         if (!fast && !boundary[start]) return;
         // A cut that would join an opaque byte before the match with the
         // bytes after it is not made.
-        if (floor > start + keep) floor = 0;
-        std::size_t settled = 0;
-        if (joinsOpaqueByte(std::string_view(s.data(), start + keep), floor, std::string_view(s).substr(i), {},
-                            &settled))
-            return;
-        floor = settled;
+        if (keepOpaqueApart) {
+            if (floor > start + keep) floor = 0;
+            std::size_t settled = 0;
+            if (joinsOpaqueByte(std::string_view(s.data(), start + keep), floor, std::string_view(s).substr(i), {},
+                                &settled))
+                return;
+            floor = settled;
+        }
         w = start + keep;
         if (!fast) boundary.resize(w);
         ++n;
@@ -271,18 +272,18 @@ bool endsOnOwnBoundary(std::string_view whole, std::size_t prefixLen) {
 
 }  // namespace
 
-std::size_t replaceAllRepeat(std::string& s, std::string_view find, std::string_view repl) {
+std::size_t replaceAllRepeat(std::string& s, std::string_view find, std::string_view repl, bool keepOpaqueApart) {
     if (find.empty()) return 0;
     if (repl.size() < find.size() && find.substr(0, repl.size()) == repl &&
         isSelfDelimiting(find) && endsOnOwnBoundary(find, repl.size())) {
-        return collapseRuns(s, find, repl.size());
+        return collapseRuns(s, find, repl.size(), keepOpaqueApart);
     }
     const bool endless = repl.find(find) != std::string_view::npos;
     std::size_t total = 0;
     // Each pass that replaces something is followed by another; a cap keeps
     // exotic patterns that could cycle from running forever.
     for (std::size_t pass = 0; pass <= s.size() + 1; ++pass) {
-        const std::size_t n = replaceAllInPlace(s, find, repl);
+        const std::size_t n = replaceAllInPlace(s, find, repl, keepOpaqueApart);
         total += n;
         if (n == 0 || endless) break;
     }
@@ -428,7 +429,7 @@ std::size_t replaceAllIgnoreCaseInPlace(std::string& s, std::string_view find, s
     }
     // The text does not grow.
     IgnoreCaseMatcher m(s, find, 0);
-    return compactReplace(s, m, find.size(), repl);
+    return compactReplace(s, m, find.size(), repl, true);
 }
 
 }  // namespace folvane::text

@@ -35,15 +35,21 @@ std::vector<std::size_t> findAllAligned(std::string_view hay, std::string_view n
 std::string replaceAll(std::string_view s, std::string_view find, std::string_view repl,
                        std::size_t* count = nullptr);
 
-// replaceAll on `s` in place; returns the number of replacements.
-std::size_t replaceAllInPlace(std::string& s, std::string_view find, std::string_view repl);
+// replaceAll on `s` in place; returns the number of replacements. With
+// `keepOpaqueApart`, a match whose replacement would join an opaque byte
+// before it with the bytes after it into one character (see
+// joinsOpaqueByte) is left as it is: for removals that must not make
+// characters out of bytes that were none.
+std::size_t replaceAllInPlace(std::string& s, std::string_view find, std::string_view repl,
+                              bool keepOpaqueApart = false);
 
 // "While the text contains `find`, replace every occurrence": repeats until
 // no match is left. When `repl` is a prefix of `find` (deletions and the
 // collapsing of runs, the only uses the engine has) this runs in one linear
 // pass; otherwise passes are repeated, stopping after one pass when `repl`
 // contains `find` (which would never end). Returns the number of replacements.
-std::size_t replaceAllRepeat(std::string& s, std::string_view find, std::string_view repl);
+std::size_t replaceAllRepeat(std::string& s, std::string_view find, std::string_view repl,
+                             bool keepOpaqueApart = false);
 
 // ASCII letters that are whole characters folded to lower case; every other
 // byte unchanged. Boundaries of the result are those of the input.
@@ -63,7 +69,8 @@ private:
 };
 
 // Replace-all that ignores the case of ASCII letters (one pass, no rescan).
-// An empty `find` leaves the text unchanged.
+// An empty `find` leaves the text unchanged. A match whose replacement would
+// join an opaque byte before it with the bytes after it stays as it is.
 std::string replaceAllIgnoreCase(std::string_view s, std::string_view find, std::string_view repl,
                                  std::size_t* count = nullptr);
 // The same on `s` itself; returns the number of replacements. A replacement

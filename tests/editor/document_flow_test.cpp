@@ -48,4 +48,15 @@ TEST(DocumentFlow, OpenFailureReasonInTheProgramsLanguage) {
     EXPECT_EQ(openFailureReason(true), g("无法读取该文件。"));
 }
 
+
+TEST(DocumentFlow, LongestLineInBytesWithoutItsBreak) {
+    struct Case {
+        std::string text;
+        std::size_t longest;
+    };
+    for (const Case& c : {Case{"", 0}, Case{"abc", 3}, Case{"a\r\nbcd\r\n", 3}, Case{"abcd\nx", 4},
+                          Case{"a\rbc", 4}, Case{"ab\r\n\r\n", 2}})
+        EXPECT_EQ(longestLine(c.text), c.longest) << c.text;
+}
+
 }  // namespace

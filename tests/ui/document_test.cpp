@@ -385,7 +385,8 @@ TEST_F(DocumentTest, UntouchedCharactersAreSavedAsRead) {
         const char* name;
         std::string bytes;
     };
-    const std::string many(300000, 'x');  // opens on the worker, lines grouped for the view
+    std::string many;  // opens on the worker, lines grouped for the view
+    for (int i = 0; i < 50000; ++i) many += "0123456789\r\n";
     const std::vector<Case> cases = {
         {"lines ending in a carriage return", g("甲\r乙\r")},
         {"one lone carriage return among CR LF", g("甲\r\n乙\r丙\r\n丁\r\n")},
@@ -393,7 +394,7 @@ TEST_F(DocumentTest, UntouchedCharactersAreSavedAsRead) {
         {"line and paragraph separators", g("甲\u2028乙\u2029丙\r\n")},
         {"non-characters", g("甲\uFDD0乙\uFDD1丙\r\n")},
         {"UTF-8 with all of them", "\xEF\xBB\xBF甲\r\u00A0\u2028\u2029\uFDD0\uFDD1乙\n"},
-        {"a long text", g("甲\r\u00A0\u2028\uFDD0\n") + many + g("\r\n乙\r")},
+        {"a long text", g("甲\r\u00A0\u2028\uFDD0\r\n") + many + g("\r\n乙\r")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -403,7 +404,12 @@ TEST_F(DocumentTest, UntouchedCharactersAreSavedAsRead) {
         typeAtEnd(w, QStringLiteral("改"));
         QTest::keyClick(w.editor(), Qt::Key_Backspace);
         w.action(Command::Save)->trigger();
-        EXPECT_EQ(readBytes(file), c.bytes);
+        const std::string saved = readBytes(file);
+        std::size_t same = 0;
+        while (same < saved.size() && same < c.bytes.size() && saved[same] == c.bytes[same]) ++same;
+        EXPECT_TRUE(saved == c.bytes) << "differs from byte " << same << ": "
+                                      << folvane::testing::show(saved.substr(same >= 8 ? same - 8 : 0, 24)) << " / "
+                                      << folvane::testing::show(c.bytes.substr(same >= 8 ? same - 8 : 0, 24));
     }
 }
 
