@@ -24,11 +24,10 @@ QPlainTextEdit* makeView(QWidget* parent, const QString& name) {
 
 // The range of units [first, last) the view shows now.
 std::pair<std::size_t, std::size_t> visibleUnits(QPlainTextEdit* v) {
-    const QTextBlock top = v->firstVisibleBlock();
-    const int first = top.isValid() ? top.position() : 0;
     const QRect r = v->viewport()->rect();
-    const int last = v->cursorForPosition(r.bottomRight()).block().position() +
-                     v->cursorForPosition(r.bottomRight()).block().length();
+    const int first = v->cursorForPosition(r.topLeft()).block().position();
+    const QTextBlock bottom = v->cursorForPosition(r.bottomRight()).block();
+    const int last = bottom.position() + bottom.length();
     return {static_cast<std::size_t>(first), static_cast<std::size_t>(std::max(first, last))};
 }
 

@@ -92,7 +92,7 @@ public:
     RecentFilesMenu* recentFiles() const { return recentFiles_; }
     // "查看排版改动": the window comparing the text before and after the last
     // run (null until first asked for).
-    ChangesWindow* changesWindow() const { return changesWindow_; }
+    ChangesWindow* changesWindow() const;
     void showRunChanges();
     QLabel* progressLabel() const { return progressLabel_; }
     QProgressBar* progressBar() const { return progressBar_; }

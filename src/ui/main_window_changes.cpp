@@ -26,6 +26,8 @@ std::u16string_view unitsOf(const QString& s) {
 
 }  // namespace
 
+ChangesWindow* MainWin::changesWindow() const { return changesWindow_.data(); }
+
 void MainWin::showRunChanges() {
     if (!runBefore_ || !runAfter_) return;
     if (!changesWindow_) changesWindow_ = new ChangesWindow(this);

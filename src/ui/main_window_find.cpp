@@ -2,6 +2,7 @@
 // highlighting of every match, the count "共 N 处" and replacing one match.
 // The places are those the panel's replace-all replaces (editor/find_matches).
 #include <QAction>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTextBlock>
