@@ -385,4 +385,24 @@ TEST_F(Window, ChangesOfTheLastRunSideBySide) {
     EXPECT_TRUE(cw->countLabel()->text().startsWith(QStringLiteral("第 %1 处").arg(changes.size())));
 }
 
+TEST_F(Window, TheChangesWindowFollowsTheLatestRun) {
+    app.options().fixPunctuation = true;
+    w.editor()->setPlainText(QStringLiteral("一,"));
+    ASSERT_TRUE(runAndWait(w.action(Command::Run)));
+    const QString first = text();
+    w.action(Command::ShowChanges)->trigger();
+    ASSERT_TRUE(waitUntil([&] { return w.changesWindow()->afterView()->toPlainText() == first; }));
+    w.editor()->setPlainText(first + QStringLiteral("\n二."));
+    const QString second = text();
+    ASSERT_TRUE(runAndWait(w.action(Command::Run)));
+    w.action(Command::ShowChanges)->trigger();
+    ChangesWindow* cw = w.changesWindow();
+    ASSERT_TRUE(waitUntil([&] { return cw->beforeView()->toPlainText() == second; }));
+    EXPECT_EQ(cw->afterView()->toPlainText(), text());
+    // Asked again without a new run, it keeps what it shows.
+    cw->next();
+    w.action(Command::ShowChanges)->trigger();
+    EXPECT_EQ(cw->current(), 0);
+}
+
 }  // namespace
