@@ -262,6 +262,23 @@ TEST_F(Window, FindNextAndPreviousCountHighlightAndReplaceOne) {
     EXPECT_EQ(selected(), match);
 }
 
+TEST_F(Window, HighlightsSurviveARunThatReplacesTheEditorsDocument) {
+    app.options().fixPunctuation = true;
+    w.editor()->setPlainText(QStringLiteral("一,二,三,"));
+    w.action(Command::FindPanel)->trigger();
+    w.findField()->setText(QStringLiteral(","));
+    auto* count = w.findPanel()->findChild<QLabel*>(QStringLiteral("findCount"));
+    ASSERT_TRUE(waitUntil([&] { return count->text() == QStringLiteral("共 3 处"); }, 3000));
+    ASSERT_TRUE(runAndWait(w.action(Command::Run)));  // the result comes as a new document
+    w.editor()->viewport()->repaint();
+    // The marks of the old document went with it; the new one gets its own.
+    for (const auto& mark : w.editor()->extraSelections()) EXPECT_EQ(mark.cursor.document(), w.editor()->document());
+    w.findField()->setText(QStringLiteral("二，"));
+    ASSERT_TRUE(waitUntil([&] { return count->text() == QStringLiteral("共 1 处"); }, 3000)) << count->text().toStdString();
+    EXPECT_EQ(w.editor()->extraSelections().size(), 1);
+    for (const auto& mark : w.editor()->extraSelections()) EXPECT_EQ(mark.cursor.document(), w.editor()->document());
+}
+
 TEST_F(Window, TheCountIsWhatReplaceAllReplaces) {
     const QString texts[] = {QStringLiteral("aaaa"), QStringLiteral("😀x😀"), QStringLiteral("ÄäA")};
     const QString needles[] = {QStringLiteral("aa"), QStringLiteral("😀"), QStringLiteral("a")};
