@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyleOptionMenuItem>
 #include <QTest>
 #include <QToolBar>
@@ -277,6 +278,29 @@ TEST_F(Window, HighlightsSurviveARunThatReplacesTheEditorsDocument) {
     ASSERT_TRUE(waitUntil([&] { return count->text() == QStringLiteral("共 1 处"); }, 3000)) << count->text().toStdString();
     EXPECT_EQ(w.editor()->extraSelections().size(), 1);
     for (const auto& mark : w.editor()->extraSelections()) EXPECT_EQ(mark.cursor.document(), w.editor()->document());
+}
+
+TEST_F(Window, MarksFollowTheViewThroughALongText) {
+    QStringList lines;
+    for (int i = 0; i < 3000; ++i) lines << QStringLiteral("第%1行 abc").arg(i);
+    w.editor()->setPlainText(lines.join(QLatin1Char('\n')));
+    w.action(Command::FindPanel)->trigger();
+    w.findField()->setText(QStringLiteral("abc"));
+    auto* count = w.findPanel()->findChild<QLabel*>(QStringLiteral("findCount"));
+    ASSERT_TRUE(waitUntil([&] { return count->text() == QStringLiteral("共 3000 处"); }, 3000));
+    auto marked = [&] {
+        QList<int> at;
+        for (const auto& m : w.editor()->extraSelections()) at << m.cursor.selectionStart();
+        return at;
+    };
+    const QList<int> top = marked();
+    ASSERT_FALSE(top.isEmpty());
+    EXPECT_LT(top.size(), 3000);  // what the screen shows, not all
+    EXPECT_EQ(top.first(), w.editor()->toPlainText().indexOf(QStringLiteral("abc")));
+    w.editor()->verticalScrollBar()->setValue(w.editor()->verticalScrollBar()->maximum());
+    const QList<int> bottom = marked();
+    ASSERT_FALSE(bottom.isEmpty());
+    EXPECT_EQ(bottom.last(), w.editor()->toPlainText().lastIndexOf(QStringLiteral("abc")));
 }
 
 TEST_F(Window, TheCountIsWhatReplaceAllReplaces) {
