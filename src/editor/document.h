@@ -75,6 +75,10 @@ public:
     // `notice` receives what of the old file could not be kept (its owner).
     bool save(const std::string& path, std::string_view text, std::string* error = nullptr,
               std::string* notice = nullptr);
+    // Save As: the document takes `format` (the encoding and line breaks
+    // chosen) and is saved in it; later Saves keep it.
+    bool saveAs(const std::string& path, std::string_view text, const text::TextFormat& format,
+                std::string* error = nullptr, std::string* notice = nullptr);
 
     const std::string& currentPath() const { return currentPath_; }
     std::string fileName() const { return fileNameOf(currentPath_); }
@@ -88,6 +92,8 @@ public:
     const UndoHistory& history() const { return history_; }
 
 private:
+    void afterRecord();
+
     UndoHistory history_;
     std::string currentPath_;
     text::TextFormat format_;

@@ -165,6 +165,12 @@ PreparedText EditorBridge::prepare(QString units, const QFont& font) {
     // (see setTextQuietly).
     EditorText exact = EditorText::fromExactUnits(unitsOf(units));
     groupLines(units);
+    QTextDocument* doc = prepareDocument(units, font);
+    if (doc->characterCount() - 1 == units.size()) return PreparedText{doc, std::move(exact)};
+    return PreparedText{doc, EditorText::fromUnits(unitsOf(units))};
+}
+
+QTextDocument* EditorBridge::prepareDocument(const QString& units, const QFont& font) {
     auto* doc = new QTextDocument;
     doc->setUndoRedoEnabled(false);
     doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
@@ -173,8 +179,7 @@ PreparedText EditorBridge::prepare(QString units, const QFont& font) {
     // The editor's first layout pass makes a layout object for every
     // paragraph of the document; made here, the GUI thread only resets them.
     for (QTextBlock block = doc->firstBlock(); block.isValid(); block = block.next()) block.layout();
-    if (doc->characterCount() - 1 == units.size()) return PreparedText{doc, std::move(exact)};
-    return PreparedText{doc, EditorText::fromUnits(unitsOf(units))};
+    return doc;
 }
 
 bool EditorBridge::prepareInBackground(std::function<QString()> produce, std::function<void(PreparedText)> done) {
