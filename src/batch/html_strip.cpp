@@ -25,13 +25,13 @@ void removeBlocksInPlace(std::string& s, std::string_view opening, std::string_v
     for (; open != text::npos; open = folded.find(opening, copied)) {
         const std::size_t close = folded.find(closing, open);
         if (close == text::npos) break;  // the rest stays as it is
-        if (open > copied) floor = written;
         if (written != copied) std::memmove(s.data() + written, s.data() + copied, open - copied);
         written += open - copied;
         copied = close + closing.size();
         // A block whose removal would join an opaque byte before it with
         // the bytes after it into one character stays.
-        if (text::joinsOpaqueByte(std::string_view(s.data(), written), floor, std::string_view(s).substr(copied))) {
+        if (text::joinsOpaqueByte(std::string_view(s.data(), written), floor, std::string_view(s).substr(copied), {},
+                                  &floor)) {
             if (written != open) std::memmove(s.data() + written, s.data() + open, copied - open);
             written += copied - open;
         }

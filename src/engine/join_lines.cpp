@@ -62,7 +62,7 @@ void markEndsAndDropIndents(std::string& s, const std::string& mark) {
     out.reserve(s.size() + s.size() / 8);
     std::size_t copied = 0;
     std::size_t floor = 0;  // a boundary: the end of the previous line break
-    std::size_t outFloor = 0;  // a boundary of `out` before its last piece of `s`
+    std::size_t outFloor = 0;  // a boundary of `out` behind which nothing can join any more
     text::FrontReleaser done(s);
     for (std::size_t c = text::findAligned(s, "\r\n"); c != text::npos;
          c = text::findAligned(s, "\r\n", c + 2)) {
@@ -79,13 +79,12 @@ void markEndsAndDropIndents(std::string& s, const std::string& mark) {
             out += mark;
             copied = c + 2;
         } else if (std::string_view(s).substr(c + 2, kIndent.size()) == kIndent) {
-            if (c > copied) outFloor = out.size();
             out.append(s, copied, c - copied);
             copied = c + 2 + kIndent.size();
             floor = copied;
             // Kept where deleting it would join an opaque byte before it
             // with the bytes after it into one character.
-            if (text::joinsOpaqueByte(out, outFloor, std::string_view(s).substr(copied)))
+            if (text::joinsOpaqueByte(out, outFloor, std::string_view(s).substr(copied), {}, &outFloor))
                 out.append(s, c, copied - c);
         }
     }

@@ -57,8 +57,8 @@ bool joinsOpaqueByte(std::string_view left, std::size_t floor, std::string_view 
             const std::size_t r1 = std::min<std::size_t>(next.size(), 4);
             const std::size_t r2 = std::min<std::size_t>(after.size(), 4 - r1);
             std::memcpy(joined, left.data() + start, l);
-            std::memcpy(joined + l, next.data(), r1);
-            std::memcpy(joined + l + r1, after.data(), r2);
+            if (r1) std::memcpy(joined + l, next.data(), r1);
+            if (r2) std::memcpy(joined + l + r1, after.data(), r2);
             if (charLength(std::string_view(joined, l + r1 + r2), 0) > 1) return true;
         }
         pos = start;

@@ -163,14 +163,14 @@ namespace {
 template <typename Finder>
 std::size_t compactReplace(std::string& s, Finder& m, std::size_t findSize, std::string_view repl,
                            bool keepOpaqueApart) {
+    // `floor`: a boundary of the output behind which nothing can join any more.
     std::size_t n = 0, copied = 0, written = 0, floor = 0;
     for (std::size_t p = m.next(0); p != npos; p = m.next(copied)) {
-        if (p > copied) floor = written;
         if (written != copied) std::memmove(s.data() + written, s.data() + copied, p - copied);
         written += p - copied;
         copied = p + findSize;
         if (keepOpaqueApart && joinsOpaqueByte(std::string_view(s.data(), written), floor, repl,
-                                               std::string_view(s).substr(copied))) {
+                                               std::string_view(s).substr(copied), &floor)) {
             if (written != p) std::memmove(s.data() + written, s.data() + p, findSize);
             written += findSize;
             continue;
@@ -385,9 +385,8 @@ std::string replaceAllIgnoreCase(std::string_view s, std::string_view find, std:
         std::size_t copied = 0, floor = 0;
         for (std::size_t p = m.next(0); p != npos; p = m.next(copied)) {
             if (copied == 0) out.reserve(s.size());
-            if (p > copied) floor = out.size();
             out.append(s.data() + copied, p - copied);
-            const bool keep = joinsOpaqueByte(out, floor, repl, s.substr(p + find.size()));
+            const bool keep = joinsOpaqueByte(out, floor, repl, s.substr(p + find.size()), &floor);
             out.append(keep ? s.substr(p, find.size()) : repl);
             copied = p + find.size();
             n += keep ? 0 : 1;
@@ -415,9 +414,9 @@ std::size_t replaceAllIgnoreCaseInPlace(std::string& s, std::string_view find, s
         n = 0;
         std::size_t floor = 0;
         for (std::size_t p = m.next(0); p != npos; p = m.next(copied)) {
-            if (p > copied) floor = out.size();
             out.append(s.data() + copied, p - copied);
-            const bool keep = joinsOpaqueByte(out, floor, repl, std::string_view(s).substr(p + find.size()));
+            const bool keep =
+                joinsOpaqueByte(out, floor, repl, std::string_view(s).substr(p + find.size()), &floor);
             out.append(keep ? std::string_view(s).substr(p, find.size()) : repl);
             copied = p + find.size();
             n += keep ? 0 : 1;
