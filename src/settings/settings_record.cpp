@@ -34,6 +34,7 @@ const SettingsKeys& settingsKeys() {
         gb("文本替换"),         gb("最小化到托盘"),     gb("显示导航按钮"), gb("显示功能快捷栏上"),
         gb("显示功能快捷栏下"), gb("版本"),             gb("窗口全屏"), gb("窗口宽度"),
         gb("窗口高度"),         gb("自动换行"),         "CONFIG1",      "CONFIG2",
+        gb("繁简标准"),
     };
     return keys;
 }
@@ -70,6 +71,7 @@ SettingsRecord decodeSettings(const IniText& ini, std::string_view section) {
     r.wordWrap = flag(k.wordWrap);
     r.startCount = text(k.startCount, "");
     r.runCount = text(k.runCount, "");
+    r.scriptStandard = corrections::scriptStandardNamed(text(k.scriptStandard, "")).value_or(r.scriptStandard);
     return r;
 }
 
@@ -117,6 +119,7 @@ std::vector<IniAssignment> encodeSettings(const SettingsRecord& r) {
     for (auto member : kSaveOrder)
         for (const auto& f : engine::typesetOptionFields())
             if (f.member == member) flag(optionKey(f), r.options.*member);
+    out.push_back({k.scriptStandard, std::string(corrections::scriptStandardName(r.scriptStandard))});
     return out;
 }
 
