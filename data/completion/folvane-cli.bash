@@ -4,9 +4,10 @@ _folvane_cli() {
     cur="${COMP_WORDS[COMP_CWORD]}"
     prev="${COMP_WORDS[COMP_CWORD-1]}"
     local commands="typeset strip-html strip-ubb remove-blank-lines delete-head-spaces replace to-traditional to-simplified upper lower stats title"
-    local options="--set --signature --config --head --tail --now --encoding -o --output-dir --merge -h --help"
+    local options="--set --signature --config --head --tail --now --encoding --standard -o --output-dir --merge --check --diff -h --help"
     local switches="trimParagraphEnds addIndent indentFullWidth lineBreakFix doubleBreak tripleBreak joinNonParagraphBreaks toTraditional toSimplified fullToHalfWidth halfToFullWidth fixPunctuation fixQuotes stripHeadNoise stripTailNoise fillBlankLines copyAfter cutAfter minimizeAfter"
     local encodings="auto gb18030 gbk utf-8"
+    local standards="opencc tw twp hk"
 
     case "$prev" in
         --set)
@@ -16,6 +17,9 @@ _folvane_cli() {
             return ;;
         --encoding)
             COMPREPLY=($(compgen -W "$encodings" -- "$cur"))
+            return ;;
+        --standard)
+            COMPREPLY=($(compgen -W "$standards" -- "$cur"))
             return ;;
         -o|--output-dir)
             COMPREPLY=($(compgen -d -- "$cur"))
