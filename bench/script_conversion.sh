@@ -17,7 +17,7 @@ mkdir -p "$out"
 awk -F'\t' '$1 ~ /^s2/ { print $2 }' tests/corrections/data/conversion_cases.tsv > "$out/prose-base.txt"
 cat data/sample-article.txt >> "$out/prose-base.txt"
 : > "$out/prose-utf8.txt"
-while [ "$(stat -c %s "$out/prose-utf8.txt")" -lt $((mb * 1000 * 1000 * 4 / 3)) ]; do
+while [ "$(stat -c %s "$out/prose-utf8.txt")" -lt $((mb * 1000 * 1000 * 3 / 2)) ]; do
   cat "$out/prose-base.txt" >> "$out/prose-utf8.txt"
 done
 iconv -f UTF-8 -t GB18030 "$out/prose-utf8.txt" > "$out/prose-gb18030.txt"

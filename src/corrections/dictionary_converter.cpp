@@ -46,6 +46,7 @@ struct DictionaryConverter::Tables {
                 const std::size_t tab = line.find('\t');
                 if (tab != std::string_view::npos) d.add(line.substr(0, tab), line.substr(tab + 1));
             }
+            d.seal();
         }
         const script::Group compat{{get("CJK_Compatibility_Ideographs")}, true};
         const script::Group stPhrases{{get("STPhrases"), get("STPhrasesRegional")}, false};

@@ -14,6 +14,7 @@ std::size_t hashOf(std::string_view s) {
     return static_cast<std::size_t>(h ^ (h >> 29));
 }
 
+
 }  // namespace
 
 CharEnds::CharEnds(std::string_view text, std::size_t pos, std::size_t maxChars) : text_(text), pos_(pos) {
@@ -58,6 +59,20 @@ void Dictionary::add(std::string_view key, std::string_view value) {
     lengths_[firstIndex(key, 0, text::charLength(key, 0))] |= static_cast<std::uint16_t>(1u << (chars - 1));
 }
 
+void Dictionary::seal() {
+    // About 32 bits per key: few false hits, and small enough to stay in cache.
+    std::size_t bits = 1024;
+    while (bits < size_ * 32) bits *= 2;
+    pairs_.assign(bits / 64, 0);
+    for (const Slot& s : slots_) {
+        if (s.key.empty()) continue;
+        const std::size_t first = text::charLength(s.key, 0);
+        if (first >= s.key.size()) continue;
+        const std::size_t bit = hashOf(s.key.substr(0, first + text::charLength(s.key, first))) & (bits - 1);
+        pairs_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+    }
+}
+
 const std::string_view* Dictionary::find(std::string_view key) const {
     if (slots_.empty()) return nullptr;
     const std::size_t mask = slots_.size() - 1;
@@ -67,6 +82,11 @@ const std::string_view* Dictionary::find(std::string_view key) const {
 }
 
 Match Dictionary::longest(const CharEnds& at, std::uint16_t mask) const {
+    if (mask > 1 && at.count() >= 2 && !pairs_.empty()) {
+        const std::size_t bit =
+            hashOf(at.text().substr(at.pos(), at.end(1) - at.pos())) & (pairs_.size() * 64 - 1);
+        if (!(pairs_[bit / 64] & (std::uint64_t{1} << (bit % 64)))) mask &= 1;
+    }
     for (std::size_t n = std::min<std::size_t>(at.count(), static_cast<std::size_t>(std::bit_width(mask))); n > 0; --n) {
         if (!(mask & (1u << (n - 1)))) continue;
         const std::size_t len = at.end(n - 1) - at.pos();

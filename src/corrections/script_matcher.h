@@ -52,6 +52,9 @@ public:
 
     // The first entry of a key wins.
     void add(std::string_view key, std::string_view value);
+    // Builds the filter of longer keys once every entry is added (lookups
+    // work without it, only slower).
+    void seal();
     std::size_t size() const { return size_; }
     std::size_t maxKeyChars() const { return maxChars_; }
 
@@ -83,6 +86,11 @@ private:
     // first character): bit n - 1 is set when some key of n characters
     // starts so. Most places of a text then need one probe or none.
     std::vector<std::uint16_t> lengths_ = std::vector<std::uint16_t>(65536, 0);
+    // A bit per hash of the first two characters of the keys of two
+    // characters or more (built by seal()): where it is clear, only
+    // one-character keys can match, and the probes for the longer ones
+    // (misses, mostly) are saved.
+    std::vector<std::uint64_t> pairs_;
     bool changesCount_;
 };
 
