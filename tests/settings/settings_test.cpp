@@ -165,7 +165,7 @@ TEST_F(SettingsTest, WindowlessStartupAgreesWithTheProgram) {
         const LoadResult loaded = load();
         EXPECT_EQ(loaded.defaultsRestored, c.restored) << c.name;
         EXPECT_EQ(t.options, options_) << c.name;
-        EXPECT_EQ(t.signatureEnabled, signature_.signatureEnabled.load()) << c.name;
+        EXPECT_EQ(t.signatureEnabled, signature_.signatureEnabled) << c.name;
         EXPECT_EQ(t.headSignatureTemplate, signature_.headSignatureTemplate) << c.name;
         EXPECT_EQ(t.tailSignatureTemplate, signature_.tailSignatureTemplate) << c.name;
     }
@@ -284,7 +284,7 @@ TEST_F(SettingsTest, SavingWritesEveryKeyInOrderAndReadsBack) {
         g("全角空格"), g("修正空格"), g("删除首尾空格"), g("修正换行"), g("双换行"), g("三换行"),
         g("清除非段落换行"), g("统一成繁体"), g("统一成简体"), g("全角转半角"), g("修正标点"), g("标点修正"),
         g("引号修正"), g("去段首干扰"), g("去干扰符"), g("空行补空格"), g("自动拷贝"), g("自动剪切"), g("最小化"),
-        g("繁简标准")};
+        g("保护网址和代码"), g("中英文间加空格"), g("智能合并换行"), g("繁简标准")};
     EXPECT_EQ(sec.order, expectedOrder);
     EXPECT_EQ(stored(g("窗口宽度")), "700");
     EXPECT_EQ(stored(g("繁简标准")), "twp");
