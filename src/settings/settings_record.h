@@ -64,7 +64,7 @@ struct SettingsRecord {
     bool navigationBar = false;
     bool upperBar = false;
     bool lowerBar = false;
-    engine::TypesetOptions options;    // the nineteen switches
+    engine::TypesetOptions options;    // the switches of the switch table
     std::string version = "0";         // the stored stamp
     bool maximized = false;            // "窗口全屏"
     std::string windowWidth;           // integers as stored; "" when absent
