@@ -17,8 +17,11 @@ using O = TypesetOptions;
 
 const std::string kI = "\xA1\xA1\xA1\xA1";
 
+// The default configuration without the new switches (protectLinks is part
+// of it), then `fields` on.
 TypesetOptions on(std::initializer_list<bool O::*> fields) {
     TypesetOptions o = TypesetOptions::defaults();
+    o.protectLinks = false;
     for (auto f : fields) o.*f = true;
     return o;
 }
