@@ -17,7 +17,7 @@ void checkLongUtf8(std::string_view bytes, std::uint8_t shape) {
     // The input behind a long run of a short piece of it, so that the
     // table's way reads and writes it; ASCII when that piece is no UTF-8.
     std::string piece(bytes.substr(0, shape % 8 + 1));
-    if (!text::isValidUtf8(piece)) piece = shape & 8 ? "\r\n" : "a\n";
+    if (piece.empty() || !text::isValidUtf8(piece)) piece = shape & 8 ? "\r\n" : "a\n";
     std::string body;
     body.reserve(kLong + bytes.size() + piece.size());
     while (body.size() < kLong) body += piece;
