@@ -77,17 +77,27 @@ ChangesWindow::ChangesWindow(QWidget* parent) : QDialog(parent) {
 void ChangesWindow::showComparison(QTextDocument* before, QTextDocument* after, std::vector<TextChange> changes) {
     changes_ = std::move(changes);
     current_ = -1;
-    before->setParent(before_);
-    before_->setDocument(before);
-    QTimer::singleShot(0, this, [this, after] {
-        after->setParent(after_);
-        after_->setDocument(after);
+    install(before_, before);
+    pendingAfter_.reset(after);
+    QTimer::singleShot(0, this, [this] {
+        if (!pendingAfter_) return;
+        install(after_, pendingAfter_.release());
         showCount();
         previous_->setEnabled(!changes_.empty());
         next_->setEnabled(!changes_.empty());
         markVisible();
         Q_EMIT shown();
     });
+}
+
+void ChangesWindow::install(QPlainTextEdit* view, QTextDocument* document) {
+    // The view's previous comparison goes once the new one is in.
+    QTextDocument* old = view->document();
+    // The marks point into the old document: they go before it does.
+    view->setExtraSelections({});
+    document->setParent(view);
+    view->setDocument(document);
+    if (old && old != document && old->parent() == view) old->deleteLater();
 }
 
 void ChangesWindow::showCount() {

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QTextDocument>
+#include <memory>
 #include <vector>
 
 #include "editor/text_diff.h"
@@ -12,7 +14,6 @@
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
-class QTextDocument;
 
 class ChangesWindow : public QDialog {
     Q_OBJECT
@@ -45,6 +46,7 @@ private:
     // them would slow every repaint).
     void markVisible();
     void showCount();
+    void install(QPlainTextEdit* view, QTextDocument* document);
 
     QPlainTextEdit* before_;
     QPlainTextEdit* after_;
@@ -53,4 +55,5 @@ private:
     QPushButton* next_;
     std::vector<folvane::editor::TextChange> changes_;
     int current_ = -1;
+    std::unique_ptr<QTextDocument> pendingAfter_;  // until it is put in
 };

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStyle>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
 #include <QToolBar>
@@ -184,6 +185,9 @@ void MainWin::buildCentral() {
     connect(editor_, &EditorWidget::filesDropped, this, &MainWin::dropFiles);
     connect(editor_, &QPlainTextEdit::textChanged, this, &MainWin::onEditorTextChanged);
     connect(editor_, &QPlainTextEdit::textChanged, this, &MainWin::findTextChanged);
+    connect(editor_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (findPanel_->isVisible() && !findDirty_) showMatches();
+    });
     connect(editor_, &QPlainTextEdit::cursorPositionChanged, this, &MainWin::onCursorMoved);
     connect(editor_, &QPlainTextEdit::selectionChanged, this, &MainWin::onCursorMoved);
 }

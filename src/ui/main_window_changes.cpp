@@ -47,7 +47,8 @@ void MainWin::showRunChanges() {
             auto result = std::make_shared<Comparison>();
             result->changes = folvane::editor::diffTexts(unitsOf(b), unitsOf(a));
             for (auto [units, doc] : {std::pair{&b, &result->before}, std::pair{&a, &result->after}}) {
-                doc->reset(EditorBridge::prepare(std::move(*units), font).document);
+                if (units->size() >= EditorBridge::kLargeText) groupLines(*units);  // positions stay
+                doc->reset(EditorBridge::prepareDocument(*units, font));
                 (*doc)->moveToThread(gui);
             }
             return result;

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QTextBlock>
 #include <QTimer>
+#include <algorithm>
 
 #include "editor/find_matches.h"
 #include "editor_widget.h"
@@ -18,9 +19,8 @@ std::u16string_view units(const QString& s) {
     return {reinterpret_cast<const char16_t*>(s.utf16()), static_cast<std::size_t>(s.size())};
 }
 
-// More highlighted places than this cost the editor's painting more than
-// they show; the count still counts them all.
-constexpr std::size_t kMostHighlights = 5000;
+// More marks than a screen can show are never made.
+constexpr std::size_t kMostHighlights = 2000;
 
 }  // namespace
 
@@ -42,14 +42,21 @@ const std::vector<std::size_t>& MainWin::currentMatches() {
 void MainWin::showMatches() {
     findCount_->setText(findNeedle_.isEmpty() ? QString() : QStringLiteral("共 %1 处").arg(matches_.size()));
     QList<QTextEdit::ExtraSelection> marks;
-    if (findPanel_->isVisible()) {
+    if (findPanel_->isVisible() && !matches_.empty()) {
+        // Only the matches on the screen are marked (again when the view
+        // scrolls): a long text may hold a great many.
+        const QRect r = editor_->viewport()->rect();
+        const auto first = static_cast<std::size_t>(editor_->cursorForPosition(r.topLeft()).block().position());
+        const QTextBlock bottom = editor_->cursorForPosition(r.bottomRight()).block();
+        const auto last = static_cast<std::size_t>(bottom.position() + bottom.length());
+        const auto length = static_cast<std::size_t>(findNeedle_.size());
         QTextCharFormat format;
         format.setBackground(QColor(255, 230, 120));
-        const auto length = static_cast<int>(findNeedle_.size());
-        for (std::size_t i = 0; i < matches_.size() && i < kMostHighlights; ++i) {
+        auto it = std::lower_bound(matches_.begin(), matches_.end(), first > length ? first - length : 0);
+        for (std::size_t n = 0; it != matches_.end() && *it <= last && n < kMostHighlights; ++it, ++n) {
             QTextCursor c(editor_->document());
-            c.setPosition(static_cast<int>(matches_[i]));
-            c.setPosition(static_cast<int>(matches_[i]) + length, QTextCursor::KeepAnchor);
+            c.setPosition(static_cast<int>(*it));
+            c.setPosition(static_cast<int>(*it + length), QTextCursor::KeepAnchor);
             marks.append({c, format});
         }
     }

@@ -38,6 +38,10 @@ void MainWin::setEditorText(std::string_view gbText) {
 }
 
 void MainWin::installDocument(QTextDocument* document) {
+    // The find panel's marks point into the old document, which is freed on
+    // the worker: they go first, and are made again for the new one.
+    editor_->setExtraSelections({});
+    findTextChanged();
     bridge_->installQuietly(document);
     toggleWordWrap();  // the wrap mode lives in the document's options
     afterTextReplaced();

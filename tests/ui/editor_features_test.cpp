@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyleOptionMenuItem>
 #include <QTest>
 #include <QToolBar>
@@ -262,6 +263,46 @@ TEST_F(Window, FindNextAndPreviousCountHighlightAndReplaceOne) {
     EXPECT_EQ(selected(), match);
 }
 
+TEST_F(Window, HighlightsSurviveARunThatReplacesTheEditorsDocument) {
+    app.options().fixPunctuation = true;
+    w.editor()->setPlainText(QStringLiteral("一,二,三,"));
+    w.action(Command::FindPanel)->trigger();
+    w.findField()->setText(QStringLiteral(","));
+    auto* count = w.findPanel()->findChild<QLabel*>(QStringLiteral("findCount"));
+    ASSERT_TRUE(waitUntil([&] { return count->text() == QStringLiteral("共 3 处"); }, 3000));
+    ASSERT_TRUE(runAndWait(w.action(Command::Run)));  // the result comes as a new document
+    w.editor()->viewport()->repaint();
+    // The marks of the old document went with it; the new one gets its own.
+    for (const auto& mark : w.editor()->extraSelections()) EXPECT_EQ(mark.cursor.document(), w.editor()->document());
+    w.findField()->setText(QStringLiteral("二，"));
+    ASSERT_TRUE(waitUntil([&] { return count->text() == QStringLiteral("共 1 处"); }, 3000)) << count->text().toStdString();
+    EXPECT_EQ(w.editor()->extraSelections().size(), 1);
+    for (const auto& mark : w.editor()->extraSelections()) EXPECT_EQ(mark.cursor.document(), w.editor()->document());
+}
+
+TEST_F(Window, MarksFollowTheViewThroughALongText) {
+    QStringList lines;
+    for (int i = 0; i < 3000; ++i) lines << QStringLiteral("第%1行 abc").arg(i);
+    w.editor()->setPlainText(lines.join(QLatin1Char('\n')));
+    w.action(Command::FindPanel)->trigger();
+    w.findField()->setText(QStringLiteral("abc"));
+    auto* count = w.findPanel()->findChild<QLabel*>(QStringLiteral("findCount"));
+    ASSERT_TRUE(waitUntil([&] { return count->text() == QStringLiteral("共 3000 处"); }, 3000));
+    auto marked = [&] {
+        QList<int> at;
+        for (const auto& m : w.editor()->extraSelections()) at << m.cursor.selectionStart();
+        return at;
+    };
+    const QList<int> top = marked();
+    ASSERT_FALSE(top.isEmpty());
+    EXPECT_LT(top.size(), 3000);  // what the screen shows, not all
+    EXPECT_EQ(top.first(), w.editor()->toPlainText().indexOf(QStringLiteral("abc")));
+    w.editor()->verticalScrollBar()->setValue(w.editor()->verticalScrollBar()->maximum());
+    const QList<int> bottom = marked();
+    ASSERT_FALSE(bottom.isEmpty());
+    EXPECT_EQ(bottom.last(), w.editor()->toPlainText().lastIndexOf(QStringLiteral("abc")));
+}
+
 TEST_F(Window, TheCountIsWhatReplaceAllReplaces) {
     const QString texts[] = {QStringLiteral("aaaa"), QStringLiteral("😀x😀"), QStringLiteral("ÄäA")};
     const QString needles[] = {QStringLiteral("aa"), QStringLiteral("😀"), QStringLiteral("a")};
@@ -383,6 +424,26 @@ TEST_F(Window, ChangesOfTheLastRunSideBySide) {
     cw->previous();  // wraps round to the last
     EXPECT_EQ(cw->current(), static_cast<int>(changes.size()) - 1);
     EXPECT_TRUE(cw->countLabel()->text().startsWith(QStringLiteral("第 %1 处").arg(changes.size())));
+}
+
+TEST_F(Window, TheChangesWindowFollowsTheLatestRun) {
+    app.options().fixPunctuation = true;
+    w.editor()->setPlainText(QStringLiteral("一,"));
+    ASSERT_TRUE(runAndWait(w.action(Command::Run)));
+    const QString first = text();
+    w.action(Command::ShowChanges)->trigger();
+    ASSERT_TRUE(waitUntil([&] { return w.changesWindow()->afterView()->toPlainText() == first; }));
+    w.editor()->setPlainText(first + QStringLiteral("\n二."));
+    const QString second = text();
+    ASSERT_TRUE(runAndWait(w.action(Command::Run)));
+    w.action(Command::ShowChanges)->trigger();
+    ChangesWindow* cw = w.changesWindow();
+    ASSERT_TRUE(waitUntil([&] { return cw->beforeView()->toPlainText() == second; }));
+    EXPECT_EQ(cw->afterView()->toPlainText(), text());
+    // Asked again without a new run, it keeps what it shows.
+    cw->next();
+    w.action(Command::ShowChanges)->trigger();
+    EXPECT_EQ(cw->current(), 0);
 }
 
 }  // namespace
