@@ -16,27 +16,27 @@ std::string lengthStatus(std::size_t bytes) {
 Document::Document(std::size_t historySlots) : history_(historySlots) {}
 
 void Document::textChanged(std::string text, Caret caret) {
-    if (!fileName().empty() && !loadingFile_) savedIndicator_ = false;
+    if (!loadingFile_) savedIndicator_ = false;
     history_.textChanged(std::move(text), caret);
 }
 
 void Document::edited(const EditorText::Region& region, std::u16string_view units, Caret caret) {
-    if (!fileName().empty() && !loadingFile_) savedIndicator_ = false;
+    if (!loadingFile_) savedIndicator_ = false;
     history_.edited(region, units, caret);
 }
 
 void Document::replaced(EditorText text, Caret caret) {
-    if (!fileName().empty() && !loadingFile_) savedIndicator_ = false;
+    if (!loadingFile_) savedIndicator_ = false;
     history_.replaced(std::move(text), caret);
 }
 
 void Document::shown(Caret caret) {
-    if (!fileName().empty() && !loadingFile_) savedIndicator_ = false;
+    if (!loadingFile_) savedIndicator_ = false;
     history_.shown(caret);
 }
 
 std::optional<Confirmation> Document::confirmationBefore(DocumentCommand command) const {
-    if (savedIndicator_) return std::nullopt;
+    if (savedIndicator()) return std::nullopt;
     switch (command) {
     case DocumentCommand::New:
         return Confirmation{text::gb("当前文本文件已被改动，想保存该文件吗？"), text::gb("新建前保存确认")};
@@ -86,6 +86,12 @@ bool Document::save(const std::string& path, std::string_view text, std::string*
     savedFlag_ = true;
     savedIndicator_ = true;
     return true;
+}
+
+bool Document::savedIndicator() const {
+    // An untitled document that is empty holds nothing that could be lost,
+    // whatever was typed and deleted before.
+    return savedIndicator_ || (currentPath_.empty() && history_.current().empty());
 }
 
 std::string Document::title() const {

@@ -80,7 +80,14 @@ void DesktopController::registerHotKeys() {
 }
 
 void DesktopController::onHotKey(int id) {
-    switch (engine::hotKeyAction(id, app_.hotKeys(), app_.clipboard(), host_.editorBusy())) {
+    const engine::HotKeyIds& ids = app_.hotKeys();
+    if (id == 0) return;
+    if (id == ids.oneClick) trigger(engine::DesktopTrigger::OneClick);
+    else if (id == ids.showHide) trigger(engine::DesktopTrigger::ShowHide);
+}
+
+void DesktopController::trigger(engine::DesktopTrigger which) {
+    switch (engine::triggerAction(which, app_.clipboard(), host_.editorBusy())) {
     case engine::HotKeyAction::None:
         break;
     case engine::HotKeyAction::OneClickRun: {

@@ -33,7 +33,8 @@ public:
     virtual bool startRun() = 0;
     // True while a run or a tool works on the editor.
     virtual bool editorBusy() const = 0;
-    // SHIFT+F12.
+    // SHIFT+F12: a window on the screen hides; a hidden or minimised one
+    // comes back.
     virtual void toggleWindowShown() = 0;
     // Toolbar button 6 follows the clipboard.
     virtual void setPasteEnabled(bool enabled) = 0;
@@ -56,6 +57,9 @@ public:
     // Grabs ALT+Q and SHIFT+F12; identifiers of 0 where that is impossible.
     void registerHotKeys();
     void onHotKey(int id);
+    // What ALT+Q or SHIFT+F12 does, however it was asked for (the key grab,
+    // the desktop's shortcut portal, a second start of the program).
+    void trigger(folvane::engine::DesktopTrigger which);
     // One tick of the watch (the timer calls it every 100 ms).
     void onWatchTimer();
     // The end of every run: the completion step while copy-is-typeset is on.
