@@ -7,6 +7,7 @@
 #include "instance_link.h"
 #include "main_window.h"
 #include "platform/termination_signals.h"
+#include "platform/wayland_clipboard.h"
 #include "program_request.h"
 #include "web_module.h"
 
@@ -40,6 +41,14 @@ int main(int argc, char** argv) {
     ProgramRequest& request = parsed.request;
     // The running program has another working directory.
     if (request.action == ProgramRequest::Action::Open) request.file = QFileInfo(request.file).absoluteFilePath();
+
+    // A Wayland compositor without the data-control protocol (GNOME's) shows
+    // a program in the background neither copies nor key presses; under
+    // XWayland it mirrors the clipboard to X11, where the watch and the key
+    // grab work. The user's own choice of platform stands.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        !qEnvironmentVariableIsEmpty("DISPLAY") && !WaylandClipboard::sessionOffersDataControl())
+        qputenv("QT_QPA_PLATFORM", "xcb");
 
     prepareWebEngine();
     QApplication app(argc, argv);
