@@ -78,15 +78,26 @@ clipboard_becomes() {
 }
 
 cd "$work/prog"
+export SWAYSOCK
+SWAYSOCK=$(ls "$run"/sway-ipc.*.sock | head -1)
+# Whether sway shows a window titled $1.
+shown() { as_user swaymsg -t get_tree 2>/dev/null | grep -q "\"name\": \"$1\""; }
+
 start env QT_QPA_PLATFORM=wayland ./folvane >"$work/prog.log" 2>&1
+# The "友情提示" boxes of a start with copy-is-typeset on: each is answered
+# with Return once it has the focus.
+for _ in $(seq 300); do shown "友情提示" && break; sleep 0.1; done
+for _ in $(seq 300); do
+  shown "友情提示" || break
+  as_user wtype -k Return
+  sleep 0.3
+done
+shown "友情提示" && { echo "the start-up messages stay open"; exit 1; }
+# Another client in front, with the keyboard focus.
+start foot --title=front sleep 120 >"$work/foot.log" 2>&1
+for _ in $(seq 300); do shown front && break; sleep 0.1; done
 # A headless seat has no keyboard, and clipboard offers go only to the
 # client with the keyboard focus: a virtual keyboard stays alive meanwhile.
-sleep 3
-# The "友情提示" boxes of a start with copy-is-typeset on.
-as_user wtype -k Return; sleep 0.5
-as_user wtype -k Return; sleep 0.5
-start foot sleep 120 >"$work/foot.log" 2>&1
-sleep 2
 start wtype -s 40000 -k Shift_L
 sleep 0.5
 
