@@ -16,23 +16,32 @@ std::string lengthStatus(std::size_t bytes) {
 Document::Document(std::size_t historySlots) : history_(historySlots) {}
 
 void Document::textChanged(std::string text, Caret caret) {
-    if (!loadingFile_) savedIndicator_ = false;
     history_.textChanged(std::move(text), caret);
+    afterRecord();
 }
 
 void Document::edited(const EditorText::Region& region, std::u16string_view units, Caret caret) {
-    if (!loadingFile_) savedIndicator_ = false;
     history_.edited(region, units, caret);
+    afterRecord();
 }
 
 void Document::replaced(EditorText text, Caret caret) {
-    if (!loadingFile_) savedIndicator_ = false;
     history_.replaced(std::move(text), caret);
+    afterRecord();
 }
 
 void Document::shown(Caret caret) {
-    if (!loadingFile_) savedIndicator_ = false;
     history_.shown(caret);
+    afterRecord();
+}
+
+// An open file's text is saved exactly when the history stands at the
+// snapshot the file holds: an undo back to it (after a run, say) takes the
+// "*" away again. An untitled document's text was never saved: any change
+// marks it (savedIndicator() lets an empty one pass).
+void Document::afterRecord() {
+    if (loadingFile_) return;
+    savedIndicator_ = !fileName().empty() && history_.atSavedSnapshot();
 }
 
 std::optional<Confirmation> Document::confirmationBefore(DocumentCommand command) const {
@@ -67,6 +76,7 @@ void Document::fileLoaded(std::string text, Caret caret) {
     savedIndicator_ = true;
     history_.restart();
     history_.textChanged(std::move(text), caret);
+    history_.markSaved();
     loadingFile_ = false;
 }
 
@@ -74,6 +84,7 @@ void Document::fileLoaded(EditorText text, Caret caret) {
     savedIndicator_ = true;
     history_.restart();
     history_.replaced(std::move(text), caret);
+    history_.markSaved();
     loadingFile_ = false;
 }
 
@@ -85,7 +96,14 @@ bool Document::save(const std::string& path, std::string_view text, std::string*
     }
     savedFlag_ = true;
     savedIndicator_ = true;
+    history_.markSaved();
     return true;
+}
+
+bool Document::saveAs(const std::string& path, std::string_view text, const text::TextFormat& format,
+                      std::string* error) {
+    format_ = format;
+    return save(path, text, error);
 }
 
 bool Document::savedIndicator() const {

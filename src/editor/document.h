@@ -73,6 +73,10 @@ public:
     // path and is saved; on failure it takes the path too but stays marked
     // as changed, so that closing asks again, and `error` says why.
     bool save(const std::string& path, std::string_view text, std::string* error = nullptr);
+    // Save As: the document takes `format` (the encoding and line breaks
+    // chosen) and is saved in it; later Saves keep it.
+    bool saveAs(const std::string& path, std::string_view text, const text::TextFormat& format,
+                std::string* error = nullptr);
 
     const std::string& currentPath() const { return currentPath_; }
     std::string fileName() const { return fileNameOf(currentPath_); }
@@ -88,6 +92,8 @@ public:
     const UndoHistory& history() const { return history_; }
 
 private:
+    void afterRecord();
+
     UndoHistory history_;
     std::string currentPath_;
     text::TextFormat format_;

@@ -99,6 +99,7 @@ void UndoHistory::commit(Splice old, bool changed, Caret caret) {
         if (pos_ == capacity_) {
             slots_.pop_front();  // the oldest snapshot goes
             --pos_;
+            if (savedPos_ > 0) --savedPos_;
         }
         advance(std::move(old));
     }
@@ -180,6 +181,7 @@ UndoHistory::Splice UndoHistory::rebase(const Splice& old, Splice next, Splice a
 
 void UndoHistory::advance(Splice old) {
     const std::size_t next = pos_ + 1;
+    if (savedPos_ == next) savedPos_ = 0;  // the file's snapshot is replaced
     if (slots_.size() >= next) {
         // Snapshot `next` is replaced. The one above it was stored against
         // it, so it is stored against the new text instead.
@@ -240,6 +242,7 @@ void UndoHistory::restart() {
     slots_.shrink_to_fit();
     current_ = EditorText();
     pos_ = 1;
+    savedPos_ = 0;
     redoCount_ = 0;
     inSync_ = false;
 }

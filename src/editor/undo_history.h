@@ -17,6 +17,7 @@
 // so that neither costs a pass over a long text.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -92,6 +93,13 @@ public:
     // text and reports it, so that the history holds the editor's text again.
     void restart();
 
+    // The snapshot the file on disk holds (after an open or a save). It
+    // stays marked while the history moves away from it and back, and is
+    // forgotten when a new change takes its slot or it is dropped as the
+    // oldest; restart() forgets it too.
+    void markSaved() { savedPos_ = std::max<std::size_t>(pos_, 1); }
+    bool atSavedSnapshot() const { return savedPos_ != 0 && savedPos_ == std::max<std::size_t>(pos_, 1); }
+
     std::size_t historyPos() const { return pos_; }
     std::int64_t redoCount() const { return redoCount_; }
     Caret lastCaret() const { return lastCaret_; }
@@ -145,6 +153,7 @@ private:
     std::deque<Slot> slots_;  // snapshot k is slots_[k - 1]; later ones are empty
     EditorText current_;      // the text of snapshot pos_
     std::size_t pos_ = 0;
+    std::size_t savedPos_ = 0;  // 0: no snapshot is the file's
     std::int64_t redoCount_ = 0;
     Caret lastCaret_ = 0;
     bool undoing_ = false;

@@ -1,6 +1,8 @@
 #include "about_dialog.h"
 
 #include <QDialogButtonBox>
+#include <QFontMetrics>
+#include <algorithm>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -26,6 +28,14 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     layout->addWidget(version);
     layout->addWidget(links);
     layout->addWidget(buttons);
+    // A window manager elides a title that does not fit between its icon and
+    // buttons ("关于 TA… LVANE"): the window is made wide enough for the whole
+    // title in a title-bar font up to half as large again as ours.
+    setMinimumWidth(std::max(layout->minimumSize().width(), titleRoom(windowTitle(), font())));
+}
+
+int AboutDialog::titleRoom(const QString& title, const QFont& font) {
+    return QFontMetrics(font).horizontalAdvance(title) * 3 / 2 + 160;
 }
 
 QString AboutDialog::versionText() {

@@ -1,5 +1,7 @@
 #include "batch_window.h"
 
+#include "desktop_open.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -184,7 +186,7 @@ void BatchWindow::fillDefaultServices(Services& s) {
             box.exec();
         };
     if (!s.openFile)
-        s.openFile = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+        s.openFile = [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
     if (s.defaultFolder.isEmpty()) s.defaultFolder = processDefaultFolder();
 }
 
@@ -390,7 +392,9 @@ void BatchWindow::refreshListMenu() {
 void BatchWindow::openSelected() {
     const std::vector<std::size_t> rows = selectedRows();
     if (rows.empty()) return;
-    services_.openFile(qtPath(list_.rows()[rows.front()].path));
+    const QString path = qtPath(list_.rows()[rows.front()].path);
+    if (!services_.openFile(path))
+        services_.message(this, QMessageBox::Warning, desktopOpenTitle(), desktopOpenFailure(path));
 }
 
 void BatchWindow::doubleClicked() {

@@ -74,8 +74,9 @@ public:
         // The folder chooser: the folder, empty when cancelled.
         std::function<QString(QWidget* parent, const QString& prompt, const QString& folder)> chooseFolder;
         std::function<void(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text)> message;
-        // Opens a file with the desktop's default application for it.
-        std::function<void(const QString& path)> openFile;
+        // Opens a file with the desktop's default application for it;
+        // false when the desktop has none (the window then says so).
+        std::function<bool(const QString& path)> openFile;
         // The folder shown when the window opens (the default output folder).
         QString defaultFolder;
         bool topmost = false;  // stays on top as the main window does

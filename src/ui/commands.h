@@ -13,12 +13,12 @@ class QObject;
 
 enum class Command {
     // 文件(&F)
-    New, Open, OpenWebPage, Save, Font, WordWrap, AlwaysOnTop, Exit,
+    New, Open, OpenWebPage, Save, SaveAs, RecentFiles, Font, WordWrap, AlwaysOnTop, Exit,
     // 编辑(&E)
     Undo, Redo, CutAll, CopyAll, ReplacePasteAll, ClearAll, EnterIndent, QuickHide, FindPanel,
-    Signatures,
+    Signatures, FindNext, FindPrevious,
     // 排版(&R)
-    Run, Batch, Options, OneClick, CopyTypeset,
+    Run, ShowChanges, Batch, Options, OneClick, CopyTypeset,
     // 显示(&S)
     TrayOnMinimize, ShowNavigationBar, ShowUpperBar, ShowLowerBar,
     // 其它(&A)

@@ -3,8 +3,13 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <algorithm>
 
 #include "corrections/title.h"
+#include "editor/save_format.h"
 #include "text_bridge.h"
 
 namespace editor = folvane::editor;
@@ -48,6 +53,43 @@ std::unique_ptr<QFileDialog> DocumentDialogs::saveDialog(QWidget* parent, const 
     return dialog;
 }
 
+std::unique_ptr<QFileDialog> DocumentDialogs::saveAsDialog(QWidget* parent, const QString& proposedName,
+                                                           const folvane::text::TextFormat& current) {
+    auto dialog = saveDialog(parent, proposedName);
+    dialog->setWindowTitle(QStringLiteral("另存为"));
+    // The boxes go into the dialog's own grid, below its file type row;
+    // that needs Qt's own dialog rather than the desktop's.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    auto* grid = qobject_cast<QGridLayout*>(dialog->layout());
+    auto* encoding = new QComboBox(dialog.get());
+    encoding->setObjectName(QStringLiteral("saveEncoding"));
+    for (const editor::SaveEncoding& e : editor::saveEncodings()) encoding->addItem(QString::fromUtf8(e.caption));
+    encoding->setCurrentIndex(static_cast<int>(editor::saveEncodingIndex(current)));
+    auto* breaks = new QComboBox(dialog.get());
+    breaks->setObjectName(QStringLiteral("saveLineBreaks"));
+    for (const char* c : editor::kLineBreakCaptions) breaks->addItem(QString::fromUtf8(c));
+    breaks->setCurrentIndex(static_cast<int>(editor::lineBreakIndex(current)));
+    auto* encodingLabel = new QLabel(QStringLiteral("编码(&E):"), dialog.get());
+    encodingLabel->setBuddy(encoding);
+    auto* breaksLabel = new QLabel(QStringLiteral("换行符(&B):"), dialog.get());
+    breaksLabel->setBuddy(breaks);
+    if (grid) {
+        const int row = grid->rowCount();
+        grid->addWidget(encodingLabel, row, 0);
+        grid->addWidget(encoding, row, 1);
+        grid->addWidget(breaksLabel, row + 1, 0);
+        grid->addWidget(breaks, row + 1, 1);
+    }
+    return dialog;
+}
+
+folvane::text::TextFormat DocumentDialogs::chosenFormat(const QFileDialog& dialog) {
+    const auto* encoding = dialog.findChild<QComboBox*>(QStringLiteral("saveEncoding"));
+    const auto* breaks = dialog.findChild<QComboBox*>(QStringLiteral("saveLineBreaks"));
+    return editor::saveAsFormat(encoding ? static_cast<std::size_t>(std::max(encoding->currentIndex(), 0)) : 0,
+                                breaks ? static_cast<std::size_t>(std::max(breaks->currentIndex(), 0)) : 0);
+}
+
 DocumentDialogs DocumentDialogs::windowDialogs(QWidget* parent,
                                                std::function<void(const std::function<void()>&)> aroundModal) {
     DocumentDialogs d;
@@ -67,6 +109,15 @@ DocumentDialogs DocumentDialogs::windowDialogs(QWidget* parent,
         QString path;
         aroundModal([&] { path = chosenFile(*saveDialog(parent, proposedName)); });
         return path;
+    };
+    d.chooseSaveAs = [parent, aroundModal](const QString& proposedName, const folvane::text::TextFormat& current) {
+        std::optional<SaveAsChoice> choice;
+        aroundModal([&] {
+            auto dialog = saveAsDialog(parent, proposedName, current);
+            const QString path = chosenFile(*dialog);
+            if (!path.isEmpty()) choice = SaveAsChoice{path, chosenFormat(*dialog)};
+        });
+        return choice;
     };
     d.message = [parent](QMessageBox::Icon icon, const QString& title, const QString& text) {
         if (icon == QMessageBox::Critical) QMessageBox::critical(parent, title, text);
@@ -104,12 +155,17 @@ void DocumentController::newDocument() {
     document_.newDocument();
     host_.setEditorText({});
     host_.refreshDocumentState();
+    Q_EMIT formatChanged();
 }
 
 void DocumentController::openDocument() {
     if (!confirmBefore(DocumentCommand::Open)) return;
     const QString path = dialogs_.chooseFileToOpen();
     if (!path.isEmpty()) openFile(path);
+}
+
+void DocumentController::openDocument(const QString& path) {
+    if (confirmBefore(DocumentCommand::Open)) openFile(path);
 }
 
 bool DocumentController::openFile(const QString& path) {
@@ -135,6 +191,8 @@ void DocumentController::opened(const std::string& fsPath, const folvane::text::
     editor::EditorText text = install();
     document_.fileLoaded(std::move(text), host_.caret());
     host_.openedTextShown();
+    Q_EMIT formatChanged();
+    Q_EMIT fileUsed(QFile::decodeName(fsPath.c_str()));
 }
 
 void DocumentController::openFailed(const QString& path, const QString& reason) {
@@ -144,15 +202,32 @@ void DocumentController::openFailed(const QString& path, const QString& reason) 
 
 bool DocumentController::saveDocument() {
     std::string path = document_.currentPath();
-    const std::string text = host_.editorText();
     if (path.empty()) {
-        const QString chosen = dialogs_.chooseFileToSave(toQt(folvane::corrections::proposedSaveName(text)));
+        const QString chosen = dialogs_.chooseFileToSave(toQt(folvane::corrections::proposedSaveName(host_.editorText())));
         if (chosen.isEmpty()) return false;  // a cancelled dialog changes nothing
         path = QFile::encodeName(chosen).toStdString();
     }
+    return writeTo(path, std::nullopt);
+}
+
+bool DocumentController::saveDocumentAs() {
+    // An open file offers its own name and place; an untitled document a
+    // name from its first words, as Save does.
+    const QString proposed = document_.currentPath().empty()
+                                 ? toQt(folvane::corrections::proposedSaveName(host_.editorText()))
+                                 : QFile::decodeName(document_.currentPath().c_str());
+    const auto choice = dialogs_.chooseSaveAs(proposed, document_.format());
+    if (!choice || choice->path.isEmpty()) return false;
+    return writeTo(QFile::encodeName(choice->path).toStdString(), choice->format);
+}
+
+bool DocumentController::writeTo(const std::string& path, const std::optional<folvane::text::TextFormat>& format) {
+    const std::string text = host_.editorText();
     std::string error;
-    const bool ok = document_.save(path, text, &error);
+    const bool ok = format ? document_.saveAs(path, text, *format, &error) : document_.save(path, text, &error);
     host_.refreshDocumentState();
+    Q_EMIT formatChanged();
+    if (ok) Q_EMIT fileUsed(QFile::decodeName(path.c_str()));
     if (!ok) {
         dialogs_.message(QMessageBox::Critical, QStringLiteral("保存"),
                          QStringLiteral("无法保存文件“%1”：%2")

@@ -10,6 +10,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,12 @@
 class QFileDialog;
 class QWidget;
 
+// What the Save As dialog chose: the file and the format to write it in.
+struct SaveAsChoice {
+    QString path;
+    folvane::text::TextFormat format;
+};
+
 // The modal windows the document flow needs.
 struct DocumentDialogs {
     // Yes/No/Cancel: save the changes before going on?
@@ -27,6 +34,10 @@ struct DocumentDialogs {
     std::function<QString()> chooseFileToOpen;
     // The file to save to, offering `proposedName`; empty when cancelled.
     std::function<QString(const QString& proposedName)> chooseFileToSave;
+    // Save As: the file and its encoding and line breaks, the dialog
+    // starting from `proposedName` and `current`; nullopt when cancelled.
+    std::function<std::optional<SaveAsChoice>(const QString& proposedName, const folvane::text::TextFormat& current)>
+        chooseSaveAs;
     // An error or information message with its OK button.
     std::function<void(QMessageBox::Icon icon, const QString& title, const QString& text)> message;
 
@@ -38,6 +49,12 @@ struct DocumentDialogs {
     static std::unique_ptr<QMessageBox> saveQuestion(QWidget* parent, const QString& title, const QString& text);
     static std::unique_ptr<QFileDialog> openDialog(QWidget* parent);
     static std::unique_ptr<QFileDialog> saveDialog(QWidget* parent, const QString& proposedName);
+    // The save dialog with the boxes "编码(&E):" and "换行符(&B):" (object
+    // names "saveEncoding" and "saveLineBreaks") set to `current`.
+    static std::unique_ptr<QFileDialog> saveAsDialog(QWidget* parent, const QString& proposedName,
+                                                     const folvane::text::TextFormat& current);
+    // The format the boxes of a saveAsDialog show.
+    static folvane::text::TextFormat chosenFormat(const QFileDialog& dialog);
 };
 
 // What the controller asks of the window that shows the document.
@@ -80,6 +97,8 @@ public:
     void newDocument();
     // The confirmation, the file chooser, then openFile().
     void openDocument();
+    // The confirmation, then openFile(`path`) (a recently opened file).
+    void openDocument(const QString& path);
     // Opens `path` without dialog and confirmation. A large file is read on
     // a worker: true then means it is being opened.
     bool openFile(const QString& path);
@@ -87,6 +106,9 @@ public:
     // when it was not saved (dialog cancelled, writing failed — the user has
     // been told).
     bool saveDocument();
+    // Save As: a file and format chosen in the dialog; false when cancelled
+    // or when writing failed (the user has been told).
+    bool saveDocumentAs();
     void undo();
     void redo();
     // Asks the Yes/No/Cancel question before `command` when the document is
@@ -100,7 +122,17 @@ public:
                 const std::function<folvane::editor::EditorText()>& install);
     void openFailed(const QString& path, const QString& reason);
 
+Q_SIGNALS:
+    // A file was opened or saved (its path as the file system spells it).
+    void fileUsed(const QString& path);
+    // The document's encoding or line breaks may have changed.
+    void formatChanged();
+
 private:
+    // Writes the editor's text to `path` (with `format` for Save As) and tells
+    // the user of a failure.
+    bool writeTo(const std::string& path, const std::optional<folvane::text::TextFormat>& format);
+
     DocumentHost& host_;
     DocumentDialogs dialogs_;
     folvane::editor::Document document_;

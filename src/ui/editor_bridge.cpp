@@ -158,6 +158,11 @@ PreparedText EditorBridge::prepare(QString units, const QFont& font) {
     // The document makes "\r\n" one line end; so does the copy.
     collapseCrLf(units);
     groupLines(units);
+    QTextDocument* doc = prepareDocument(units, font);
+    return PreparedText{doc, EditorText::fromUnits(unitsOf(units))};
+}
+
+QTextDocument* EditorBridge::prepareDocument(const QString& units, const QFont& font) {
     auto* doc = new QTextDocument;
     doc->setUndoRedoEnabled(false);
     doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
@@ -166,7 +171,7 @@ PreparedText EditorBridge::prepare(QString units, const QFont& font) {
     // The editor's first layout pass makes a layout object for every
     // paragraph of the document; made here, the GUI thread only resets them.
     for (QTextBlock block = doc->firstBlock(); block.isValid(); block = block.next()) block.layout();
-    return PreparedText{doc, EditorText::fromUnits(unitsOf(units))};
+    return doc;
 }
 
 bool EditorBridge::prepareInBackground(std::function<QString()> produce, std::function<void(PreparedText)> done) {

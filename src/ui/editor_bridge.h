@@ -68,6 +68,9 @@ public:
 
     // Builds an editor document and its GB18030 copy from `units`, on any thread.
     static PreparedText prepare(QString units, const QFont& font);
+    // Only the document, for a view that keeps no copy of its own: `units`
+    // with "\n" line ends, grouped already when it is long (groupLines).
+    static QTextDocument* prepareDocument(const QString& units, const QFont& font);
     // The same on the worker: `produce` gives the text there, `done` gets
     // the result on the GUI thread (not when the bridge is gone). One at a
     // time; false while one is in progress.

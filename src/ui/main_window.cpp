@@ -11,18 +11,24 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStyle>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
-#include <QDesktopServices>
 
 #include "about_dialog.h"
+#include "desktop_open.h"
 #include "editor_bridge.h"
+#include "editor/save_format.h"
 #include "donation_window.h"
+#include "link_label.h"
 #include "navigation_bar.h"
 #include "update_checker.h"
 #include "web_features.h"
 #include "editor_widget.h"
 #include "product.h"
+#include "recent_files_menu.h"
 #include "quick_bars.h"
 #include "run_controller.h"
 #include "text_bridge.h"
@@ -92,15 +98,27 @@ void MainWin::buildCentral() {
     findField_ = new QLineEdit(findPanel_);
     replaceField_ = new QLineEdit(findPanel_);
     replaceAllButton_ = new QPushButton(QStringLiteral("全部替换(&R)"), findPanel_);
+    replaceAllButton_->setObjectName(QStringLiteral("replaceAll"));
     auto* clearButton = new QPushButton(QStringLiteral("替换全部(&L)"), findPanel_);
     auto* findButton = new QPushButton(QStringLiteral("查找(&F)"), findPanel_);
+    auto* replaceOneButton = new QPushButton(QStringLiteral("替换"), findPanel_);
+    replaceOneButton->setObjectName(QStringLiteral("replaceOne"));
+    findCount_ = new QLabel(findPanel_);
+    findCount_->setObjectName(QStringLiteral("findCount"));
     find->addWidget(new QLabel(QStringLiteral("将:"), findPanel_));
     find->addWidget(findField_, 1);
     find->addWidget(new QLabel(QStringLiteral("替换为:"), findPanel_));
     find->addWidget(replaceField_, 1);
+    find->addWidget(findCount_);
+    find->addWidget(replaceOneButton);
     find->addWidget(replaceAllButton_);
     find->addWidget(clearButton);
     find->addWidget(findButton);
+    // The buttons keep their captions, but Alt+F and Alt+R belong to the
+    // menus "文件(&F)" and "排版(&R)": as the buttons' own keys they were
+    // taken from the menus whenever the panel was open, and Alt+R then
+    // Enter replaced everything.
+    for (QPushButton* b : {replaceAllButton_, clearButton, findButton}) b->setShortcut(QKeySequence());
     autoReplace_ = new QCheckBox(QStringLiteral("一键排版中自动替换"), findPanel_);
     autoReplace_->setObjectName(QStringLiteral("autoReplace"));
     find->addWidget(autoReplace_);
@@ -113,6 +131,19 @@ void MainWin::buildCentral() {
     connect(replaceAllButton_, &QPushButton::clicked, this, &MainWin::replaceAllInEditor);
     connect(clearButton, &QPushButton::clicked, this, &MainWin::clearAll);
     connect(findButton, &QPushButton::clicked, this, [this] { replaceAllButton_->setFocus(); });
+    connect(replaceOneButton, &QPushButton::clicked, this, &MainWin::replaceOne);
+    // Matches are counted and highlighted a moment after the find text or
+    // the editor's text last changed, not at every keystroke.
+    findTimer_ = new QTimer(this);
+    findTimer_->setSingleShot(true);
+    findTimer_->setInterval(150);
+    connect(findTimer_, &QTimer::timeout, this, [this] { currentMatches(); });
+    connect(findField_, &QLineEdit::textChanged, this, &MainWin::findTextChanged);
+    connect(findField_, &QLineEdit::returnPressed, this, [this] { findNext(true); });
+    // Escape in the panel closes it; the editor takes the focus with the
+    // match found still selected.
+    auto* closePanel = new QShortcut(QKeySequence(Qt::Key_Escape), findPanel_, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(closePanel, &QShortcut::activated, this, [this] { setFindPanelShown(false); });
 
     // Overlays of the central area: the progress display of a run, the label
     // that covers the window while it is being set up, and the box that
@@ -153,6 +184,10 @@ void MainWin::buildCentral() {
     connect(editor_, &EditorWidget::clipboardKeyReleased, this, &MainWin::resetClipboardToItself);
     connect(editor_, &EditorWidget::filesDropped, this, &MainWin::dropFiles);
     connect(editor_, &QPlainTextEdit::textChanged, this, &MainWin::onEditorTextChanged);
+    connect(editor_, &QPlainTextEdit::textChanged, this, &MainWin::findTextChanged);
+    connect(editor_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (findPanel_->isVisible() && !findDirty_) showMatches();
+    });
     connect(editor_, &QPlainTextEdit::cursorPositionChanged, this, &MainWin::onCursorMoved);
     connect(editor_, &QPlainTextEdit::selectionChanged, this, &MainWin::onCursorMoved);
 }
@@ -185,6 +220,9 @@ void MainWin::buildToolBar() {
         // The desktop's own picture where its theme has one, else ours.
         const QString themed = QString::fromLatin1(b.iconName);
         a->setIcon(QIcon::hasThemeIcon(themed) ? QIcon::fromTheme(themed) : QIcon(QString::fromLatin1(b.fallbackIcon)));
+        // A menu draws a checkable item's picture in place of its check
+        // mark; the menus show the mark ("置顶", "一键排版"), the toolbar the picture.
+        if (a->isCheckable()) a->setIconVisibleInMenu(false);
         bar->addAction(a);
         toolButtons_[i] = a;
     }
@@ -224,13 +262,28 @@ void MainWin::openDonationWindow() {
 void MainWin::buildStatusBar() {
     QStatusBar* bar = statusBar();
     for (std::size_t i = 0; i < statusParts_.size(); ++i) {
-        statusParts_[i] = new QLabel(bar);
+        statusParts_[i] = i == 1 ? new LinkLabel(bar) : new QLabel(bar);
         statusParts_[i]->setObjectName(QStringLiteral("statusPart%1").arg(i));
         bar->addWidget(statusParts_[i], i == 3 ? 1 : 0);
     }
+    // The document's encoding and line breaks, at the bar's right end.
+    formatLabel_ = new QLabel(bar);
+    formatLabel_->setObjectName(QStringLiteral("statusFormat"));
+    bar->addPermanentWidget(formatLabel_);
+    showDocumentFormat();
+    // A click on the run's time shows what the run changed.
+    statusParts_[1]->setToolTip(QStringLiteral("查看排版改动"));
+    statusParts_[1]->setCursor(Qt::PointingHandCursor);
+    connect(static_cast<LinkLabel*>(statusParts_[1]), &LinkLabel::released, this, [this] {
+        if (action(Command::ShowChanges)->isEnabled()) action(Command::ShowChanges)->trigger();
+    });
     statusParts_[0]->setText(QStringLiteral("就绪"));
     statusParts_[3]->setText(qtFromGb(folvane::editor::lengthStatus(0)));
     bar->hide();  // shown when start-up is complete
+}
+
+void MainWin::showDocumentFormat() {
+    formatLabel_->setText(QString::fromUtf8(folvane::editor::formatStatus(document_.format())));
 }
 
 void MainWin::buildContextMenu() {
@@ -253,7 +306,9 @@ void MainWin::buildContextMenu() {
 
 void MainWin::connectCommands() {
     auto on = [this](Command c, auto&& fn) { connect(action(c), &QAction::triggered, this, fn); };
-    on(Command::Run, &MainWin::startTypesetting);
+    // "执行(&G)", toolbar button 10 and "开始排版": the selection when there
+    // is one, else the whole text. The clipboard ways always take the whole text.
+    on(Command::Run, [this] { startTypesetting(selectionRange()); });
 
     on(Command::AlwaysOnTop, &MainWin::toggleAlwaysOnTop);
     on(Command::TrayOnMinimize, [] {});  // the check mark is the state
@@ -267,6 +322,14 @@ void MainWin::connectCommands() {
     on(Command::New, [this] { documents_.newDocument(); });
     on(Command::Open, [this] { documents_.openDocument(); });
     on(Command::Save, [this] { documents_.saveDocument(); });
+    on(Command::SaveAs, [this] { documents_.saveDocumentAs(); });
+    connect(&documents_, &DocumentController::formatChanged, this, &MainWin::showDocumentFormat);
+    RecentFilesMenu::Hooks recent;
+    recent.store = [this]() -> const folvane::settings::IniStore* { return app_.store() ? &*app_.store() : nullptr; };
+    recent.open = [this](const QString& path) { documents_.openDocument(path); };
+    recent.tell = [this](const QString& text) { statusParts_[0]->setText(text); };
+    recentFiles_ = new RecentFilesMenu(action(Command::RecentFiles), std::move(recent), this);
+    connect(&documents_, &DocumentController::fileUsed, recentFiles_, &RecentFilesMenu::add);
     on(Command::Undo, [this] { documents_.undo(); });
     on(Command::Redo, [this] { documents_.redo(); });
     on(Command::Exit, &MainWin::exitProgram);
@@ -278,8 +341,8 @@ void MainWin::connectCommands() {
     on(Command::CheckUpdates, [] {});  // the check mark is the wish; the next request sends it
     on(Command::About, [this] { withoutAlwaysOnTop([this] { AboutDialog(this).exec(); }); });
     // The product's pages open in the desktop's browser.
-    on(Command::Website, [] { QDesktopServices::openUrl(QUrl(product::kHomePage)); });
-    on(Command::Forum, [] { QDesktopServices::openUrl(QUrl(product::kForumPage)); });
+    on(Command::Website, [this] { openWithDesktop(this, QUrl(product::kHomePage)); });
+    on(Command::Forum, [this] { openWithDesktop(this, QUrl(product::kForumPage)); });
     // Other windows: each opens from its command here, gets the application
     // object and this window as parent.
     on(Command::Options, [this] { openOptionsWindow(this); });
@@ -297,6 +360,9 @@ void MainWin::connectCommands() {
     on(Command::Font, &MainWin::chooseFont);
     on(Command::WordWrap, &MainWin::toggleWordWrap);
     on(Command::FindPanel, &MainWin::toggleFindPanel);
+    on(Command::ShowChanges, &MainWin::showRunChanges);
+    on(Command::FindNext, [this] { findNext(true); });
+    on(Command::FindPrevious, [this] { findNext(false); });
     on(Command::EnterIndent, [this] { editor_->setEnterIndent(action(Command::EnterIndent)->isChecked()); });
 
     auto cut = [this] {

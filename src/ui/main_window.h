@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "batch_window.h"
 #include "commands.h"
@@ -25,6 +26,7 @@
 #include "engine/typeset_options.h"
 #include "folvane_app.h"
 #include "program_request.h"
+#include "run_controller.h"
 #include "settings/ini_store.h"
 #include "settings/quick_bar_rules.h"
 #include "settings/settings_window.h"
@@ -39,12 +41,15 @@ class QProgressBar;
 class QPushButton;
 class QToolBar;
 class QTextDocument;
+class QTimer;
 class EditorWidget;
 class EditorBridge;
 struct EditorRunResult;
 class UpperQuickBar;
 class LowerQuickBar;
 class NavigationBarParts;
+class RecentFilesMenu;
+class ChangesWindow;
 class WebFeatures;
 
 class MainWin : public QMainWindow,
@@ -83,6 +88,13 @@ public:
     // New, Open, Save, Undo and Redo, with their dialogs.
     DocumentController& documents() { return documents_; }
     QLabel* statusPart(int index) const { return statusParts_[static_cast<std::size_t>(index)]; }
+    // The document's encoding and line breaks, at the status bar's right end.
+    QLabel* formatLabel() const { return formatLabel_; }
+    RecentFilesMenu* recentFiles() const { return recentFiles_; }
+    // "查看排版改动": the window comparing the text before and after the last
+    // run (null until first asked for).
+    ChangesWindow* changesWindow() const;
+    void showRunChanges();
     QLabel* progressLabel() const { return progressLabel_; }
     QProgressBar* progressBar() const { return progressBar_; }
     QCheckBox* startupCompletedBox() const { return startupCompleted_; }
@@ -164,8 +176,9 @@ public:
     void applyQuickBars(const folvane::settings::QuickBarState& state) override;
 
 public Q_SLOTS:
-    // Starts a run; ignored while a run or a tool is in progress.
-    void startTypesetting();
+    // Starts a run on the whole text, or on the editor units of `range`;
+    // ignored while a run or a tool is in progress.
+    void startTypesetting(RunRange range = {});
     void toggleAlwaysOnTop() override;
     void toggleTrayOnMinimize() override;
     void restoreDefaults();
@@ -206,6 +219,7 @@ private:
     void buildStatusBar();
     void buildCentral();
     void buildContextMenu();
+    void showDocumentFormat();
     void buildQuickBars();
     void buildNavigationBar();
     void chooseLineBreaks(folvane::settings::LineBreakItem item);
@@ -233,6 +247,8 @@ private:
     void openDonationWindow();
 
     void setActivity(folvane::engine::Activity activity);
+    // The editor's selection as a run's range (the whole text without one).
+    RunRange selectionRange() const;
     void onRunFinished(EditorRunResult result);
     // The quick controls' states as shown, and showing new ones.
     folvane::settings::QuickBarState shownQuickBars() const;
@@ -271,6 +287,13 @@ private:
     void toggleWordWrap();
     void toggleFindPanel();
     void replaceAllInEditor();
+    // Find next / previous from the selection (wrapping round), replacing
+    // the selected match, and the matches of the find field's text.
+    void findNext(bool forward);
+    void replaceOne();
+    void findTextChanged();
+    const std::vector<std::size_t>& currentMatches();
+    void showMatches();
     void resetClipboardToItself();
     void updateSelectionButtons();
     void applyEditorFont();
@@ -285,6 +308,13 @@ private:
     CommandSet commands_;
     std::array<QAction*, kToolCount> toolButtons_{};
     std::array<QLabel*, 4> statusParts_{};
+    QLabel* formatLabel_ = nullptr;
+    RecentFilesMenu* recentFiles_ = nullptr;
+    QPointer<ChangesWindow> changesWindow_;
+    // The last run's input and result, and which run the window compares.
+    std::shared_ptr<const std::string> runBefore_, runAfter_;
+    int runSerial_ = 0;
+    int comparedRun_ = -1;
     EditorWidget* editor_ = nullptr;
     QMenu* contextMenu_ = nullptr;
     QMenu* toolsMenu_ = nullptr;
@@ -297,6 +327,11 @@ private:
     QLineEdit* findField_ = nullptr;
     QLineEdit* replaceField_ = nullptr;
     QPushButton* replaceAllButton_ = nullptr;
+    QLabel* findCount_ = nullptr;  // "共 N 处"
+    QTimer* findTimer_ = nullptr;  // counts again a moment after the last change
+    QString findNeedle_;
+    std::vector<std::size_t> matches_;
+    bool findDirty_ = true;
     QLabel* progressLabel_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
     QLabel* loadingLabel_ = nullptr;

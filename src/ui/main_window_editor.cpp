@@ -140,8 +140,14 @@ void MainWin::toggleWordWrap() {
 void MainWin::toggleFindPanel() {
     const bool show = action(Command::FindPanel)->isChecked();
     findPanel_->setVisible(show);
-    if (show) findField_->setFocus();
-    else editor_->setFocus();
+    findDirty_ = true;
+    if (show) {
+        findField_->setFocus();
+        currentMatches();
+    } else {
+        editor_->setFocus();
+        showMatches();  // the highlighting goes with the panel
+    }
 }
 
 void MainWin::replaceAllInEditor() {

@@ -38,6 +38,10 @@ void MainWin::setEditorText(std::string_view gbText) {
 }
 
 void MainWin::installDocument(QTextDocument* document) {
+    // The find panel's marks point into the old document, which is freed on
+    // the worker: they go first, and are made again for the new one.
+    editor_->setExtraSelections({});
+    findTextChanged();
     bridge_->installQuietly(document);
     toggleWordWrap();  // the wrap mode lives in the document's options
     afterTextReplaced();
@@ -79,13 +83,19 @@ void MainWin::setActivity(folvane::engine::Activity activity) {
         action(t)->setEnabled(c.tools);
 }
 
-void MainWin::startTypesetting() {
+RunRange MainWin::selectionRange() const {
+    const QTextCursor c = editor_->textCursor();
+    if (!c.hasSelection()) return {};
+    return RunRange{c.selectionStart(), c.selectionEnd()};
+}
+
+void MainWin::startTypesetting(RunRange range) {
     // A trigger that arrives while a run or a tool is in progress, or while
     // a large text is being prepared, is ignored: two jobs never work on
     // the editor at the same time.
     if (running_ || toolRunning_ || app_.runs().running() || bridge_->preparing()) return;
-    const bool started = app_.runs().startEditorRun(editorText(), editor_->font(), this,
-                                                    [this](EditorRunResult r) { onRunFinished(std::move(r)); });
+    const bool started = app_.runs().startEditorRun(
+        editorText(), editor_->font(), this, [this](EditorRunResult r) { onRunFinished(std::move(r)); }, range);
     if (!started) return;
     progressLabel_->setText(QStringLiteral("\n正在从编辑器中读取文本"));
     progressLabel_->show();
@@ -108,6 +118,10 @@ void MainWin::onRunFinished(EditorRunResult result) {
     document_.replaced(std::move(result.text), editor_->textCursor().position());
     afterChange();
     setActivity(folvane::engine::Activity::Idle);
+    runBefore_ = std::move(result.before);
+    runAfter_ = std::move(result.after);
+    ++runSerial_;
+    action(Command::ShowChanges)->setEnabled(runBefore_ && runAfter_);
     const auto& options = app_.options();
     // Through the desktop controller: in the background on Wayland only the
     // data-control protocol can set the clipboard.
@@ -125,7 +139,14 @@ void MainWin::onRunFinished(EditorRunResult result) {
     desktop_->finishRun();
     editor_->setFocus();
     QTextCursor c = editor_->textCursor();
-    c.setPosition(0);
+    if (result.selectionStart >= 0 && !options.cutAfter) {
+        // A typeset selection stays selected, as the passage it now is.
+        const int last = editor_->document()->characterCount() - 1;
+        c.setPosition(std::min(result.selectionStart, last));
+        c.setPosition(std::min(result.selectionEnd, last), QTextCursor::KeepAnchor);
+    } else {
+        c.setPosition(0);
+    }
     editor_->setTextCursor(c);
     Q_EMIT typesettingFinished();
 }

@@ -2,7 +2,9 @@
 
 #include <QDesktopServices>
 #include <QMouseEvent>
+#include <QToolBar>
 
+#include "desktop_open.h"
 #include "product.h"
 #include "settings/ini_store.h"
 #include "settings/settings_record.h"
@@ -39,7 +41,7 @@ NavigationBarParts::NavigationBarParts(QWidget* container, WebFeatures* webFeatu
     advertisement_->setStyleSheet(QStringLiteral("color: #0000ee;"));
     advertisement_->setObjectName(QStringLiteral("advertisement"));
     connect(advertisement_, &LinkLabel::released, this,
-            [] { QDesktopServices::openUrl(QUrl(product::kHomePage)); });
+            [container] { openWithDesktop(container, QUrl(product::kHomePage)); });
     if (webFeatures && webFeatures->available()) {
         updates_ = new UpdateChecker([webFeatures, container] { return webFeatures->createPage(container); },
                                      std::move(address), retryIntervalMs, this);
@@ -56,7 +58,7 @@ void NavigationBarParts::layout(int clientWidth, int outerWidth, bool barShown) 
         else web::moveNavigationBarOutOfSight(state_);
         shown_ = barShown;
     }
-    geometry_ = web::layoutNavigationBar(state_, barShown, clientWidth, outerWidth);
+    geometry_ = web::layoutNavigationBar(state_, barShown, clientWidth, outerWidth, buttonsRight());
     for (std::size_t i = 0; i < frames_.size(); ++i) {
         const web::Rect& r = geometry_.frames[i];
         frames_[i]->setGeometry(r.left, r.top, r.width, r.height);
@@ -68,6 +70,14 @@ void NavigationBarParts::layout(int clientWidth, int outerWidth, bool barShown) 
     advertisement_->raise();
     placePageView();
     if (updates_) updates_->onLayout();
+}
+
+int NavigationBarParts::buttonsRight() const {
+    int right = 0;
+    if (auto* bar = qobject_cast<QToolBar*>(container_))
+        for (QAction* a : bar->actions())
+            if (QWidget* b = bar->widgetForAction(a); b && b->isVisibleTo(bar)) right = std::max(right, b->geometry().right() + 1);
+    return right;
 }
 
 void NavigationBarParts::placePageView() {

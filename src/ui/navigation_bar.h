@@ -56,6 +56,8 @@ public:
 
 private:
     void placePageView();
+    // The right edge of the container's last toolbar button (0 for none).
+    int buttonsRight() const;
 
     QWidget* container_;
     std::array<QLabel*, 3> frames_{};

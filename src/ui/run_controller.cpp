@@ -52,8 +52,31 @@ bool RunController::startRun(QObject* context, Job job, std::function<void()> do
     return true;
 }
 
+namespace {
+
+// Typesets the units [range.start, range.end) of `text` as a passage of its
+// own and returns the whole text with the result in its place.
+QString typesetPassage(const std::string& text, RunRange range, const folvane::engine::TypesetOptions& options,
+                       const folvane::engine::RunContext& shared, folvane::engine::TypesetProgress& progress,
+                       EditorRunResult& result) {
+    QString all = toQt(text);
+    const int start = std::clamp(range.start, 0, static_cast<int>(all.size()));
+    const int end = std::clamp(range.end, start, static_cast<int>(all.size()));
+    folvane::engine::RunContext passage;
+    passage.clock = shared.clock;
+    passage.scriptConverter = shared.scriptConverter;
+    const QString out = toQt(folvane::engine::typesetText(fromQt(all.mid(start, end - start)), {}, false, options,
+                                                          passage, &progress));
+    result.selectionStart = start;
+    result.selectionEnd = start + static_cast<int>(out.size());
+    all.replace(start, end - start, out);
+    return all;
+}
+
+}  // namespace
+
 bool RunController::startEditorRun(std::string editorText, const QFont& editorFont, QObject* context,
-                                   std::function<void(EditorRunResult)> done) {
+                                   std::function<void(EditorRunResult)> done, RunRange range) {
     if (running_) return false;
     app_.runContext().quotes.reset();
     std::function<void()> countRun;
@@ -63,14 +86,20 @@ bool RunController::startEditorRun(std::string editorText, const QFont& editorFo
     QPointer<QObject> receiver(context);
     return startRun(
         this,
-        [text = std::move(editorText), editorFont, countRun, result, gui](
+        [text = std::move(editorText), editorFont, countRun, result, gui, range](
             const folvane::engine::TypesetOptions& options, folvane::engine::RunContext& runContext,
             folvane::engine::TypesetProgress& progress) mutable {
             if (countRun) countRun();
-            std::string out = folvane::engine::typesetText(text, {}, false, options, runContext, &progress);
-            std::string().swap(text);
-            QString units = toQt(out);
-            std::string().swap(out);
+            QString units;
+            if (range.whole()) {
+                std::string out = folvane::engine::typesetText(text, {}, false, options, runContext, &progress);
+                units = toQt(out);
+                result->after = std::make_shared<const std::string>(std::move(out));
+            } else {
+                units = typesetPassage(text, range, options, runContext, progress, *result);
+                result->after = std::make_shared<const std::string>(fromQt(units));
+            }
+            result->before = std::make_shared<const std::string>(std::move(text));
             PreparedText prepared = EditorBridge::prepare(std::move(units), editorFont);
             result->document.reset(prepared.document);
             result->document->moveToThread(gui);

@@ -27,6 +27,20 @@ class FolvaneApp;
 struct EditorRunResult {
     folvane::editor::EditorText text;
     std::unique_ptr<QTextDocument> document;  // lives on the GUI thread
+    // A run on a selection: where the typeset passage now stands (editor units).
+    int selectionStart = -1;
+    int selectionEnd = -1;
+    // The whole text before and after the run (GB18030), for the view of
+    // what it changed.
+    std::shared_ptr<const std::string> before, after;
+};
+
+// The part of the editor's text a run works on: all of it, or the editor
+// units [start, end) of a selection.
+struct RunRange {
+    int start = 0;
+    int end = -1;  // -1: the whole text
+    bool whole() const { return end < 0; }
 };
 
 class RunController : public QObject {
@@ -40,8 +54,14 @@ public:
     // quote pairing and typesets `editorText` (Qt form) with a copy of the
     // options; `done` receives the result on the GUI thread unless `context`
     // is gone. False, and nothing happens, while a run is in progress.
+    //
+    // With a selection (`range` not whole) only that passage is typeset, as
+    // an article of its own with a fresh quote pairing but without the head
+    // and tail signatures (which belong to a whole article) and without
+    // touching the signatures the last whole-text run remembers; the rest
+    // of the text stays as it is.
     bool startEditorRun(std::string editorText, const QFont& editorFont, QObject* context,
-                        std::function<void(EditorRunResult)> done);
+                        std::function<void(EditorRunResult)> done, RunRange range = {});
 
     // Any other kind of run (the batch window): `job` runs on the worker with
     // the options as they are now (a copy), the run context and the progress

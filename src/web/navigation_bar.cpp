@@ -1,5 +1,7 @@
 #include "web/navigation_bar.h"
 
+#include <algorithm>
+
 namespace folvane::web {
 
 void moveNavigationBarOutOfSight(NavigationBarState& state) {
@@ -15,11 +17,14 @@ void bringNavigationBarBack(NavigationBarState& state) {
 }
 
 NavigationBarGeometry layoutNavigationBar(const NavigationBarState& state, bool barShown, int clientWidth,
-                                          int outerWidth) {
+                                          int outerWidth, int buttonsRight) {
+    constexpr int kFrameLeft = 376, kGap = 2;
+    const int shift = std::max(0, buttonsRight + kGap - kFrameLeft);
     NavigationBarGeometry g;
     g.framesVisible = barShown;
-    g.frames = {Rect{376, 3, 8, 37}, Rect{379, 37, 9999, 3}, Rect{376, 4, 9999, 4}};
-    g.pageView = Rect{state.pageViewLeft, 6, clientWidth > 374 ? clientWidth - 374 : 0, 33};
+    g.frames = {Rect{kFrameLeft + shift, 3, 8, 37}, Rect{379 + shift, 37, 9999, 3}, Rect{kFrameLeft + shift, 4, 9999, 4}};
+    const int viewWidth = clientWidth - 374 - shift;
+    g.pageView = Rect{state.pageViewLeft + shift, 6, std::max(viewWidth, 0), 33};
     g.advertisement = Rect{clientWidth - 165, state.advertisementTop, 160, 16};
     g.advertisementVisible = outerWidth >= kAdvertisementMinWindowWidth;
     return g;

@@ -42,8 +42,12 @@ struct NavigationBarGeometry {
 };
 
 // The layout for a client width W and an outer width w. The page view is
-// W - 374 wide (none in a window too narrow for it).
+// W - 374 wide (none in a window too narrow for it). `buttonsRight` is the
+// right edge of the toolbar's last button: where the desktop's pictures or
+// font make the buttons reach past the frame's design place, the frame, the
+// page view and its width move right by the difference, so that no button
+// sits under the frame.
 NavigationBarGeometry layoutNavigationBar(const NavigationBarState& state, bool barShown, int clientWidth,
-                                          int outerWidth);
+                                          int outerWidth, int buttonsRight = 0);
 
 }  // namespace folvane::web

@@ -68,6 +68,54 @@ TEST_F(DocumentTest, TitleAndSavedIndicator) {
     EXPECT_FALSE(doc_.savedFlag());  // New clears it
 }
 
+// The saved indicator follows the history: it is set exactly when the
+// editor shows the snapshot the file holds.
+TEST_F(DocumentTest, UndoBackToTheFilesTextIsSaved) {
+    const std::string path = dir_ + "/a.txt";
+    ASSERT_TRUE(text::writeFileAtomically(path, "abc"));
+    open(path);
+    struct Step {
+        const char* name;
+        std::function<void(Document&)> action;
+        bool saved;
+    };
+    const Step steps[] = {
+        {"a run changes the text", [](Document& d) { d.textChanged("ABC", 0); }, false},
+        {"undo back to the file", [](Document& d) { d.shown(d.undo()->caret); }, true},
+        {"redo", [](Document& d) { d.shown(d.redo()->caret); }, false},
+        {"undo again", [](Document& d) { d.shown(d.undo()->caret); }, true},
+        {"a text equal to the current one", [](Document& d) { d.textChanged("abc", 3); }, true},
+        {"a new edit after the undo", [](Document& d) { d.textChanged("abX", 3); }, false},
+        {"undo to the file once more", [](Document& d) { d.shown(d.undo()->caret); }, true},
+        {"edit, then save", [](Document& d) {
+             d.textChanged("abY", 3);
+             ASSERT_TRUE(d.save(d.currentPath(), "abY"));
+         }, true},
+        {"undo past the save", [](Document& d) { d.shown(d.undo()->caret); }, false},
+        {"redo onto the saved text", [](Document& d) { d.shown(d.redo()->caret); }, true},
+    };
+    for (const auto& s : steps) {
+        s.action(doc_);
+        EXPECT_EQ(doc_.savedIndicator(), s.saved) << s.name;
+        EXPECT_EQ(doc_.title(), (s.saved ? "" : "* ") + std::string("a.txt - ") + kBase) << s.name;
+    }
+}
+
+TEST_F(DocumentTest, ASavedSnapshotDroppedAsTheOldestIsForgotten) {
+    Document small(3);
+    const std::string path = dir_ + "/a.txt";
+    ASSERT_TRUE(text::writeFileAtomically(path, "f"));
+    small.beginOpen(path);
+    small.fileLoaded(std::string("f"), 0);
+    for (const char* t : {"1", "2", "3"}) small.textChanged(t, 1);
+    // Three slots hold "1", "2", "3" now; no undo reaches "f", and no slot
+    // that took the file's place may count as saved.
+    while (small.canUndo()) {
+        small.shown(small.undo()->caret);
+        EXPECT_FALSE(small.savedIndicator()) << small.text().str();
+    }
+}
+
 TEST(FileName, EitherSeparator) {
     EXPECT_EQ(fileNameOf("/home/u/a b.txt"), "a b.txt");
     EXPECT_EQ(fileNameOf("C:\\docs\\a.txt"), "a.txt");

@@ -74,7 +74,10 @@ public:
         s.message = [this](QWidget*, QMessageBox::Icon icon, const QString& title, const QString& text) {
             messages.push_back({icon, title, text});
         };
-        s.openFile = [this](const QString& path) { opened.push_back(path); };
+        s.openFile = [this](const QString& path) {
+            opened.push_back(path);
+            return desktopOpens;
+        };
         s.defaultFolder = folder.isEmpty() ? dir.filePath(QStringLiteral("默认")) : folder;
         window = std::make_unique<BatchWindow>(s);
         QObject::connect(window.get(), &BatchWindow::runFinished, [this] { ++finished; });
@@ -133,6 +136,7 @@ public:
     QStringList answer, opened;
     QString folderAnswer, dialogTitle, dialogFolder, dialogFilter, folderPrompt;
     bool dropAccepted = false;
+    bool desktopOpens = true;
     int dialogs = 0, folderDialogs = 0, optionsOpened = 0, finished = 0;
     std::vector<Message> messages;
 };
@@ -249,6 +253,13 @@ TEST(BatchWindow, ListMenuAndOpening) {
     w.doubleClicked();
     w.openSelected();
     EXPECT_EQ(h.opened, (QStringList{d + "/b.html", d + "/b.html"}));
+    EXPECT_TRUE(h.messages.empty());
+    // Without a program for the file the window says so instead of nothing.
+    h.desktopOpens = false;
+    w.openSelected();
+    ASSERT_EQ(h.messages.size(), 1u);
+    EXPECT_EQ(h.messages[0].icon, QMessageBox::Warning);
+    EXPECT_TRUE(h.messages[0].text.contains(d + "/b.html")) << h.messages[0].text.toStdString();
 }
 
 TEST(BatchWindow, RefusalsBeforeARun) {

@@ -57,6 +57,8 @@ TEST(MainWindow, MenusAtStart) {
         "  打开(&O)... |Ctrl+O||",
         "  打开网页(&H)...|||off",  // no web features in this window
         "  保存(&S)|Ctrl+S||",
+        "  另存为(&A)...|Ctrl+Shift+S||",
+        "  最近打开的文件|||",
         "  -",
         "  字体(&F)...|||",
         "  自动换行(&W)||x|",
@@ -76,10 +78,13 @@ TEST(MainWindow, MenusAtStart) {
         "  快速隐藏编辑内容(再按则恢复)|Ctrl+M||",
         "  -",
         "  文本替换(&F)|Ctrl+F||",
+        "  查找下一个(&N)|F3||",
+        "  查找上一个(&V)|Shift+F3||",
         "  -",
         "  首尾签名(&Q)...|||",
         "排版(&R)",
         "  执行(&G)|F5||",
+        "  查看排版改动|||off",  // until a run
         "  批量排版(&L)...|||",
         "  -",
         "  排版设置(&O)...|Ctrl+P||",

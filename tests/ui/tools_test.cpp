@@ -15,6 +15,7 @@
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
+#include <QFontMetrics>
 
 #include "text/codec.h"
 #include "text/file_io.h"
@@ -178,6 +179,10 @@ TEST_F(ToolsTest, AboutWindowShowsVersionAndBuildTime) {
     EXPECT_TRUE(v.startsWith(QStringLiteral("3.0.7\n")));
     EXPECT_EQ(v.size(), QStringLiteral("3.0.7\n2000-01-02 03:04:05").size());
     EXPECT_NE(about.findChild<QLabel*>(QStringLiteral("versionLabel")), nullptr);
+    // Wide enough for its whole title beside the title bar's icon and buttons.
+    about.show();
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("关于 TAVEX FOLVANE"));
+    EXPECT_GE(about.width(), QFontMetrics(about.font()).horizontalAdvance(about.windowTitle()) * 3 / 2 + 160);
 }
 
 TEST_F(ToolsTest, EachRunStartsWithAFreshQuotePairing) {

@@ -92,6 +92,8 @@ public:
         std::deque<folvane::editor::SaveAnswer> answers;
         std::deque<QString> filesToOpen;
         std::deque<QString> filesToSave;
+        std::deque<SaveAsChoice> saveAs;
+        std::vector<folvane::text::TextFormat> saveAsOffered;  // the format each Save As started from
         std::vector<Asked> asked;      // questions and messages, in order
         QStringList proposedNames;     // what the save chooser offered
         int openChoosersShown = 0;
@@ -126,6 +128,16 @@ public:
             s->filesToSave.pop_front();
             return p;
         };
+        d.chooseSaveAs = [s](const QString& proposed, const folvane::text::TextFormat& current) {
+            s->proposedNames.push_back(proposed);
+            s->saveAsOffered.push_back(current);
+            std::optional<SaveAsChoice> c;
+            if (!s->saveAs.empty()) {
+                c = s->saveAs.front();
+                s->saveAs.pop_front();
+            }
+            return c;
+        };
         d.message = [s](QMessageBox::Icon icon, const QString& title, const QString& text) {
             s->asked.push_back({title, text, icon});
         };
@@ -143,6 +155,10 @@ public:
     }
     ScriptedDocumentDialogs& saveTo(const QString& path) {
         script_->filesToSave.push_back(path);
+        return *this;
+    }
+    ScriptedDocumentDialogs& saveAsTo(const QString& path, const folvane::text::TextFormat& format) {
+        script_->saveAs.push_back({path, format});
         return *this;
     }
     Script& script() { return *script_; }

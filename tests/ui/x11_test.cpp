@@ -4,6 +4,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTimer>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QTest>
@@ -11,6 +19,7 @@
 #include <QProcess>
 #include <QSystemTrayIcon>
 
+#include "changes_window.h"
 #include "editor_widget.h"
 #include "main_window.h"
 #include "run_controller.h"
@@ -190,6 +199,124 @@ TEST(X11, MinimizingToTheTrayAndBack) {
     EXPECT_FALSE(w.desktop().trayIcon()->isVisible());
     tray.kill();
     tray.waitForFinished();
+}
+
+}  // namespace
+
+namespace {
+
+// The editor's commands driven by real key presses.
+class X11Editor : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!onX11()) GTEST_SKIP() << "needs an X server";
+        w.show();
+        settings.startUp(w);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        ASSERT_EQ(sh("xdotool windowfocus --sync " + QString::number(w.winId()).toStdString()), 0);
+        ASSERT_TRUE(waitUntil([&] { return w.isActiveWindow(); }, kWait));
+        w.editor()->setFocus();
+        QObject::connect(&w, &MainWin::typesettingFinished, [this] { ++finished; });
+    }
+    // Keys sent while this process goes on handling events (a modal dialog
+    // may be running its own loop meanwhile).
+    static void keysLater(const QString& script) {
+        ASSERT_TRUE(QProcess::startDetached(QStringLiteral("sh"), {QStringLiteral("-c"), script}));
+    }
+    void keys(const std::string& k) { ASSERT_EQ(sh("xdotool key --delay 60 " + k), 0); }
+    QString text() const { return w.editor()->toPlainText(); }
+    QString path(const QString& name) const { return settings.dir() + QLatin1Char('/') + name; }
+
+    FolvaneApp app;
+    MainWin w{app};
+    IsolatedSettings settings;
+    int finished = 0;
+};
+
+TEST_F(X11Editor, SaveAsChoosesUtf8AndLfByKeys) {
+    w.editor()->setPlainText(QStringLiteral("甲 😀\n乙"));
+    const QString target = path(QStringLiteral("keys.txt"));
+    // Once the dialog is up: the name, then "编码(&E):" one down (UTF-8),
+    // "换行符(&B):" one down (LF), and Enter.
+    QTimer poll;
+    poll.setInterval(50);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isActiveWindow()) return;
+        poll.stop();
+        keysLater(QStringLiteral("sleep 0.3; xdotool key ctrl+a; xdotool type --delay 20 '%1'; "
+                                 "xdotool key --delay 150 alt+e Down alt+b Down Return")
+                      .arg(target));
+    });
+    poll.start();
+    keys("ctrl+shift+s");
+    ASSERT_TRUE(waitUntil([&] { return QFile::exists(target); }, kWait));
+    ASSERT_TRUE(waitUntil([&] { return QApplication::activeModalWidget() == nullptr; }, kWait));
+    QFile f(target);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("\xe7\x94\xb2 \xf0\x9f\x98\x80\n\xe4\xb9\x99"));
+    EXPECT_EQ(w.formatLabel()->text(), QStringLiteral("UTF-8  LF"));
+}
+
+TEST_F(X11Editor, FindNextSelectsTheMatchEscapeKeepsIt) {
+    w.editor()->setPlainText(QStringLiteral("Abc aBc ABC"));
+    keys("ctrl+f");
+    ASSERT_TRUE(waitUntil([&] { return w.findField()->hasFocus(); }, kWait));
+    ASSERT_EQ(sh("xdotool type --delay 40 abc"), 0);
+    keys("F3 F3 F3 shift+F3 Escape ctrl+c");
+    ASSERT_TRUE(waitUntil([&] { return QApplication::clipboard()->text() == QStringLiteral("aBc"); }, kWait))
+        << QApplication::clipboard()->text().toStdString();
+    EXPECT_EQ(xpaste(), QStringLiteral("aBc"));
+}
+
+TEST_F(X11Editor, RecentFileOpenedFromTheMenuByKeys) {
+    for (const char* name : {"a.txt", "b.txt"}) {
+        QFile f(path(QString::fromLatin1(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(name);
+        f.close();
+        ASSERT_TRUE(w.openFile(f.fileName()));
+    }
+    // Down from the first item of "文件(&F)" to "最近打开的文件" (disabled
+    // items are passed over), into it, and its entry "&2" (a.txt).
+    QMenu* fileMenu = w.menuBar()->actions().at(0)->menu();
+    int downs = 0;
+    for (QAction* a : fileMenu->actions()) {
+        if (a == w.action(Command::RecentFiles)) break;
+        if (!a->isSeparator() && a->isEnabled()) ++downs;
+    }
+    std::string k = "alt+f";
+    for (int i = 1; i < downs; ++i) k += " Down";
+    keys(k + " Down Right 2");
+    EXPECT_TRUE(waitUntil([&] { return text() == QStringLiteral("a.txt"); }, kWait)) << text().toStdString();
+    EXPECT_TRUE(w.windowTitle().startsWith(QStringLiteral("a.txt - ")));
+}
+
+TEST_F(X11Editor, F5WithASelectionTypesetsOnlyItAndTheChangesWindowShowsTheTextBefore) {
+    app.options().fixPunctuation = true;
+    const QString before = QStringLiteral("第一行,\n第二行,好.\n第三行,");
+    w.editor()->setPlainText(before);
+    keys("ctrl+Home Down shift+End F5");
+    ASSERT_TRUE(waitUntil([&] { return finished == 1; }, kWait));
+    keys("ctrl+a ctrl+c");
+    ASSERT_TRUE(waitUntil([&] { return QApplication::clipboard()->text() == text(); }, kWait));
+    const QString after = xpaste();
+    const QStringList lines = after.split(QLatin1Char('\n'));
+    ASSERT_GE(lines.size(), 3) << after.toStdString();
+    EXPECT_EQ(lines.first(), QStringLiteral("第一行,"));
+    EXPECT_EQ(lines.last(), QStringLiteral("第三行,"));
+    EXPECT_TRUE(after.contains(QStringLiteral("第二行，好。"))) << after.toStdString();
+
+    // "排版(&R)" → "查看排版改动": the window opens on the text before the run.
+    keys("alt+r Down Return");
+    ASSERT_TRUE(waitUntil([&] { return w.changesWindow() && w.changesWindow()->isActiveWindow(); }, kWait));
+    ChangesWindow* cw = w.changesWindow();
+    ASSERT_TRUE(waitUntil([&] { return cw->beforeView()->toPlainText() == before; }, kWait));
+    EXPECT_FALSE(cw->changes().empty());
+    cw->beforeView()->setFocus();
+    keys("ctrl+a ctrl+c");
+    EXPECT_TRUE(waitUntil([&] { return QApplication::clipboard()->text() == before; }, kWait));
+    EXPECT_EQ(xpaste(), before);
 }
 
 }  // namespace

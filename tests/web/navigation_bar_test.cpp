@@ -40,6 +40,30 @@ TEST(NavigationBar, FrameAroundThePage) {
     EXPECT_EQ(g.frames[2], (Rect{376, 4, 9999, 4}));
 }
 
+TEST(NavigationBar, ButtonsReachingPastTheFramePushItRight) {
+    struct Case {
+        int buttonsRight;
+        int frameLeft;
+        int pageLeft;
+        int pageWidth;
+    };
+    const Case cases[] = {
+        {0, 376, 382, 303},    // no buttons known: the design places
+        {374, 376, 382, 303},  // the buttons end just before the frame
+        {375, 377, 383, 302},
+        {402, 404, 410, 275},  // larger pictures: everything moves by 28
+        {690, 692, 698, 0},    // no room left for the page
+    };
+    for (const Case& c : cases) {
+        const auto g = layoutNavigationBar(NavigationBarState{}, true, 677, 685, c.buttonsRight);
+        EXPECT_EQ(g.frames[0].left, c.frameLeft) << c.buttonsRight;
+        EXPECT_EQ(g.frames[2].left, c.frameLeft) << c.buttonsRight;
+        EXPECT_EQ(g.frames[1].left, c.frameLeft + 3) << c.buttonsRight;
+        EXPECT_EQ(g.pageView, (Rect{c.pageLeft, 6, c.pageWidth, 33})) << c.buttonsRight;
+        EXPECT_EQ(g.advertisement.left, 512) << c.buttonsRight;
+    }
+}
+
 TEST(NavigationBar, HidingMovesOutOfSightShowingBringsBack) {
     NavigationBarState s;
     moveNavigationBarOutOfSight(s);
