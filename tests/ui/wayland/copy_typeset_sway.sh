@@ -87,9 +87,16 @@ start env QT_QPA_PLATFORM=wayland ./folvane >"$work/prog.log" 2>&1
 # The "友情提示" boxes of a start with copy-is-typeset on: each is answered
 # with Return once it has the focus.
 for _ in $(seq 300); do shown "友情提示" && break; sleep 0.1; done
+# One box may follow another: done once none has shown for 3 s.
+quiet=0
 for _ in $(seq 300); do
-  shown "友情提示" || break
-  as_user wtype -k Return
+  if shown "友情提示"; then
+    as_user wtype -k Return
+    quiet=0
+  else
+    quiet=$((quiet + 1))
+    [ $quiet -ge 10 ] && break
+  fi
   sleep 0.3
 done
 shown "友情提示" && { echo "the start-up messages stay open"; exit 1; }
