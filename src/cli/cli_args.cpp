@@ -57,11 +57,11 @@ enum OptionIndex { kSet, kSignature, kConfig, kHead, kTail, kNow, kEncoding, kOu
 constexpr OptionInfo kOptions[kOptionCount] = {
     {"--set", "--set NAME=0|1", true,
      "Set one typesetting switch (repeatable). The starting point is the default configuration: "
-     "trimParagraphEnds, addIndent, indentFullWidth and lineBreakFix on, the rest off. Names:"},
+     "the switches marked \"on by default\" on, the rest off. The names are listed under Switches."},
     {"--signature", "--signature", true,
      "Add the head and tail signatures (and take off those this run added to an earlier file)."},
     {"--config", "--config FILE", true,
-     "Start from the settings file (config.ini) of the desktop program, as it starts: its nineteen switches "
+     "Start from the settings file (config.ini) of the desktop program, as it starts: its switches "
      "(an absent key is off; exclusive pairs resolved as the program does), and its signatures: the flag "
      "首尾签名 switches them on, 首签名 and 尾签名 are the templates. A file whose stamp 版本 is not "
      FOLVANE_VERSION " gives the default switches and no signatures, with a notice. The file is never written. "
@@ -173,12 +173,6 @@ void appendEntry(std::string& out, std::string_view shown, std::string_view help
         first = false;
     }
     out += line + "\n";
-}
-
-std::string switchNames() {
-    std::string names;
-    for (const auto& f : engine::typesetOptionFields()) names += (names.empty() ? "" : " ") + std::string(f.name);
-    return names;
 }
 
 std::string argumentText(std::string_view arg) {
@@ -296,10 +290,16 @@ std::string helpText() {
     out += "\nOptions:\n";
     for (const OptionInfo& o : kOptions) {
         std::string help = (o.typesetOnly ? "(typeset) " : "") + std::string(o.help);
-        if (&o == &kOptions[kSet]) help += " " + switchNames();
         appendEntry(out, o.shown, help);
     }
     appendEntry(out, "--", "End of options: every later argument is a FILE.");
+    out += "\nSwitches (for --set, with their keys in config.ini):\n";
+    for (const auto& f : engine::typesetOptionFields()) {
+        std::string help(f.help);
+        if (f.defaultValue) help += " On by default.";
+        help += " Key: " + std::string(f.configKeyUtf8) + ".";
+        appendEntry(out, f.name, help);
+    }
     out += kHelpTail;
     out += "\nfolvane-cli " FOLVANE_VERSION "\n";
     return out;

@@ -1,7 +1,6 @@
 // Head and tail signatures: taken off before a run, added after it.
 #pragma once
 
-#include <atomic>
 #include <string>
 
 #include "corrections/date_template.h"
@@ -9,9 +8,9 @@
 namespace folvane::corrections {
 
 struct SignatureContext {
-    // The check box "启用首尾签名"; read twice per run, at the removal and at
-    // the insertion step, so it is atomic: the window may change it meanwhile.
-    std::atomic<bool> signatureEnabled{false};
+    // The check box "启用首尾签名". A run works on a copy of the context,
+    // so a change in the window counts from the next run on.
+    bool signatureEnabled = false;
     std::string headSignatureTemplate;  // GB18030, "\r\n" between lines; empty: none
     std::string tailSignatureTemplate;
     // What the last run inserted (expanded); empty at start, never stored.

@@ -1,4 +1,7 @@
-// The switches that steer every typesetting run.
+// The switches that steer every typesetting run, and the switch table: the
+// one place that declares each switch, from which the settings file, the
+// options window, the quick bars, the command line, its help and man page,
+// the shell completion and the README's list are all derived.
 #pragma once
 
 #include <span>
@@ -28,28 +31,51 @@ struct TypesetOptions {
     bool cutAfter = false;                // after a run, cut the text to the clipboard
     bool minimizeAfter = false;           // after a run, minimise the main window
 
-    // The built-in default configuration ("恢复默认配置"): trimParagraphEnds,
-    // addIndent, indentFullWidth and lineBreakFix on, the rest off.
+    // The built-in default configuration ("恢复默认配置"): every switch at
+    // the default of its table row.
     static TypesetOptions defaults();
 
     bool operator==(const TypesetOptions&) const = default;
 };
 
-// One field of TypesetOptions: its name in code and on the command line, its
-// key in "config.ini" (UTF-8 here; the store converts), and its default.
+// The groups of the options window, in the order the window shows them:
+// the first three in the left column, the rest in the right one.
+enum class OptionsGroup { Spaces, Paragraphs, Script, Width, Punctuation, Special };
+inline constexpr int kOptionsGroupCount = 6;
+
+// How the options window shows a switch: a check box of its own, or as part
+// of a control the window builds with rules of its own (radio groups, the
+// indentation and paragraph boxes).
+enum class OptionsControl { Check, Composite };
+
+// Where a switch has a check box of its own on the main window's quick bars.
+enum class QuickBarPlace { None, Upper, Lower };
+
+// One row of the switch table.
 struct TypesetOptionField {
-    std::string_view name;
+    std::string_view name;                   // in code and for "--set"
     bool TypesetOptions::*member;
-    std::string_view configKeyUtf8;
-    bool defaultValue;
+    std::string_view configKeyUtf8;          // key in "config.ini" (UTF-8 here; the store converts)
+    bool defaultValue;                       // in the default configuration
+    int saveRank;                            // position when "config.ini" is written
+    OptionsGroup group;                      // options window group ...
+    int groupOrder;                          // ... and position in it
+    OptionsControl control;
+    std::string_view captionUtf8;            // the check box's caption (Check rows)
+    QuickBarPlace quickBar;                  // a box of its own on a quick bar ...
+    std::string_view quickCaptionUtf8;       // ... with this caption
+    std::string_view help;                   // one sentence for "--help" and the man page
 };
 
-// The nineteen fields in the order of the options table (which is also the
-// order in which they are read from "config.ini").
+// The rows in the order of the table (which is also the order in which
+// "config.ini" is read).
 std::span<const TypesetOptionField> typesetOptionFields();
 
 // The field called `name`, or nullptr.
 const TypesetOptionField* findTypesetOptionField(std::string_view name);
+
+// The caption of an options window group ("空格", "段落", ...), UTF-8.
+std::string_view optionsGroupCaptionUtf8(OptionsGroup group);
 
 // The indentation of one paragraph: two full-width spaces when addIndent and
 // indentFullWidth, four half-width spaces when addIndent alone, else empty.

@@ -27,6 +27,12 @@ Choice3 choiceOf(bool second, bool third) {
 
 }  // namespace
 
+std::optional<OptionsClick> clickRuleOf(const engine::TypesetOptionField& row) {
+    if (row.member == &engine::TypesetOptions::copyAfter) return OptionsClick::CopyAfter;
+    if (row.member == &engine::TypesetOptions::cutAfter) return OptionsClick::CutAfter;
+    return std::nullopt;
+}
+
 OptionsForm createOptionsForm(const engine::TypesetOptions& options) {
     OptionsForm f;
     selectIndent(f, options.indentFullWidth);
@@ -59,14 +65,8 @@ void fillOptionsWindow(OptionsForm& f, const engine::TypesetOptions& o) {
     f.script = choiceOf(o.toTraditional, o.toSimplified);
     f.width = choiceOf(o.halfToFullWidth, o.fullToHalfWidth);
 
-    f.fixPunctuation = o.fixPunctuation;
-    f.fixQuotes = o.fixQuotes;
-    f.stripHeadNoise = o.stripHeadNoise;
-    f.stripTailNoise = o.stripTailNoise;
-    f.fillBlankLines = o.fillBlankLines;
-    f.copyAfter = o.copyAfter;
-    f.cutAfter = o.cutAfter;
-    f.minimizeAfter = o.minimizeAfter;
+    for (const auto& row : engine::typesetOptionFields())
+        if (row.control == engine::OptionsControl::Check) f.checks.*(row.member) = o.*(row.member);
 }
 
 void clickOptionsControl(OptionsForm& f, OptionsClick control, const engine::TypesetOptions& stored) {
@@ -85,10 +85,10 @@ void clickOptionsControl(OptionsForm& f, OptionsClick control, const engine::Typ
             if (f.deleteBlank && f.spacing == Choice3::None) f.spacing = Choice3::First;
             break;
         case OptionsClick::CopyAfter:
-            f.cutAfter = false;
+            f.checks.cutAfter = false;
             break;
         case OptionsClick::CutAfter:
-            f.copyAfter = false;
+            f.checks.copyAfter = false;
             break;
     }
 }
@@ -109,14 +109,8 @@ void applyOptionsWindow(const OptionsForm& f, engine::TypesetOptions& o) {
     o.toSimplified = f.script == Choice3::Third;
     o.halfToFullWidth = f.width == Choice3::Second;
     o.fullToHalfWidth = f.width == Choice3::Third;
-    o.fixPunctuation = f.fixPunctuation;
-    o.fixQuotes = f.fixQuotes;
-    o.stripHeadNoise = f.stripHeadNoise;
-    o.stripTailNoise = f.stripTailNoise;
-    o.fillBlankLines = f.fillBlankLines;
-    o.copyAfter = f.copyAfter;
-    o.cutAfter = f.cutAfter;
-    o.minimizeAfter = f.minimizeAfter;
+    for (const auto& row : engine::typesetOptionFields())
+        if (row.control == engine::OptionsControl::Check) o.*(row.member) = f.checks.*(row.member);
 }
 
 }  // namespace folvane::settings

@@ -4,6 +4,8 @@
 // reads the controls back. The Qt window is a view over this record.
 #pragma once
 
+#include <optional>
+
 #include "engine/typeset_options.h"
 
 namespace folvane::settings {
@@ -30,22 +32,20 @@ struct OptionsForm {
     Choice3 script = Choice3::None;
     // "半角/全角": First "不转换", Second "半角转全角", Third "全角转半角"
     Choice3 width = Choice3::None;
-    // "标点"
-    bool fixPunctuation = false;  // "标点修正"
-    bool fixQuotes = false;       // "引号修正"
-    // "特殊功能(选用)"
-    bool stripHeadNoise = false;  // "去段首干扰符(仅半角字符)"
-    bool stripTailNoise = false;  // "去段尾干扰符(仅半角字符)"
-    bool fillBlankLines = false;  // "在空行中增加空格"
-    bool copyAfter = false;       // "排版后拷贝全文"
-    bool cutAfter = false;        // "排版后剪切全文"
-    bool minimizeAfter = false;   // "排版后最小化窗口"
+    // The check boxes of the switch table's Check rows ("标点修正",
+    // "排版后拷贝全文", ...): each shows its own field here; the fields of
+    // the other rows are unused.
+    engine::TypesetOptions checks;
 
     bool operator==(const OptionsForm&) const = default;
 };
 
 // The controls whose clicks have rules of their own.
 enum class OptionsClick { TrimEnds, AddIndent, DeleteBlank, CopyAfter, CutAfter };
+
+// The rule of a Check row's box, if it has one ("排版后拷贝全文" and
+// "排版后剪切全文" exclude each other).
+std::optional<OptionsClick> clickRuleOf(const engine::TypesetOptionField& row);
 
 // The window as it is created: the radios "全角"/"半角" show the stored
 // indentFullWidth even while addIndent is off (they are then disabled), so
@@ -62,7 +62,7 @@ void fillOptionsWindow(OptionsForm& form, const engine::TypesetOptions& options)
 // set again from its indentFullWidth, not from their own selection).
 void clickOptionsControl(OptionsForm& form, OptionsClick control, const engine::TypesetOptions& stored);
 
-// "确定": the nineteen fields read from the controls, disabled ones too.
+// "确定": every switch read from the controls, disabled ones too.
 // "删除空段落" unchecked switches all four paragraph fields off; a blank
 // line between paragraphs implies lineBreakFix. The caller then runs
 // syncQuickBars.

@@ -1,6 +1,41 @@
 #include "settings/quick_bar_rules.h"
 
 namespace folvane::settings {
+namespace {
+
+// The switch rows whose quick bar boxes have rules of their own.
+struct QuickSwitch {
+    bool engine::TypesetOptions::*member;
+    QuickControl control;
+    bool QuickBarState::*shown;
+};
+using O = engine::TypesetOptions;
+constexpr QuickSwitch kQuickSwitches[] = {
+    {&O::joinNonParagraphBreaks, QuickControl::JoinBreaks, &QuickBarState::joinBreaks},
+    {&O::copyAfter, QuickControl::CopyAfter, &QuickBarState::copyAfter},
+    {&O::cutAfter, QuickControl::CutAfter, &QuickBarState::cutAfter},
+    {&O::minimizeAfter, QuickControl::MinimizeAfter, &QuickBarState::minimizeAfter},
+};
+
+const QuickSwitch* quickSwitchOf(const engine::TypesetOptionField& row) {
+    for (const QuickSwitch& q : kQuickSwitches)
+        if (q.member == row.member) return &q;
+    return nullptr;
+}
+
+}  // namespace
+
+QuickBarState clickQuickSwitch(engine::TypesetOptions& o, QuickBarState q, const engine::TypesetOptionField& row,
+                               bool checked) {
+    if (const QuickSwitch* ruled = quickSwitchOf(row)) return clickQuickControl(o, q, ruled->control, checked);
+    o.*(row.member) = checked;
+    return q;
+}
+
+bool quickSwitchShown(const QuickBarState& q, const engine::TypesetOptions& o, const engine::TypesetOptionField& row) {
+    if (const QuickSwitch* ruled = quickSwitchOf(row)) return q.*(ruled->shown);
+    return o.*(row.member);
+}
 
 QuickBarState clickQuickControl(engine::TypesetOptions& o, QuickBarState q, QuickControl control, bool checked) {
     switch (control) {

@@ -24,6 +24,17 @@ enum class QuickControl {
 QuickBarState clickQuickControl(engine::TypesetOptions& options, QuickBarState shown, QuickControl control,
                                 bool checked);
 
+// A click on the quick bar box of a switch row (QuickBarPlace other than
+// None): the rule of its QuickControl when it has one, else the row's field
+// alone takes the box's state.
+QuickBarState clickQuickSwitch(engine::TypesetOptions& options, QuickBarState shown,
+                               const engine::TypesetOptionField& row, bool checked);
+
+// What the quick bar box of `row` shows: its state in `shown` when the box
+// has a QuickControl, else the row's field.
+bool quickSwitchShown(const QuickBarState& shown, const engine::TypesetOptions& options,
+                      const engine::TypesetOptionField& row);
+
 enum class LineBreakItem { Single, Double, Triple, NoFix };  // "单换行" "双换行" "三换行" "不修正换行"
 
 // One item of the line-break menu: three switches, the menu's marks (only

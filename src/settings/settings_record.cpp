@@ -1,5 +1,6 @@
 #include "settings/settings_record.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <limits>
@@ -104,19 +105,11 @@ std::vector<IniAssignment> encodeSettings(const SettingsRecord& r) {
         out.push_back({k.windowHeight, r.windowHeight});
         out.push_back({k.windowWidth, r.windowWidth});
     }
-    // The switches in their saving order: the indentation pair first, then
-    // the rest of the options table.
-    using O = engine::TypesetOptions;
-    static constexpr bool O::*kSaveOrder[] = {
-        &O::indentFullWidth, &O::addIndent,      &O::trimParagraphEnds, &O::lineBreakFix,
-        &O::doubleBreak,     &O::tripleBreak,    &O::joinNonParagraphBreaks, &O::toTraditional,
-        &O::toSimplified,    &O::fullToHalfWidth, &O::halfToFullWidth,  &O::fixPunctuation,
-        &O::fixQuotes,       &O::stripHeadNoise, &O::stripTailNoise,    &O::fillBlankLines,
-        &O::copyAfter,       &O::cutAfter,       &O::minimizeAfter,
-    };
-    for (auto member : kSaveOrder)
-        for (const auto& f : engine::typesetOptionFields())
-            if (f.member == member) flag(optionKey(f), r.options.*member);
+    // The switches in the save rank of their table rows.
+    std::vector<const engine::TypesetOptionField*> rows;
+    for (const auto& f : engine::typesetOptionFields()) rows.push_back(&f);
+    std::ranges::sort(rows, {}, &engine::TypesetOptionField::saveRank);
+    for (const auto* f : rows) flag(optionKey(*f), r.options.*(f->member));
     return out;
 }
 

@@ -14,7 +14,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -27,6 +29,7 @@
 #include <QThread>
 #include <QTreeView>
 #include <QUrl>
+#include <QVBoxLayout>
 #include <unistd.h>
 
 #include "folvane_app.h"
@@ -194,11 +197,11 @@ namespace {
 
 // Starts `work` as a run of the controller; when another run holds it (or
 // the previous file's run is just ending), once that run has finished.
-void startWhenFree(RunController* runs, QPointer<QObject> receiver, std::function<void()> work,
+void startWhenFree(RunController* runs, QPointer<QObject> receiver, BatchWindow::Services::Work work,
                    std::function<void()> done) {
     if (!receiver) return;
-    const auto job = [work](const folvane::engine::TypesetOptions&, folvane::engine::RunContext&,
-                            folvane::engine::TypesetProgress&) { work(); };
+    const auto job = [work](const folvane::engine::TypesetOptions&, folvane::engine::RunContext& context,
+                            folvane::engine::TypesetProgress&) { work(context); };
     if (runs->startRun(receiver, job, done)) return;
     auto connection = std::make_shared<QMetaObject::Connection>();
     *connection = QObject::connect(runs, &RunController::runFinished, receiver, [=] {
@@ -212,9 +215,8 @@ void startWhenFree(RunController* runs, QPointer<QObject> receiver, std::functio
 BatchWindow::Services BatchWindow::programServices(FolvaneApp& app) {
     Services s;
     s.options = &app.options();
-    s.context = &app.runContext();
     RunController* runs = &app.runs();
-    s.submit = [runs](QObject* context, std::function<void()> work, std::function<void()> done) {
+    s.submit = [runs](QObject* context, Services::Work work, std::function<void()> done) {
         startWhenFree(runs, QPointer<QObject>(context), std::move(work), std::move(done));
     };
     return s;
@@ -231,7 +233,6 @@ BatchWindow::BatchWindow(Services services, QWidget* parent) : QWidget(parent), 
     // reported when a run starts.
     batch::prepareOutputFolder(nativePath(services_.defaultFolder));
     folder_->setText(services_.defaultFolder);
-    setFixedSize(kWidth, kIdleHeight);
     // During a run the window shows the latest state at most 25 times a
     // second, however many small files go by.
     refresh_.setInterval(40);
@@ -250,17 +251,28 @@ BatchWindow::~BatchWindow() {
 }
 
 void BatchWindow::build() {
+    // Qt layouts place everything, in the window's arrangement: the output
+    // folder line, the list, the buttons, the two boxes, and below them the
+    // progress area of a run.
+    auto* top = new QVBoxLayout(this);
+    top->setSizeConstraint(QLayout::SetFixedSize);
+
     auto* folderCaption = new QLabel(QStringLiteral("将转换后的文件存入："), this);
-    folderCaption->setGeometry(12, 14, 130, 20);
+    folderCaption->setObjectName(QStringLiteral("folderCaption"));
     folder_ = new QLineEdit(this);
-    folder_->setGeometry(142, 12, 372, 24);
+    folder_->setObjectName(QStringLiteral("folder"));
     folderButton_ = new QPushButton(QStringLiteral("目录"), this);
-    folderButton_->setGeometry(520, 11, 68, 26);
+    folderButton_->setObjectName(QStringLiteral("folderButton"));
+    auto* folderLine = new QHBoxLayout;
+    folderLine->addWidget(folderCaption);
+    folderLine->addWidget(folder_, 1);
+    folderLine->addWidget(folderButton_);
+    top->addLayout(folderLine);
 
     model_ = new BatchListModel(list_, this);
     view_ = new QTreeView(this);
+    view_->setObjectName(QStringLiteral("list"));
     view_->setModel(model_);
-    view_->setGeometry(12, 44, 576, 252);
     view_->setRootIsDecorated(false);
     view_->setUniformRowHeights(true);
     view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -270,48 +282,75 @@ void BatchWindow::build() {
     view_->header()->resizeSection(0, 300);
     view_->header()->resizeSection(1, 120);
     view_->header()->resizeSection(2, 64);
+    // Room for the first three columns and about ten rows.
+    view_->setMinimumSize(576, 252);
     view_->installEventFilter(this);
+    top->addWidget(view_);
 
-    add_ = new QPushButton(QStringLiteral("添加文件(&A)"), this);
-    add_->setGeometry(12, 304, 104, 28);
-    clear_ = new QPushButton(QStringLiteral("清空列表(&C)"), this);
-    clear_->setGeometry(122, 304, 104, 28);
-    optionsButton_ = new QPushButton(QStringLiteral("排版设置选项(&O)"), this);
-    optionsButton_->setGeometry(232, 304, 130, 28);
-    start_ = new QPushButton(QStringLiteral("开始批量排版(&B)"), this);
-    start_->setGeometry(458, 304, 130, 28);
+    auto button = [this](const char* caption, const char* name) {
+        auto* b = new QPushButton(QString::fromUtf8(caption), this);
+        b->setObjectName(QString::fromUtf8(name));
+        return b;
+    };
+    add_ = button("添加文件(&A)", "add");
+    clear_ = button("清空列表(&C)", "clear");
+    optionsButton_ = button("排版设置选项(&O)", "options");
+    start_ = button("开始批量排版(&B)", "start");
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {add_, clear_, optionsButton_}) buttons->addWidget(b);
+    buttons->addStretch(1);
+    buttons->addWidget(start_);
+    top->addLayout(buttons);
 
     detect_ = new QCheckBox(QStringLiteral("快速识别文件编码(通用)"), this);
-    detect_->setGeometry(12, 344, 220, 22);
+    detect_->setObjectName(QStringLiteral("detect"));
     detect_->setChecked(true);
     merge_ = new QCheckBox(QStringLiteral("将所有文件合并成一个文件"), this);
-    merge_->setGeometry(240, 344, 240, 22);
+    merge_->setObjectName(QStringLiteral("merge"));
+    auto* boxes = new QHBoxLayout;
+    boxes->addWidget(detect_);
+    boxes->addWidget(merge_);
+    boxes->addStretch(1);
+    top->addLayout(boxes);
 
     progressGroup_ = new QGroupBox(qtFromGb(batch::idleCaption()), this);
-    progressGroup_->setGeometry(12, 406, 576, 156);
-    auto* overallCaption = new QLabel(QStringLiteral("总进度"), progressGroup_);
-    overallCaption->setGeometry(12, 26, 110, 18);
-    overall_ = new QProgressBar(progressGroup_);
-    overall_->setGeometry(126, 26, 390, 18);
-    overall_->setTextVisible(false);
-    auto* full = new QLabel(QStringLiteral("100%"), progressGroup_);
-    full->setGeometry(524, 26, 44, 18);
-    fileBar_ = new QProgressBar(progressGroup_);
-    fileBar_->setGeometry(126, 52, 390, 18);
-    fileBar_->setRange(0, 200);
-    fileBar_->setTextVisible(false);
-    auto* htmlCaption = new QLabel(QStringLiteral("HTML格式转换进度"), progressGroup_);
-    htmlCaption->setGeometry(12, 78, 110, 18);
-    htmlBar_ = new QProgressBar(progressGroup_);
-    htmlBar_->setGeometry(126, 78, 390, 18);
-    htmlBar_->setRange(0, 100);
-    htmlBar_->setTextVisible(false);
-    auto* elapsedCaption = new QLabel(QStringLiteral("已耗时:"), progressGroup_);
-    elapsedCaption->setGeometry(12, 104, 60, 18);
-    elapsed_ = new QLabel(progressGroup_);
-    elapsed_->setGeometry(72, 104, 200, 18);
-    fileInfo_ = new QLabel(QStringLiteral("文件名（文件大小）"), progressGroup_);
-    fileInfo_->setGeometry(12, 128, 550, 18);
+    progressGroup_->setObjectName(QStringLiteral("progress"));
+    auto* grid = new QGridLayout(progressGroup_);
+    auto label = [this](const QString& text, const char* name) {
+        auto* l = new QLabel(text, progressGroup_);
+        l->setObjectName(QString::fromUtf8(name));
+        return l;
+    };
+    auto bar = [this](int maximum) {
+        auto* b = new QProgressBar(progressGroup_);
+        b->setRange(0, maximum);
+        b->setTextVisible(false);
+        return b;
+    };
+    overall_ = bar(100);
+    overall_->setObjectName(QStringLiteral("overall"));
+    fileBar_ = bar(200);
+    fileBar_->setObjectName(QStringLiteral("fileBar"));
+    htmlBar_ = bar(100);
+    htmlBar_->setObjectName(QStringLiteral("htmlBar"));
+    grid->addWidget(label(QStringLiteral("总进度"), "overallCaption"), 0, 0);
+    grid->addWidget(overall_, 0, 1);
+    grid->addWidget(label(QStringLiteral("100%"), "full"), 0, 2);
+    grid->addWidget(fileBar_, 1, 1);
+    grid->addWidget(label(QStringLiteral("HTML格式转换进度"), "htmlCaption"), 2, 0);
+    grid->addWidget(htmlBar_, 2, 1);
+    elapsed_ = label(QString(), "elapsed");
+    auto* elapsedLine = new QHBoxLayout;
+    elapsedLine->addWidget(label(QStringLiteral("已耗时:"), "elapsedCaption"));
+    elapsedLine->addWidget(elapsed_, 1);
+    grid->addLayout(elapsedLine, 3, 0, 1, -1);
+    fileInfo_ = label(QStringLiteral("文件名（文件大小）"), "fileInfo");
+    // A long file name is cut at the window's edge rather than widening it.
+    fileInfo_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    grid->addWidget(fileInfo_, 4, 0, 1, -1);
+    grid->setColumnStretch(1, 1);
+    progressGroup_->hide();
+    top->addWidget(progressGroup_);
 
     listMenu_ = new QMenu(QStringLiteral("列表框菜单"), this);
     openAction_ = listMenu_->addAction(QStringLiteral("用记事本打开(&E)..."));
@@ -505,7 +544,9 @@ void BatchWindow::setRunning(bool running) {
     clear_->setEnabled(!running);
     add_->setEnabled(!running);
     view_->setEnabled(!running);
-    setFixedSize(kWidth, running ? kRunningHeight : kIdleHeight);
+    // The progress area shows below the controls only during a run; the
+    // window takes the height its layout then needs.
+    progressGroup_->setVisible(running);
 }
 
 void BatchWindow::showElapsed() { elapsed_->setText(qtFromGb(batch::elapsedText(clock_.elapsed() / 1000))); }
@@ -563,12 +604,17 @@ void BatchWindow::startRun() {
 
 namespace {
 
-// The default worker: one thread per piece of work.
-void runOnThread(QObject* owner, std::function<void()> work, std::function<void()> done) {
-    QThread* thread = QThread::create(std::move(work));
-    QObject::connect(thread, &QThread::finished, owner, [thread, done = std::move(done)] {
+// The default worker: one thread per piece of work, on a copy of `context`
+// (a fresh one without) that `context` takes the run's state from when the
+// work has ended.
+void runOnThread(QObject* owner, folvane::engine::RunContext* context, BatchWindow::Services::Work work,
+                 std::function<void()> done) {
+    auto copy = std::make_shared<folvane::engine::RunContext>(context ? *context : folvane::engine::RunContext{});
+    QThread* thread = QThread::create([copy, work = std::move(work)] { work(*copy); });
+    QObject::connect(thread, &QThread::finished, owner, [thread, context, copy, done = std::move(done)] {
         thread->wait();
         thread->deleteLater();
+        if (context) folvane::engine::takeRunState(*context, *copy);
         done();
     });
     thread->start();
@@ -580,7 +626,7 @@ void BatchWindow::processNext() {
     const auto& rows = list_.rows();
     while (next_ < rows.size() && rows[next_].status != batch::RowStatus::Waiting) ++next_;
     QPointer<BatchWindow> self(this);
-    auto submit = [this](std::function<void()> work, std::function<void()> done) {
+    auto submit = [this](Services::Work work, std::function<void()> done) {
         workerBusy_ = true;
         auto finished = [self = QPointer<BatchWindow>(this), done = std::move(done)] {
             if (!self) return;
@@ -588,14 +634,14 @@ void BatchWindow::processNext() {
             done();
         };
         if (services_.submit) services_.submit(this, std::move(work), std::move(finished));
-        else runOnThread(this, std::move(work), std::move(finished));
+        else runOnThread(this, services_.context, std::move(work), std::move(finished));
     };
 
     std::shared_ptr<batch::BatchRun> run = run_;
     if (next_ >= rows.size()) {
         // The merged file, if one is open, is written off the GUI thread too.
         auto closed = std::make_shared<batch::MergedClose>();
-        submit([run, closed] { *closed = run->closeMerged(); },
+        submit([run, closed](folvane::engine::RunContext&) { *closed = run->closeMerged(); },
                [self, closed] {
                    if (!self) return;
                    for (std::size_t f : closed->failed) self->setStatus(f, batch::RowStatus::Failed);
@@ -607,15 +653,12 @@ void BatchWindow::processNext() {
     const bool merge = merge_->isChecked();
     const folvane::engine::TypesetOptions options =
         services_.options ? *services_.options : folvane::engine::TypesetOptions::defaults();
-    folvane::engine::RunContext* context = services_.context;
     const std::string path = rows[row].path;
     progress_->begin(row, files_, path);
     std::shared_ptr<Progress> progress = progress_;
     auto result = std::make_shared<batch::FileResult>();
     submit(
-        [run, row, merge, options, context, path, progress, result] {
-            folvane::engine::RunContext fallback;
-            folvane::engine::RunContext& ctx = context ? *context : fallback;
+        [run, row, merge, options, path, progress, result](folvane::engine::RunContext& ctx) {
             *result = run->processFile(
                 row, merge,
                 [&](std::string text, batch::BatchFileProgress* p) {

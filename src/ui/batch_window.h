@@ -54,18 +54,19 @@ private:
 class BatchWindow : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kIdleHeight = 404;
-    static constexpr int kRunningHeight = 573;
-    static constexpr int kWidth = 600;
-
     // What the window needs from the program. Every dialog is a function, so
     // that tests answer it without timers.
     struct Services {
-        folvane::engine::TypesetOptions* options = nullptr;  // in force; read when each file starts
-        folvane::engine::RunContext* context = nullptr;      // the program's run context
-        // Runs `work` off the GUI thread, then `done` on it unless `context`
-        // is gone. Default: a thread per call.
-        std::function<void(QObject* context, std::function<void()> work, std::function<void()> done)> submit;
+        folvane::engine::TypesetOptions* options = nullptr;  // in force; copied when each file starts
+        // The run context of the default route (no `submit`): each file's
+        // work gets a copy of it, which it takes its state from afterwards.
+        folvane::engine::RunContext* context = nullptr;
+        // Runs `work` off the GUI thread on a run context of its own, hands
+        // the updated context back, then runs `done` on the GUI thread unless
+        // `context` is gone. Default: a thread per call over a copy of
+        // `context`.
+        using Work = std::function<void(folvane::engine::RunContext&)>;
+        std::function<void(QObject* context, Work work, std::function<void()> done)> submit;
         // Opens the options window modally ("排版设置选项(&O)").
         std::function<void(QWidget* parent)> openOptions;
         // The file dialog: paths chosen, empty when cancelled.

@@ -49,13 +49,14 @@ void MainWin::buildQuickBars() {
     };
     box(upperBar_->indent, QuickControl::Indent);
     box(upperBar_->noiseFix, QuickControl::NoiseFix);
-    box(upperBar_->joinBreaks, QuickControl::JoinBreaks);
     box(lowerBar_->traditional, QuickControl::Traditional);
     box(lowerBar_->simplified, QuickControl::Simplified);
     box(lowerBar_->unchanged, QuickControl::Unchanged);
-    box(lowerBar_->copyAfter, QuickControl::CopyAfter);
-    box(lowerBar_->cutAfter, QuickControl::CutAfter);
-    box(lowerBar_->minimizeAfter, QuickControl::MinimizeAfter);
+    for (const QuickSwitchBoxes* bar : {&upperBar_->switches, &lowerBar_->switches})
+        for (const auto& entry : bar->boxes)
+            connect(entry.second, &QAbstractButton::clicked, this, [this, row = entry.first](bool on) {
+                applyQuickBars(folvane::settings::clickQuickSwitch(app_.options(), shownQuickBars(), *row, on));
+            });
     connect(upperBar_, &UpperQuickBar::mergeBreaksPressed, this,
             [this](const QPoint& at) { lineBreakMenu_->popup(at); });
     connect(upperBar_, &UpperQuickBar::signaturesClicked, this, &MainWin::clickSignatureBox);

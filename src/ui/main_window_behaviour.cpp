@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "editor_widget.h"
+#include "editor_bridge.h"
 #include "main_window.h"
 #include "quick_bars.h"
 #include "run_controller.h"
@@ -94,7 +95,12 @@ bool MainWin::startRun() {
     return running_;
 }
 
-bool MainWin::editorBusy() const { return running_ || toolRunning_ || app_.runs().running(); }
+// The one gate of work on the editor's text: a run, a tool, any run of the
+// controller (a batch file) or a large text being prepared for the editor.
+// Every entry point that would replace the text asks it.
+bool MainWin::editorBusy() const {
+    return running_ || toolRunning_ || app_.runs().running() || bridge_->preparing();
+}
 
 void MainWin::toggleWindowShown() {
     // A minimised window counts as visible, yet it is not on the screen: it

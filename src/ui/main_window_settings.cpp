@@ -198,13 +198,11 @@ void MainWin::applyQuickBars(const settings::QuickBarState& s) {
     upperBar_->indent->setChecked(s.indent);
     upperBar_->mergeBreaks->setChecked(s.mergeBreaks);
     upperBar_->noiseFix->setChecked(s.noiseFix);
-    upperBar_->joinBreaks->setChecked(s.joinBreaks);
     const bool marks[] = {s.singleBreak, s.doubleBreak, s.tripleBreak, s.noBreakFix};
     for (std::size_t i = 0; i < 4; ++i) lineBreakActions_[i]->setChecked(marks[i]);
     lowerBar_->traditional->setChecked(s.script == settings::ScriptChoice::Traditional);
     lowerBar_->simplified->setChecked(s.script == settings::ScriptChoice::Simplified);
     lowerBar_->unchanged->setChecked(s.script == settings::ScriptChoice::Unchanged);
-    lowerBar_->copyAfter->setChecked(s.copyAfter);
-    lowerBar_->cutAfter->setChecked(s.cutAfter);
-    lowerBar_->minimizeAfter->setChecked(s.minimizeAfter);
+    for (const QuickSwitchBoxes* bar : {&upperBar_->switches, &lowerBar_->switches})
+        for (const auto& [row, box] : bar->boxes) box->setChecked(settings::quickSwitchShown(s, app_.options(), *row));
 }

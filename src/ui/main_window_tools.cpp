@@ -20,7 +20,9 @@ void MainWin::connectTools() {
     namespace engine = folvane::engine;
     namespace corrections = folvane::corrections;
     auto whole = [this](Command c, std::string (*transform)(std::string_view)) {
-        connect(action(c), &QAction::triggered, this, [this, transform] { setEditorText(transform(editorText())); });
+        connect(action(c), &QAction::triggered, this, [this, transform] {
+            if (!editorBusy()) setEditorText(transform(editorText()));
+        });
     };
     whole(Command::RemoveBlankLines, &engine::removeBlankLines);
     whole(Command::AllToUpper, &corrections::upperCaseForm);
@@ -31,7 +33,7 @@ void MainWin::connectTools() {
     auto selection = [this](Command c, std::string (*transform)(std::string_view)) {
         connect(action(c), &QAction::triggered, this, [this, transform] {
             QTextCursor cursor = editor_->textCursor();
-            if (!cursor.hasSelection()) return;
+            if (!cursor.hasSelection() || editorBusy()) return;
             const QString converted = toQt(transform(fromQt(cursor.selectedText())));
             cursor.removeSelectedText();  // two edits, as a user would make them
             editor_->setTextCursor(cursor);
@@ -65,7 +67,7 @@ void MainWin::runTool(const QString& busyText, const QString& doneText,
     // nothing typed meanwhile is lost when the result replaces it. The job
     // holds only its own copy of the text and what the application object
     // owns: closing the window meanwhile drops the result.
-    if (toolRunning_ || running_ || app_.runs().running()) return;
+    if (editorBusy()) return;
     setActivity(folvane::engine::Activity::Tool);
     if (!busyText.isEmpty()) statusParts_[0]->setText(busyText);
     app_.worker().submit(

@@ -1,18 +1,21 @@
 #include "options_window.h"
 
-#include "link_label.h"
-
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QVBoxLayout>
+#include <algorithm>
 
-#include "settings/quick_bars.h"
+#include "link_label.h"
 
+namespace engine = folvane::engine;
 namespace settings = folvane::settings;
+using engine::TypesetOptions;
 using settings::Choice3;
 using settings::OptionsClick;
 
@@ -42,14 +45,24 @@ void showSelection(QButtonGroup* group, Choice3 choice) {
     }
 }
 
+template <typename Button>
+Button* named(const char* caption, const QString& name) {
+    auto* b = new Button(QString::fromUtf8(caption));
+    b->setObjectName(name);
+    return b;
+}
+
+// Plain check boxes of a group side by side: the punctuation pair sits in
+// one line, the other groups stack their boxes.
+int checkColumns(engine::OptionsGroup group) { return group == engine::OptionsGroup::Punctuation ? 2 : 1; }
+
 }  // namespace
 
-OptionsWindow::OptionsWindow(folvane::engine::TypesetOptions& options, bool topmost, Hooks hooks, QWidget* parent)
+OptionsWindow::OptionsWindow(TypesetOptions& options, bool topmost, Hooks hooks, QWidget* parent)
     : QDialog(parent), options_(options), hooks_(std::move(hooks)) {
     if (!hooks_.confirmRestore) hooks_.confirmRestore = &OptionsWindow::askRestoreDefaults;
     setWindowTitle(QStringLiteral("排版时将执行以下选中的过程:"));
     setModal(true);
-    setFixedSize(523, 453);
     setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
     build();
     form_ = settings::createOptionsForm(options_);
@@ -61,102 +74,138 @@ bool OptionsWindow::askRestoreDefaults(QWidget* parent) {
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
-void OptionsWindow::build() {
-    struct GroupPlace {
-        const char* caption;
-        QRect rect;
-    };
-    const GroupPlace places[6] = {
-        {"空格", {16, 16, 248, 80}},          {"段落", {16, 104, 248, 152}},
-        {"繁简转换", {16, 263, 248, 104}},    {"半角/全角", {272, 16, 224, 104}},
-        {"标点", {272, 128, 224, 56}},        {"特殊功能(选用)", {272, 192, 224, 176}},
-    };
-    for (int i = 0; i < 6; ++i) {
-        groups_[i] = new QGroupBox(QString::fromUtf8(places[i].caption), this);
-        groups_[i]->setGeometry(places[i].rect);
-    }
-    auto check = [this](int group, int x, int y, const char* caption, int w = 200) {
-        auto* box = new QCheckBox(QString::fromUtf8(caption), groups_[group]);
-        box->setGeometry(x, y, w, 20);
-        return box;
-    };
-    auto radio = [this](int group, int x, int y, const char* caption, int w = 200) {
-        auto* r = new QRadioButton(QString::fromUtf8(caption), groups_[group]);
-        r->setGeometry(x, y, w, 20);
-        return r;
-    };
-    auto groupOf = [this](std::initializer_list<QRadioButton*> radios) {
+int OptionsWindow::addComposite(const engine::TypesetOptionField& field, QGridLayout* grid, int row) {
+    auto radios = [this, grid, &row](std::initializer_list<std::pair<const char*, QString>> items) {
         auto* g = new QButtonGroup(this);
         int id = 0;
-        for (QRadioButton* r : radios) g->addButton(r, id++);
+        for (const auto& [caption, name] : items) {
+            auto* r = named<QRadioButton>(caption, name);
+            g->addButton(r, id++);
+            grid->addWidget(r, row++, 0, 1, -1);
+            plain_.push_back(r);
+        }
         return g;
     };
+    using O = TypesetOptions;
+    const auto m = field.member;
+    if (m == &O::trimParagraphEnds) {
+        trimEnds_ = named<QCheckBox>("删除段首尾空格", QStringLiteral("trimEnds"));
+        grid->addWidget(trimEnds_, row++, 0, 1, -1);
+    } else if (m == &O::addIndent) {
+        // The indentation radios stand beside their check box.
+        addIndent_ = named<QCheckBox>("增加段首缩进空格", QStringLiteral("addIndent"));
+        indentFull_ = named<QRadioButton>("全角", QStringLiteral("indentFull"));
+        indentHalf_ = named<QRadioButton>("半角", QStringLiteral("indentHalf"));
+        auto* line = new QHBoxLayout;
+        line->addWidget(addIndent_);
+        line->addWidget(indentFull_);
+        line->addWidget(indentHalf_);
+        line->addStretch(1);
+        grid->addLayout(line, row++, 0, 1, -1);
+        indentGroup_ = new QButtonGroup(this);
+        indentGroup_->addButton(indentFull_, 0);
+        indentGroup_->addButton(indentHalf_, 1);
+        plain_.insert(plain_.end(), {indentFull_, indentHalf_});
+    } else if (m == &O::lineBreakFix) {
+        deleteBlank_ = named<QCheckBox>("删除空段落", QStringLiteral("deleteBlank"));
+        grid->addWidget(deleteBlank_, row++, 0, 1, -1);
+        spacingGroup_ = radios({{"段落之间无空行", QStringLiteral("spacing0")},
+                                {"段落之间空一行", QStringLiteral("spacing1")},
+                                {"段落之间空两行", QStringLiteral("spacing2")}});
+        for (int i = 0; i < 3; ++i) spacing_[i] = static_cast<QRadioButton*>(spacingGroup_->button(i));
+    } else if (m == &O::joinNonParagraphBreaks) {
+        joinBreaks_ = named<QCheckBox>("删除非段落换行", QStringLiteral("joinBreaks"));
+        grid->addWidget(joinBreaks_, row++, 0, 1, -1);
+        plain_.push_back(joinBreaks_);
+    } else if (m == &O::toTraditional) {
+        scriptGroup_ = radios({{"不转换", QStringLiteral("script0")},
+                               {"转换到繁体字", QStringLiteral("script1")},
+                               {"转换到简体字", QStringLiteral("script2")}});
+    } else if (m == &O::halfToFullWidth) {
+        widthGroup_ = radios({{"不转换", QStringLiteral("width0")},
+                              {"半角转全角", QStringLiteral("width1")},
+                              {"全角转半角", QStringLiteral("width2")}});
+    }
+    // indentFullWidth, doubleBreak, tripleBreak, toSimplified and
+    // fullToHalfWidth are shown by the radios built above.
+    return row;
+}
 
-    trimEnds_ = check(0, 16, 24, "删除段首尾空格");
-    addIndent_ = check(0, 16, 48, "增加段首缩进空格", 118);
-    indentFull_ = radio(0, 136, 48, "全角", 46);
-    indentHalf_ = radio(0, 184, 48, "半角", 56);
-    indentGroup_ = groupOf({indentFull_, indentHalf_});
+void OptionsWindow::build() {
+    std::vector<const engine::TypesetOptionField*> rows;
+    for (const auto& f : engine::typesetOptionFields()) rows.push_back(&f);
+    std::ranges::stable_sort(rows, [](const auto* a, const auto* b) {
+        return std::pair(a->group, a->groupOrder) < std::pair(b->group, b->groupOrder);
+    });
 
-    deleteBlank_ = check(1, 16, 24, "删除空段落");
-    spacing_[0] = radio(1, 16, 48, "段落之间无空行");
-    spacing_[1] = radio(1, 16, 72, "段落之间空一行");
-    spacing_[2] = radio(1, 16, 96, "段落之间空两行");
-    spacingGroup_ = groupOf({spacing_[0], spacing_[1], spacing_[2]});
-    joinBreaks_ = check(1, 16, 120, "删除非段落换行");
+    auto* top = new QVBoxLayout(this);
+    top->setSizeConstraint(QLayout::SetFixedSize);
+    auto* columns = new QHBoxLayout;
+    QVBoxLayout* column[2] = {new QVBoxLayout, new QVBoxLayout};
+    for (QVBoxLayout* c : column) columns->addLayout(c, 1);
+    top->addLayout(columns);
 
-    script_[0] = radio(2, 16, 24, "不转换");
-    script_[1] = radio(2, 16, 48, "转换到繁体字");
-    script_[2] = radio(2, 16, 72, "转换到简体字");
-    scriptGroup_ = groupOf({script_[0], script_[1], script_[2]});
+    // The first three groups form the left column, the rest the right one.
+    for (int g = 0; g < engine::kOptionsGroupCount; ++g) {
+        const auto group = static_cast<engine::OptionsGroup>(g);
+        auto* box = new QGroupBox(QString::fromUtf8(engine::optionsGroupCaptionUtf8(group)));
+        box->setObjectName(QStringLiteral("group%1").arg(g));
+        auto* grid = new QGridLayout(box);
+        int gridRow = 0;
+        int checkIndex = 0;
+        const int perLine = checkColumns(group);
+        for (const auto* f : rows) {
+            if (f->group != group) continue;
+            if (f->control == engine::OptionsControl::Composite) {
+                gridRow = addComposite(*f, grid, gridRow);
+                continue;
+            }
+            auto* check = new QCheckBox(QString::fromUtf8(f->captionUtf8.data(), qsizetype(f->captionUtf8.size())));
+            check->setObjectName(QString::fromUtf8(f->name.data(), qsizetype(f->name.size())));
+            grid->addWidget(check, gridRow + checkIndex / perLine, checkIndex % perLine);
+            ++checkIndex;
+            checks_.emplace_back(f, check);
+        }
+        column[g < 3 ? 0 : 1]->addWidget(box);
+    }
+    for (QVBoxLayout* c : column) c->addStretch(1);
 
-    width_[0] = radio(3, 24, 19, "不转换");
-    width_[1] = radio(3, 24, 43, "半角转全角");
-    width_[2] = radio(3, 24, 67, "全角转半角");
-    widthGroup_ = groupOf({width_[0], width_[1], width_[2]});
+    auto* restoreLink = new LinkLabel(QStringLiteral("<a href=\"#\">恢复成默认设置</a>"));
+    restoreLink->setObjectName(QStringLiteral("restoreLink"));
+    restoreLink->setTextFormat(Qt::RichText);
+    restoreLink->setTextInteractionFlags(Qt::NoTextInteraction);
+    restoreLink->setCursor(Qt::PointingHandCursor);
+    auto* ok = named<QPushButton>("确定", QStringLiteral("ok"));
+    ok->setDefault(true);
+    auto* cancel = named<QPushButton>("取消", QStringLiteral("cancel"));
+    auto* resetButton = named<QPushButton>("重置", QStringLiteral("reset"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(restoreLink);
+    buttons->addStretch(1);
+    for (QPushButton* b : {ok, cancel, resetButton}) buttons->addWidget(b);
+    top->addLayout(buttons);
 
-    fixPunctuation_ = check(4, 20, 19, "标点修正", 100);
-    fixQuotes_ = check(4, 132, 19, "引号修正", 88);
-
-    stripHeadNoise_ = check(5, 19, 21, "去段首干扰符(仅半角字符)");
-    stripTailNoise_ = check(5, 19, 45, "去段尾干扰符(仅半角字符)");
-    fillBlankLines_ = check(5, 19, 69, "在空行中增加空格");
-    copyAfter_ = check(5, 19, 98, "排版后拷贝全文");
-    cutAfter_ = check(5, 19, 123, "排版后剪切全文");
-    minimizeAfter_ = check(5, 19, 147, "排版后最小化窗口");
-
-    restoreLink_ = new LinkLabel(QStringLiteral("<a href=\"#\">恢复成默认设置</a>"), this);
-    restoreLink_->setTextFormat(Qt::RichText);
-    restoreLink_->setTextInteractionFlags(Qt::NoTextInteraction);
-    restoreLink_->setCursor(Qt::PointingHandCursor);
-    restoreLink_->setGeometry(16, 384, 120, 20);
-    ok_ = new QPushButton(QStringLiteral("确定"), this);
-    ok_->setGeometry(215, 380, 88, 24);
-    ok_->setDefault(true);
-    cancel_ = new QPushButton(QStringLiteral("取消"), this);
-    cancel_->setGeometry(311, 380, 88, 24);
-    reset_ = new QPushButton(QStringLiteral("重置"), this);
-    reset_->setGeometry(407, 380, 88, 24);
-
-    const std::pair<QAbstractButton*, int> ruled[] = {
-        {trimEnds_, static_cast<int>(OptionsClick::TrimEnds)},
-        {addIndent_, static_cast<int>(OptionsClick::AddIndent)},
-        {deleteBlank_, static_cast<int>(OptionsClick::DeleteBlank)},
-        {copyAfter_, static_cast<int>(OptionsClick::CopyAfter)},
-        {cutAfter_, static_cast<int>(OptionsClick::CutAfter)},
+    const std::pair<QAbstractButton*, OptionsClick> ruled[] = {
+        {trimEnds_, OptionsClick::TrimEnds},
+        {addIndent_, OptionsClick::AddIndent},
+        {deleteBlank_, OptionsClick::DeleteBlank},
     };
-    for (const auto& [button, control] : ruled)
-        connect(button, &QAbstractButton::clicked, this, [this, control] { takeClick(form_, control); });
-    for (QAbstractButton* plain : std::initializer_list<QAbstractButton*>{
-             indentFull_, indentHalf_, spacing_[0], spacing_[1], spacing_[2], joinBreaks_, script_[0], script_[1],
-             script_[2], width_[0], width_[1], width_[2], fixPunctuation_, fixQuotes_, stripHeadNoise_,
-             stripTailNoise_, fillBlankLines_, minimizeAfter_})
+    auto connectRule = [this](QAbstractButton* button, OptionsClick rule) {
+        connect(button, &QAbstractButton::clicked, this,
+                [this, control = static_cast<int>(rule)] { takeClick(form_, control); });
+    };
+    for (const auto& [button, rule] : ruled) connectRule(button, rule);
+    for (const auto& [row, check] : checks_) {
+        if (const auto rule = settings::clickRuleOf(*row)) connectRule(check, *rule);
+        else plain_.push_back(check);
+    }
+    for (QAbstractButton* plain : plain_)
         connect(plain, &QAbstractButton::clicked, this, [this] { takeClick(form_, kPlain); });
 
-    connect(ok_, &QPushButton::clicked, this, &OptionsWindow::confirm);
-    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-    connect(reset_, &QPushButton::clicked, this, &OptionsWindow::reset);
-    connect(restoreLink_, &LinkLabel::released, this, &OptionsWindow::restoreDefaults);
+    connect(ok, &QPushButton::clicked, this, &OptionsWindow::confirm);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(resetButton, &QPushButton::clicked, this, &OptionsWindow::reset);
+    connect(restoreLink, &LinkLabel::released, this, &OptionsWindow::restoreDefaults);
 }
 
 void OptionsWindow::showForm() {
@@ -175,14 +224,7 @@ void OptionsWindow::showForm() {
     joinBreaks_->setEnabled(f.joinBreaksEnabled);
     showSelection(scriptGroup_, f.script);
     showSelection(widthGroup_, f.width);
-    fixPunctuation_->setChecked(f.fixPunctuation);
-    fixQuotes_->setChecked(f.fixQuotes);
-    stripHeadNoise_->setChecked(f.stripHeadNoise);
-    stripTailNoise_->setChecked(f.stripTailNoise);
-    fillBlankLines_->setChecked(f.fillBlankLines);
-    copyAfter_->setChecked(f.copyAfter);
-    cutAfter_->setChecked(f.cutAfter);
-    minimizeAfter_->setChecked(f.minimizeAfter);
+    for (const auto& [row, check] : checks_) check->setChecked(f.checks.*(row->member));
     showing_ = false;
 }
 
@@ -198,14 +240,7 @@ void OptionsWindow::takeClick(const settings::OptionsForm& before, int control) 
     f.joinBreaks = joinBreaks_->isChecked();
     f.script = selectionOf(scriptGroup_);
     f.width = selectionOf(widthGroup_);
-    f.fixPunctuation = fixPunctuation_->isChecked();
-    f.fixQuotes = fixQuotes_->isChecked();
-    f.stripHeadNoise = stripHeadNoise_->isChecked();
-    f.stripTailNoise = stripTailNoise_->isChecked();
-    f.fillBlankLines = fillBlankLines_->isChecked();
-    f.copyAfter = copyAfter_->isChecked();
-    f.cutAfter = cutAfter_->isChecked();
-    f.minimizeAfter = minimizeAfter_->isChecked();
+    for (const auto& [row, check] : checks_) f.checks.*(row->member) = check->isChecked();
     if (control != kPlain) settings::clickOptionsControl(f, static_cast<OptionsClick>(control), options_);
     form_ = f;
     showForm();

@@ -1,23 +1,24 @@
-// OptionsWindow ("排版时将执行以下选中的过程:"): edits the nineteen
-// typesetting switches at once. The window is a view over the core's
-// OptionsForm; nothing changes in the options until "确定".
+// OptionsWindow ("排版时将执行以下选中的过程:"): edits every typesetting
+// switch at once. The window is a view over the core's OptionsForm; nothing
+// changes in the options until "确定". Its groups and their plain check
+// boxes come from the switch table; Qt layouts place them. Every control has
+// an object name: the table row's name for a plain check box, otherwise the
+// name given in build().
 #pragma once
 
 #include <QDialog>
-#include <QLabel>
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "engine/typeset_options.h"
 #include "settings/options_form.h"
 
-#include "link_label.h"
-
+class QAbstractButton;
 class QButtonGroup;
 class QCheckBox;
-class QGroupBox;
-class QPushButton;
+class QGridLayout;
 class QRadioButton;
-
 
 class OptionsWindow : public QDialog {
     Q_OBJECT
@@ -40,35 +41,15 @@ public:
 
     const folvane::settings::OptionsForm& form() const { return form_; }
 
-    // Controls, for tests and the view.
-    QCheckBox* trimEnds() const { return trimEnds_; }
-    QCheckBox* addIndent() const { return addIndent_; }
-    QRadioButton* indentFull() const { return indentFull_; }
-    QRadioButton* indentHalf() const { return indentHalf_; }
-    QCheckBox* deleteBlank() const { return deleteBlank_; }
-    QRadioButton* spacing(int i) const { return spacing_[i]; }  // 0 无空行, 1 空一行, 2 空两行
-    QCheckBox* joinBreaks() const { return joinBreaks_; }
-    QRadioButton* script(int i) const { return script_[i]; }    // 0 不转换, 1 繁体, 2 简体
-    QRadioButton* width(int i) const { return width_[i]; }      // 0 不转换, 1 半角转全角, 2 全角转半角
-    QCheckBox* fixPunctuation() const { return fixPunctuation_; }
-    QCheckBox* fixQuotes() const { return fixQuotes_; }
-    QCheckBox* stripHeadNoise() const { return stripHeadNoise_; }
-    QCheckBox* stripTailNoise() const { return stripTailNoise_; }
-    QCheckBox* fillBlankLines() const { return fillBlankLines_; }
-    QCheckBox* copyAfter() const { return copyAfter_; }
-    QCheckBox* cutAfter() const { return cutAfter_; }
-    QCheckBox* minimizeAfter() const { return minimizeAfter_; }
-    LinkLabel* restoreLink() const { return restoreLink_; }
-    QPushButton* okButton() const { return ok_; }
-    QPushButton* cancelButton() const { return cancel_; }
-    QPushButton* resetButton() const { return reset_; }
-    QGroupBox* group(int i) const { return groups_[i]; }  // in the order of the window's table
-
     // The default question box.
     static bool askRestoreDefaults(QWidget* parent);
 
 private:
     void build();
+    // The controls of a Composite row put into `grid` from `row` on; returns
+    // the next free grid row (a row shown by another row's controls adds
+    // nothing).
+    int addComposite(const folvane::engine::TypesetOptionField& field, QGridLayout* grid, int row);
     // Widgets from form_ (no click rules run).
     void showForm();
     // form_ from the widgets, then the rule of `control` if it has one.
@@ -82,7 +63,6 @@ private:
     folvane::settings::OptionsForm form_;
     bool showing_ = false;
 
-    QGroupBox* groups_[6] = {};
     QCheckBox* trimEnds_ = nullptr;
     QCheckBox* addIndent_ = nullptr;
     QRadioButton* indentFull_ = nullptr;
@@ -92,20 +72,10 @@ private:
     QRadioButton* spacing_[3] = {};
     QButtonGroup* spacingGroup_ = nullptr;
     QCheckBox* joinBreaks_ = nullptr;
-    QRadioButton* script_[3] = {};
     QButtonGroup* scriptGroup_ = nullptr;
-    QRadioButton* width_[3] = {};
     QButtonGroup* widthGroup_ = nullptr;
-    QCheckBox* fixPunctuation_ = nullptr;
-    QCheckBox* fixQuotes_ = nullptr;
-    QCheckBox* stripHeadNoise_ = nullptr;
-    QCheckBox* stripTailNoise_ = nullptr;
-    QCheckBox* fillBlankLines_ = nullptr;
-    QCheckBox* copyAfter_ = nullptr;
-    QCheckBox* cutAfter_ = nullptr;
-    QCheckBox* minimizeAfter_ = nullptr;
-    LinkLabel* restoreLink_ = nullptr;
-    QPushButton* ok_ = nullptr;
-    QPushButton* cancel_ = nullptr;
-    QPushButton* reset_ = nullptr;
+    // The check boxes of the table's Check rows.
+    std::vector<std::pair<const folvane::engine::TypesetOptionField*, QCheckBox*>> checks_;
+    // Controls whose clicks only take their state.
+    std::vector<QAbstractButton*> plain_;
 };

@@ -8,6 +8,23 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+void QuickSwitchBoxes::build(folvane::engine::QuickBarPlace place, QWidget* parent, QHBoxLayout* layout) {
+    for (const auto& row : folvane::engine::typesetOptionFields()) {
+        if (row.quickBar != place) continue;
+        auto* b = new QCheckBox(QString::fromUtf8(row.quickCaptionUtf8.data(), qsizetype(row.quickCaptionUtf8.size())),
+                                parent);
+        b->setObjectName(QString::fromUtf8(row.name.data(), qsizetype(row.name.size())));
+        layout->addWidget(b);
+        boxes.emplace_back(&row, b);
+    }
+}
+
+QCheckBox* QuickSwitchBoxes::box(std::string_view name) const {
+    for (const auto& [row, b] : boxes)
+        if (row->name == name) return b;
+    return nullptr;
+}
+
 UpperQuickBar::UpperQuickBar(QWidget* parent) : QFrame(parent) {
     setObjectName(QStringLiteral("upperQuickBar"));
     setFrameShape(QFrame::StyledPanel);
@@ -16,13 +33,14 @@ UpperQuickBar::UpperQuickBar(QWidget* parent) : QFrame(parent) {
     indent = new QCheckBox(QStringLiteral("段首缩进"), this);
     mergeBreaks = new QCheckBox(QStringLiteral("合并换行"), this);
     noiseFix = new QCheckBox(QStringLiteral("修正干扰符"), this);
-    joinBreaks = new QCheckBox(QStringLiteral("删除非段落换行"), this);
+    for (QWidget* w : {static_cast<QWidget*>(indent), static_cast<QWidget*>(mergeBreaks),
+                       static_cast<QWidget*>(noiseFix)})
+        layout->addWidget(w);
+    switches.build(folvane::engine::QuickBarPlace::Upper, this, layout);
+    joinBreaks = switches.box("joinNonParagraphBreaks");
     signatures = new QCheckBox(QStringLiteral("启用首尾签名"), this);
     tools = new QPushButton(QStringLiteral("排版小工具"), this);
-    for (QWidget* w : {static_cast<QWidget*>(indent), static_cast<QWidget*>(mergeBreaks),
-                       static_cast<QWidget*>(noiseFix), static_cast<QWidget*>(joinBreaks),
-                       static_cast<QWidget*>(signatures)})
-        layout->addWidget(w);
+    layout->addWidget(signatures);
     layout->addStretch(1);
     layout->addWidget(tools);
     // These two boxes do not toggle by themselves: a press on "合并换行"
@@ -64,15 +82,14 @@ LowerQuickBar::LowerQuickBar(QWidget* parent) : QFrame(parent) {
     }
     unchanged->setChecked(true);
     layout->addStretch(1);
-    copyAfter = new QCheckBox(QStringLiteral("排版后拷贝"), this);
-    cutAfter = new QCheckBox(QStringLiteral("排版后剪切"), this);
-    minimizeAfter = new QCheckBox(QStringLiteral("排版后最小化窗口"), this);
+    switches.build(folvane::engine::QuickBarPlace::Lower, this, layout);
+    copyAfter = switches.box("copyAfter");
+    cutAfter = switches.box("cutAfter");
+    minimizeAfter = switches.box("minimizeAfter");
     copyTypeset = new QCheckBox(QStringLiteral("复制即排版(    )"), this);
     help = new QLabel(QStringLiteral("<a href=\"#\">说明</a>"), this);
-    for (QWidget* w : {static_cast<QWidget*>(copyAfter), static_cast<QWidget*>(cutAfter),
-                       static_cast<QWidget*>(minimizeAfter), static_cast<QWidget*>(copyTypeset),
-                       static_cast<QWidget*>(help)})
-        layout->addWidget(w);
+    layout->addWidget(copyTypeset);
+    layout->addWidget(help);
     help->installEventFilter(this);
 }
 

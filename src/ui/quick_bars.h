@@ -4,14 +4,31 @@
 #pragma once
 
 #include <QFrame>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "engine/typeset_options.h"
 
 class QCheckBox;
 class QLabel;
 class QPushButton;
+class QHBoxLayout;
 class QRadioButton;
 
-// The upper bar: "段首缩进", "合并换行", "修正干扰符", "删除非段落换行",
-// "启用首尾签名" and the button "排版小工具".
+// The check boxes a quick bar shows for the switch rows placed on it, in
+// table order; each is named after its row.
+struct QuickSwitchBoxes {
+    std::vector<std::pair<const folvane::engine::TypesetOptionField*, QCheckBox*>> boxes;
+    // Adds the boxes of the rows placed at `place` to `layout`.
+    void build(folvane::engine::QuickBarPlace place, QWidget* parent, QHBoxLayout* layout);
+    // The box of the row called `name`, or nullptr.
+    QCheckBox* box(std::string_view name) const;
+};
+
+// The upper bar: "段首缩进", "合并换行", "修正干扰符", the boxes of the
+// switch rows placed on it ("删除非段落换行"), "启用首尾签名" and the
+// button "排版小工具".
 class UpperQuickBar : public QFrame {
     Q_OBJECT
 public:
@@ -20,6 +37,7 @@ public:
     QCheckBox* indent;
     QCheckBox* mergeBreaks;
     QCheckBox* noiseFix;
+    QuickSwitchBoxes switches;
     QCheckBox* joinBreaks;
     QCheckBox* signatures;
     QPushButton* tools;
@@ -34,8 +52,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
-// The lower bar: the script radio buttons, "排版后拷贝", "排版后剪切",
-// "排版后最小化窗口", "复制即排版(    )" and the link "说明".
+// The lower bar: the script radio buttons, the boxes of the switch rows
+// placed on it ("排版后拷贝", "排版后剪切", "排版后最小化窗口"),
+// "复制即排版(    )" and the link "说明".
 class LowerQuickBar : public QFrame {
     Q_OBJECT
 public:
@@ -44,6 +63,7 @@ public:
     QRadioButton* traditional;
     QRadioButton* simplified;
     QRadioButton* unchanged;
+    QuickSwitchBoxes switches;
     QCheckBox* copyAfter;
     QCheckBox* cutAfter;
     QCheckBox* minimizeAfter;

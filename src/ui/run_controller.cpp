@@ -35,8 +35,11 @@ bool RunController::startRun(QObject* context, Job job, std::function<void()> do
     if (running_) return false;
     running_ = true;
     Q_EMIT runStarted();
+    // The run owns copies of the options and of the run context; the GUI
+    // thread may change the originals meanwhile. The context comes back
+    // when the run ends, before `done`.
     const folvane::engine::TypesetOptions options = app_.options();
-    folvane::engine::RunContext* runContext = &app_.runContext();
+    auto runContext = std::make_shared<folvane::engine::RunContext>(app_.runContext());
     QPointer<QObject> receiver(context);
     app_.worker().submit(
         this,
@@ -44,7 +47,8 @@ bool RunController::startRun(QObject* context, Job job, std::function<void()> do
             SignalProgress progress(this);
             job(options, *runContext, progress);
         },
-        [this, receiver, done = std::move(done)] {
+        [this, receiver, runContext, done = std::move(done)] {
+            folvane::engine::takeRunState(app_.runContext(), *runContext);
             if (receiver && done) done();
             running_ = false;
             Q_EMIT runFinished();

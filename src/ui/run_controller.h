@@ -64,9 +64,11 @@ public:
                         std::function<void(EditorRunResult)> done, RunRange range = {});
 
     // Any other kind of run (the batch window): `job` runs on the worker with
-    // the options as they are now (a copy), the run context and the progress
-    // reporter of this controller; then `done` on the GUI thread unless
-    // `context` is gone. False while a run is in progress.
+    // copies of the options and of the run context as they are now, and the
+    // progress reporter of this controller; when it ends, the application's
+    // run context takes the run's state from the copy (takeRunState), then
+    // `done` runs on the GUI thread unless `context` is gone. False while a
+    // run is in progress.
     using Job = std::function<void(const folvane::engine::TypesetOptions&, folvane::engine::RunContext&,
                                    folvane::engine::TypesetProgress&)>;
     bool startRun(QObject* context, Job job, std::function<void()> done);

@@ -398,7 +398,7 @@ TEST_F(CliTest, QuotePairingContinuesFromFileToFile) {
 // option of the help and every switch name, and nothing else.
 TEST(Completion, OffersWhatTheParserAccepts) {
     std::string script;
-    ASSERT_TRUE(text::readFile(FOLVANE_DATA_DIR "/completion/folvane-cli.bash", script));
+    ASSERT_TRUE(text::readFile(FOLVANE_COMPLETION_PATH, script));
     auto wordsOf = [&](const std::string& var) {
         const std::string key = "local " + var + "=\"";
         const std::size_t at = script.find(key);
@@ -437,6 +437,27 @@ TEST(Completion, OffersWhatTheParserAccepts) {
         EXPECT_NE(std::find(options.begin(), options.end(), name), options.end()) << name;
     }
     EXPECT_EQ(wordsOf("encodings"), (std::vector<std::string>{"auto", "gb18030", "gbk", "utf-8"}));
+}
+
+// The README's table of switches lists the rows of the switch table, in
+// its order, with their keys, defaults and help.
+TEST(Readme, SwitchListFollowsTheTable) {
+    std::string readme;
+    ASSERT_TRUE(text::readFile(FOLVANE_README_PATH, readme));
+    const std::size_t section = readme.find("\n### Switches\n");
+    ASSERT_NE(section, std::string::npos);
+    std::vector<std::string> rows;
+    std::size_t at = readme.find("\n| `", section);
+    while (at != std::string::npos && at < readme.find("\n\n", readme.find("\n|", section) + 1)) {
+        const std::size_t end = readme.find('\n', at + 1);
+        rows.push_back(readme.substr(at + 1, end - at - 1));
+        at = readme.find("\n| `", end);
+    }
+    std::vector<std::string> expected;
+    for (const auto& f : engine::typesetOptionFields())
+        expected.push_back("| `" + std::string(f.name) + "` | \"" + std::string(f.configKeyUtf8) + "\" | " +
+                           (f.defaultValue ? "on" : "off") + " | " + std::string(f.help) + " |");
+    EXPECT_EQ(rows, expected);
 }
 
 TEST(OutputName, BatchNaming) {

@@ -305,6 +305,39 @@ TEST(TypesetSignatures, TypesettingTwiceKeepsOneHeadAndOneTail) {
     EXPECT_GB_EQ(ctx.signature.lastHeadSignature, g("2001-12-31"));
 }
 
+// Runs on copies of the context hand back exactly what one shared context
+// would have kept: the quote pairing and the inserted signatures; what the
+// owner changed meanwhile stays.
+TEST(TypesetSignatures, RunsOnCopiesContinueAsOnOneContext) {
+    RunContext shared, owner;
+    for (RunContext* c : {&shared, &owner}) {
+        c->signature.signatureEnabled = true;
+        c->signature.headSignatureTemplate = "H";
+        c->clock = fixedClock(2000, 1, 2, 9, 5, 0);
+    }
+    TypesetOptions quotes = defaults();
+    quotes.fixQuotes = true;
+    std::string viaShared = g("他说\"你"), viaCopies = viaShared;
+    for (int run = 0; run < 3; ++run) {
+        viaShared = typesetText(viaShared + g("好\"吗"), {}, false, quotes, shared);
+        RunContext copy = owner;
+        viaCopies = typesetText(viaCopies + g("好\"吗"), {}, false, quotes, copy);
+        owner.signature.headSignatureTemplate = "changed meanwhile";
+        takeRunState(owner, copy);
+        owner.signature.headSignatureTemplate = "H";
+        EXPECT_GB_EQ(viaCopies, viaShared) << run;
+        EXPECT_EQ(owner.quotes.nextDoubleQuote, shared.quotes.nextDoubleQuote) << run;
+        EXPECT_EQ(owner.signature.lastHeadSignature, shared.signature.lastHeadSignature) << run;
+    }
+    // The owner's own settings are never taken from a run.
+    RunContext copy = owner;
+    copy.signature.signatureEnabled = false;
+    copy.signature.tailSignatureTemplate = "T";
+    takeRunState(owner, copy);
+    EXPECT_TRUE(owner.signature.signatureEnabled);
+    EXPECT_EQ(owner.signature.tailSignatureTemplate, "");
+}
+
 TEST(TypesetSignatures, EmptyInputGetsOnlySignatures) {
     RunContext ctx;
     ctx.signature.signatureEnabled = true;

@@ -134,13 +134,13 @@ TEST(ClickOptionsControl, Rules) {
              f.deleteBlank = false, f.spacing = Choice3::Second, f.spacingEnabled = f.joinBreaksEnabled = true;
          },
          OptionsClick::DeleteBlank, [](OptionsForm& f) { f.spacingEnabled = f.joinBreaksEnabled = false; }},
-        {"copy checked unchecks cut", [](OptionsForm& f) { f.copyAfter = f.cutAfter = true; }, OptionsClick::CopyAfter,
-         [](OptionsForm& f) { f.cutAfter = false; }},
-        {"copy unchecked unchecks cut too", [](OptionsForm& f) { f.copyAfter = false, f.cutAfter = true; },
-         OptionsClick::CopyAfter, [](OptionsForm& f) { f.cutAfter = false; }},
-        {"cut checked unchecks copy", [](OptionsForm& f) { f.cutAfter = f.copyAfter = true; }, OptionsClick::CutAfter,
-         [](OptionsForm& f) { f.copyAfter = false; }},
-        {"both can end unchecked", [](OptionsForm& f) { f.cutAfter = false; }, OptionsClick::CutAfter,
+        {"copy checked unchecks cut", [](OptionsForm& f) { f.checks.copyAfter = f.checks.cutAfter = true; }, OptionsClick::CopyAfter,
+         [](OptionsForm& f) { f.checks.cutAfter = false; }},
+        {"copy unchecked unchecks cut too", [](OptionsForm& f) { f.checks.copyAfter = false, f.checks.cutAfter = true; },
+         OptionsClick::CopyAfter, [](OptionsForm& f) { f.checks.cutAfter = false; }},
+        {"cut checked unchecks copy", [](OptionsForm& f) { f.checks.cutAfter = f.checks.copyAfter = true; }, OptionsClick::CutAfter,
+         [](OptionsForm& f) { f.checks.copyAfter = false; }},
+        {"both can end unchecked", [](OptionsForm& f) { f.checks.cutAfter = false; }, OptionsClick::CutAfter,
          [](OptionsForm&) {}},
     };
     for (const auto& c : cases) {

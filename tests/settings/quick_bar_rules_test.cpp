@@ -122,5 +122,29 @@ TEST(QuickBarRules, LineBreakMenu) {
     }
 }
 
+// Every switch row with a quick bar box: checking the box switches its
+// field on and the box shows it; with copy and cut the other one goes off,
+// as the box's own rule says.
+TEST(QuickBarRules, SwitchRowBoxes) {
+    for (const auto& row : engine::typesetOptionFields()) {
+        if (row.quickBar == engine::QuickBarPlace::None) continue;
+        SCOPED_TRACE(std::string(row.name));
+        TypesetOptions o;
+        o.copyAfter = o.cutAfter = o.lineBreakFix = true;
+        QuickBarState q = syncQuickBars(o);
+        q = clickQuickSwitch(o, q, row, true);
+        EXPECT_TRUE(o.*(row.member));
+        EXPECT_TRUE(quickSwitchShown(q, o, row));
+        for (const auto& other : engine::typesetOptionFields()) {
+            if (other.quickBar != engine::QuickBarPlace::None && &other != &row) {
+                EXPECT_EQ(quickSwitchShown(q, o, other), o.*(other.member)) << other.name;
+            }
+        }
+        q = clickQuickSwitch(o, q, row, false);
+        EXPECT_FALSE(o.*(row.member));
+        EXPECT_FALSE(quickSwitchShown(q, o, row));
+    }
+}
+
 }  // namespace
 }  // namespace folvane::settings

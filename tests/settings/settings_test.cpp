@@ -165,7 +165,7 @@ TEST_F(SettingsTest, WindowlessStartupAgreesWithTheProgram) {
         const LoadResult loaded = load();
         EXPECT_EQ(loaded.defaultsRestored, c.restored) << c.name;
         EXPECT_EQ(t.options, options_) << c.name;
-        EXPECT_EQ(t.signatureEnabled, signature_.signatureEnabled.load()) << c.name;
+        EXPECT_EQ(t.signatureEnabled, signature_.signatureEnabled) << c.name;
         EXPECT_EQ(t.headSignatureTemplate, signature_.headSignatureTemplate) << c.name;
         EXPECT_EQ(t.tailSignatureTemplate, signature_.tailSignatureTemplate) << c.name;
     }

@@ -61,16 +61,16 @@ TEST_F(ProgramTest, OptionsWindowFromTheMenu) {
     const Case cases[] = {
         {"confirm: options and quick bars follow",
          [](OptionsWindow& o) {
-             o.addIndent()->click();
-             o.joinBreaks()->click();
-             o.script(1)->click();
-             o.okButton()->click();
+             child<QAbstractButton>(o, QStringLiteral("addIndent"))->click();
+             child<QAbstractButton>(o, QStringLiteral("joinBreaks"))->click();
+             child<QAbstractButton>(o, QStringLiteral("script1"))->click();
+             child<QPushButton>(o, QStringLiteral("ok"))->click();
          },
          [](TypesetOptions& t) { t.addIndent = false, t.joinNonParagraphBreaks = true, t.toTraditional = true; }},
         {"cancel changes nothing",
          [](OptionsWindow& o) {
-             o.addIndent()->click();
-             o.cancelButton()->click();
+             child<QAbstractButton>(o, QStringLiteral("addIndent"))->click();
+             child<QPushButton>(o, QStringLiteral("cancel"))->click();
          },
          [](TypesetOptions&) {}},
     };
@@ -94,11 +94,11 @@ TEST_F(ProgramTest, RestoredDefaultsStayAfterCancel) {
     app.notifyOptionsChanged();
     whenOptionsWindowShows([](OptionsWindow& o) {
         MessageBoxAnswer* yes = new MessageBoxAnswer(QMessageBox::Yes);
-        QTest::mouseClick(o.restoreLink(), Qt::LeftButton);
+        QTest::mouseClick(child<QWidget>(o, QStringLiteral("restoreLink")), Qt::LeftButton);
         EXPECT_EQ(yes->title, QStringLiteral("恢复确认"));
         EXPECT_EQ(yes->text, QStringLiteral("此操作不能撤消，要恢复默认吗？"));
         delete yes;
-        o.cancelButton()->click();
+        child<QPushButton>(o, QStringLiteral("cancel"))->click();
     });
     w.action(Command::Options)->trigger();
     EXPECT_EQ(app.options(), TypesetOptions::defaults());
@@ -118,8 +118,8 @@ TEST_F(ProgramTest, BatchWindowHidesTheMainWindowAndRunsOnTheWorker) {
         s.openOptions = [&, open](QWidget* parent) {
             ++optionsOpened;
             whenOptionsWindowShows([](OptionsWindow& o) {
-                o.addIndent()->click();  // off for the run that follows
-                o.okButton()->click();
+                child<QAbstractButton>(o, QStringLiteral("addIndent"))->click();  // off for the run that follows
+                child<QPushButton>(o, QStringLiteral("ok"))->click();
             });
             open(parent);
         };

@@ -55,8 +55,8 @@ public:
         s.options = &options;
         s.context = &context;
         if (manualWorker)
-            s.submit = [this](QObject*, std::function<void()> work, std::function<void()> done) {
-                queue.emplace_back(std::move(work), std::move(done));
+            s.submit = [this](QObject*, BatchWindow::Services::Work work, std::function<void()> done) {
+                queue.emplace_back([this, work = std::move(work)] { work(context); }, std::move(done));
             };
         s.openOptions = [this](QWidget*) { ++optionsOpened; };
         s.chooseFiles = [this](QWidget*, const QString& title, const QString& folder, const QString& filter) {
@@ -143,11 +143,30 @@ public:
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
+// With the CJK font of the desktop, at the pixel ratio the run asks for (the
+// test runs at 1 and at 2), every caption fits its control, idle and during
+// a run.
+TEST(BatchWindow, NoCaptionClippedWithTheCjkFont) {
+    CjkFont font;
+    ASSERT_EQ(CjkFont::family(), QStringLiteral("Noto Sans CJK SC"));
+    Harness h(true);
+    EXPECT_EQ(h.window->devicePixelRatio(), requestedPixelRatio());
+    EXPECT_EQ(clippedCaptions(*h.window), "");
+    h.drop({QString::fromStdString(h.write("a.txt", "x"))});
+    QTest::mouseClick(h.window->startButton(), Qt::LeftButton);
+    ASSERT_TRUE(h.window->running());
+    EXPECT_EQ(clippedCaptions(*h.window), "");
+    h.drain();
+}
+
 TEST(BatchWindow, CaptionsAndHeights) {
     Harness h;
     BatchWindow& w = *h.window;
     EXPECT_EQ(w.windowTitle(), QStringLiteral("批量排版(暂时只支持ANSI编码)"));
-    EXPECT_EQ(w.height(), BatchWindow::kIdleHeight);
+    // The window takes the size its layout asks for; the progress area
+    // shows only during a run.
+    EXPECT_EQ(w.minimumSize(), w.maximumSize());
+    EXPECT_FALSE(w.progressGroup()->isVisible());
     EXPECT_EQ(w.addButton()->text(), QStringLiteral("添加文件(&A)"));
     EXPECT_EQ(w.clearButton()->text(), QStringLiteral("清空列表(&C)"));
     EXPECT_EQ(w.optionsButton()->text(), QStringLiteral("排版设置选项(&O)"));
@@ -162,9 +181,19 @@ TEST(BatchWindow, CaptionsAndHeights) {
     const QStringList headers{QStringLiteral("欲转换的文件地址"), QStringLiteral("文件名"), QStringLiteral("格式"),
                               QStringLiteral("状态")};
     for (int c = 0; c < 4; ++c) EXPECT_EQ(w.listModel()->headerData(c, Qt::Horizontal, Qt::DisplayRole), headers[c]);
-    // The progress area lies below the idle height.
-    EXPECT_GE(w.progressGroup()->geometry().top(), BatchWindow::kIdleHeight);
-    EXPECT_LE(w.progressGroup()->geometry().bottom(), BatchWindow::kRunningHeight);
+    // The arrangement: folder line above the list, the buttons below it
+    // ("开始批量排版" at the right), then the two boxes side by side.
+    EXPECT_LT(w.folderButton()->geometry().bottom(), w.fileList()->geometry().top());
+    EXPECT_GT(w.folderButton()->x(), w.folderBox()->geometry().right());
+    EXPECT_GT(w.addButton()->y(), w.fileList()->geometry().bottom());
+    QPushButton* row[] = {w.addButton(), w.clearButton(), w.optionsButton(), w.startButton()};
+    for (int i = 1; i < 4; ++i) {
+        EXPECT_GT(row[i]->x(), row[i - 1]->geometry().right()) << i;
+        EXPECT_EQ(row[i]->y(), row[0]->y()) << i;
+    }
+    EXPECT_EQ(w.startButton()->geometry().right(), w.fileList()->geometry().right());
+    EXPECT_GT(w.detectBox()->y(), w.addButton()->geometry().bottom());
+    EXPECT_GT(w.mergeBox()->x(), w.detectBox()->geometry().right());
     // The default folder is made when the window opens.
     EXPECT_EQ(w.folderBox()->text(), h.dir.filePath(QStringLiteral("默认")));
     EXPECT_TRUE(QDir(w.folderBox()->text()).exists());
@@ -311,7 +340,8 @@ TEST(BatchWindow, ARunOverTextAndWebPages) {
         h.window->mergeBox()->setChecked(merge);
         QTest::mouseClick(h.window->startButton(), Qt::LeftButton);
         ASSERT_TRUE(h.window->running());
-        EXPECT_EQ(h.window->height(), BatchWindow::kRunningHeight);
+        EXPECT_TRUE(h.window->progressGroup()->isVisible());
+        EXPECT_GT(h.window->progressGroup()->y(), h.window->mergeBox()->geometry().bottom());
         EXPECT_FALSE(h.window->startButton()->isEnabled());
         EXPECT_FALSE(h.window->addButton()->isEnabled());
         EXPECT_FALSE(h.window->clearButton()->isEnabled());
@@ -349,7 +379,7 @@ TEST(BatchWindow, ARunOverTextAndWebPages) {
         EXPECT_TRUE(h.messages[0].text.endsWith(QStringLiteral("秒。")));
         // Back to idle, the list empty.
         EXPECT_EQ(h.column(0).size(), 0);
-        EXPECT_EQ(h.window->height(), BatchWindow::kIdleHeight);
+        EXPECT_FALSE(h.window->progressGroup()->isVisible());
         EXPECT_TRUE(h.window->startButton()->isEnabled());
         EXPECT_TRUE(h.window->fileList()->isEnabled());
         EXPECT_TRUE(h.window->close());

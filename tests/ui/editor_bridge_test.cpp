@@ -116,6 +116,28 @@ TEST_F(EditorBridgeTest, LargePasteIsBuiltOnTheWorkerAndIsOneChange) {
     QApplication::clipboard()->clear();
 }
 
+// While a large paste is prepared on the worker, every tool and a run are
+// refused: the paste's result is not overwritten by theirs, nor theirs by it.
+TEST_F(EditorBridgeTest, ToolsAndRunsWaitForALargePaste) {
+    const Command tools[] = {Command::AllToUpper, Command::RemoveBlankLines, Command::DeleteHeadSpaces,
+                             Command::ToTraditional, Command::Run};
+    for (Command tool : tools) {
+        w.setEditorText("abc");
+        QString big;
+        for (int i = 0; big.size() < EditorBridge::kLargeText + 10; ++i) big += QStringLiteral("x%1\r\n").arg(i);
+        QApplication::clipboard()->setText(big);
+        w.editor()->selectAll();
+        w.action(Command::Paste)->trigger();
+        ASSERT_TRUE(w.loadingText());
+        w.action(tool)->trigger();
+        ASSERT_TRUE(waitUntil([&] { return !w.loadingText() && !w.running() && !app.worker().busy(); }, 60000));
+        QString expected = big;
+        expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        EXPECT_EQ(w.editor()->toPlainText(), expected) << static_cast<int>(tool);
+    }
+    QApplication::clipboard()->clear();
+}
+
 TEST_F(EditorBridgeTest, LargeFileOpensOnTheWorker) {
     std::string text;
     for (int i = 0; text.size() < 600 * 1024; ++i) text += "\xB5\xDA" + std::to_string(i) + "\xB6\xCE\r\n";  // 第n段

@@ -170,3 +170,79 @@ public:
 private:
     std::shared_ptr<Script> script_;
 };
+
+#include <gtest/gtest.h>
+
+// The child of `parent` with the object name `name`; fails the test when
+// there is none. Window tests find controls this way rather than through
+// getters of their own.
+template <typename T>
+T* child(const QObject& parent, const QString& name) {
+    T* c = parent.findChild<T*>(name);
+    if (!c) ADD_FAILURE() << "no " << T::staticMetaObject.className() << " named " << name.toStdString();
+    return c;
+}
+
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
+
+// The captions of `window` that do not fit their controls: buttons and
+// labels narrower than they ask to be, group boxes narrower than their
+// title (the group box's width). One line "objectName: text" each; empty when all fit. Labels that show data rather than a
+// caption (their width policy Ignored: cut at the window's edge) are left out.
+inline std::string clippedCaptions(QWidget& window) {
+    // Pending layout changes (a caption changed a moment ago) first.
+    QCoreApplication::processEvents();
+    QStringList clipped;
+    auto report = [&](QWidget* w, const QString& text) { clipped << w->objectName() + QStringLiteral(": ") + text; };
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(&window)) continue;
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+            if (!b->text().isEmpty() && b->width() < b->sizeHint().width()) report(b, b->text());
+        } else if (auto* l = qobject_cast<QLabel*>(w)) {
+            if (l->sizePolicy().horizontalPolicy() == QSizePolicy::Ignored) continue;
+            if (!l->text().isEmpty() && !l->wordWrap() && l->width() < l->sizeHint().width()) report(l, l->text());
+        } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+            QStyleOptionGroupBox opt;
+            opt.initFrom(g);
+            opt.text = g->title();
+            opt.subControls = QStyle::SC_GroupBoxLabel;
+            const QRect label = g->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, g);
+            // The style draws the title from the label's left edge without
+            // clipping it to the label: it must end inside the box.
+            QFont bold = g->font();
+            bold.setBold(true);  // as some styles draw titles
+            const int width = std::max(g->fontMetrics().horizontalAdvance(g->title()),
+                                       QFontMetrics(bold).horizontalAdvance(g->title()));
+            if (label.left() + width > g->width())
+                report(g, g->title());
+        }
+    }
+    return clipped.join(QLatin1Char('\n')).toStdString();
+}
+
+// Sets the application font to Noto Sans CJK SC for the life of the object.
+class CjkFont {
+public:
+    CjkFont() : before_(QApplication::font()) {
+        QFont cjk(QStringLiteral("Noto Sans CJK SC"));
+        cjk.setPointSize(before_.pointSize() > 0 ? before_.pointSize() : 10);
+        QApplication::setFont(cjk);
+    }
+    ~CjkFont() { QApplication::setFont(before_); }
+    // The family the font system actually chose.
+    static QString family() { return QFontInfo(QApplication::font()).family(); }
+
+private:
+    QFont before_;
+};
+
+// The device pixel ratio the test run asked for (QT_SCALE_FACTOR).
+inline double requestedPixelRatio() {
+    bool ok = false;
+    const double r = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble(&ok);
+    return ok ? r : 1.0;
+}
