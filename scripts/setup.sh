@@ -10,6 +10,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev libxcb1-dev
   qt6-webengine-dev
   xvfb xauth xdotool xclip x11-utils trayer fonts-noto-cjk
+  libwayland-dev librust-wayland-protocols-dev qt6-wayland
+  sway wl-clipboard wtype foot dbus
   time
   dpkg-dev file help2man
   qt6-translations-l10n

@@ -175,13 +175,15 @@ void MainWin::toggleOneClick() {
     // mode before the click is the state.
     const bool on = !app_.clipboard().oneClick;
     setOneClickChecked(on);
-    if (on) showInformation(folvane::text::gb("一键排版快捷键: ALT+Q"), folvane::text::gb("友情提示"));
+    if (on)
+        showInformation(fromQt(QStringLiteral("一键排版快捷键: ALT+Q") + desktop_->oneClickNote()),
+                        folvane::text::gb("友情提示"));
 }
 
 void MainWin::toggleCopyTypeset() {
     auto& modes = app_.clipboard();
     // Switching on remembers what is on the clipboard: it is not typeset.
-    folvane::engine::switchCopyTypeset(modes, !modes.copyTypeset, fromQt(QApplication::clipboard()->text()));
+    folvane::engine::switchCopyTypeset(modes, !modes.copyTypeset, fromQt(desktop_->clipboardText()));
     action(Command::CopyTypeset)->setChecked(modes.copyTypeset);
     lowerBar_->copyTypeset->setChecked(modes.copyTypeset);
 }
