@@ -6,10 +6,12 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git ccache
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libopencc-dev opencc libcli11-dev
+  opencc libcli11-dev  # opencc: the converter's own program, timed beside ours in bench/
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev libxcb1-dev
   qt6-webengine-dev
   xvfb xauth xdotool xclip x11-utils trayer fonts-noto-cjk
+  libwayland-dev librust-wayland-protocols-dev qt6-wayland
+  sway wl-clipboard wtype foot dbus
   time
   dpkg-dev file help2man
   qt6-translations-l10n

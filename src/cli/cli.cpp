@@ -5,9 +5,10 @@
 #include "batch/batch_job.h"
 #include "batch/html_strip.h"
 #include "cli/cli_args.h"
+#include "cli/unified_diff.h"
 #include "batch/output_plan.h"
 #include "corrections/case_forms.h"
-#include "corrections/opencc_converter.h"
+#include "corrections/dictionary_converter.h"
 #include "corrections/title.h"
 #include "editor/statistics.h"
 #include "engine/paragraph_tools.h"
@@ -59,9 +60,9 @@ namespace {
 
 // The result of the command on one decoded input, which it takes over: a
 // long text is held once where the command can work in place, else at most
-// twice (input and result). `opencc`, when loaded, converts scripts in place.
+// twice (input and result). Scripts are converted in place.
 std::string applyCommand(const CliConfig& c, std::string&& text, const text::TextFormat& format,
-                         engine::RunContext& ctx, const corrections::OpenccConverter* opencc,
+                         engine::RunContext& ctx, const corrections::DictionaryConverter& converter,
                          engine::TypesetProgress* progress) {
     auto consume = [&text](auto&& fn) {
         std::string result = fn(std::string_view(text));
@@ -88,11 +89,13 @@ std::string applyCommand(const CliConfig& c, std::string&& text, const text::Tex
         case Command::Replace:
             return inPlace([&](std::string& t) { engine::replaceAllInTextInPlace(t, c.find, c.replacement); });
         case Command::ToTraditional:
-            if (opencc) return inPlace([&](std::string& t) { opencc->toTraditionalChineseInPlace(t); });
-            return consume([&](std::string_view t) { return ctx.scriptConverter->toTraditionalChinese(t); });
+            return inPlace([&](std::string& t) {
+                converter.convertInPlace(t, corrections::ScriptDirection::ToTraditional, c.standard);
+            });
         case Command::ToSimplified:
-            if (opencc) return inPlace([&](std::string& t) { opencc->toSimplifiedChineseInPlace(t); });
-            return consume([&](std::string_view t) { return ctx.scriptConverter->toSimplifiedChinese(t); });
+            return inPlace([&](std::string& t) {
+                converter.convertInPlace(t, corrections::ScriptDirection::ToSimplified, c.standard);
+            });
         case Command::Upper: return inPlace(corrections::upperCaseFormInPlace);
         case Command::Lower: return inPlace(corrections::lowerCaseFormInPlace);
         case Command::Stats:
@@ -125,22 +128,11 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
         status = Exit::FileError;
     };
 
-    // One converter for all inputs, loaded before any is read: without its
-    // tables the text would come out unconverted.
+    // One converter for all inputs; its tables are built on first use.
     const bool typeset = config.command == Command::Typeset;
-    const bool traditional = config.command == Command::ToTraditional || (typeset && config.options.toTraditional);
-    const bool simplified = config.command == Command::ToSimplified || (typeset && config.options.toSimplified);
-    std::optional<corrections::OpenccConverter> converter;
-    if (traditional || simplified) {
-        converter.emplace();
-        std::string why;
-        if ((traditional && !converter->loadTraditional(&why)) || (simplified && !converter->loadSimplified(&why))) {
-            fail(why);
-            return status;
-        }
-        ctx.scriptConverter = &*converter;
-    }
-    const corrections::OpenccConverter* opencc = converter ? &*converter : nullptr;
+    const corrections::DictionaryConverter converter;
+    ctx.scriptConverter = &converter;
+    ctx.scriptStandard = config.standard;
 
     if (!config.outDir.empty()) {
         std::string why;
@@ -166,7 +158,7 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
                     [&](std::string text, batch::BatchFileProgress* p) {
                         if (typeset) return batch::typesetForBatch(input, std::move(text), run.currentFormat(), config.options,
                                                       ctx, p);
-                        return applyCommand(config, std::move(text), run.currentFormat(), ctx, opencc, p);
+                        return applyCommand(config, std::move(text), run.currentFormat(), ctx, converter, p);
                     },
                     separator, progress ? &*progress : nullptr);
                 if (r.outcome == batch::FileOutcome::Failed) fail(r.error);
@@ -199,6 +191,10 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
     // non-empty ones.
     bool stdoutHasResult = false, stdoutEndsWithBreak = false;
     text::TextFormat stdoutFormat;
+    // --check and --diff: what would change, reported after the last input.
+    const bool reportOnly = config.check || config.diff;
+    std::string changedList, diffs;
+    bool anyChanged = false;
 
     for (std::size_t index = 0; index < inputs.size(); ++index) {
         const std::string& input = inputs[index];
@@ -230,9 +226,20 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
 
             std::optional<TerminalProgress> progress;
             if (typeset && s.errIsTerminal) progress.emplace(s, displayName(input));
-            const std::string result = applyCommand(config, std::move(decoded->text), decoded->format, ctx, opencc,
+            // The output is written in the input's own format, so the file
+            // changes exactly when the text does.
+            const std::string before = reportOnly ? decoded->text : std::string();
+            const std::string result = applyCommand(config, std::move(decoded->text), decoded->format, ctx, converter,
                                                     progress ? &*progress : nullptr);
 
+            if (reportOnly) {
+                if (result == before) continue;
+                anyChanged = true;
+                changedList += input + "\n";
+                if (config.diff)
+                    diffs += unifiedDiff(input, text::gb18030ToUtf8(before), text::gb18030ToUtf8(result));
+                continue;
+            }
             if (result.empty()) continue;
             // One stream, one encoding: that of the first result, whose
             // byte-order mark (if any) opens it; each result keeps its own
@@ -254,6 +261,11 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
         } catch (const std::length_error&) {
             fail(displayName(input) + ": too large to process");
         }
+    }
+    if (reportOnly) {
+        if (config.check) s.out(changedList);
+        if (config.diff) s.out(diffs);
+        if (anyChanged) status = Exit::FileError;
     }
     return status;
 }

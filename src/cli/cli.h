@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "corrections/date_template.h"
+#include "corrections/script_converter.h"
 #include "engine/typeset_options.h"
 #include "text/codec.h"
 #include "text/file_io.h"
@@ -48,6 +49,11 @@ struct CliConfig {
     text::EncodingChoice encoding = text::EncodingChoice::Auto;
     std::string outDir;  // empty: standard output
     bool merge = false;
+    corrections::ScriptStandard standard = corrections::ScriptStandard::OpenCC;
+    // Nothing is written: the files that would change are listed (check)
+    // and their changes shown as a unified diff (diff).
+    bool check = false;
+    bool diff = false;
     bool help = false;
     std::vector<std::string> files;  // empty: standard input; "-" is standard input
     // Larger inputs are refused, each on its own, before they are read.

@@ -35,9 +35,11 @@ constexpr CommandInfo kCommands[] = {
      "Replace every FIND by REPLACEMENT, left to right; ASCII letters match in any case. A newline in either "
      "text is a line break. An empty FIND changes nothing."},
     {"to-traditional", "to-traditional", Command::ToTraditional,
-     "Convert to traditional characters (OpenCC s2t.json), keeping the byte length of every GB18030 character."},
+     "Convert to traditional characters with the dictionaries of --standard, keeping the byte length of every "
+     "GB18030 character (except Taiwan's words of twp)."},
     {"to-simplified", "to-simplified", Command::ToSimplified,
-     "Convert to simplified characters (OpenCC t2s.json), keeping the byte length of every GB18030 character."},
+     "Convert to simplified characters with the dictionaries of --standard, keeping the byte length of every "
+     "GB18030 character (except Taiwan's words of twp)."},
     {"upper", "upper", Command::Upper, "ASCII letters to upper case."},
     {"lower", "lower", Command::Lower, "ASCII letters to lower case."},
     {"stats", "stats", Command::Stats, "Print the character statistics report."},
@@ -52,7 +54,10 @@ struct OptionInfo {
     std::string_view help;
 };
 
-enum OptionIndex { kSet, kSignature, kConfig, kHead, kTail, kNow, kEncoding, kOutDir, kMerge, kHelp, kOptionCount };
+enum OptionIndex {
+    kSet, kSignature, kConfig, kHead, kTail, kNow, kEncoding, kStandard, kOutDir, kMerge, kCheck, kDiff, kHelp,
+    kOptionCount
+};
 
 constexpr OptionInfo kOptions[kOptionCount] = {
     {"--set", "--set NAME=0|1", true,
@@ -78,6 +83,11 @@ constexpr OptionInfo kOptions[kOptionCount] = {
      "input's encoding. With utf-8 and auto, lines ending in \"\\n\" alone are processed as \"\\r\\n\" and "
      "written back with \"\\n\"; a result with as many line breaks as its input keeps each line's own break "
      "(\"\\n\" or \"\\r\\n\")."},
+    {"--standard", "--standard opencc|tw|twp|hk", false,
+     "The standard of traditional characters for to-traditional, to-simplified and the conversions of "
+     "toTraditional and toSimplified: opencc (default; the converter's own), tw (Taiwan's character forms), "
+     "twp (Taiwan's forms and words: 软件 and 軟體; these words may change the length of the text), hk (Hong "
+     "Kong's forms). Wins over the key 繁简标准 of --config."},
     {"-o,--output-dir", "-o DIR", false,
      "Write each FILE's result to DIR/<name up to its last \".\">txt (a.b.html gives a.b.txt) instead of "
      "standard output, exactly as the batch window does: typeset turns .htm and .html files into text "
@@ -90,6 +100,12 @@ constexpr OptionInfo kOptions[kOptionCount] = {
      "the encoding and line breaks of that FILE; non-empty results are separated by the paragraph break of the "
      "switches (one line break, plus the blank lines of doubleBreak or tripleBreak; one line break for the "
      "other commands). The file is put in place when the last FILE is done."},
+    {"--check", "--check", false,
+     "Write nothing: list on standard output the FILEs the command would change, one a line; exit status 1 "
+     "when there is one, 0 when none would change. For a pre-commit hook or CI."},
+    {"--diff", "--diff", false,
+     "Write nothing: print a unified diff (UTF-8) of the changes the command would make to each FILE; exit "
+     "status 1 when there is one, 0 when none would change. With --check, the list comes first."},
     {"-h,--help", "-h, --help", false, "Show this help."},
 };
 
@@ -127,8 +143,8 @@ machine's memory (refused before it is read; standard input too), one there
 is not enough memory to process, one not in the encoding asked for, and an
 output that cannot be written or would replace an input not yet read.
 
-Exit status: 0 on success; 1 when a file failed so, or the OpenCC
-configuration could not be loaded; 2 on a usage error.
+Exit status: 0 on success; 1 when a file failed so, or with --check or
+--diff when a file would change; 2 on a usage error.
 )";
 
 constexpr std::size_t kHelpIndent = 22;
@@ -209,8 +225,8 @@ struct Collected {
     std::vector<std::string> sets;
     bool signature = false;
     std::string config;
-    std::string head, tail, now, encoding, outDir;
-    bool merge = false;
+    std::string head, tail, now, encoding, outDir, standard;
+    bool merge = false, check = false, diff = false;
     std::vector<std::string> positional;
 };
 
@@ -234,6 +250,11 @@ std::string checkNow(const std::string& v) {
     return corrections::parseDateTime(v, d) ? std::string() : "needs \"YYYY-MM-DD HH:MM:SS\", not '" + v + "'";
 }
 
+std::string checkStandard(const std::string& v) {
+    return corrections::scriptStandardNamed(v) ? std::string()
+                                               : "unknown standard '" + v + "' (opencc, tw, twp, hk)";
+}
+
 std::string checkDirectory(const std::string& v) { return v.empty() ? "needs a directory" : std::string(); }
 
 CLI::Option* addOption(CLI::App& app, OptionIndex index, Collected& c) {
@@ -245,6 +266,10 @@ CLI::Option* addOption(CLI::App& app, OptionIndex index, Collected& c) {
         case kSignature: return app.add_flag(names, c.signature);
         case kHelp: return app.add_flag(names, c.help);
         case kMerge: return app.add_flag(names, c.merge);
+        case kCheck: return app.add_flag(names, c.check);
+        case kDiff: return app.add_flag(names, c.diff);
+        case kStandard:
+            return app.add_option(names, c.standard)->take_last()->check(CLI::Validator(checkStandard, ""));
         case kConfig: return app.add_option(names, c.config)->take_last();
         case kHead: return app.add_option(names, c.head)->take_last();
         case kTail: return app.add_option(names, c.tail)->take_last();
@@ -394,6 +419,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
         fromFileSignature = start.signatureEnabled;
         c.headTemplate = start.headSignatureTemplate;
         c.tailTemplate = start.tailSignatureTemplate;
+        c.standard = start.scriptStandard;
     }
     for (const std::string& s : got.sets) {
         const std::size_t eq = s.find('=');
@@ -408,8 +434,11 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
         c.now = d;
     }
     if (opts[kEncoding]->count() > 0) c.encoding = findEncoding(got.encoding)->choice;
+    if (opts[kStandard]->count() > 0) c.standard = *corrections::scriptStandardNamed(got.standard);
     c.outDir = got.outDir;
     c.merge = got.merge;
+    c.check = got.check;
+    c.diff = got.diff;
 
     std::size_t firstFile = 0;
     if (c.command == Command::Replace) {
@@ -423,7 +452,10 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
     }
     c.files.assign(got.positional.begin() + static_cast<std::ptrdiff_t>(firstFile), got.positional.end());
     if (c.merge && c.outDir.empty()) r.error = "--merge needs -o DIR";
-    if (!c.outDir.empty()) {
+    if ((c.check || c.diff) && !c.outDir.empty()) r.error = "--check and --diff write nothing: not with -o";
+    if ((c.check || c.diff) && (c.command == Command::Stats || c.command == Command::Title))
+        r.error = "--check and --diff are not for stats and title: they print a report";
+    if (!c.outDir.empty() && r.error.empty()) {
         if (c.command == Command::Stats || c.command == Command::Title)
             r.error = "-o is not for stats and title: they print a report";
         else if (c.files.empty() || std::find(c.files.begin(), c.files.end(), "-") != c.files.end())

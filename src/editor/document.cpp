@@ -37,13 +37,15 @@ void Document::shown(Caret caret) {
 
 // An open file's text is saved exactly when the history stands at the
 // snapshot the file holds: an undo back to it (after a run, say) takes the
-// "*" away again.
+// "*" away again. An untitled document's text was never saved: any change
+// marks it (savedIndicator() lets an empty one pass).
 void Document::afterRecord() {
-    if (!fileName().empty() && !loadingFile_) savedIndicator_ = history_.atSavedSnapshot();
+    if (loadingFile_) return;
+    savedIndicator_ = !fileName().empty() && history_.atSavedSnapshot();
 }
 
 std::optional<Confirmation> Document::confirmationBefore(DocumentCommand command) const {
-    if (savedIndicator_) return std::nullopt;
+    if (savedIndicator()) return std::nullopt;
     switch (command) {
     case DocumentCommand::New:
         return Confirmation{text::gb("当前文本文件已被改动，想保存该文件吗？"), text::gb("新建前保存确认")};
@@ -104,6 +106,12 @@ bool Document::saveAs(const std::string& path, std::string_view text, const text
                       std::string* error, std::string* notice) {
     format_ = format;
     return save(path, text, error, notice);
+}
+
+bool Document::savedIndicator() const {
+    // An untitled document that is empty holds nothing that could be lost,
+    // whatever was typed and deleted before.
+    return savedIndicator_ || (currentPath_.empty() && history_.current().empty());
 }
 
 std::string Document::title() const {

@@ -35,8 +35,8 @@ class Document {
 public:
     explicit Document(std::size_t historySlots = kHistorySlots);
 
-    // Editor events. textChanged marks an open file as changed (unless it is
-    // being loaded) and records the change in the history.
+    // Editor events. textChanged marks the document as changed (unless a
+    // file is being loaded) and records the change in the history.
     void textChanged(std::string text, Caret caret);
     // The same, from the editor's own edit (see UndoHistory::edited), from
     // a whole new text built elsewhere, and after showing an undo or redo.
@@ -55,8 +55,8 @@ public:
     bool canRedo() const { return history_.canRedo(); }
 
     // The question to ask before the command, or nullopt when the document
-    // is saved. An untitled document counts as saved: only changes to an
-    // open file clear the saved indicator.
+    // is saved. An untitled document whose text was changed asks too, unless
+    // its text is empty: typed text is never dropped without a question.
     std::optional<Confirmation> confirmationBefore(DocumentCommand command) const;
 
     // New, after the confirmation: the window then empties the editor.
@@ -82,10 +82,12 @@ public:
 
     const std::string& currentPath() const { return currentPath_; }
     std::string fileName() const { return fileNameOf(currentPath_); }
-    // kBaseTitle for an untitled document; otherwise the file name + " - " +
-    // kBaseTitle, behind "* " once the file's text has changed.
+    // kBaseTitle for an untitled document, changed or not; otherwise the file
+    // name + " - " + kBaseTitle, behind "* " once the file's text has changed.
     std::string title() const;
-    bool savedIndicator() const { return savedIndicator_; }
+    // False once the text changed since the last open, save or New; an
+    // untitled document with an empty text counts as saved.
+    bool savedIndicator() const;
     bool savedFlag() const { return savedFlag_; }
     bool loadingFile() const { return loadingFile_; }
     const text::TextFormat& format() const { return format_; }

@@ -35,10 +35,20 @@ bool finishClipboardRun(ClipboardModes& modes, std::string_view clipboardText) {
     return true;
 }
 
+HotKeyAction triggerAction(DesktopTrigger trigger, const ClipboardModes& modes, bool runInProgress) {
+    switch (trigger) {
+    case DesktopTrigger::OneClick:
+        return modes.oneClick && !runInProgress ? HotKeyAction::OneClickRun : HotKeyAction::None;
+    case DesktopTrigger::ShowHide:
+        return HotKeyAction::ToggleWindow;
+    }
+    return HotKeyAction::None;
+}
+
 HotKeyAction hotKeyAction(int id, const HotKeyIds& ids, const ClipboardModes& modes, bool runInProgress) {
     if (id == 0) return HotKeyAction::None;
-    if (id == ids.oneClick) return modes.oneClick && !runInProgress ? HotKeyAction::OneClickRun : HotKeyAction::None;
-    if (id == ids.showHide) return HotKeyAction::ToggleWindow;
+    if (id == ids.oneClick) return triggerAction(DesktopTrigger::OneClick, modes, runInProgress);
+    if (id == ids.showHide) return triggerAction(DesktopTrigger::ShowHide, modes, runInProgress);
     return HotKeyAction::None;
 }
 

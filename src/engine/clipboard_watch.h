@@ -68,9 +68,16 @@ struct HotKeyIds {
     int showHide = 0;  // showHideHotKeyId
 };
 
+// The two ways in that a hot key, a desktop shortcut's portal signal or a
+// second start of the program (--typeset-clipboard, --show-hide) ask for.
+enum class DesktopTrigger { OneClick, ShowHide };
+
+// What the trigger does: one-click acts only while one-click typesetting is
+// on and no run is in progress; show/hide always acts.
+HotKeyAction triggerAction(DesktopTrigger trigger, const ClipboardModes& modes, bool runInProgress);
+
 // What a press of the global hot key `id` does. Identifier 0 matches
-// nothing; ALT+Q acts only while one-click typesetting is on and no run
-// is in progress.
+// nothing; otherwise as triggerAction for the key's trigger.
 HotKeyAction hotKeyAction(int id, const HotKeyIds& ids, const ClipboardModes& modes, bool runInProgress);
 
 // The controls that a run or a tool disables while it works.

@@ -16,6 +16,8 @@ struct RunContext {
     corrections::Clock clock;  // empty: the local date and time
     // Simplified/traditional conversion; without one the script steps do nothing.
     const corrections::ScriptConverter* scriptConverter = nullptr;
+    // The standard of the traditional side of both conversions.
+    corrections::ScriptStandard scriptStandard = corrections::ScriptStandard::OpenCC;
 };
 
 // What a finished run hands on to the next: the quote pairing and the

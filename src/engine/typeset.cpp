@@ -4,10 +4,13 @@
 #include <cstring>
 #include <vector>
 
+#include "corrections/protected_spans.h"
 #include "corrections/punctuation.h"
 #include "corrections/quotes.h"
+#include "corrections/spacing.h"
 #include "engine/join_lines.h"
 #include "engine/line_noise.h"
+#include "engine/paragraph_ends.h"
 #include "text/codec.h"
 #include "text/gb18030.h"
 #include "text/release.h"
@@ -139,6 +142,34 @@ std::string_view correctLine(std::string_view line, const TypesetOptions& o, cor
     return line;
 }
 
+// The corrections of one line around its protected stretches (links,
+// addresses, code), which pass unchanged; then the spaces between Chinese
+// and Latin. Returns a view of the line or of one of the scratch strings.
+std::string_view correctLineAround(std::string_view line, const TypesetOptions& o, corrections::QuoteState& quotes,
+                                   std::string& scratch, std::string& assembled) {
+    const bool corrects = o.fullToHalfWidth || o.halfToFullWidth || o.fixPunctuation || o.fixQuotes;
+    if (o.protectLinks && corrects) {
+        const std::vector<corrections::Span> spans = corrections::protectedSpans(line);
+        if (!spans.empty()) {
+            assembled.clear();
+            corrections::correctAround(
+                line, spans, [&](std::string_view piece) { return correctLine(piece, o, quotes, scratch); },
+                assembled);
+            line = assembled;
+        } else {
+            line = correctLine(line, o, quotes, scratch);
+        }
+    } else {
+        line = correctLine(line, o, quotes, scratch);
+    }
+    if (o.spaceHanLatin) {
+        std::string spaced = corrections::spaceHanLatin(line);
+        assembled.swap(spaced);
+        line = assembled;
+    }
+    return line;
+}
+
 }  // namespace
 
 const std::string& PhaseLabels::stripNoise() {
@@ -245,13 +276,26 @@ std::string typesetOwnedText(std::string&& text, bool fromBatch, const TypesetOp
     ticker.phase(PhaseLabels::paragraphs());
     std::string out;
     out.reserve(buf.size() * 9 / 8 + 64);
-    std::string scratch;
+    std::string scratch, assembled;
+    // Breaks of the output after which joining must end a paragraph: around
+    // the headings that smartJoin finds here, where blank lines still show.
+    const bool smart = o.smartJoin && o.joinNonParagraphBreaks;
+    std::vector<std::size_t> headingBreaks;
+    std::size_t breaks = 0;  // "\r\n" appended to the output so far
+    // The break after the last line that was not blank, and a short line
+    // that a blank line after it would make a heading (its break and the
+    // break before it).
+    std::size_t previousBreak = text::npos, candidateBreak = text::npos, candidatePrevious = text::npos;
+    auto markHeading = [&headingBreaks](std::size_t before, std::size_t after) {
+        if (before != text::npos) headingBreaks.push_back(before);
+        headingBreaks.push_back(after);
+    };
     // The lines already done are given back as the result grows, so that the
     // input and the (longer) result are not both held whole at the end.
     text::FrontReleaser done(buf);
     lines.forEach([&](std::string_view raw) {
         done.consumed(static_cast<std::size_t>(raw.data() - buf.data()));
-        std::string_view line = correctLine(raw, o, ctx.quotes, scratch);
+        std::string_view line = correctLineAround(raw, o, ctx.quotes, scratch, assembled);
         std::string_view trimmed = text::trimSpaces(line);
         // A tab left at the end now is one that step 2 kept to part an
         // opaque byte from a full-width space that the trim has just taken
@@ -260,14 +304,30 @@ std::string typesetOwnedText(std::string&& text, bool fromBatch, const TypesetOp
         // of its own).
         if (!trimmed.empty() && trimmed.back() == '\t') trimmed.remove_suffix(1);
         const bool blank = trimmed.empty();
+        if (smart) {
+            // A heading is a paragraph of its own: joining ends before and after it.
+            if (blank && candidateBreak != text::npos) markHeading(candidatePrevious, candidateBreak);
+            candidateBreak = text::npos;
+            if (!blank) {
+                if (isChapterHeading(trimmed)) {
+                    markHeading(previousBreak, breaks);
+                } else if (mayBeHeading(trimmed)) {
+                    candidateBreak = breaks;
+                    candidatePrevious = previousBreak;
+                }
+                previousBreak = breaks;
+            }
+        }
         if (!blank || !o.lineBreakFix) {
             out += indent;
             out += o.trimParagraphEnds ? trimmed : line;
             out += "\r\n";
+            ++breaks;
         }
         if (!blank && o.doubleBreak) {
             if (o.fillBlankLines) out += indent;
             out += "\r\n";
+            ++breaks;
         }
         if (!blank && o.tripleBreak) {
             if (o.fillBlankLines) {
@@ -278,6 +338,7 @@ std::string typesetOwnedText(std::string&& text, bool fromBatch, const TypesetOp
             } else {
                 out += "\r\n\r\n";
             }
+            breaks += 2;
         }
         ticker.tick();
     });
@@ -286,8 +347,8 @@ std::string typesetOwnedText(std::string&& text, bool fromBatch, const TypesetOp
     // 7. Script.
     ticker.phase(PhaseLabels::script());
     if (ctx.scriptConverter) {
-        if (o.toTraditional) out = ctx.scriptConverter->toTraditionalChinese(out);
-        if (o.toSimplified) out = ctx.scriptConverter->toSimplifiedChinese(out);
+        if (o.toTraditional) out = ctx.scriptConverter->toTraditionalChinese(out, ctx.scriptStandard);
+        if (o.toSimplified) out = ctx.scriptConverter->toSimplifiedChinese(out, ctx.scriptStandard);
     }
 
     // 8. Tail.
@@ -300,7 +361,13 @@ std::string typesetOwnedText(std::string&& text, bool fromBatch, const TypesetOp
 
     // 9. Joining.
     ticker.phase(PhaseLabels::joining());
-    if (o.joinNonParagraphBreaks) out = joinLines(std::move(out), indent, o);
+    if (o.joinNonParagraphBreaks) {
+        if (smart || o.protectLinks) {
+            std::sort(headingBreaks.begin(), headingBreaks.end());
+            out = markParagraphEnds(out, headingBreaks, smart, o.protectLinks);
+        }
+        out = joinLines(std::move(out), indent, o);
+    }
 
     // 10. New signatures.
     ticker.phase(PhaseLabels::signatures());

@@ -54,6 +54,12 @@ constexpr std::array kFields{
     TypesetOptionField{"minimizeAfter", &O::minimizeAfter, "最小化", false, 18, G::Special, 5, kCheck,
         "排版后最小化窗口", QuickBarPlace::Lower, "排版后最小化窗口",
         "Desktop program: minimise the main window after a run."},
+    TypesetOptionField{"protectLinks", &O::protectLinks, "保护网址和代码", true, 19, G::Punctuation, 2, kCheck,
+        "保护网址和代码", kNoBar, "", "Links, e-mail addresses, code between backticks and ticker suffixes (.US) pass the width, punctuation and quote corrections unchanged, and a line ending in one is not joined into the next."},
+    TypesetOptionField{"spaceHanLatin", &O::spaceHanLatin, "中英文间加空格", false, 20, G::Punctuation, 3, kCheck,
+        "中英文间加空格", kNoBar, "", "One half-width space between a Chinese character and an ASCII letter or digit (none inside links and code, none where a space is)."},
+    TypesetOptionField{"smartJoin", &O::smartJoin, "智能合并换行", false, 21, G::Paragraphs, 4, kCheck, "智能合并换行",
+        kNoBar, "", "With joinNonParagraphBreaks: headings (short lines before a blank line, 第…章) stay paragraphs of their own, and a paragraph also ends after an ellipsis or a dash."},
 };
 // clang-format on
 

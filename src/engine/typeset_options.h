@@ -30,6 +30,9 @@ struct TypesetOptions {
     bool copyAfter = false;               // after a run, copy the text to the clipboard
     bool cutAfter = false;                // after a run, cut the text to the clipboard
     bool minimizeAfter = false;           // after a run, minimise the main window
+    bool protectLinks = false;            // links, addresses and code pass the corrections unchanged
+    bool spaceHanLatin = false;           // a space between Chinese characters and Latin letters or digits
+    bool smartJoin = false;               // joining keeps headings and ends paragraphs after pauses
 
     // The built-in default configuration ("恢复默认配置"): every switch at
     // the default of its table row.

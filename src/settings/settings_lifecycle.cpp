@@ -43,6 +43,7 @@ LoadResult loadSettings(const IniStore& store, SettingsWindow& window, engine::T
     options = r.options;
 
     LoadResult result;
+    result.scriptStandard = r.scriptStandard;
     if (!stampIsCurrent(r)) {
         restoreDefaults(window, options, signature);
         result.defaultsRestored = true;
@@ -61,6 +62,7 @@ StartupTypesetting startupTypesetting(const SettingsRecord& record) {
     t.signatureEnabled = record.signatureEnabled;
     t.headSignatureTemplate = record.headSignatureTemplate;
     t.tailSignatureTemplate = record.tailSignatureTemplate;
+    t.scriptStandard = record.scriptStandard;
     if (!stampIsCurrent(record)) {
         // What restoreDefaults does to the switches and the signatures.
         t.options = engine::TypesetOptions::defaults();
@@ -92,8 +94,10 @@ void restoreDefaults(SettingsWindow& window, engine::TypesetOptions& options,
 }
 
 SettingsRecord captureSettings(const SettingsWindowState& w, const engine::TypesetOptions& options,
-                               const corrections::SignatureContext& signature) {
+                               const corrections::SignatureContext& signature,
+                               corrections::ScriptStandard scriptStandard) {
     SettingsRecord r;
+    r.scriptStandard = scriptStandard;
     r.signatureEnabled = signature.signatureEnabled;
     r.enterIndent = w.enterIndent;
     r.checkUpdates = w.checkUpdates;

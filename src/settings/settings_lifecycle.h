@@ -13,6 +13,7 @@ namespace folvane::settings {
 struct LoadResult {
     bool defaultsRestored = false;  // the stored stamp was not the current one
     WriteResult stampWrite;         // the stamp written at once in that case
+    corrections::ScriptStandard scriptStandard = corrections::ScriptStandard::OpenCC;  // "繁简标准"
 };
 
 // Reads the settings file once and applies it: window states through
@@ -39,6 +40,7 @@ struct StartupTypesetting {
     bool signatureEnabled = false;
     std::string headSignatureTemplate;
     std::string tailSignatureTemplate;
+    corrections::ScriptStandard scriptStandard = corrections::ScriptStandard::OpenCC;
     bool defaultsRestored = false;
 };
 StartupTypesetting startupTypesetting(const SettingsRecord& record);
@@ -52,9 +54,10 @@ void restoreDefaults(SettingsWindow& window, engine::TypesetOptions& options,
                      corrections::SignatureContext& signature);
 
 // The record that saving writes: the window's states, the switches, the
-// signature check box and texts.
+// signature check box and texts, the standard of the script conversions.
 SettingsRecord captureSettings(const SettingsWindowState& window, const engine::TypesetOptions& options,
-                               const corrections::SignatureContext& signature);
+                               const corrections::SignatureContext& signature,
+                               corrections::ScriptStandard scriptStandard = corrections::ScriptStandard::OpenCC);
 
 // Writes the record in the saving order, in one replacement of the file.
 // The main window calls it when it is destroyed, and only when start-up had

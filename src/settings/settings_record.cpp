@@ -35,6 +35,7 @@ const SettingsKeys& settingsKeys() {
         gb("文本替换"),         gb("最小化到托盘"),     gb("显示导航按钮"), gb("显示功能快捷栏上"),
         gb("显示功能快捷栏下"), gb("版本"),             gb("窗口全屏"), gb("窗口宽度"),
         gb("窗口高度"),         gb("自动换行"),         "CONFIG1",      "CONFIG2",
+        gb("繁简标准"),
     };
     return keys;
 }
@@ -71,6 +72,7 @@ SettingsRecord decodeSettings(const IniText& ini, std::string_view section) {
     r.wordWrap = flag(k.wordWrap);
     r.startCount = text(k.startCount, "");
     r.runCount = text(k.runCount, "");
+    r.scriptStandard = corrections::scriptStandardNamed(text(k.scriptStandard, "")).value_or(r.scriptStandard);
     return r;
 }
 
@@ -110,6 +112,7 @@ std::vector<IniAssignment> encodeSettings(const SettingsRecord& r) {
     for (const auto& f : engine::typesetOptionFields()) rows.push_back(&f);
     std::ranges::sort(rows, {}, &engine::TypesetOptionField::saveRank);
     for (const auto* f : rows) flag(optionKey(*f), r.options.*(f->member));
+    out.push_back({k.scriptStandard, std::string(corrections::scriptStandardName(r.scriptStandard))});
     return out;
 }
 

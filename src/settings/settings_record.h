@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "corrections/script_converter.h"
 #include "engine/typeset_options.h"
 #include "folvane_version.h"
 #include "settings/ini_store.h"
@@ -42,6 +43,7 @@ struct SettingsKeys {
     std::string wordWrap;          // "自动换行"
     std::string startCount;        // "CONFIG1"
     std::string runCount;          // "CONFIG2"
+    std::string scriptStandard;    // "繁简标准"
 };
 const SettingsKeys& settingsKeys();
 
@@ -62,7 +64,7 @@ struct SettingsRecord {
     bool navigationBar = false;
     bool upperBar = false;
     bool lowerBar = false;
-    engine::TypesetOptions options;    // the nineteen switches
+    engine::TypesetOptions options;    // the switches of the switch table
     std::string version = "0";         // the stored stamp
     bool maximized = false;            // "窗口全屏"
     std::string windowWidth;           // integers as stored; "" when absent
@@ -70,6 +72,9 @@ struct SettingsRecord {
     bool wordWrap = false;             // "自动换行"
     std::string startCount;            // counters as stored; "" when absent
     std::string runCount;
+    // The standard of the script conversions ("opencc", "tw", "twp", "hk");
+    // absent or unknown is the converter's own.
+    corrections::ScriptStandard scriptStandard = corrections::ScriptStandard::OpenCC;
 
     bool operator==(const SettingsRecord&) const = default;
 };

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
 #include <QSystemTrayIcon>
@@ -11,6 +12,7 @@
 #include "commands.h"
 #include "folvane_app.h"
 #include "platform/global_hotkeys.h"
+#include "platform/wayland_clipboard.h"
 #include "product.h"
 #include "text_bridge.h"
 
@@ -18,20 +20,7 @@ namespace engine = folvane::engine;
 
 namespace {
 
-// The clipboard as the watch sees it: whether it holds text, and the text
-// in the core's form (GB18030, "\r\n"), for an exact byte comparison.
-struct ClipboardText {
-    bool hasText = false;
-    std::string gb;
-};
-
-ClipboardText readClipboard() {
-    ClipboardText c;
-    const QMimeData* mime = QApplication::clipboard()->mimeData();
-    c.hasText = mime && mime->hasText();
-    if (c.hasText) c.gb = fromQt(mime->text());
-    return c;
-}
+bool onWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
 
 }  // namespace
 
@@ -61,6 +50,13 @@ DesktopController::DesktopController(FolvaneApp& app, DesktopHost& host, const C
         else trayMenu_->addAction(commands.action(e.command));
     }
     connect(hotKeys_, &GlobalHotKeys::activated, this, &DesktopController::onHotKey);
+    if (onWayland()) {
+        wayland_ = new WaylandClipboard(this);
+        if (!wayland_->available()) {
+            delete wayland_;
+            wayland_ = nullptr;
+        }
+    }
     watch_.setInterval(100);
     connect(&watch_, &QTimer::timeout, this, &DesktopController::onWatchTimer);
     watch_.start();
@@ -80,13 +76,20 @@ void DesktopController::registerHotKeys() {
 }
 
 void DesktopController::onHotKey(int id) {
-    switch (engine::hotKeyAction(id, app_.hotKeys(), app_.clipboard(), host_.editorBusy())) {
+    const engine::HotKeyIds& ids = app_.hotKeys();
+    if (id == 0) return;
+    if (id == ids.oneClick) trigger(engine::DesktopTrigger::OneClick);
+    else if (id == ids.showHide) trigger(engine::DesktopTrigger::ShowHide);
+}
+
+void DesktopController::trigger(engine::DesktopTrigger which) {
+    switch (engine::triggerAction(which, app_.clipboard(), host_.editorBusy())) {
     case engine::HotKeyAction::None:
         break;
     case engine::HotKeyAction::OneClickRun: {
         // An empty text when the clipboard holds none: the run then works
         // on the empty text.
-        host_.replaceEditorText(readClipboard().gb);
+        host_.replaceEditorText(clipboardGb());
         host_.autoReplace();
         if (host_.startRun()) showTip(doneTip());  // as soon as the run has started
         break;
@@ -101,34 +104,69 @@ void DesktopController::onWatchTimer() {
     if (!engine::watchReadsClipboard(app_.clipboard())) {
         // Only whether there is text, for the paste button: a long text is
         // not converted ten times a second for nothing.
-        const QMimeData* mime = QApplication::clipboard()->mimeData();
-        host_.setPasteEnabled(mime && mime->hasText());
+        host_.setPasteEnabled(clipboardHasText());
         return;
     }
-    const ClipboardText clip = readClipboard();
+    const bool hasText = clipboardHasText();
+    const std::string gb = hasText ? clipboardGb() : std::string();
     engine::WatchTick tick;
-    tick.clipboardHasText = clip.hasText;
-    tick.clipboardText = clip.gb;
+    tick.clipboardHasText = hasText;
+    tick.clipboardText = gb;
     tick.runInProgress = host_.editorBusy();
     switch (engine::watchTick(app_.clipboard(), tick)) {
     case engine::WatchAction::None:
         break;
     case engine::WatchAction::PasteOnly:
-        host_.replaceEditorText(clip.gb);
+        host_.replaceEditorText(gb);
         break;
     case engine::WatchAction::PasteAndTypeset:
-        host_.replaceEditorText(clip.gb);
+        host_.replaceEditorText(gb);
         showTip(workingTip());
         host_.autoReplace();
         // Should no run start after all, the watch must not stay disarmed.
-        if (!host_.startRun()) engine::finishClipboardRun(app_.clipboard(), readClipboard().gb);
+        if (!host_.startRun()) engine::finishClipboardRun(app_.clipboard(), clipboardGb());
         break;
     }
-    host_.setPasteEnabled(clip.hasText);
+    host_.setPasteEnabled(hasText);
 }
 
 void DesktopController::finishRun() {
-    if (engine::finishClipboardRun(app_.clipboard(), readClipboard().gb)) showTip(doneTip());
+    if (engine::finishClipboardRun(app_.clipboard(), clipboardGb())) showTip(doneTip());
+}
+
+bool DesktopController::backgroundClipboard() const { return wayland_ != nullptr; }
+
+bool DesktopController::clipboardHasText() const {
+    if (wayland_) return wayland_->hasText();
+    const QMimeData* mime = QApplication::clipboard()->mimeData();
+    return mime && mime->hasText();
+}
+
+QString DesktopController::clipboardText() const {
+    if (wayland_) return wayland_->text();
+    return QApplication::clipboard()->text();
+}
+
+// The clipboard's text in the core's form (GB18030, "\r\n"), for an exact
+// byte comparison; empty when it holds none.
+std::string DesktopController::clipboardGb() const { return fromQt(clipboardText()); }
+
+void DesktopController::setClipboardText(const QString& text) {
+    if (wayland_) wayland_->setText(text);
+    else QApplication::clipboard()->setText(text);
+}
+
+QString DesktopController::oneClickNote() const {
+    if (!onWayland() || app_.hotKeys().oneClick != 0) return {};
+    return QStringLiteral("\n\n本桌面（Wayland）不让程序注册全局快捷键。请在桌面的键盘设置中添加自定义快捷键 ALT+Q，"
+                          "命令为：folvane --typeset-clipboard");
+}
+
+QString DesktopController::copyTypesetNote() const {
+    if (!onWayland()) return {};
+    if (wayland_) return QStringLiteral("\n\n（Wayland：通过数据控制协议监视剪贴板，程序在后台时也有效。）");
+    return QStringLiteral("\n\n（本桌面（Wayland）只在本程序窗口处于前台时才通知剪贴板的变化；"
+                          "在后台使用请以 QT_QPA_PLATFORM=xcb 运行本程序。）");
 }
 
 void DesktopController::showTip(const QString& richText) {

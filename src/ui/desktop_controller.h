@@ -20,6 +20,7 @@ class FolvaneApp;
 class GlobalHotKeys;
 class QMenu;
 class QSystemTrayIcon;
+class WaylandClipboard;
 
 // What the controller asks of the main window.
 class DesktopHost {
@@ -33,7 +34,8 @@ public:
     virtual bool startRun() = 0;
     // True while a run or a tool works on the editor.
     virtual bool editorBusy() const = 0;
-    // SHIFT+F12.
+    // SHIFT+F12: a window on the screen hides; a hidden or minimised one
+    // comes back.
     virtual void toggleWindowShown() = 0;
     // Toolbar button 6 follows the clipboard.
     virtual void setPasteEnabled(bool enabled) = 0;
@@ -56,10 +58,28 @@ public:
     // Grabs ALT+Q and SHIFT+F12; identifiers of 0 where that is impossible.
     void registerHotKeys();
     void onHotKey(int id);
+    // What ALT+Q or SHIFT+F12 does, however it was asked for (the key grab,
+    // the desktop's shortcut portal, a second start of the program).
+    void trigger(folvane::engine::DesktopTrigger which);
     // One tick of the watch (the timer calls it every 100 ms).
     void onWatchTimer();
     // The end of every run: the completion step while copy-is-typeset is on.
     void finishRun();
+
+    // The clipboard as the desktop sees it. In a Wayland session whose
+    // compositor offers the data-control protocol it is read and written
+    // through that protocol, so that copies in other programs are seen and
+    // the result of a run reaches the clipboard while this program is in
+    // the background; elsewhere through Qt's clipboard.
+    bool clipboardHasText() const;
+    QString clipboardText() const;
+    void setClipboardText(const QString& text);
+    // True when the clipboard is reached through the data-control protocol.
+    bool backgroundClipboard() const;
+    // What the messages about ALT+Q and copy-is-typeset add on a Wayland
+    // session (empty elsewhere): how the desktop lets this program work.
+    QString oneClickNote() const;
+    QString copyTypesetNote() const;
 
     // The window was minimised. With minimise-to-tray ticked and a tray on
     // this desktop, the tray icon appears and the window hides once the
@@ -83,6 +103,7 @@ public:
 
 private:
     void showTip(const QString& richText);
+    std::string clipboardGb() const;
 
     FolvaneApp& app_;
     DesktopHost& host_;
@@ -93,4 +114,5 @@ private:
     QIcon icon_;
     std::unique_ptr<QMenu> trayMenu_;
     QSystemTrayIcon* tray_ = nullptr;
+    WaylandClipboard* wayland_ = nullptr;  // child; only while it works
 };

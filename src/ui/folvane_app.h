@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-#include "corrections/opencc_converter.h"
+#include "corrections/dictionary_converter.h"
 #include "engine/clipboard_watch.h"
 #include "engine/run_context.h"
 #include "engine/typeset_options.h"
@@ -34,7 +34,7 @@ public:
 
     folvane::engine::TypesetOptions& options() { return options_; }
     folvane::engine::RunContext& runContext() { return runContext_; }
-    const folvane::corrections::OpenccConverter& converter() const { return converter_; }
+    const folvane::corrections::DictionaryConverter& converter() const { return converter_; }
 
     // The settings file: opened once at start-up (empty path: the usual place).
     void openSettings(const std::string& path = {});
@@ -65,7 +65,7 @@ Q_SIGNALS:
 private:
     folvane::engine::TypesetOptions options_ = folvane::engine::TypesetOptions::defaults();
     folvane::engine::RunContext runContext_;
-    folvane::corrections::OpenccConverter converter_;  // loads on first use
+    folvane::corrections::DictionaryConverter converter_;  // builds its tables on first use
     std::optional<folvane::settings::IniStore> store_;
     folvane::settings::SettingsRecord stored_;
     folvane::engine::ClipboardModes clipboard_;

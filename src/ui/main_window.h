@@ -25,6 +25,7 @@
 #include "engine/run_context.h"
 #include "engine/typeset_options.h"
 #include "folvane_app.h"
+#include "program_request.h"
 #include "run_controller.h"
 #include "settings/ini_store.h"
 #include "settings/quick_bar_rules.h"
@@ -182,6 +183,9 @@ public Q_SLOTS:
     void toggleTrayOnMinimize() override;
     void restoreDefaults();
     void showMainWindow();
+    // Brings the window to the front, from the tray, minimised or behind
+    // other windows.
+    void bringToFront();
     void exitProgram();
     // Closes the window as exitProgram does, for a request nobody can answer
     // (a termination signal): no question is asked, modal windows open now
@@ -190,6 +194,10 @@ public Q_SLOTS:
     // message box. Unsaved edits are not written to the document's file:
     // only the user decides what goes there.
     void exitUnattended();
+    // What a later start of the program asked for (see InstanceLink): the
+    // window comes to the front and opens the file as "打开" does, or the
+    // action of ALT+Q, SHIFT+F12 or "退出" is taken.
+    void carryOut(const ProgramRequest& request);
     // Shows the context menu "编辑框菜单" after refreshing its items.
     void popUpContextMenu(const QPoint& globalPos);
     void refreshContextMenu();

@@ -154,6 +154,7 @@ void MainWin::showCopyTypesetHelp() {
             this, QStringLiteral("复制即排版介绍"),
             QStringLiteral("　　选中复制即排版后，软件会实时监控你系统的剪切板，当你复制了一段文字　\n"
                            "或者一篇文章后，软件会立即将该段文字按照软件设置好的方式进行排版，并自\n"
-                           "动保存回剪切板。这时你直接粘贴即可。"));
+                           "动保存回剪切板。这时你直接粘贴即可。") +
+                desktop_->copyTypesetNote());
     });
 }

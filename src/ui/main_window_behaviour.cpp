@@ -1,6 +1,7 @@
 // MainWin: always-on-top, showing and hiding, what the desktop controller
 // asks of the window, resizing.
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QWindow>
 #include <QProgressBar>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include "main_window.h"
 #include "quick_bars.h"
 #include "run_controller.h"
+#include "text/codec.h"
 
 // ------------------------------------------------------ window behaviour
 
@@ -46,7 +48,41 @@ void MainWin::showMainWindow() {
     }
 }
 
+void MainWin::bringToFront() {
+    if (isMinimized() || !isVisible()) showMainWindow();
+    raise();
+    activateWindow();
+}
+
 void MainWin::exitProgram() { close(); }
+
+void MainWin::carryOut(const ProgramRequest& request) {
+    using Action = ProgramRequest::Action;
+    switch (request.action) {
+    case Action::Show:
+        bringToFront();
+        break;
+    case Action::Open:
+        bringToFront();
+        // As "打开" after its dialog; a run or tool in progress keeps the
+        // editor, as it keeps the menu item disabled.
+        if (editorBusy() || loadingText()) {
+            showStatus(folvane::text::gb("正在排版，未能打开文件"));
+            break;
+        }
+        if (documents_.confirmBefore(folvane::editor::DocumentCommand::Open)) openFile(request.file);
+        break;
+    case Action::TypesetClipboard:
+        desktop_->trigger(folvane::engine::DesktopTrigger::OneClick);
+        break;
+    case Action::ShowHide:
+        desktop_->trigger(folvane::engine::DesktopTrigger::ShowHide);
+        break;
+    case Action::Quit:
+        if (close()) QCoreApplication::quit();
+        break;
+    }
+}
 
 void MainWin::replaceEditorText(const std::string& gbText) { setEditorText(gbText); }
 
@@ -67,7 +103,9 @@ bool MainWin::editorBusy() const {
 }
 
 void MainWin::toggleWindowShown() {
-    if (isVisible()) hide();
+    // A minimised window counts as visible, yet it is not on the screen: it
+    // comes back at the first press, as a hidden one does.
+    if (isVisible() && !isMinimized()) hide();
     else showMainWindow();
 }
 

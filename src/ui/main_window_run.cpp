@@ -123,9 +123,11 @@ void MainWin::onRunFinished(EditorRunResult result) {
     ++runSerial_;
     action(Command::ShowChanges)->setEnabled(runBefore_ && runAfter_);
     const auto& options = app_.options();
-    if (options.copyAfter) QApplication::clipboard()->setText(editor_->toPlainText());
+    // Through the desktop controller: in the background on Wayland only the
+    // data-control protocol can set the clipboard.
+    if (options.copyAfter) desktop_->setClipboardText(editor_->toPlainText());
     if (options.cutAfter) {
-        QApplication::clipboard()->setText(editor_->toPlainText());
+        desktop_->setClipboardText(editor_->toPlainText());
         setEditorText({});
     }
     statusParts_[0]->setText(QStringLiteral("就绪"));

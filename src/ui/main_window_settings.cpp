@@ -32,7 +32,8 @@ namespace settings = folvane::settings;
 void MainWin::startUp(const QStringList& arguments, const std::string& configPath) {
     app_.openSettings(configPath);
     const settings::IniStore& store = *app_.store();
-    settings::loadSettings(store, *this, app_.options(), app_.runContext().signature);
+    app_.runContext().scriptStandard =
+        settings::loadSettings(store, *this, app_.options(), app_.runContext().signature).scriptStandard;
 
     editorFont_.name = QStringLiteral("宋体");
     editorFont_.size = 10;
@@ -90,7 +91,8 @@ void MainWin::saveSettingsOnClose() {
     if (settingsSaved_ || !startupCompleted_->isChecked() || !app_.store()) return;
     settingsSaved_ = true;
     const auto result = settings::saveSettings(
-        *app_.store(), settings::captureSettings(state(), app_.options(), app_.runContext().signature));
+        *app_.store(), settings::captureSettings(state(), app_.options(), app_.runContext().signature,
+                                                 app_.runContext().scriptStandard));
     if (result.ok) return;
     const QString text = QStringLiteral("配置未能保存：%1").arg(QFile::decodeName(result.message.c_str()));
     if (unattendedExit_) qWarning("%s", qUtf8Printable(text));
@@ -178,13 +180,15 @@ void MainWin::toggleOneClick() {
     // mode before the click is the state.
     const bool on = !app_.clipboard().oneClick;
     setOneClickChecked(on);
-    if (on) showInformation(folvane::text::gb("一键排版快捷键: ALT+Q"), folvane::text::gb("友情提示"));
+    if (on)
+        showInformation(fromQt(QStringLiteral("一键排版快捷键: ALT+Q") + desktop_->oneClickNote()),
+                        folvane::text::gb("友情提示"));
 }
 
 void MainWin::toggleCopyTypeset() {
     auto& modes = app_.clipboard();
     // Switching on remembers what is on the clipboard: it is not typeset.
-    folvane::engine::switchCopyTypeset(modes, !modes.copyTypeset, fromQt(QApplication::clipboard()->text()));
+    folvane::engine::switchCopyTypeset(modes, !modes.copyTypeset, fromQt(desktop_->clipboardText()));
     action(Command::CopyTypeset)->setChecked(modes.copyTypeset);
     lowerBar_->copyTypeset->setChecked(modes.copyTypeset);
 }

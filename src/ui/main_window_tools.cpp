@@ -49,11 +49,15 @@ void MainWin::connectTools() {
     });
     connect(action(Command::ToTraditional), &QAction::triggered, this, [this] {
         runTool(QString(), QStringLiteral("已将文本转换成繁体中文"),
-                [&converter = app_.converter()](std::string text) { return converter.toTraditionalChinese(text); });
+                [&converter = app_.converter(), standard = app_.runContext().scriptStandard](std::string text) {
+                    return converter.toTraditionalChinese(text, standard);
+                });
     });
     connect(action(Command::ToSimplified), &QAction::triggered, this, [this] {
         runTool(QString(), QStringLiteral("已将文本转换成简体中文"),
-                [&converter = app_.converter()](std::string text) { return converter.toSimplifiedChinese(text); });
+                [&converter = app_.converter(), standard = app_.runContext().scriptStandard](std::string text) {
+                    return converter.toSimplifiedChinese(text, standard);
+                });
     });
     connect(action(Command::Statistics), &QAction::triggered, this, [this] {
         StatsWindow window(app_, editorText(), this);

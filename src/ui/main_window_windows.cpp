@@ -9,6 +9,7 @@ void MainWin::openOptionsWindow(QWidget* parent) {
     // On top exactly when the main window is; the main window itself lets
     // go of the top while the modal window shows.
     OptionsWindow window(app_.options(), alwaysOnTop(), std::move(hooks), parent);
+    window.bindScriptStandard(app_.runContext().scriptStandard);
     if (parent == this) withoutAlwaysOnTop([&] { window.exec(); });
     else window.exec();
 }

@@ -2,9 +2,11 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -246,13 +248,33 @@ void OptionsWindow::takeClick(const settings::OptionsForm& before, int control) 
     showForm();
 }
 
+void OptionsWindow::bindScriptStandard(folvane::corrections::ScriptStandard& standard) {
+    standard_ = &standard;
+    auto* box = findChild<QGroupBox*>(QStringLiteral("group%1").arg(static_cast<int>(engine::OptionsGroup::Script)));
+    auto* grid = box ? qobject_cast<QGridLayout*>(box->layout()) : nullptr;
+    if (!grid) return;
+    auto* line = new QHBoxLayout;
+    line->addWidget(new QLabel(QStringLiteral("繁体标准：")));
+    standardBox_ = new QComboBox;
+    standardBox_->setObjectName(QStringLiteral("scriptStandard"));
+    // In the order of ScriptStandard.
+    for (const char* caption : {"OpenCC标准", "台湾正体", "台湾正体及常用词", "香港繁体"})
+        standardBox_->addItem(QString::fromUtf8(caption));
+    standardBox_->setCurrentIndex(static_cast<int>(standard));
+    line->addWidget(standardBox_, 1);
+    grid->addLayout(line, grid->rowCount(), 0, 1, -1);
+}
+
 void OptionsWindow::confirm() {
+    if (standard_ && standardBox_)
+        *standard_ = static_cast<folvane::corrections::ScriptStandard>(standardBox_->currentIndex());
     settings::applyOptionsWindow(form_, options_);
     if (hooks_.applied) hooks_.applied();
     accept();
 }
 
 void OptionsWindow::reset() {
+    if (standard_ && standardBox_) standardBox_->setCurrentIndex(static_cast<int>(*standard_));
     settings::fillOptionsWindow(form_, options_);
     showForm();
 }

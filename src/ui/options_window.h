@@ -11,11 +11,13 @@
 #include <utility>
 #include <vector>
 
+#include "corrections/script_converter.h"
 #include "engine/typeset_options.h"
 #include "settings/options_form.h"
 
 class QAbstractButton;
 class QButtonGroup;
+class QComboBox;
 class QCheckBox;
 class QGridLayout;
 class QRadioButton;
@@ -41,6 +43,10 @@ public:
 
     const folvane::settings::OptionsForm& form() const { return form_; }
 
+    // Adds the choice of the traditional standard ("繁体标准") to the group
+    // "繁简转换", showing `standard`; "确定" writes it, "重置" shows it again.
+    void bindScriptStandard(folvane::corrections::ScriptStandard& standard);
+
     // The default question box.
     static bool askRestoreDefaults(QWidget* parent);
 
@@ -59,6 +65,8 @@ private:
     void restoreDefaults();
 
     folvane::engine::TypesetOptions& options_;
+    folvane::corrections::ScriptStandard* standard_ = nullptr;
+    QComboBox* standardBox_ = nullptr;
     Hooks hooks_;
     folvane::settings::OptionsForm form_;
     bool showing_ = false;

@@ -1,11 +1,40 @@
 #include "update_checker.h"
 
 #include <QEvent>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QRegularExpression>
+#include <QStringDecoder>
 #include <QWidget>
 #include <QWindow>
 
 #include "text_bridge.h"
 #include "web_features.h"
+
+namespace {
+
+// More than any page title needs: the rest of a large answer is not read.
+constexpr qint64 kProbeBytes = 256 * 1024;
+// A service that does not answer is given up on; the retry timer asks again.
+constexpr int kProbeTimeoutMs = 30000;
+
+}  // namespace
+
+QString htmlPageTitle(const QByteArray& body, const QByteArray& contentType) {
+    QStringDecoder decoder;
+    static const QRegularExpression headerCharset(QStringLiteral("charset\\s*=\\s*\"?([A-Za-z0-9_.:-]+)"),
+                                                  QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = headerCharset.match(QString::fromLatin1(contentType));
+    if (m.hasMatch()) decoder = QStringDecoder(m.captured(1).toLatin1().constData());
+    if (!decoder.isValid()) decoder = QStringDecoder::decoderForHtml(body);
+    if (!decoder.isValid()) decoder = QStringDecoder(QStringDecoder::Utf8);
+    const QString page = decoder.decode(body);
+    static const QRegularExpression title(QStringLiteral("<title[^>]*>(.*?)</title\\s*>"),
+                                          QRegularExpression::CaseInsensitiveOption |
+                                              QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch t = title.match(page);
+    return t.hasMatch() ? t.captured(1).simplified() : QString();
+}
 
 UpdateChecker::UpdateChecker(std::function<EmbeddedPage*()> createView, std::function<QUrl()> address,
                              int retryIntervalMs, QObject* parent)
@@ -48,24 +77,47 @@ void UpdateChecker::start() {
     timer_.start();
 }
 
+bool UpdateChecker::createView() {
+    if (view_) return true;
+    if (!createView_) return false;
+    page_ = createView_();
+    if (!page_) return false;
+    view_ = page_->widget();
+    view_->hide();
+    QPointer<UpdateChecker> self(this);
+    page_->setLoadFinishedHandler([self](bool ok, const QString& title) {
+        if (self) self->onLoaded(ok, title);
+    });
+    Q_EMIT viewCreated(view_);
+    return true;
+}
+
 void UpdateChecker::requestUpdatePage() {
-    if (!view_ && createView_) {
-        page_ = createView_();
-        if (page_) {
-            view_ = page_->widget();
-            view_->hide();
-            QPointer<UpdateChecker> self(this);
-            page_->setLoadFinishedHandler([self](bool ok, const QString& title) {
-                if (self) self->onLoaded(ok, title);
-            });
-            Q_EMIT viewCreated(view_);
-        }
-    }
-    if (!view_) return;
     const QUrl url = address_();
     ++requests_;
     Q_EMIT requested(url);
-    page_->load(url);
+    // Once the service's page has been seen, the view asks itself.
+    if (view_) page_->load(url);
+    else probe(url);
+}
+
+void UpdateChecker::probe(const QUrl& url) {
+    if (!network_) network_ = new QNetworkAccessManager(this);
+    QNetworkRequest request(url);
+    request.setTransferTimeout(kProbeTimeoutMs);
+    QNetworkReply* reply = network_->get(request);
+    connect(reply, &QNetworkReply::finished, this, [this, reply, url] {
+        reply->deleteLater();
+        const bool ok = reply->error() == QNetworkReply::NoError;
+        const QString title =
+            ok ? htmlPageTitle(reply->read(kProbeBytes), reply->header(QNetworkRequest::ContentTypeHeader).toByteArray())
+               : QString();
+        if (ok && folvane::web::isServicePageTitle(fromQt(title)) && createView()) {
+            page_->load(url);  // the view reports the load itself
+            return;
+        }
+        onLoaded(ok, title);
+    });
 }
 
 void UpdateChecker::onTick() {

@@ -1,6 +1,9 @@
 // The update page in the navigation bar: requests it, shows its view only
 // for the service's own page, and repeats the request on the retry timer
-// while the view is not visible.
+// while the view is not visible. The page is first asked for with a plain
+// HTTP request; the web engine (a view, its helper processes, an OpenGL
+// surface for the window) starts only when the answer is the service's page,
+// so that a program whose update service does not answer stays light.
 #pragma once
 
 #include <QObject>
@@ -13,16 +16,22 @@
 #include "web/update_page.h"
 
 class EmbeddedPage;
+class QNetworkAccessManager;
 class QWidget;
+
+// The title of an HTML page as a browser shows it (white space collapsed),
+// decoded by the charset of `contentType`, else of the page's own meta tag,
+// else as UTF-8. Empty when the page has none.
+QString htmlPageTitle(const QByteArray& body, const QByteArray& contentType);
 
 class UpdateChecker : public QObject {
     Q_OBJECT
 public:
     static constexpr int kRetryIntervalMs = 100000;  // 时钟2
 
-    // `createView` makes the page view when the first request is due (so
-    // that the engine starts only then); `address` builds the request's
-    // address anew for every request.
+    // `createView` makes the page view when a plain request has found the
+    // service's page (so that the engine starts only then); `address` builds
+    // the request's address anew for every request.
     UpdateChecker(std::function<EmbeddedPage*()> createView, std::function<QUrl()> address,
                   int retryIntervalMs = kRetryIntervalMs, QObject* parent = nullptr);
 
@@ -32,7 +41,8 @@ public:
     void startWhenShown(QWidget* window);
     void start();
 
-    // Builds the address and makes the view load it; returns at once.
+    // Builds the address and asks for the page (the view loads it once it
+    // exists); returns at once.
     void requestUpdatePage();
     // The layout shows the view again while the service's page is loaded.
     void onLayout();
@@ -40,7 +50,7 @@ public:
     // view is not visible.
     void onTick();
 
-    // The page view's widget, once the first request made it.
+    // The page view's widget, once a request found the service's page.
     QWidget* view() const { return view_; }
     const folvane::web::UpdatePageState& state() const { return state_; }
     bool started() const { return started_; }
@@ -58,6 +68,8 @@ protected:
 
 private:
     void onLoaded(bool succeeded, const QString& title);
+    void probe(const QUrl& url);
+    bool createView();
     void syncView();
 
     std::function<EmbeddedPage*()> createView_;
@@ -65,6 +77,7 @@ private:
     EmbeddedPage* page_ = nullptr;  // valid while view_ is
     QPointer<QWidget> view_;
     QPointer<QWidget> window_;
+    QNetworkAccessManager* network_ = nullptr;  // child, made at the first request
     QTimer timer_;
     folvane::web::UpdatePageState state_;
     bool started_ = false;

@@ -52,12 +52,13 @@ TEST_F(DocumentTest, TitleAndSavedIndicator) {
     };
     const Step steps[] = {
         {"start", [](Document&) {}, kBase, true},
-        {"editing an untitled document", [](Document& d) { d.textChanged("x", 1); }, kBase, true},
+        {"editing an untitled document", [](Document& d) { d.textChanged("x", 1); }, kBase, false},
+        {"emptying it again", [](Document& d) { d.textChanged("", 0); }, kBase, true},
         {"open", [&](Document&) { open(path); }, "a.txt - " + kBase, true},
         {"edit", [](Document& d) { d.textChanged("abcd", 4); }, "* a.txt - " + kBase, false},
         {"save", [&](Document& d) { ASSERT_TRUE(d.save(d.currentPath(), "abcd")); }, "a.txt - " + kBase, true},
         {"new", [](Document& d) { d.newDocument(); }, kBase, true},
-        {"edit after new", [](Document& d) { d.textChanged("y", 1); }, kBase, true},
+        {"edit after new", [](Document& d) { d.textChanged("y", 1); }, kBase, false},
     };
     for (const auto& s : steps) {
         s.action(doc_);
@@ -123,9 +124,16 @@ TEST(FileName, EitherSeparator) {
     EXPECT_EQ(lengthStatus(12), g("文本长度：12字节"));
 }
 
-TEST_F(DocumentTest, ConfirmationsOnlyForAChangedFile) {
+TEST_F(DocumentTest, ConfirmationsOnlyForAChangedDocument) {
     for (auto cmd : {DocumentCommand::New, DocumentCommand::Open, DocumentCommand::Close})
         EXPECT_FALSE(doc_.confirmationBefore(cmd));
+    // Text typed into an untitled document is asked about like a changed
+    // file; emptied again, there is nothing to lose.
+    doc_.textChanged("draft", 5);
+    for (auto cmd : {DocumentCommand::New, DocumentCommand::Open, DocumentCommand::Close})
+        EXPECT_TRUE(doc_.confirmationBefore(cmd));
+    doc_.textChanged("", 0);
+    EXPECT_FALSE(doc_.confirmationBefore(DocumentCommand::Close));
     const std::string path = dir_ + "/a.txt";
     ASSERT_TRUE(text::writeFileAtomically(path, "abc"));
     open(path);

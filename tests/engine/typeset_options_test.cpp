@@ -49,6 +49,7 @@ TEST(TypesetOptions, DefaultConfiguration) {
     const TypesetOptions d = TypesetOptions::defaults();
     TypesetOptions expected;
     expected.trimParagraphEnds = expected.addIndent = expected.indentFullWidth = expected.lineBreakFix = true;
+    expected.protectLinks = true;  // links are kept whole from the first start on
     EXPECT_EQ(d, expected);
 }
 

@@ -438,15 +438,13 @@ TEST(TypesetCorrections, QuotePairingRunsOverLinesAndCalls) {
     EXPECT_GB_EQ(typesetText(g("\"新\""), {}, false, o, ctx), kIndent + g("“新”"));
 }
 
-// Records the order of the script conversions.
+// Records the order of the script conversions and the standard they get.
 class RecordingConverter : public corrections::ScriptConverter {
 public:
-    std::string toTraditionalChinese(std::string_view text) const override {
-        calls += "T";
-        return std::string(text);
-    }
-    std::string toSimplifiedChinese(std::string_view text) const override {
-        calls += "S";
+    std::string convert(std::string_view text, corrections::ScriptDirection d,
+                        corrections::ScriptStandard s) const override {
+        calls += d == corrections::ScriptDirection::ToTraditional ? "T" : "S";
+        calls += std::string(corrections::scriptStandardName(s)).substr(0, 1);
         return std::string(text);
     }
     mutable std::string calls;
@@ -459,9 +457,9 @@ TEST(TypesetCorrections, ScriptConversionTraditionalThenSimplified) {
         const char* calls;
     };
     const ScriptCase cases[] = {
-        {with({&O::toTraditional, &O::toSimplified}), "TS"},
-        {with({&O::toTraditional}), "T"},
-        {with({&O::toSimplified}), "S"},
+        {with({&O::toTraditional, &O::toSimplified}), "ToSo"},
+        {with({&O::toTraditional}), "To"},
+        {with({&O::toSimplified}), "So"},
         {defaults(), ""},
     };
     for (const auto& c : cases) {

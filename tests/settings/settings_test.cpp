@@ -272,7 +272,8 @@ TEST_F(SettingsTest, SavingWritesEveryKeyInOrderAndReadsBack) {
     signature_.headSignatureTemplate = "h";
     options_ = TypesetOptions::defaults();
     options_.fixQuotes = options_.cutAfter = true;
-    const SettingsRecord saved = captureSettings(window_.s, options_, signature_);
+    const SettingsRecord saved =
+        captureSettings(window_.s, options_, signature_, folvane::corrections::ScriptStandard::TaiwanPhrases);
     ASSERT_TRUE(saveSettings(store(), saved));
 
     const auto sec = folvane::testing::referenceSection(contents(), "folvane");
@@ -282,14 +283,29 @@ TEST_F(SettingsTest, SavingWritesEveryKeyInOrderAndReadsBack) {
         g("显示功能快捷栏上"), g("显示功能快捷栏下"), g("窗口全屏"), g("窗口高度"), g("窗口宽度"),
         g("全角空格"), g("修正空格"), g("删除首尾空格"), g("修正换行"), g("双换行"), g("三换行"),
         g("清除非段落换行"), g("统一成繁体"), g("统一成简体"), g("全角转半角"), g("修正标点"), g("标点修正"),
-        g("引号修正"), g("去段首干扰"), g("去干扰符"), g("空行补空格"), g("自动拷贝"), g("自动剪切"), g("最小化")};
+        g("引号修正"), g("去段首干扰"), g("去干扰符"), g("空行补空格"), g("自动拷贝"), g("自动剪切"), g("最小化"),
+        g("保护网址和代码"), g("中英文间加空格"), g("智能合并换行"), g("繁简标准")};
     EXPECT_EQ(sec.order, expectedOrder);
     EXPECT_EQ(stored(g("窗口宽度")), "700");
+    EXPECT_EQ(stored(g("繁简标准")), "twp");
     EXPECT_EQ(stored(g("自动剪切")), "1");
 
     SettingsRecord back = decodeSettings(store().read(), "folvane");
     back.version = saved.version;  // not saved: written when it changes
     EXPECT_EQ(back, saved);
+}
+
+TEST_F(SettingsTest, ScriptStandardReadsItsNamesAndFallsBackToTheConvertersOwn) {
+    using folvane::corrections::ScriptStandard;
+    const std::pair<const char*, ScriptStandard> cases[] = {
+        {"", ScriptStandard::OpenCC},           {"繁简标准=hk\r\n", ScriptStandard::HongKong},
+        {"繁简标准=tw\r\n", ScriptStandard::Taiwan}, {"繁简标准=TW\r\n", ScriptStandard::OpenCC},
+        {"繁简标准=\r\n", ScriptStandard::OpenCC},
+    };
+    for (const auto& [lines, expected] : cases) {
+        writeCurrent(g(lines));
+        EXPECT_EQ(decodeSettings(store().read(), "folvane").scriptStandard, expected) << lines;
+    }
 }
 
 TEST_F(SettingsTest, SavingWhileMaximisedKeepsTheStoredSize) {

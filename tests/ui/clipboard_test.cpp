@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <functional>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -137,6 +138,42 @@ TEST_F(ClipboardTest, ShiftF12HidesAndShowsInEveryMode) {
         desktop().onHotKey(kShowHideId);
         EXPECT_TRUE(w.isVisible()) << mode;
     }
+}
+
+// A minimised window is "visible" to Qt but not on the screen: one press
+// brings it back, from any state the window can be in.
+TEST_F(ClipboardTest, ShiftF12BringsBackAMinimisedOrHiddenWindowAtOnce) {
+    struct Case {
+        const char* name;
+        std::function<void()> put;
+        bool shownAfter;
+    };
+    const Case cases[] = {
+        {"minimised", [&] { w.showMinimized(); }, true},
+        {"hidden", [&] { w.hide(); }, true},
+        {"maximised", [&] { w.showMaximized(); }, false},
+        {"normal", [&] { w.showNormal(); }, false},
+    };
+    for (const Case& c : cases) {
+        w.showNormal();
+        c.put();
+        QCoreApplication::processEvents();
+        desktop().onHotKey(kShowHideId);
+        EXPECT_EQ(w.isVisible() && !w.isMinimized(), c.shownAfter) << c.name;
+    }
+}
+
+// The desktop's shortcut or a second start asks for the same action as the
+// key, also where no key could be grabbed.
+TEST_F(ClipboardTest, TriggersWorkWithoutAGrabbedKey) {
+    app.hotKeys() = {0, 0};
+    w.setOneClickChecked(true);
+    copy(kTwoLines);
+    desktop().trigger(folvane::engine::DesktopTrigger::OneClick);
+    ASSERT_TRUE(waitForRuns(1));
+    EXPECT_EQ(text(), kTwoLinesTypeset);
+    desktop().trigger(folvane::engine::DesktopTrigger::ShowHide);
+    EXPECT_FALSE(w.isVisible());
 }
 
 TEST_F(ClipboardTest, HotKeyIdentifierZeroMatchesNothing) {

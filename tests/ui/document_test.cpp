@@ -2,6 +2,8 @@
 // dropped files and the file named on the command line.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QAction>
 #include <QFile>
 #include <QFileDialog>
@@ -115,15 +117,46 @@ TEST_F(DocumentTest, NewWithAChangedDocumentAnsweredNoCancelYes) {
     }
 }
 
-TEST_F(DocumentTest, SavedOrUntitledDocumentsAreNotAskedAbout) {
-    w.action(Command::New)->trigger();  // untitled, even with text typed
-    typeAtEnd(w, QStringLiteral("草稿"));
-    w.action(Command::New)->trigger();
-    EXPECT_TRUE(w.editor()->toPlainText().isEmpty());
+TEST_F(DocumentTest, SavedOrEmptyUntitledDocumentsAreNotAskedAbout) {
+    w.action(Command::New)->trigger();  // untitled and empty
     ASSERT_TRUE(w.openFile(file));  // an open file not changed since
     w.action(Command::New)->trigger();
     EXPECT_TRUE(dialogs.asked().empty());
     EXPECT_EQ(w.windowTitle(), kBase);
+    EXPECT_TRUE(w.statusPart(2)->text().isEmpty());
+}
+
+// Text typed into a new document is not dropped silently: New, Open and
+// closing ask as they do for a changed file, and Cancel keeps the text.
+TEST_F(DocumentTest, TypedUntitledTextIsAskedAboutBeforeItGoes) {
+    struct Case {
+        const char* name;
+        std::function<void()> command;
+        QString title;
+    };
+    const Case cases[] = {
+        {"New", [&] { w.action(Command::New)->trigger(); }, QStringLiteral("新建前保存确认")},
+        {"Open", [&] { w.action(Command::Open)->trigger(); }, QStringLiteral("打开前保存确认")},
+        {"close", [&] { EXPECT_FALSE(w.close()); }, QStringLiteral("关闭确认")},
+    };
+    typeAtEnd(w, QStringLiteral("草稿"));
+    EXPECT_EQ(w.statusPart(2)->text(), QStringLiteral("已修改"));
+    for (const Case& c : cases) {
+        dialogs.clear();
+        dialogs.answer(SaveAnswer::Cancel);
+        c.command();
+        ASSERT_EQ(dialogs.asked().size(), 1u) << c.name;
+        EXPECT_EQ(dialogs.last().title, c.title) << c.name;
+        EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("草稿")) << c.name;
+    }
+    EXPECT_TRUE(w.isVisible());
+    // No drops it; the new document is empty and is not asked about again.
+    dialogs.clear();
+    dialogs.answer(SaveAnswer::No);
+    w.action(Command::New)->trigger();
+    EXPECT_TRUE(w.editor()->toPlainText().isEmpty());
+    w.action(Command::New)->trigger();
+    EXPECT_EQ(dialogs.asked().size(), 1u);
 }
 
 TEST_F(DocumentTest, YesWithAFailingSaveKeepsTheText) {

@@ -27,6 +27,7 @@
 #include "web/update_request.h"
 #include "web_features.h"
 #include "web_module.h"
+#include "web/local_http_server.h"
 
 namespace {
 
@@ -67,14 +68,20 @@ public Q_SLOTS:
     void open(const QUrl& url) { urls.append(url); }
 };
 
-// A started window with the fake features, on the screen.
+const QByteArray kServicePage =
+    QStringLiteral("<html><head><title>Velmora内嵌页</title></head><body>新版本</body></html>").toUtf8();
+
+// A started window with the fake features, on the screen, asking a local
+// service that answers with its page.
 struct Started {
+    LocalHttpServer server;
     FakeWebFeatures web;
     IsolatedSettings settings;
     FolvaneApp app;
     MainWin w{app, nullptr, &web};
     explicit Started(bool show = true) {
-        w.setUpdateBase(QStringLiteral("http://127.0.0.1:9/soft/tf.asp"));
+        server.route("/soft/tf.asp", {200, "text/html; charset=utf-8", kServicePage});
+        w.setUpdateBase(server.url(QStringLiteral("/soft/tf.asp")).toString());
         if (show) w.show();
         settings.startUp(w);
     }
@@ -93,11 +100,13 @@ QList<QByteArray> fields(const QUrl& url) { return url.query(QUrl::FullyEncoded)
 
 // The parts on a bare container, at every width the rules name.
 TEST(NavigationBar, PartsFollowTheWidth) {
+    LocalHttpServer server;
+    server.route("/", {200, "text/html; charset=utf-8", kServicePage});
     QWidget bar;
     FakeWebFeatures web;
-    NavigationBarParts parts(&bar, &web, [] { return QUrl(QStringLiteral("http://127.0.0.1:9/")); }, 100000);
+    NavigationBarParts parts(&bar, &web, [&server] { return server.url(QStringLiteral("/")); }, 100000);
     parts.updates()->start();
-    ASSERT_TRUE(web.view);
+    ASSERT_TRUE(waitUntil([&] { return web.view != nullptr; }));
     web.view->finish(true, QStringLiteral("Velmora内嵌页"));
     struct Case {
         int clientWidth;
@@ -245,11 +254,73 @@ TEST(UpdateRequest, SixFieldsFromTheWindowWithTheWishOnAndOff) {
     FakeWebFeatures web2;
     FolvaneApp app2;
     MainWin second(app2, nullptr, &web2);
-    second.setUpdateBase(QStringLiteral("http://127.0.0.1:9/soft/tf.asp"));
+    second.setUpdateBase(s.server.url(QStringLiteral("/soft/tf.asp")).toString());
     second.show();
     s.settings.startUp(second);
     ASSERT_TRUE(waitUntil([&] { return web2.view && !web2.view->loads.isEmpty(); }));
     check(web2.view->loads[0], {"2", "false"});  // the wish was saved unticked
+}
+
+// The engine is not started for a service that does not answer with its
+// page: the plain request finds out first, and the retries stay plain.
+TEST(UpdateRequest, TheViewIsMadeOnlyForTheServicesPage) {
+    struct Case {
+        const char* name;
+        LocalHttpServer::Reply reply;
+        bool refused;
+        bool view;
+    };
+    const Case cases[] = {
+        {"the service's page", {200, "text/html; charset=utf-8", kServicePage}, false, true},
+        {"another page", {200, "text/html", QByteArray("<title>Index</title>")}, false, false},
+        {"not found, with the title", {404, "text/html; charset=utf-8", kServicePage}, false, false},
+        {"refused", {}, true, false},
+    };
+    for (const Case& c : cases) {
+        LocalHttpServer server;
+        server.route("/u", c.reply);
+        FakeWebFeatures web;
+        QWidget bar;
+        const QUrl url = c.refused ? QUrl(QStringLiteral("http://127.0.0.1:%1/u").arg(LocalHttpServer::closedPort()))
+                                   : server.url(QStringLiteral("/u"));
+        UpdateChecker checker([&] { return web.createPage(&bar); }, [url] { return url; });
+        int loaded = 0;
+        QObject::connect(&checker, &UpdateChecker::pageLoaded, [&] { ++loaded; });
+        checker.start();
+        checker.retryTimer().stop();
+        if (c.view) {
+            ASSERT_TRUE(waitUntil([&] { return web.view && web.view->loads.size() == 1; })) << c.name;
+            EXPECT_EQ(web.view->loads.front(), url) << c.name;
+        } else {
+            ASSERT_TRUE(waitUntil([&] { return loaded == 1; })) << c.name;
+            EXPECT_FALSE(web.view) << c.name;
+            checker.onTick();  // a retry asks plainly again
+            ASSERT_TRUE(waitUntil([&] { return loaded == 2; })) << c.name;
+            EXPECT_FALSE(web.view) << c.name;
+            if (!c.refused) {
+                EXPECT_EQ(server.targets("/u").size(), 2) << c.name;
+            }
+        }
+    }
+}
+
+TEST(UpdateRequest, PageTitleAsABrowserReadsIt) {
+    struct Case {
+        const char* name;
+        QByteArray body, contentType;
+        QString title;
+    };
+    const QString service = QStringLiteral("Velmora内嵌页");
+    const Case cases[] = {
+        {"UTF-8 by the header", kServicePage, "text/html; charset=utf-8", service},
+        {"GB18030 by the header", QByteArray("<title>Velmora\xc4\xda\xc7\xb6\xd2\xb3</title>"), "text/html; charset=GB2312", service},
+        {"GB18030 by the meta tag",
+         QByteArray("<meta charset=\"gbk\"><TITLE lang=zh>Velmora\xc4\xda\xc7\xb6\xd2\xb3</TITLE>"), "text/html", service},
+        {"white space collapsed", QByteArray("<title>\n  Velmora  \n</title>"), "", QStringLiteral("Velmora")},
+        {"no title", QByteArray("<html><body>Velmora内嵌页</body></html>"), "", QString()},
+        {"empty answer", QByteArray(), "", QString()},
+    };
+    for (const Case& c : cases) EXPECT_EQ(htmlPageTitle(c.body, c.contentType), c.title) << c.name;
 }
 
 TEST(UpdateRequest, LoadingWaitsUntilTheWindowIsShown) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -352,6 +353,29 @@ TEST(OptionsWindow, ConfirmCancelResetRestore) {
         EXPECT_EQ(h.asked, c.asked);
         EXPECT_FALSE(h.window->isVisible());  // every case ends with "确定" or "取消"
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(OptionsWindow, ScriptStandardIsChosenBesideTheConversion) {
+    using folvane::corrections::ScriptStandard;
+    Harness h(TypesetOptions::defaults());
+    ScriptStandard standard = ScriptStandard::HongKong;
+    h.window->bindScriptStandard(standard);
+    auto* combo = child<QComboBox>(*h.window, QStringLiteral("scriptStandard"));
+    ASSERT_TRUE(combo);
+    // In the group "繁简转换", showing the standard in force.
+    EXPECT_EQ(combo->parentWidget(), child<QGroupBox>(*h.window, QStringLiteral("group2")));
+    EXPECT_EQ(combo->currentText(), QStringLiteral("香港繁体"));
+    combo->setCurrentIndex(2);
+    QTest::mouseClick(button(*h.window, "reset"), Qt::LeftButton);
+    EXPECT_EQ(combo->currentIndex(), 3);  // "重置" shows the stored one again
+    EXPECT_EQ(standard, ScriptStandard::HongKong);
+    combo->setCurrentIndex(2);
+    QTest::mouseClick(button(*h.window, "ok"), Qt::LeftButton);
+    EXPECT_EQ(standard, ScriptStandard::TaiwanPhrases);
 }
 
 }  // namespace
