@@ -92,12 +92,15 @@ void ChangesWindow::showComparison(QTextDocument* before, QTextDocument* after, 
 
 void ChangesWindow::install(QPlainTextEdit* view, QTextDocument* document) {
     // The view's previous comparison goes once the new one is in.
+    // Only a document of a previous comparison is ours to free; the view's
+    // own first one is freed by the view as it is replaced.
     QTextDocument* old = view->document();
+    const bool ours = old && old != document && old->parent() == view;
     // The marks point into the old document: they go before it does.
     view->setExtraSelections({});
     document->setParent(view);
     view->setDocument(document);
-    if (old && old != document && old->parent() == view) old->deleteLater();
+    if (ours) old->deleteLater();
 }
 
 void ChangesWindow::showCount() {
