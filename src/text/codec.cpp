@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <vector>
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +16,11 @@ namespace folvane::text {
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// From this length on, texts are converted by tables rather than by iconv
+// (which costs tens of nanoseconds a character); the tables pay off once
+// they are built.
+constexpr std::size_t kLongText = 64 * 1024;
 constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 
@@ -172,44 +178,45 @@ std::string_view encodingName(Encoding e) {
 bool isValidUtf8(std::string_view s, std::size_t* badOffset) {
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
     const std::size_t n = s.size();
+    const auto isCont = [p](std::size_t k) { return (p[k] & 0xC0) == 0x80; };
     for (std::size_t i = 0; i < n;) {
         const unsigned char c = p[i];
         if (c < 0x80) {
-            ++i;
+            // Eight ASCII bytes at a time.
+            std::uint64_t w;
+            if (n - i >= 8 && (std::memcpy(&w, p + i, 8), (w & 0x8080808080808080ULL) == 0)) i += 8;
+            else ++i;
             continue;
         }
+        bool ok;
         std::size_t len;
-        unsigned lo = 0x80, hi = 0xBF;  // allowed range of the second byte
-        if (c >= 0xC2 && c <= 0xDF) {
-            len = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
+        if (c >= 0xE0 && c <= 0xEF) {  // most Chinese text: three bytes
             len = 3;
-            if (c == 0xE0) lo = 0xA0;  // no overlong forms
-            if (c == 0xED) hi = 0x9F;  // no surrogates
+            ok = n - i >= 3 && isCont(i + 1) && isCont(i + 2) &&
+                 (c != 0xE0 || p[i + 1] >= 0xA0) &&  // no overlong forms
+                 (c != 0xED || p[i + 1] <= 0x9F);    // no surrogates
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+            ok = n - i >= 2 && isCont(i + 1);
         } else if (c >= 0xF0 && c <= 0xF4) {
             len = 4;
-            if (c == 0xF0) lo = 0x90;
-            if (c == 0xF4) hi = 0x8F;  // nothing above U+10FFFF
+            ok = n - i >= 4 && isCont(i + 1) && isCont(i + 2) && isCont(i + 3) &&
+                 (c != 0xF0 || p[i + 1] >= 0x90) &&  // no overlong forms
+                 (c != 0xF4 || p[i + 1] <= 0x8F);    // nothing above U+10FFFF
         } else {
+            ok = false;
+            len = 1;
+        }
+        if (!ok) {
             if (badOffset) *badOffset = i;
             return false;
-        }
-        if (i + len > n || p[i + 1] < lo || p[i + 1] > hi) {
-            if (badOffset) *badOffset = i;
-            return false;
-        }
-        for (std::size_t k = 2; k < len; ++k) {
-            if (p[i + k] < 0x80 || p[i + k] > 0xBF) {
-                if (badOffset) *badOffset = i;
-                return false;
-            }
         }
         i += len;
     }
     return true;
 }
 
-std::optional<std::string> utf8ToGb18030(std::string_view utf8, std::size_t* badOffset) {
+std::optional<std::string> utf8ToGb18030ByIconv(std::string_view utf8, std::size_t* badOffset) {
     if (!isValidUtf8(utf8, badOffset)) return std::nullopt;
     static const Iconv keepLoaded("GB18030", "UTF-8");  // see Iconv
     Iconv cv("GB18030", "UTF-8");
@@ -229,7 +236,7 @@ std::optional<std::string> utf8ToGb18030(std::string_view utf8, std::size_t* bad
     return out;
 }
 
-std::string gb18030ToUtf8(std::string_view gb) {
+std::string gb18030ToUtf8ByIconv(std::string_view gb) {
     static const Iconv keepLoaded("UTF-8", "GB18030");  // see Iconv
     Iconv cv("UTF-8", "GB18030");
     std::string out;
@@ -305,10 +312,7 @@ private:
 }  // namespace
 
 std::u16string gb18030ToUtf16(std::string_view gb) {
-    // iconv costs tens of nanoseconds a character, a second for a novel;
-    // the table pays off once it is built.
-    constexpr std::size_t kLong = 64 * 1024;
-    return gb.size() < kLong ? decodeWithIconv(gb) : gb18030ToUtf16ByTable(gb);
+    return gb.size() < kLongText ? decodeWithIconv(gb) : gb18030ToUtf16ByTable(gb);
 }
 
 std::u16string gb18030ToUtf16ByTable(std::string_view gb) {
@@ -348,44 +352,106 @@ std::u16string gb18030ToUtf16ByTable(std::string_view gb) {
 
 namespace {
 
+// Every two-byte GB18030 code shape, lead 0x81-0xFE and trail 0x40-0xFE
+// but 0x7F, one after another.
+std::string twoByteCodes() {
+    std::string codes;
+    for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+        for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+            if (trail == 0x7F) continue;
+            codes += static_cast<char>(lead);
+            codes += static_cast<char>(trail);
+        }
+    }
+    return codes;
+}
+
+std::size_t gb18030Length(std::string_view s, std::size_t pos) { return charLength(s, pos); }
+
+std::size_t utf8Length(std::string_view s, std::size_t pos) {
+    const auto b = static_cast<unsigned char>(s[pos]);
+    return b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+}
+
+// Converts each unit of `width` bytes of `units` as if on its own, and calls
+// each(k, form) for the k-th unit that iconv takes. The tables are built
+// this way: one call of iconv for all units costs a millisecond, one call a
+// unit tens. lengthOf(out, pos) is the length of the form that starts at
+// `pos` of the output; should the output not part into one form a unit, the
+// units go one at a time after all.
+template <typename LengthOf, typename Each>
+void convertUnits(Iconv& cv, std::string_view units, std::size_t width, LengthOf lengthOf, Each each) {
+    const std::size_t count = units.size() / width;
+    std::vector<bool> refused(count);
+    std::string out;
+    cv.convert(units, out, [&](std::string_view, std::size_t pos, std::string&) {
+        refused[pos / width] = true;
+        return width;
+    });
+    std::vector<std::pair<std::size_t, std::size_t>> forms;  // start and length in `out`
+    forms.reserve(count);
+    std::size_t o = 0;
+    for (std::size_t k = 0; k < count && o < out.size(); ++k) {
+        if (refused[k]) continue;
+        const std::size_t len = std::min(lengthOf(out, o), out.size() - o);
+        forms.emplace_back(o, len);
+        o += len;
+    }
+    if (o == out.size() && forms.size() == count - static_cast<std::size_t>(std::count(refused.begin(), refused.end(), true))) {
+        std::size_t f = 0;
+        for (std::size_t k = 0; k < count; ++k) {
+            if (refused[k]) continue;
+            each(k, std::string_view(out).substr(forms[f].first, forms[f].second));
+            ++f;
+        }
+        return;
+    }
+    for (std::size_t k = 0; k < count; ++k) {
+        out.clear();
+        bool bad = false;
+        cv.convert(units.substr(k * width, width), out, [&](std::string_view, std::size_t, std::string&) {
+            bad = true;
+            return width;
+        });
+        if (!bad) each(k, out);
+    }
+}
+
 // The GB18030 form of every code point of the Basic Multilingual Plane,
 // asked of iconv once: an editor's text is encoded after every keystroke,
 // and a table lookup per character keeps that cheap for long texts.
 class BmpEncoder {
 public:
     BmpEncoder() {
-        Iconv cv("GB18030", "UTF-16LE");
+        std::vector<char32_t> cps;
+        std::string units;
+        cps.reserve(0x10000);
+        units.reserve(0x20000);
         for (std::uint32_t cp = 0; cp < 0x10000; ++cp) {
             if (cp >= 0xD800 && cp <= 0xDFFF) continue;  // surrogates are no characters
-            const char in[2] = {static_cast<char>(cp & 0xFF), static_cast<char>(cp >> 8)};
-            std::string out;
-            bool bad = false;
-            cv.convert(std::string_view(in, 2), out, [&](std::string_view, std::size_t, std::string&) {
-                bad = true;
-                return std::size_t{2};
-            });
-            if (bad || out.empty() || out.size() > 4) continue;
-            length_[cp] = static_cast<std::uint8_t>(out.size());
-            std::memcpy(&bytes_[cp], out.data(), out.size());
+            cps.push_back(cp);
+            units += static_cast<char>(cp & 0xFF);
+            units += static_cast<char>(cp >> 8);
         }
+        Iconv cv("GB18030", "UTF-16LE");
+        convertUnits(cv, units, 2, gb18030Length, [&](std::size_t k, std::string_view form) {
+            if (form.empty() || form.size() > 4) return;
+            length_[cps[k]] = static_cast<std::uint8_t>(form.size());
+            std::memcpy(&bytes_[cps[k]], form.data(), form.size());
+        });
         // A few two-byte codes stand for characters above the BMP; those
         // characters are written with them rather than with the four-byte
         // code of their plane.
+        const std::string codes = twoByteCodes();
         Iconv dec("UTF-32LE", "GB18030");
-        for (int lead = 0x81; lead <= 0xFE; ++lead) {
-            for (int trail = 0x40; trail <= 0xFE; ++trail) {
-                if (trail == 0x7F) continue;
-                const char code[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-                std::string cp;
-                dec.convert(std::string_view(code, 2), cp, [](std::string_view, std::size_t, std::string&) {
-                    return std::size_t{2};
-                });
-                if (cp.size() != 4) continue;
+        convertUnits(
+            dec, codes, 2, [](std::string_view, std::size_t) { return std::size_t{4}; },
+            [&](std::size_t k, std::string_view cp) {
+                if (cp.size() != 4) return;
                 std::uint32_t v;
                 std::memcpy(&v, cp.data(), 4);
-                if (v > 0xFFFF) twoByteAbove_.push_back({v, std::string(code, 2)});
-            }
-        }
+                if (v > 0xFFFF) twoByteAbove_.push_back({v, std::string(codes.substr(2 * k, 2))});
+            });
         std::sort(twoByteAbove_.begin(), twoByteAbove_.end());
         for (const FreedCode& f : kFreedCodes) {
             length_[f.privateUse] = 4;
@@ -420,18 +486,27 @@ const BmpEncoder& bmpEncoder() {
 
 // GB18030 gives the planes above the BMP four-byte codes in order from
 // 90 30 81 30 on.
-void appendSupplementary(std::uint32_t cp, std::string& out) {
+// Writes the four bytes at `out`.
+void writeSupplementary(std::uint32_t cp, char* out) {
     std::uint32_t n = cp - 0x10000;
-    const char b4 = static_cast<char>(0x30 + n % 10);
+    out[3] = static_cast<char>(0x30 + n % 10);
     n /= 10;
-    const char b3 = static_cast<char>(0x81 + n % 126);
+    out[2] = static_cast<char>(0x81 + n % 126);
     n /= 126;
-    const char b2 = static_cast<char>(0x30 + n % 10);
+    out[1] = static_cast<char>(0x30 + n % 10);
     n /= 10;
-    out += static_cast<char>(0x90 + n);
-    out += b2;
-    out += b3;
-    out += b4;
+    out[0] = static_cast<char>(0x90 + n);
+}
+
+// The GB18030 form of a code point above the BMP at `out` (room for four
+// bytes); returns its length.
+std::size_t writeAboveBmp(const BmpEncoder& bmp, std::uint32_t cp, char* out) {
+    if (const std::string* two = bmp.twoByteCode(cp)) {
+        std::memcpy(out, two->data(), 2);
+        return 2;
+    }
+    writeSupplementary(cp, out);
+    return 4;
 }
 
 constexpr std::string_view kReplacementCharacter = "\x84\x31\xA4\x37";  // U+FFFD
@@ -470,10 +545,7 @@ std::string gb18030FromUtf16(std::u16string_view utf16, bool editorLineBreaks) {
         if (high && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) {
             const char16_t lowPart = utf16[++i];
             const std::uint32_t cp = 0x10000 + ((std::uint32_t(u) - 0xD800) << 10) + (lowPart - 0xDC00);
-            std::string code;
-            if (const std::string* two = bmp.twoByteCode(cp)) code = *two;
-            else appendSupplementary(cp, code);
-            put(code);
+            o += writeAboveBmp(bmp, cp, out.data() + o);
         } else if (low && u <= 0xDCFF) {
             out[o++] = static_cast<char>(u & 0xFF);  // an escaped byte
         } else if (high || low) {
@@ -487,6 +559,228 @@ std::string gb18030FromUtf16(std::u16string_view utf16, bool editorLineBreaks) {
     out.resize(o);
     if (out.capacity() > o + o / 4 + 64) out.shrink_to_fit();  // mostly ASCII: half of it unused
     return out;
+}
+
+namespace {
+
+// Bytes of the blocks the UTF-8 ways in and out gather before handing them
+// on: large enough to make appending cheap, small enough for the cache.
+constexpr std::size_t kBlock = 64 * 1024;
+static_assert(std::endian::native == std::endian::little, "the UTF-8 runs read bytes as little-endian words");
+
+// True when one of the eight bytes of `w` is zero.
+constexpr bool hasZeroByte(std::uint64_t w) {
+    return ((w - 0x0101010101010101ULL) & ~w & 0x8080808080808080ULL) != 0;
+}
+
+// Appends the GB18030 form of the UTF-8 text `in` to `out`, a block at a
+// time, from the encoder's table; with `crLf`, a "\n" that does not follow
+// "\r" becomes "\r\n" on the way. Returns false at the first malformed
+// sequence or character without a form in the table (`out` then holds part
+// of the text): such input goes the iconv way, which says what is wrong.
+// The sequences accepted are exactly those isValidUtf8 accepts.
+bool appendUtf8AsGb18030(std::string_view in, bool crLf, std::string& out) {
+    const BmpEncoder& bmp = bmpEncoder();
+    char buf[kBlock + 64];
+    std::size_t o = 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+    const std::size_t n = in.size();
+    for (std::size_t i = 0; i < n;) {
+        if (o >= kBlock) {
+            out.append(buf, o);
+            o = 0;
+        }
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            // Eight ASCII bytes at a time, when none of them is a line feed
+            // that may need its "\r".
+            if (n - i >= 8) {
+                std::uint64_t w;
+                std::memcpy(&w, p + i, 8);
+                if ((w & 0x8080808080808080ULL) == 0 && !(crLf && hasZeroByte(w ^ 0x0A0A0A0A0A0A0A0AULL))) {
+                    std::memcpy(buf + o, &w, 8);
+                    o += 8;
+                    i += 8;
+                    continue;
+                }
+            }
+            if (crLf && c == '\n' && (i == 0 || p[i - 1] != '\r')) buf[o++] = '\r';
+            buf[o++] = static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        if (c >= 0xE0 && c <= 0xEF && n - i >= 4) {
+            // A run of three-byte characters (Chinese text), each checked
+            // with one mask on four bytes read at once (little-endian).
+            const std::size_t from = i;
+            while (n - i >= 4 && o < kBlock) {
+                std::uint32_t w;
+                std::memcpy(&w, p + i, 4);
+                if ((w & 0xC0C0F0) != 0x8080E0) break;
+                const std::uint32_t cp = ((w & 0x0F) << 12) | ((w >> 2) & 0xFC0) | ((w >> 16) & 0x3F);
+                if (cp < 0x800 || (cp & 0xF800) == 0xD800) return false;  // overlong, surrogate
+                const std::size_t len = bmp.write(static_cast<char16_t>(cp), buf + o);
+                if (len == 0) return false;
+                o += len;
+                i += 3;
+            }
+            if (i != from) continue;
+        }
+        const auto cont = [&](std::size_t k) { return static_cast<std::uint32_t>(p[i + k] & 0x3F); };
+        const auto isCont = [&](std::size_t k) { return (p[i + k] & 0xC0) == 0x80; };
+        std::uint32_t cp;
+        if (c >= 0xE0 && c <= 0xEF) {  // most Chinese text: three bytes
+            if (n - i < 3 || !isCont(1) || !isCont(2)) return false;
+            cp = (static_cast<std::uint32_t>(c & 0x0F) << 12) | (cont(1) << 6) | cont(2);
+            if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) return false;  // overlong, surrogate
+            i += 3;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            if (n - i < 2 || !isCont(1)) return false;
+            cp = (static_cast<std::uint32_t>(c & 0x1F) << 6) | cont(1);
+            i += 2;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            if (n - i < 4 || !isCont(1) || !isCont(2) || !isCont(3)) return false;
+            cp = (static_cast<std::uint32_t>(c & 0x07) << 18) | (cont(1) << 12) | (cont(2) << 6) | cont(3);
+            if (cp < 0x10000 || cp > 0x10FFFF) return false;
+            o += writeAboveBmp(bmp, cp, buf + o);
+            i += 4;
+            continue;
+        } else {
+            return false;
+        }
+        const std::size_t len = bmp.write(static_cast<char16_t>(cp), buf + o);
+        if (len == 0) return false;
+        o += len;
+    }
+    out.append(buf, o);
+    return true;
+}
+
+// The UTF-8 form of every two-byte GB18030 code that stands for a
+// character, asked of iconv once, indexed by the code's two bytes; length 0
+// for the others (any pair that is no such code, left to iconv).
+class TwoByteUtf8 {
+public:
+    TwoByteUtf8() {
+        const std::string codes = twoByteCodes();
+        Iconv cv("UTF-8", "GB18030");
+        convertUnits(cv, codes, 2, utf8Length, [&](std::size_t k, std::string_view form) {
+            if (form.empty() || form.size() > 4) return;
+            const std::size_t i = static_cast<unsigned char>(codes[2 * k]) << 8 | static_cast<unsigned char>(codes[2 * k + 1]);
+            length_[i] = static_cast<std::uint8_t>(form.size());
+            std::memcpy(&bytes_[i], form.data(), form.size());
+        });
+    }
+    bool has(unsigned char lead, unsigned char trail) const { return length_[lead << 8 | trail] != 0; }
+    // Writes the form of the code `lead` `trail` at `out`, which has room
+    // for four bytes, and returns its length; 0 when it has none here.
+    std::size_t write(unsigned char lead, unsigned char trail, char* out) const {
+        const std::size_t i = lead << 8 | trail;
+        std::memcpy(out, &bytes_[i], 4);
+        return length_[i];
+    }
+
+private:
+    std::array<std::uint32_t, 0x10000> bytes_{};
+    std::array<std::uint8_t, 0x10000> length_{};
+};
+
+const TwoByteUtf8& twoByteUtf8() {
+    static const TwoByteUtf8 table;
+    return table;
+}
+
+// Hands the UTF-8 form of `gb` to `sink` in blocks: one- and two-byte codes
+// from the table, every other character (four-byte and freed codes, bytes
+// that are no character) by gb18030ToUtf8ByIconv, a run of such characters
+// at a time. Both ways part the text into the same characters, so the
+// bytes are the same. With `breaks`, each "\r\n" becomes nextBreak().
+template <typename NextBreak, typename Sink>
+void writeGb18030AsUtf8(std::string_view gb, bool breaks, NextBreak&& nextBreak, Sink&& sink) {
+    const TwoByteUtf8& table = twoByteUtf8();
+    constexpr std::size_t kRun = 4096;
+    std::string block(kBlock + 64, '\0');
+    char* const buf = block.data();
+    std::size_t o = 0;
+    const auto flush = [&] {
+        if (o == 0) return;
+        sink(std::string_view(buf, o));
+        o = 0;
+    };
+    const auto* p = reinterpret_cast<const unsigned char*>(gb.data());
+    const std::size_t n = gb.size();
+    for (std::size_t i = 0; i < n;) {
+        if (o >= kBlock) flush();
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            if (n - i >= 8) {
+                std::uint64_t w;
+                std::memcpy(&w, p + i, 8);
+                if ((w & 0x8080808080808080ULL) == 0 && !(breaks && hasZeroByte(w ^ 0x0D0D0D0D0D0D0D0DULL))) {
+                    std::memcpy(buf + o, &w, 8);
+                    o += 8;
+                    i += 8;
+                    continue;
+                }
+            }
+            if (breaks && c == '\r' && i + 1 < n && p[i + 1] == '\n') {
+                const std::string_view form = nextBreak();
+                std::memcpy(buf + o, form.data(), form.size());
+                o += form.size();
+                i += 2;
+                continue;
+            }
+            buf[o++] = static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        if (i + 1 < n && table.has(c, p[i + 1])) {
+            // A run of two-byte codes (Chinese text).
+            do {
+                o += table.write(p[i], p[i + 1], buf + o);
+                i += 2;
+            } while (i + 1 < n && o < kBlock && table.has(p[i], p[i + 1]));
+            continue;
+        }
+        std::size_t end = i;
+        do {
+            end += charLength(gb, end);
+        } while (end < n && end - i < kRun && p[end] >= 0x80 &&
+                 !(end + 1 < n && table.has(p[end], p[end + 1])));
+        flush();
+        sink(gb18030ToUtf8ByIconv(gb.substr(i, end - i)));
+        i = end;
+    }
+    flush();
+}
+
+}  // namespace
+
+std::optional<std::string> utf8ToGb18030ByTable(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size() + 16);  // no character's GB18030 form is longer, but for a few
+    if (!appendUtf8AsGb18030(utf8, false, out)) return std::nullopt;
+    return out;
+}
+
+std::optional<std::string> utf8ToGb18030(std::string_view utf8, std::size_t* badOffset) {
+    // Short texts (captions, names) go the iconv way: the table costs more
+    // to build than they take.
+    if (utf8.size() >= kLongText)
+        if (auto out = utf8ToGb18030ByTable(utf8)) return out;
+    return utf8ToGb18030ByIconv(utf8, badOffset);
+}
+
+std::string gb18030ToUtf8ByTable(std::string_view gb) {
+    std::string out;
+    out.reserve(gb.size() + gb.size() / 2 + 16);
+    writeGb18030AsUtf8(gb, false, [] { return std::string_view(); },
+                       [&out](std::string_view piece) { out += piece; });
+    return out;
+}
+
+std::string gb18030ToUtf8(std::string_view gb) {
+    return gb.size() >= kLongText ? gb18030ToUtf8ByTable(gb) : gb18030ToUtf8ByIconv(gb);
 }
 
 std::string gb(std::string_view utf8Literal) {
@@ -609,6 +903,45 @@ bool readsBetterAsGb18030(std::string_view bytes) {
 
 namespace {
 
+// Counts the "\n" of `s` that follow "\r" (`pairs`) and those that do not.
+void countLineFeeds(std::string_view s, std::size_t& lone, std::size_t& pairs) {
+    lone = pairs = 0;
+    for (const char* p = static_cast<const char*>(std::memchr(s.data(), '\n', s.size())); p;
+         p = static_cast<const char*>(std::memchr(p + 1, '\n', s.size() - static_cast<std::size_t>(p + 1 - s.data())))) {
+        if (p > s.data() && p[-1] == '\r') ++pairs;
+        else ++lone;
+    }
+}
+
+// The UTF-8 way in: the line breaks are counted on the UTF-8 bytes (they
+// are the same bytes in GB18030), then the text is converted with them in
+// one pass, as decodeOwned's long way (iconv, then lfToCrLfInPlace) does in
+// two. False for a text the table declines (malformed UTF-8): the long way
+// then says what is wrong.
+bool decodeUtf8ByTable(std::string_view body, DecodedText& d) {
+    if (body.size() < kLongText) return false;  // see kLongText
+    std::size_t lone = 0, pairs = 0;
+    countLineFeeds(body, lone, pairs);
+    // Unicode text without any line break of its own is written back with
+    // "\n", as below.
+    const bool lfOnly = lone + pairs == 0 || lone > pairs;
+    std::string text;
+    text.reserve(body.size() + (lfOnly ? lone : 0) + 16);
+    if (!appendUtf8AsGb18030(body, lfOnly, text)) return false;
+    d.text = std::move(text);
+    d.format.encoding = Encoding::Utf8;
+    if (lfOnly) {
+        d.format.lfOnly = true;
+        d.format.lineBreaks = lone + pairs;
+        if (pairs > 0) {
+            std::size_t index = 0;
+            for (std::size_t i = body.find('\n'); i != std::string_view::npos; i = body.find('\n', i + 1), ++index)
+                if (i > 0 && body[i - 1] == '\r') d.format.crLfBreaks.push_back(index);
+        }
+    }
+    return true;
+}
+
 std::optional<DecodedText> decodeOwned(std::string& bytes, EncodingChoice choice, std::string* error) {
     DecodedText d;
     if (choice == EncodingChoice::Gb18030) {
@@ -626,8 +959,16 @@ std::optional<DecodedText> decodeOwned(std::string& bytes, EncodingChoice choice
     } else if (choice == EncodingChoice::Auto && body.starts_with(kUtf16BeBom)) {
         bomSize = 2;
         enc = Encoding::Utf16BE;
-    } else if (choice == EncodingChoice::Auto && (!isValidUtf8(body) || readsBetterAsGb18030(body))) {
-        enc = Encoding::Gb18030;
+    } else if (choice == EncodingChoice::Auto) {
+        // The table's way checks the UTF-8 as it converts it, so a text
+        // that is UTF-8 (most files here) is read in one pass; any other
+        // stops it at its first byte that is no UTF-8.
+        if (decodeUtf8ByTable(body, d) && !readsBetterAsGb18030(body)) {
+            std::string().swap(bytes);
+            return d;
+        }
+        d = DecodedText{};
+        if (!isValidUtf8(body) || readsBetterAsGb18030(body)) enc = Encoding::Gb18030;
     }
     body.remove_prefix(bomSize);
     d.format.bom = bomSize > 0;
@@ -637,6 +978,10 @@ std::optional<DecodedText> decodeOwned(std::string& bytes, EncodingChoice choice
     switch (enc) {
         case Encoding::Gb18030: text.emplace().swap(bytes); break;
         case Encoding::Utf8: {
+            if (decodeUtf8ByTable(body, d)) {
+                std::string().swap(bytes);
+                return d;
+            }
             std::size_t bad = 0;
             if (!isValidUtf8(body, &bad)) {
                 if (error) *error = "not valid UTF-8 at byte " + std::to_string(bad + bomSize);
@@ -702,6 +1047,21 @@ void encodeTextTo(std::string_view text, const TextFormat& format,
     }
     std::size_t breakIndex = 0;
     std::size_t nextCrLf = 0;  // index into crLfBreaks
+    if (format.encoding == Encoding::Utf8 && text.size() >= kLongText) {
+        // The way out most long files take: the text converted and its
+        // breaks changed in one pass.
+        writeGb18030AsUtf8(
+            text, format.lfOnly,
+            [&]() -> std::string_view {
+                const bool keepCr = ownBreaks && nextCrLf < format.crLfBreaks.size() &&
+                                    format.crLfBreaks[nextCrLf] == breakIndex;
+                if (keepCr) ++nextCrLf;
+                ++breakIndex;
+                return keepCr ? "\r\n" : "\n";
+            },
+            sink);
+        return;
+    }
     std::string body, out;
     std::optional<Iconv> utf16;
     if (format.encoding == Encoding::Utf16LE || format.encoding == Encoding::Utf16BE)
@@ -732,7 +1092,7 @@ void encodeTextTo(std::string_view text, const TextFormat& format,
         }
         switch (format.encoding) {
             case Encoding::Gb18030: sink(piece); break;
-            case Encoding::Utf8: sink(gb18030ToUtf8(piece)); break;
+            case Encoding::Utf8: sink(gb18030ToUtf8ByIconv(piece)); break;
             case Encoding::Utf16LE:
             case Encoding::Utf16BE:
                 out.clear();

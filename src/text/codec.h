@@ -45,10 +45,19 @@ bool isValidUtf8(std::string_view s, std::size_t* badOffset = nullptr);
 // take the four-byte codes those characters left free, as the current
 // GB18030 table assigns them, so they come back unchanged.
 std::optional<std::string> utf8ToGb18030(std::string_view utf8, std::size_t* badOffset = nullptr);
+// The two ways utf8ToGb18030 takes: by iconv, and by a table of the BMP
+// (what long texts take). The table's way gives nullopt for what it
+// declines: malformed UTF-8 and characters without a form.
+std::optional<std::string> utf8ToGb18030ByIconv(std::string_view utf8, std::size_t* badOffset = nullptr);
+std::optional<std::string> utf8ToGb18030ByTable(std::string_view utf8);
 
 // GB18030 to UTF-8. Never fails: a byte that is no character is copied
 // unchanged, so nothing is dropped.
 std::string gb18030ToUtf8(std::string_view gb);
+// Its two ways: by iconv, and by a table of the two-byte codes (what long
+// texts take; other characters still go to iconv).
+std::string gb18030ToUtf8ByIconv(std::string_view gb);
+std::string gb18030ToUtf8ByTable(std::string_view gb);
 
 // True when `bytes`, valid UTF-8, are much more likely a GB18030 (GBK)
 // text: every byte belongs to a GB18030 character, mostly common Han

@@ -2,12 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include "codec_reference.h"
 #include "gbtext.h"
+#include "random_text.h"
 #include "text/gb18030.h"
 #include "text/iconv.h"
 
 namespace folvane::text {
 namespace {
+
+// Texts from this length on take the ways by tables.
+constexpr std::size_t kLongTextForTests = 64 * 1024;
 
 TEST(Utf8Validation, RejectsMalformedSequences) {
     struct Case {
@@ -261,6 +266,154 @@ TEST(Utf16Bridge, LongTextsDecodeAsTheirShortPiecesDo) {
     for (const std::string t : {"", "\x81", "a\x81", "\x81\x30", "\x81\x30\x81", "\xD6\xD0\x80\xFF", "\x95\x32\x90\x31x",
                                 "\x84\x31\xA5\x30\x82\x35\x90\x37", "\xFE\x51\xFE", "\x81\x7F\x81\x40"})
         EXPECT_EQ(gb18030ToUtf16ByTable(t), gb18030ToUtf16(t)) << folvane::testing::show(t);
+}
+
+// The UTF-8 ways by tables against the ways by iconv.
+
+std::string utf8Of(char32_t cp) {
+    std::string s;
+    if (cp < 0x80) {
+        s += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        s += {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F))};
+    } else if (cp < 0x10000) {
+        s += {static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+              static_cast<char>(0x80 | (cp & 0x3F))};
+    } else {
+        s += {static_cast<char>(0xF0 | (cp >> 18)), static_cast<char>(0x80 | ((cp >> 12) & 0x3F)),
+              static_cast<char>(0x80 | ((cp >> 6) & 0x3F)), static_cast<char>(0x80 | (cp & 0x3F))};
+    }
+    return s;
+}
+
+TEST(Utf8Tables, EncodeEveryCharacterAsIconvDoes) {
+    // Every scalar value, in runs of 512 mixed with ASCII and line feeds;
+    // a run that differs is looked at character by character.
+    int mismatches = 0;
+    for (char32_t first = 1; first <= 0x10FFFF; first += 512) {
+        std::string run;
+        for (char32_t cp = first; cp < first + 512 && cp <= 0x10FFFF; ++cp) {
+            if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+            run += utf8Of(cp);
+            if (cp % 7 == 0) run += cp % 14 ? "a\n" : "\r\n";
+        }
+        const auto table = utf8ToGb18030ByTable(run);
+        const auto reference = utf8ToGb18030ByIconv(run);
+        ASSERT_TRUE(reference) << std::hex << static_cast<unsigned>(first);
+        if (table == reference) continue;
+        for (char32_t cp = first; cp < first + 512 && cp <= 0x10FFFF; ++cp)
+            if ((cp < 0xD800 || cp > 0xDFFF) && utf8ToGb18030ByTable(utf8Of(cp)) != utf8ToGb18030ByIconv(utf8Of(cp)) &&
+                ++mismatches <= 5)
+                ADD_FAILURE() << std::hex << static_cast<unsigned>(cp);
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST(Utf8Tables, MalformedUtf8IsDeclinedAndReportedAsBefore) {
+    const std::string malformed[] = {
+        "\x80",          "\xBF",         "\xC0\x80",     "\xC1\xBF",         "\xC2",     "\xC2\x41",
+        "\xE0\x80\x80",  "\xE0\x9F\xBF", "\xED\xA0\x80", "\xED\xBF\xBF",     "\xE4\xB8", "\xE4\x41\x80",
+        "\xF0\x80\x80\x80", "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xF0\x9F\x98", "\xFF",
+    };
+    const std::string longText(kLongTextForTests, 'a');
+    for (const std::string& m : malformed) {
+        for (const std::string& t : {m, "\xE4\xB8\xAD" + m, m + "\xE4\xB8\xAD", longText + "\xE4\xB8\xAD" + m + "x"}) {
+            EXPECT_FALSE(utf8ToGb18030ByTable(t)) << folvane::testing::show(t);
+            std::size_t bad = 0, badByIconv = 1;
+            EXPECT_FALSE(utf8ToGb18030(t, &bad));
+            EXPECT_FALSE(utf8ToGb18030ByIconv(t, &badByIconv));
+            EXPECT_EQ(bad, badByIconv) << folvane::testing::show(t);
+        }
+    }
+}
+
+TEST(Utf8Tables, DecodeGb18030AsIconvDoes) {
+    // Every two-byte code shape, each also before a byte that cuts it; then
+    // mixtures of every kind of code, no-characters and line ends.
+    std::vector<std::string> texts(3);
+    for (int a = 0x80; a < 256; ++a)
+        for (int b = 0; b < 256; ++b) texts[0] += {static_cast<char>(a), static_cast<char>(b), '\r', '\n', static_cast<char>(a)};
+    folvane::testing::RandomText random(23);
+    texts[1] = random.bytes(200000);
+    const std::vector<std::string> kinds = folvane::testing::withBoundaryBytes(
+        {"\xD6\xD0", "\xCE\xC4", "\x95\x32\x90\x31", "\x82\x35\x90\x37", "\x81\x30\x81\x30", "\x90\x30\x81\x30",
+         "\x84\x31\xA5\x30", "\xFE\x51", "\xA1\xA1", "\r\n", "\n", "\r", "abcdefgh"});
+    while (texts[2].size() < 200000) texts[2] += random.pieces(kinds, 50);
+    for (const std::string& t : texts) {
+        EXPECT_EQ(gb18030ToUtf8ByTable(t), gb18030ToUtf8ByIconv(t));
+        for (std::size_t n : {1u, 2u, 3u, 5u, 4097u})
+            EXPECT_EQ(gb18030ToUtf8ByTable(t.substr(t.size() - n)), gb18030ToUtf8ByIconv(t.substr(t.size() - n)));
+    }
+}
+
+// Long UTF-8 files are read and written by tables in one pass with their
+// line breaks; every shape of breaks gives what the step-by-step way gives.
+TEST(Utf8Tables, LongFilesReadAndWriteAsStepByStep) {
+    const std::string filler = "中文，English 𠀀 € \uE78D\uE816 😀 ";
+    struct Shape {
+        const char* name;
+        std::vector<std::string> breaks;  // used in turn after each filler
+    };
+    const Shape shapes[] = {
+        {"lf", {"\n"}},
+        {"crlf", {"\r\n"}},
+        {"mostly lf", {"\n", "\n", "\r\n"}},
+        {"mostly crlf", {"\r\n", "\r\n", "\n"}},
+        {"even", {"\n", "\r\n"}},
+        {"none", {""}},
+        {"cr", {"\r", "\n"}},
+        {"cr crlf", {"\r\r\n", "\n\n"}},
+    };
+    for (const Shape& shape : shapes) {
+        for (const bool leadingBreak : {false, true}) {
+            std::string body = leadingBreak ? shape.breaks[0] : "";
+            for (std::size_t i = 0; body.size() < kLongTextForTests + 5000; ++i)
+                body += filler + shape.breaks[i % shape.breaks.size()];
+            SCOPED_TRACE(shape.name);
+            const auto expected = folvane::testing::referenceDecodeUtf8(body);
+            ASSERT_TRUE(expected);
+            for (const EncodingChoice choice : {EncodingChoice::Auto, EncodingChoice::Utf8}) {
+                const auto d = decodeText(body, choice);
+                ASSERT_TRUE(d);
+                EXPECT_TRUE(d->text == expected->text);
+                EXPECT_EQ(d->format.encoding, Encoding::Utf8);
+                EXPECT_EQ(d->format.lfOnly, expected->format.lfOnly);
+                EXPECT_EQ(d->format.lineBreaks, expected->format.lineBreaks);
+                EXPECT_EQ(d->format.crLfBreaks, expected->format.crLfBreaks);
+                EXPECT_TRUE(encodeText(d->text, d->format) == body);
+                // A changed text: one break fewer, so every break is "\n".
+                std::string changed = d->text;
+                if (const std::size_t p = changed.find("\r\n"); p != std::string::npos) changed.erase(p, 2);
+                EXPECT_TRUE(encodeText(changed, d->format) == folvane::testing::referenceEncodeUtf8(changed, d->format));
+            }
+            const auto withBom = decodeText("\xEF\xBB\xBF" + body, EncodingChoice::Auto);
+            ASSERT_TRUE(withBom);
+            EXPECT_TRUE(withBom->format.bom);
+            EXPECT_TRUE(withBom->text == expected->text);
+            EXPECT_TRUE(encodeText(withBom->text, withBom->format) == "\xEF\xBB\xBF" + body);
+        }
+    }
+}
+
+TEST(Utf8Tables, LongGb18030TextsWriteAsStepByStep) {
+    // Core texts with bytes that are no character next to the line breaks.
+    folvane::testing::RandomText random(5);
+    const std::vector<std::string> kinds = folvane::testing::withBoundaryBytes(
+        {"\xD6\xD0\xCE\xC4", "\r\n", "\r\n", "\r", "\n", "\x95\x32\x90\x31", "plain text "});
+    std::string text;
+    while (text.size() < kLongTextForTests * 2) text += random.pieces(kinds, 40);
+    TextFormat lf;
+    lf.encoding = Encoding::Utf8;
+    lf.lfOnly = true;
+    TextFormat own = lf;  // the file's own breaks: every third was "\r\n"
+    for (std::size_t p = text.find("\r\n"); p != std::string::npos; p = text.find("\r\n", p + 2)) {
+        if (own.lineBreaks % 3 == 0) own.crLfBreaks.push_back(own.lineBreaks);
+        ++own.lineBreaks;
+    }
+    TextFormat crlf;
+    crlf.encoding = Encoding::Utf8;
+    for (const TextFormat& f : {lf, own, crlf})
+        EXPECT_TRUE(encodeText(text, f) == folvane::testing::referenceEncodeUtf8(text, f));
 }
 
 TEST(Codec, MalformedUtf8IsRefused) {
