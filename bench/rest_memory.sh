@@ -40,6 +40,7 @@ inner() {  # runs inside the X server
   kill "$pid"
   wait "$pid" || true
 }
-export -f inner
-export work wait_s
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -c inner
+# xvfb-run is a POSIX shell script, which drops exported bash functions:
+# the function travels as the text of a script.
+{ echo "work='$work' wait_s='$wait_s'"; declare -f inner; echo inner; } > "$work/inner.sh"
+xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/inner.sh"

@@ -112,23 +112,9 @@ public:
     void openSelected();   // "用记事本打开(&E)..."
     void doubleClicked();  // opens the first selected row by its kind
 
-    // Controls, for tests.
-    QLineEdit* folderBox() const { return folder_; }
-    QPushButton* folderButton() const { return folderButton_; }
-    QTreeView* fileList() const { return view_; }
+    // The list's model, for tests. The controls have object names (set in
+    // build()); tests find them by those.
     BatchListModel* listModel() const { return model_; }
-    QPushButton* addButton() const { return add_; }
-    QPushButton* clearButton() const { return clear_; }
-    QPushButton* optionsButton() const { return optionsButton_; }
-    QPushButton* startButton() const { return start_; }
-    QCheckBox* detectBox() const { return detect_; }
-    QCheckBox* mergeBox() const { return merge_; }
-    QGroupBox* progressGroup() const { return progressGroup_; }
-    QProgressBar* overallBar() const { return overall_; }
-    QProgressBar* fileBar() const { return fileBar_; }
-    QProgressBar* htmlBar() const { return htmlBar_; }
-    QLabel* elapsedLabel() const { return elapsed_; }
-    QLabel* fileInfoLabel() const { return fileInfo_; }
     QMenu* listMenu() const { return listMenu_; }
     // Refreshes the list menu's items for the selection (the right-click rule).
     void refreshListMenu();

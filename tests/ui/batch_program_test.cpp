@@ -132,12 +132,12 @@ TEST_F(ProgramTest, BatchWindowHidesTheMainWindowAndRunsOnTheWorker) {
     w.action(Command::Batch)->trigger();  // the same window again
     EXPECT_EQ(w.batchWindow(), b);
 
-    QTest::mouseClick(b->optionsButton(), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(*b, QStringLiteral("options")), Qt::LeftButton);
     EXPECT_EQ(optionsOpened, 1);
     EXPECT_FALSE(app.options().addIndent);
 
     b->addPaths({QString::fromStdString(in)}, folvane::batch::PathSource::Drop);
-    QTest::mouseClick(b->startButton(), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(*b, QStringLiteral("start")), Qt::LeftButton);
     EXPECT_TRUE(app.runs().running() || app.worker().busy());
     EXPECT_FALSE(b->close());  // refused while the run goes on
     ASSERT_TRUE(waitUntil([&] { return !b->running(); }, 60000));

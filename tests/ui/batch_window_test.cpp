@@ -126,7 +126,7 @@ public:
         done();
         window->refreshView();
     }
-    void setFolder(const QString& f) { window->folderBox()->setText(f); }
+    void setFolder(const QString& f) { child<QLineEdit>(*window, QStringLiteral("folder"))->setText(f); }
 
     QTemporaryDir dir;
     TypesetOptions options;
@@ -153,7 +153,7 @@ TEST(BatchWindow, NoCaptionClippedWithTheCjkFont) {
     EXPECT_EQ(h.window->devicePixelRatio(), requestedPixelRatio());
     EXPECT_EQ(clippedCaptions(*h.window), "");
     h.drop({QString::fromStdString(h.write("a.txt", "x"))});
-    QTest::mouseClick(h.window->startButton(), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(*h.window, QStringLiteral("start")), Qt::LeftButton);
     ASSERT_TRUE(h.window->running());
     EXPECT_EQ(clippedCaptions(*h.window), "");
     h.drain();
@@ -166,38 +166,38 @@ TEST(BatchWindow, CaptionsAndHeights) {
     // The window takes the size its layout asks for; the progress area
     // shows only during a run.
     EXPECT_EQ(w.minimumSize(), w.maximumSize());
-    EXPECT_FALSE(w.progressGroup()->isVisible());
-    EXPECT_EQ(w.addButton()->text(), QStringLiteral("添加文件(&A)"));
-    EXPECT_EQ(w.clearButton()->text(), QStringLiteral("清空列表(&C)"));
-    EXPECT_EQ(w.optionsButton()->text(), QStringLiteral("排版设置选项(&O)"));
-    EXPECT_EQ(w.startButton()->text(), QStringLiteral("开始批量排版(&B)"));
-    EXPECT_EQ(w.folderButton()->text(), QStringLiteral("目录"));
-    EXPECT_EQ(w.detectBox()->text(), QStringLiteral("快速识别文件编码(通用)"));
-    EXPECT_TRUE(w.detectBox()->isChecked());
-    EXPECT_EQ(w.mergeBox()->text(), QStringLiteral("将所有文件合并成一个文件"));
-    EXPECT_FALSE(w.mergeBox()->isChecked());
-    EXPECT_EQ(w.progressGroup()->title(), QStringLiteral("正在转换第0个文件（共0个）"));
-    EXPECT_EQ(w.fileInfoLabel()->text(), QStringLiteral("文件名（文件大小）"));
+    EXPECT_FALSE(child<QGroupBox>(w, QStringLiteral("progress"))->isVisible());
+    EXPECT_EQ(child<QPushButton>(w, QStringLiteral("add"))->text(), QStringLiteral("添加文件(&A)"));
+    EXPECT_EQ(child<QPushButton>(w, QStringLiteral("clear"))->text(), QStringLiteral("清空列表(&C)"));
+    EXPECT_EQ(child<QPushButton>(w, QStringLiteral("options"))->text(), QStringLiteral("排版设置选项(&O)"));
+    EXPECT_EQ(child<QPushButton>(w, QStringLiteral("start"))->text(), QStringLiteral("开始批量排版(&B)"));
+    EXPECT_EQ(child<QPushButton>(w, QStringLiteral("folderButton"))->text(), QStringLiteral("目录"));
+    EXPECT_EQ(child<QCheckBox>(w, QStringLiteral("detect"))->text(), QStringLiteral("快速识别文件编码(通用)"));
+    EXPECT_TRUE(child<QCheckBox>(w, QStringLiteral("detect"))->isChecked());
+    EXPECT_EQ(child<QCheckBox>(w, QStringLiteral("merge"))->text(), QStringLiteral("将所有文件合并成一个文件"));
+    EXPECT_FALSE(child<QCheckBox>(w, QStringLiteral("merge"))->isChecked());
+    EXPECT_EQ(child<QGroupBox>(w, QStringLiteral("progress"))->title(), QStringLiteral("正在转换第0个文件（共0个）"));
+    EXPECT_EQ(child<QLabel>(w, QStringLiteral("fileInfo"))->text(), QStringLiteral("文件名（文件大小）"));
     const QStringList headers{QStringLiteral("欲转换的文件地址"), QStringLiteral("文件名"), QStringLiteral("格式"),
                               QStringLiteral("状态")};
     for (int c = 0; c < 4; ++c) EXPECT_EQ(w.listModel()->headerData(c, Qt::Horizontal, Qt::DisplayRole), headers[c]);
     // The arrangement: folder line above the list, the buttons below it
     // ("开始批量排版" at the right), then the two boxes side by side.
-    EXPECT_LT(w.folderButton()->geometry().bottom(), w.fileList()->geometry().top());
-    EXPECT_GT(w.folderButton()->x(), w.folderBox()->geometry().right());
-    EXPECT_GT(w.addButton()->y(), w.fileList()->geometry().bottom());
-    QPushButton* row[] = {w.addButton(), w.clearButton(), w.optionsButton(), w.startButton()};
+    EXPECT_LT(child<QPushButton>(w, QStringLiteral("folderButton"))->geometry().bottom(), child<QTreeView>(w, QStringLiteral("list"))->geometry().top());
+    EXPECT_GT(child<QPushButton>(w, QStringLiteral("folderButton"))->x(), child<QLineEdit>(w, QStringLiteral("folder"))->geometry().right());
+    EXPECT_GT(child<QPushButton>(w, QStringLiteral("add"))->y(), child<QTreeView>(w, QStringLiteral("list"))->geometry().bottom());
+    QPushButton* row[] = {child<QPushButton>(w, QStringLiteral("add")), child<QPushButton>(w, QStringLiteral("clear")), child<QPushButton>(w, QStringLiteral("options")), child<QPushButton>(w, QStringLiteral("start"))};
     for (int i = 1; i < 4; ++i) {
         EXPECT_GT(row[i]->x(), row[i - 1]->geometry().right()) << i;
         EXPECT_EQ(row[i]->y(), row[0]->y()) << i;
     }
-    EXPECT_EQ(w.startButton()->geometry().right(), w.fileList()->geometry().right());
-    EXPECT_GT(w.detectBox()->y(), w.addButton()->geometry().bottom());
-    EXPECT_GT(w.mergeBox()->x(), w.detectBox()->geometry().right());
+    EXPECT_EQ(child<QPushButton>(w, QStringLiteral("start"))->geometry().right(), child<QTreeView>(w, QStringLiteral("list"))->geometry().right());
+    EXPECT_GT(child<QCheckBox>(w, QStringLiteral("detect"))->y(), child<QPushButton>(w, QStringLiteral("add"))->geometry().bottom());
+    EXPECT_GT(child<QCheckBox>(w, QStringLiteral("merge"))->x(), child<QCheckBox>(w, QStringLiteral("detect"))->geometry().right());
     // The default folder is made when the window opens.
-    EXPECT_EQ(w.folderBox()->text(), h.dir.filePath(QStringLiteral("默认")));
-    EXPECT_TRUE(QDir(w.folderBox()->text()).exists());
-    QTest::mouseClick(w.optionsButton(), Qt::LeftButton);
+    EXPECT_EQ(child<QLineEdit>(w, QStringLiteral("folder"))->text(), h.dir.filePath(QStringLiteral("默认")));
+    EXPECT_TRUE(QDir(child<QLineEdit>(w, QStringLiteral("folder"))->text()).exists());
+    QTest::mouseClick(child<QPushButton>(w, QStringLiteral("options")), Qt::LeftButton);
     EXPECT_EQ(h.optionsOpened, 1);
 }
 
@@ -213,19 +213,19 @@ TEST(BatchWindow, ListRulesThroughDropsAndTheDialog) {
     // The dialog: its title, filter and folder; upper-case extensions pass,
     // the path stays as chosen; a path in other letter case is a duplicate.
     h.answer = {d + "/sub/B.TXT", d + "/A.txt", d + "/x.text"};
-    QTest::mouseClick(h.window->addButton(), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(*h.window, QStringLiteral("add")), Qt::LeftButton);
     EXPECT_EQ(h.dialogTitle, QStringLiteral("请选择欲转换的文件(可多选)："));
     EXPECT_TRUE(h.dialogFilter.contains(QStringLiteral("所有可转换文件(*.txt;*.html;*.htm;*.text)")));
     EXPECT_TRUE(h.dialogFilter.contains(QStringLiteral("*.text")));
     EXPECT_EQ(h.dialogFolder, d + "/");  // the folder of the file added last
     EXPECT_EQ(h.column(0), (QStringList{d + "/a.txt", d + "/页.html", d + "/sub/B.TXT"}));
     h.answer = {};
-    QTest::mouseClick(h.window->addButton(), Qt::LeftButton);  // cancelled
+    QTest::mouseClick(child<QPushButton>(*h.window, QStringLiteral("add")), Qt::LeftButton);  // cancelled
     EXPECT_EQ(h.dialogFolder, d + "/sub/");
     EXPECT_EQ(h.column(0).size(), 3);
 
     // Ctrl+A selects all; Delete removes; a removed file stays refused.
-    QTreeView* view = h.window->fileList();
+    QTreeView* view = child<QTreeView>(*h.window, QStringLiteral("list"));
     view->setFocus();
     QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(view->selectionModel()->selectedRows().size(), 3);
@@ -238,7 +238,7 @@ TEST(BatchWindow, ListRulesThroughDropsAndTheDialog) {
     EXPECT_EQ(h.column(0).size(), 2);
 
     // Clearing forgets the added paths.
-    QTest::mouseClick(h.window->clearButton(), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(*h.window, QStringLiteral("clear")), Qt::LeftButton);
     EXPECT_EQ(h.column(0).size(), 0);
     h.drop({d + "/a.txt"});
     EXPECT_EQ(h.column(0), QStringList{d + "/a.txt"});
@@ -268,16 +268,16 @@ TEST(BatchWindow, ListMenuAndOpening) {
         {"two", {0, 1}, {remove, QStringLiteral("-"), add, start}},
     };
     for (const auto& c : cases) {
-        w.fileList()->selectionModel()->clearSelection();
+        child<QTreeView>(w, QStringLiteral("list"))->selectionModel()->clearSelection();
         for (int r : c.selected)
-            w.fileList()->selectionModel()->select(w.listModel()->index(r, 0),
+            child<QTreeView>(w, QStringLiteral("list"))->selectionModel()->select(w.listModel()->index(r, 0),
                                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
         w.refreshListMenu();
         EXPECT_EQ(items(), c.visible) << c.name;
     }
     // Double-click opens the first selected row with the desktop's application.
-    w.fileList()->selectionModel()->clearSelection();
-    w.fileList()->selectionModel()->select(w.listModel()->index(1, 0),
+    child<QTreeView>(w, QStringLiteral("list"))->selectionModel()->clearSelection();
+    child<QTreeView>(w, QStringLiteral("list"))->selectionModel()->select(w.listModel()->index(1, 0),
                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
     w.doubleClicked();
     w.openSelected();
@@ -294,7 +294,7 @@ TEST(BatchWindow, ListMenuAndOpening) {
 TEST(BatchWindow, RefusalsBeforeARun) {
     Harness h;
     // No waiting row: the message, then the file dialog.
-    QTest::mouseClick(h.window->startButton(), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(*h.window, QStringLiteral("start")), Qt::LeftButton);
     ASSERT_EQ(h.messages.size(), 1u);
     EXPECT_EQ(h.messages[0].text, QStringLiteral("请选择您要转换的文件！"));
     EXPECT_EQ(h.messages[0].title, QStringLiteral("提示"));
@@ -305,18 +305,18 @@ TEST(BatchWindow, RefusalsBeforeARun) {
     h.drop({q(h.write("a.txt", "x"))});
     h.setFolder({});
     h.folderAnswer = h.dir.filePath(QStringLiteral("chosen"));
-    QTest::mouseClick(h.window->startButton(), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(*h.window, QStringLiteral("start")), Qt::LeftButton);
     ASSERT_EQ(h.messages.size(), 2u);
     EXPECT_EQ(h.messages[1].text, QStringLiteral("请选择转换后文件要保存的路径！"));
     EXPECT_EQ(h.messages[1].icon, QMessageBox::NoIcon);
     EXPECT_EQ(h.folderPrompt, QStringLiteral("请选择转换后电子书文件的存放路径"));
-    EXPECT_EQ(h.window->folderBox()->text(), h.folderAnswer);
+    EXPECT_EQ(child<QLineEdit>(*h.window, QStringLiteral("folder"))->text(), h.folderAnswer);
     EXPECT_FALSE(h.window->running());
 
     // A folder that cannot be written is reported; the run does not start.
     for (const QString& bad : {QStringLiteral("/proc"), q(h.write("file", "x")) + "/sub"}) {
         h.setFolder(bad);
-        QTest::mouseClick(h.window->startButton(), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(*h.window, QStringLiteral("start")), Qt::LeftButton);
         EXPECT_TRUE(h.messages.back().text.contains(bad)) << h.messages.back().text.toStdString();
         EXPECT_EQ(h.messages.back().icon, QMessageBox::Warning);
         EXPECT_FALSE(h.window->running());
@@ -336,19 +336,19 @@ TEST(BatchWindow, ARunOverTextAndWebPages) {
         h.drop({q(empty), q(a), q(b), q(c), q(missing)});
         const QString out = h.dir.filePath(QStringLiteral("out/nested"));
         h.setFolder(out);
-        h.window->detectBox()->setChecked(false);
-        h.window->mergeBox()->setChecked(merge);
-        QTest::mouseClick(h.window->startButton(), Qt::LeftButton);
+        child<QCheckBox>(*h.window, QStringLiteral("detect"))->setChecked(false);
+        child<QCheckBox>(*h.window, QStringLiteral("merge"))->setChecked(merge);
+        QTest::mouseClick(child<QPushButton>(*h.window, QStringLiteral("start")), Qt::LeftButton);
         ASSERT_TRUE(h.window->running());
-        EXPECT_TRUE(h.window->progressGroup()->isVisible());
-        EXPECT_GT(h.window->progressGroup()->y(), h.window->mergeBox()->geometry().bottom());
-        EXPECT_FALSE(h.window->startButton()->isEnabled());
-        EXPECT_FALSE(h.window->addButton()->isEnabled());
-        EXPECT_FALSE(h.window->clearButton()->isEnabled());
-        EXPECT_FALSE(h.window->fileList()->isEnabled());
-        EXPECT_TRUE(h.window->mergeBox()->isEnabled());
-        EXPECT_TRUE(h.window->optionsButton()->isEnabled());
-        EXPECT_EQ(h.window->overallBar()->maximum(), 5);
+        EXPECT_TRUE(child<QGroupBox>(*h.window, QStringLiteral("progress"))->isVisible());
+        EXPECT_GT(child<QGroupBox>(*h.window, QStringLiteral("progress"))->y(), child<QCheckBox>(*h.window, QStringLiteral("merge"))->geometry().bottom());
+        EXPECT_FALSE(child<QPushButton>(*h.window, QStringLiteral("start"))->isEnabled());
+        EXPECT_FALSE(child<QPushButton>(*h.window, QStringLiteral("add"))->isEnabled());
+        EXPECT_FALSE(child<QPushButton>(*h.window, QStringLiteral("clear"))->isEnabled());
+        EXPECT_FALSE(child<QTreeView>(*h.window, QStringLiteral("list"))->isEnabled());
+        EXPECT_TRUE(child<QCheckBox>(*h.window, QStringLiteral("merge"))->isEnabled());
+        EXPECT_TRUE(child<QPushButton>(*h.window, QStringLiteral("options"))->isEnabled());
+        EXPECT_EQ(child<QProgressBar>(*h.window, QStringLiteral("overall"))->maximum(), 5);
 
         // Closing is refused while the run goes on; drops wait too.
         EXPECT_FALSE(h.window->close());
@@ -360,11 +360,11 @@ TEST(BatchWindow, ARunOverTextAndWebPages) {
         h.step();  // empty.txt
         h.step();  // a.txt
         EXPECT_EQ(h.column(3).mid(0, 2), (QStringList{QStringLiteral("√"), QStringLiteral("√")}));
-        EXPECT_EQ(h.window->fileInfoLabel()->text(), QStringLiteral("a.txt(0KB)"));
-        EXPECT_EQ(h.window->overallBar()->value(), 2);
+        EXPECT_EQ(child<QLabel>(*h.window, QStringLiteral("fileInfo"))->text(), QStringLiteral("a.txt(0KB)"));
+        EXPECT_EQ(child<QProgressBar>(*h.window, QStringLiteral("overall"))->value(), 2);
         h.step();  // b.htm
-        EXPECT_EQ(h.window->progressGroup()->title(), QStringLiteral("正在转换第3个文件(共5个)"));
-        EXPECT_EQ(h.window->htmlBar()->value(), h.window->htmlBar()->maximum());
+        EXPECT_EQ(child<QGroupBox>(*h.window, QStringLiteral("progress"))->title(), QStringLiteral("正在转换第3个文件(共5个)"));
+        EXPECT_EQ(child<QProgressBar>(*h.window, QStringLiteral("htmlBar"))->value(), child<QProgressBar>(*h.window, QStringLiteral("htmlBar"))->maximum());
         h.step();  // c.d.html
         h.step();  // missing
         EXPECT_EQ(h.column(3)[4], QStringLiteral("失败"));
@@ -379,9 +379,9 @@ TEST(BatchWindow, ARunOverTextAndWebPages) {
         EXPECT_TRUE(h.messages[0].text.endsWith(QStringLiteral("秒。")));
         // Back to idle, the list empty.
         EXPECT_EQ(h.column(0).size(), 0);
-        EXPECT_FALSE(h.window->progressGroup()->isVisible());
-        EXPECT_TRUE(h.window->startButton()->isEnabled());
-        EXPECT_TRUE(h.window->fileList()->isEnabled());
+        EXPECT_FALSE(child<QGroupBox>(*h.window, QStringLiteral("progress"))->isVisible());
+        EXPECT_TRUE(child<QPushButton>(*h.window, QStringLiteral("start"))->isEnabled());
+        EXPECT_TRUE(child<QTreeView>(*h.window, QStringLiteral("list"))->isEnabled());
         EXPECT_TRUE(h.window->close());
 
         const std::string o = out.toStdString();
@@ -407,12 +407,12 @@ TEST(BatchWindow, MergeAndOptionsAreReadWhenEachFileStarts) {
     h.drop({q(a), q(b), q(c)});
     const QString out = h.dir.filePath(QStringLiteral("out"));
     h.setFolder(out);
-    h.window->detectBox()->setChecked(false);
-    h.window->mergeBox()->setChecked(true);
-    QTest::mouseClick(h.window->startButton(), Qt::LeftButton);  // a starts: merged, defaults
+    child<QCheckBox>(*h.window, QStringLiteral("detect"))->setChecked(false);
+    child<QCheckBox>(*h.window, QStringLiteral("merge"))->setChecked(true);
+    QTest::mouseClick(child<QPushButton>(*h.window, QStringLiteral("start")), Qt::LeftButton);  // a starts: merged, defaults
     h.step();  // a ends; b starts: merged, defaults
     h.options.addIndent = false;
-    h.window->mergeBox()->setChecked(false);
+    child<QCheckBox>(*h.window, QStringLiteral("merge"))->setChecked(false);
     h.step();  // b ends; c starts: alone, without indentation
     h.drain();
     EXPECT_EQ(Harness::read(out.toStdString() + "/a.txt"), kI + "a\r\n" + kI + "b");
@@ -426,7 +426,7 @@ TEST(BatchWindow, AReadOnlyOutputFolderFailsEveryRow) {
     h.drop({q(h.write("a.txt", "a")), q(h.write("b.txt", "b"))});
     const QString out = h.dir.filePath(QStringLiteral("out"));
     h.setFolder(out);
-    QTest::mouseClick(h.window->startButton(), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(*h.window, QStringLiteral("start")), Qt::LeftButton);
     ASSERT_TRUE(h.window->running());
     fs::remove_all(out.toStdString());
     h.drain();
@@ -442,13 +442,13 @@ TEST(BatchWindow, RunsOnAWorkerThread) {
     h.drop({q(h.write("big.txt", big)), q(h.write("small.html", "<b>x</b>"))});
     const QString out = h.dir.filePath(QStringLiteral("out"));
     h.setFolder(out);
-    h.window->detectBox()->setChecked(false);
-    QTest::mouseClick(h.window->startButton(), Qt::LeftButton);
+    child<QCheckBox>(*h.window, QStringLiteral("detect"))->setChecked(false);
+    QTest::mouseClick(child<QPushButton>(*h.window, QStringLiteral("start")), Qt::LeftButton);
     ASSERT_TRUE(waitUntil([&] { return h.finished == 1; }, 60000));
     ASSERT_EQ(h.messages.size(), 1u);
     EXPECT_TRUE(h.messages[0].text.startsWith(QStringLiteral("恭喜！转换任务顺利完成！\n总共转换 2 个文件")))
         << h.messages[0].text.toStdString();
-    EXPECT_EQ(h.window->fileBar()->value(), h.window->fileBar()->maximum());
+    EXPECT_EQ(child<QProgressBar>(*h.window, QStringLiteral("fileBar"))->value(), child<QProgressBar>(*h.window, QStringLiteral("fileBar"))->maximum());
     EXPECT_EQ(Harness::read(out.toStdString() + "/small.txt"), kI + "x");
     EXPECT_TRUE(fs::exists(out.toStdString() + "/big.txt"));
 }
@@ -473,9 +473,9 @@ TEST(BatchWindow, OutputsAreByteIdenticalToTheCli) {
         h.drop(dropped);
         const QString winOut = h.dir.filePath(QStringLiteral("window"));
         h.setFolder(winOut);
-        h.window->detectBox()->setChecked(c.detect);
-        h.window->mergeBox()->setChecked(c.merge);
-        QTest::mouseClick(h.window->startButton(), Qt::LeftButton);
+        child<QCheckBox>(*h.window, QStringLiteral("detect"))->setChecked(c.detect);
+        child<QCheckBox>(*h.window, QStringLiteral("merge"))->setChecked(c.merge);
+        QTest::mouseClick(child<QPushButton>(*h.window, QStringLiteral("start")), Qt::LeftButton);
         h.drain();
 
         const QString cliOut = h.dir.filePath(QStringLiteral("cli"));

@@ -101,7 +101,7 @@ TEST_F(RunCopiesTest, BatchRunWhileTheWindowChangesSwitchesAndSignatures) {
     BatchWindow* b = w.batchWindow();
     ASSERT_NE(b, nullptr);
     b->addPaths(inputs, folvane::batch::PathSource::Drop);
-    QTest::mouseClick(b->startButton(), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(*b, QStringLiteral("start")), Qt::LeftButton);
     ASSERT_TRUE(b->running());
     // Between the files and while one is typeset, the window changes what
     // the next file starts with.
