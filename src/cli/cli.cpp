@@ -69,35 +69,17 @@ std::string applyCommand(const CliConfig& c, std::string&& text, const text::Tex
         std::string().swap(text);
         return result;
     };
-    auto inPlace = [&text](auto&& fn) {
-        std::string result = std::move(text);
-        fn(result);
-        return result;
-    };
     switch (c.command) {
         case Command::Typeset: return engine::typesetOwnedText(std::move(text), false, c.options, ctx, progress);
-        case Command::StripHtml:
-            // The line feeds of an HTML source are no breaks; in a file read
-            // with "\n" breaks they stand as "\r\n" here and go whole, not
-            // leaving their "\r" behind.
-            if (format.lfOnly) text::replaceAllInPlace(text, "\r\n", "\n");
-            return batch::htmlToTextTaking(std::move(text));
-        // The tools that never lengthen a text change it in place.
-        case Command::StripUbb: return batch::stripForumCodesTaking(std::move(text));
-        case Command::RemoveBlankLines: return inPlace(engine::removeBlankLinesInPlace);
-        case Command::DeleteHeadSpaces: return inPlace(engine::deleteParagraphHeadSpacesInPlace);
-        case Command::Replace:
-            return inPlace([&](std::string& t) { engine::replaceAllInTextInPlace(t, c.find, c.replacement); });
-        case Command::ToTraditional:
-            return inPlace([&](std::string& t) {
-                converter.convertInPlace(t, corrections::ScriptDirection::ToTraditional, c.standard);
-            });
-        case Command::ToSimplified:
-            return inPlace([&](std::string& t) {
-                converter.convertInPlace(t, corrections::ScriptDirection::ToSimplified, c.standard);
-            });
-        case Command::Upper: return inPlace(corrections::upperCaseFormInPlace);
-        case Command::Lower: return inPlace(corrections::lowerCaseFormInPlace);
+        case Command::Tool: {
+            engine::TextToolArguments arguments;
+            arguments.converter = &converter;
+            arguments.standard = c.standard;
+            arguments.find = c.find;
+            arguments.replacement = c.replacement;
+            arguments.lfOnly = format.lfOnly;
+            return engine::applyTextTool(c.tool, std::move(text), arguments);
+        }
         case Command::Stats:
             return consume([](std::string_view t) { return editor::statisticsReport(editor::countText(t)) + "\r\n"; });
         case Command::Title:

@@ -12,6 +12,7 @@
 
 #include "corrections/date_template.h"
 #include "corrections/script_converter.h"
+#include "engine/text_tools.h"
 #include "engine/typeset_options.h"
 #include "text/codec.h"
 #include "text/file_io.h"
@@ -20,25 +21,14 @@ namespace folvane::cli {
 
 enum class Exit { Ok = 0, FileError = 1, Usage = 2 };
 
-// What is done to each input. Typeset is the default; the others are the
-// text tools of the editor's "排版小工具" menu and the statistics window.
-enum class Command {
-    Typeset,
-    StripHtml,         // "strip-html"
-    StripUbb,          // "strip-ubb"
-    RemoveBlankLines,  // "remove-blank-lines"
-    DeleteHeadSpaces,  // "delete-head-spaces"
-    Replace,           // "replace FIND REPLACEMENT"
-    ToTraditional,     // "to-traditional"
-    ToSimplified,      // "to-simplified"
-    Upper,             // "upper"
-    Lower,             // "lower"
-    Stats,             // "stats": the statistics report
-    Title,             // "title": the proposed save name
-};
+// What is done to each input: typeset (the default), one of the text tools
+// of the editor's "排版小工具" menu (engine/text_tools.h, `tool`), or a report:
+// the statistics window's ("stats") or the proposed save name ("title").
+enum class Command { Typeset, Tool, Stats, Title };
 
 struct CliConfig {
     Command command = Command::Typeset;
+    engine::TextTool tool = engine::TextTool::StripHtml;  // Command::Tool
     std::string find;         // replace: GB18030
     std::string replacement;  // replace: GB18030
     engine::TypesetOptions options = engine::TypesetOptions::defaults();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "engine/text_tools.h"
 #include "engine/typeset_options.h"
 #include "folvane_version.h"
 #include "settings/settings_lifecycle.h"
@@ -13,38 +14,34 @@
 namespace folvane::cli {
 namespace {
 
-// The commands, in the order of the help.
+// The commands, in the order of the help: typeset, the text tools of the
+// tool table, the reports.
 struct CommandInfo {
     std::string_view name;
     std::string_view shown;  // as the help lists it
     Command command;
+    engine::TextTool tool;
     std::string_view help;
 };
 
-constexpr CommandInfo kCommands[] = {
-    {"typeset", "typeset", Command::Typeset, "Typeset with the switches of --set."},
-    {"strip-html", "strip-html", Command::StripHtml,
-     "HTML to text: script and style blocks, tags and \"-->\" removed; <br> and </p>, </div> become line breaks; "
-     "&nbsp; and &gt; become \" \" and \">\"."},
-    {"strip-ubb", "strip-ubb", Command::StripUbb, "Remove forum codes: everything from \"[\" to \"]\"."},
-    {"remove-blank-lines", "remove-blank-lines", Command::RemoveBlankLines,
-     "Remove blank lines that are empty or hold exactly 1, 2 or 4 half-width or 1 or 2 full-width spaces."},
-    {"delete-head-spaces", "delete-head-spaces", Command::DeleteHeadSpaces,
-     "Remove the spaces at the start of every line."},
-    {"replace", "replace FIND REPLACEMENT", Command::Replace,
-     "Replace every FIND by REPLACEMENT, left to right; ASCII letters match in any case. A newline in either "
-     "text is a line break. An empty FIND changes nothing."},
-    {"to-traditional", "to-traditional", Command::ToTraditional,
-     "Convert to traditional characters with the dictionaries of --standard, keeping the byte length of every "
-     "GB18030 character (except Taiwan's words of twp)."},
-    {"to-simplified", "to-simplified", Command::ToSimplified,
-     "Convert to simplified characters with the dictionaries of --standard, keeping the byte length of every "
-     "GB18030 character (except Taiwan's words of twp)."},
-    {"upper", "upper", Command::Upper, "ASCII letters to upper case."},
-    {"lower", "lower", Command::Lower, "ASCII letters to lower case."},
-    {"stats", "stats", Command::Stats, "Print the character statistics report."},
-    {"title", "title", Command::Title, "Print the file name proposed for saving the text."},
-};
+const std::vector<CommandInfo>& commands() {
+    static const std::vector<CommandInfo> table = [] {
+        std::vector<CommandInfo> t{
+            {"typeset", "typeset", Command::Typeset, {}, "Typeset with the switches of --set."}};
+        for (const engine::TextToolRow& row : engine::textTools())
+            t.push_back({row.name, row.shown, Command::Tool, row.tool, row.help});
+        t.push_back({"stats", "stats", Command::Stats, {}, "Print the character statistics report."});
+        t.push_back({"title", "title", Command::Title, {}, "Print the file name proposed for saving the text."});
+        return t;
+    }();
+    return table;
+}
+
+const CommandInfo* findCommand(std::string_view name) {
+    for (const CommandInfo& c : commands())
+        if (c.name == name) return &c;
+    return nullptr;
+}
 
 // The options, in the order of the help. `names` is the parser's spelling.
 struct OptionInfo {
@@ -308,15 +305,20 @@ std::string usageMessage(const CLI::ParseError& e, CLI::Option* const (&opts)[kO
 }  // namespace
 
 std::optional<Command> commandNamed(std::string_view name) {
-    for (const CommandInfo& c : kCommands)
-        if (c.name == name) return c.command;
+    if (const CommandInfo* c = findCommand(name)) return c->command;
     return std::nullopt;
+}
+
+std::vector<std::string_view> commandNames() {
+    std::vector<std::string_view> names;
+    for (const CommandInfo& c : commands()) names.push_back(c.name);
+    return names;
 }
 
 std::string helpText() {
     std::string out(kHelpHead);
     out += "\nCommands (the default is typeset):\n";
-    for (const CommandInfo& c : kCommands) appendEntry(out, c.shown, c.help);
+    for (const CommandInfo& c : commands()) appendEntry(out, c.shown, c.help);
     out += "\nOptions:\n";
     for (const OptionInfo& o : kOptions) {
         std::string help = (o.typesetOnly ? "(typeset) " : "") + std::string(o.help);
@@ -360,7 +362,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
         opts[i] = addOption(app, static_cast<OptionIndex>(i), got);
         opts[i]->description(std::string(kOptions[i].help));
     }
-    for (const CommandInfo& info : kCommands) {
+    for (const CommandInfo& info : commands()) {
         CLI::App* sub = app.add_subcommand(std::string(info.name), std::string(info.help));
         sub->set_help_flag();
         sub->fallthrough();  // the options are the program's, before or after FILEs
@@ -375,7 +377,9 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
         return r;
     }
 
-    c.command = *commandNamed(app.get_subcommands().front()->get_name());
+    const CommandInfo& chosen = *findCommand(app.get_subcommands().front()->get_name());
+    c.command = chosen.command;
+    c.tool = chosen.tool;
     if (got.help) {
         c.help = true;
         return r;
@@ -441,7 +445,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
     c.diff = got.diff;
 
     std::size_t firstFile = 0;
-    if (c.command == Command::Replace) {
+    if (c.command == Command::Tool && c.tool == engine::TextTool::Replace) {
         if (got.positional.size() < 2) {
             r.error = "replace needs FIND and REPLACEMENT";
             return r;

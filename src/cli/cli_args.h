@@ -13,6 +13,8 @@ namespace folvane::cli {
 
 // The command called `name` on the command line, if there is one.
 std::optional<Command> commandNamed(std::string_view name);
+// Every command's name, in the order of the help.
+std::vector<std::string_view> commandNames();
 
 struct ParseResult {
     CliConfig config;

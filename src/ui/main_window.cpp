@@ -253,7 +253,15 @@ void MainWin::layoutNavigationBar() {
 
 void MainWin::openWebPage() {
     if (!web_ || !web_->available()) return;
-    web_->openUrlWindow(this, app_.windowState().value().alwaysOnTop, [this](const QString& page) { setEditorText(fromQt(page)); });
+    // The imported page replaces the text as a tool's result would, so it asks
+    // the same gate: a run or tool under way keeps the editor.
+    web_->openUrlWindow(this, app_.windowState().value().alwaysOnTop, [this](const QString& page) {
+        if (editorBusy()) {
+            statusParts_[0]->setText(QStringLiteral("正在排版，未能导入网页"));
+            return;
+        }
+        setEditorText(fromQt(page));
+    });
 }
 
 void MainWin::openDonationWindow() {

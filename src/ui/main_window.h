@@ -233,6 +233,10 @@ private:
     // Computes a new editor text on a worker thread; the editor is disabled
     // meanwhile and part 0 of the status bar shows the texts given.
     void runTool(const QString& busyText, const QString& doneText, std::function<std::string(std::string)> work);
+    void runToolOnSelection(const QString& busyText, const QString& doneText,
+                            std::function<std::string(std::string)> work);
+    void runToolOn(std::string input, const QString& busyText, const QString& doneText,
+                   std::function<std::string(std::string)> work, std::function<void(const std::string&)> apply);
     void layoutOverlays();
     void layoutNavigationBar();
     void openWebPage();

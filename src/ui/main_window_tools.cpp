@@ -8,78 +8,101 @@
 #include "run_controller.h"
 #include "worker.h"
 
-#include "batch/html_strip.h"
-#include "corrections/case_forms.h"
 #include "editor_widget.h"
-#include "engine/paragraph_tools.h"
+#include "engine/text_tools.h"
 #include "main_window.h"
 #include "stats_window.h"
 #include "text_bridge.h"
 
+namespace {
+
+// The menu's tools: which text tool each command applies, to the whole text
+// or to the selection, and what the status bar says while and after it
+// runs (nothing where empty).
+struct ToolCommand {
+    Command command;
+    folvane::engine::TextTool tool;
+    bool selection;
+    const char16_t* busyText;
+    const char16_t* doneText;
+};
+
+using folvane::engine::TextTool;
+constexpr ToolCommand kToolCommands[] = {
+    {Command::RemoveBlankLines, TextTool::RemoveBlankLines, false, u"", u""},
+    {Command::AllToUpper, TextTool::Upper, false, u"", u""},
+    {Command::AllToLower, TextTool::Lower, false, u"", u""},
+    {Command::StripHtml, TextTool::StripHtml, false, u"", u""},
+    {Command::StripUbb, TextTool::StripUbb, false, u"", u""},
+    {Command::SelectionToUpper, TextTool::Upper, true, u"", u""},
+    {Command::SelectionToLower, TextTool::Lower, true, u"", u""},
+    {Command::DeleteHeadSpaces, TextTool::DeleteHeadSpaces, false, u"正在删除段首空格，请稍候……", u"就绪"},
+    {Command::ToTraditional, TextTool::ToTraditional, false, u"", u"已将文本转换成繁体中文"},
+    {Command::ToSimplified, TextTool::ToSimplified, false, u"", u"已将文本转换成简体中文"},
+};
+
+}  // namespace
+
 void MainWin::connectTools() {
-    namespace engine = folvane::engine;
-    namespace corrections = folvane::corrections;
-    auto whole = [this](Command c, std::string (*transform)(std::string_view)) {
-        connect(action(c), &QAction::triggered, this, [this, transform] {
-            if (!editorBusy()) setEditorText(transform(editorText()));
+    for (const ToolCommand& t : kToolCommands) {
+        connect(action(t.command), &QAction::triggered, this, [this, t] {
+            folvane::engine::TextToolArguments arguments;
+            arguments.converter = &app_.converter();
+            arguments.standard = app_.runContext().scriptStandard;
+            auto work = [tool = t.tool, arguments = std::move(arguments)](std::string text) {
+                return folvane::engine::applyTextTool(tool, std::move(text), arguments);
+            };
+            const QString busy = QString::fromUtf16(t.busyText), done = QString::fromUtf16(t.doneText);
+            if (t.selection) runToolOnSelection(busy, done, std::move(work));
+            else runTool(busy, done, std::move(work));
         });
-    };
-    whole(Command::RemoveBlankLines, &engine::removeBlankLines);
-    whole(Command::AllToUpper, &corrections::upperCaseForm);
-    whole(Command::AllToLower, &corrections::lowerCaseForm);
-    whole(Command::StripHtml, &folvane::batch::htmlToText);
-    whole(Command::StripUbb, &folvane::batch::stripForumCodes);
-
-    auto selection = [this](Command c, std::string (*transform)(std::string_view)) {
-        connect(action(c), &QAction::triggered, this, [this, transform] {
-            QTextCursor cursor = editor_->textCursor();
-            if (!cursor.hasSelection() || editorBusy()) return;
-            const QString converted = toQt(transform(fromQt(cursor.selectedText())));
-            cursor.removeSelectedText();  // two edits, as a user would make them
-            editor_->setTextCursor(cursor);
-            editor_->insertPlainText(converted);
-        });
-    };
-    selection(Command::SelectionToUpper, &corrections::upperCaseForm);
-    selection(Command::SelectionToLower, &corrections::lowerCaseForm);
-
-    connect(action(Command::DeleteHeadSpaces), &QAction::triggered, this, [this] {
-        runTool(QStringLiteral("正在删除段首空格，请稍候……"), QStringLiteral("就绪"),
-                [](std::string text) { return engine::deleteParagraphHeadSpaces(text); });
-    });
-    connect(action(Command::ToTraditional), &QAction::triggered, this, [this] {
-        runTool(QString(), QStringLiteral("已将文本转换成繁体中文"),
-                [&converter = app_.converter(), standard = app_.runContext().scriptStandard](std::string text) {
-                    return converter.toTraditionalChinese(text, standard);
-                });
-    });
-    connect(action(Command::ToSimplified), &QAction::triggered, this, [this] {
-        runTool(QString(), QStringLiteral("已将文本转换成简体中文"),
-                [&converter = app_.converter(), standard = app_.runContext().scriptStandard](std::string text) {
-                    return converter.toSimplifiedChinese(text, standard);
-                });
-    });
+    }
     connect(action(Command::Statistics), &QAction::triggered, this, [this] {
         StatsWindow window(app_, editorText(), this);
         withoutAlwaysOnTop([&] { window.exec(); });
     });
 }
 
+// Every tool runs on the worker, behind the one gate: the editor is disabled
+// while the worker computes the new text, so that nothing typed meanwhile is
+// lost when the result replaces it. The job holds only its own copy of the
+// text and what the application object owns: closing the window meanwhile
+// drops the result.
 void MainWin::runTool(const QString& busyText, const QString& doneText,
                       std::function<std::string(std::string)> work) {
-    // The editor is disabled while the worker computes the new text, so that
-    // nothing typed meanwhile is lost when the result replaces it. The job
-    // holds only its own copy of the text and what the application object
-    // owns: closing the window meanwhile drops the result.
     if (editorBusy()) return;
+    runToolOn(editorText(), busyText, doneText, std::move(work),
+              [this](const std::string& result) { setEditorText(result); });
+}
+
+// The selection's text, converted, replaces the selection in two edits, as a
+// user would make them; the caret ends after the new text.
+void MainWin::runToolOnSelection(const QString& busyText, const QString& doneText,
+                                 std::function<std::string(std::string)> work) {
+    const QTextCursor cursor = editor_->textCursor();
+    if (!cursor.hasSelection() || editorBusy()) return;
+    const int start = cursor.selectionStart(), end = cursor.selectionEnd();
+    runToolOn(fromQt(cursor.selectedText()), busyText, doneText, std::move(work),
+              [this, start, end](const std::string& result) {
+                  QTextCursor c(editor_->document());
+                  c.setPosition(start);
+                  c.setPosition(end, QTextCursor::KeepAnchor);
+                  c.removeSelectedText();
+                  editor_->setTextCursor(c);
+                  editor_->insertPlainText(toQt(result));
+              });
+}
+
+void MainWin::runToolOn(std::string input, const QString& busyText, const QString& doneText,
+                        std::function<std::string(std::string)> work, std::function<void(const std::string&)> apply) {
     setActivity(folvane::engine::Activity::Tool);
     if (!busyText.isEmpty()) statusParts_[0]->setText(busyText);
     app_.worker().submit(
-        this, [work = std::move(work), text = editorText()]() mutable { return work(std::move(text)); },
-        [this, doneText](std::string result) {
-            setEditorText(result);
+        this, [work = std::move(work), text = std::move(input)]() mutable { return work(std::move(text)); },
+        [this, doneText, apply = std::move(apply)](std::string result) {
+            apply(result);
             setActivity(folvane::engine::Activity::Idle);
-            statusParts_[0]->setText(doneText);
+            if (!doneText.isEmpty()) statusParts_[0]->setText(doneText);
             Q_EMIT toolFinished();
         });
 }

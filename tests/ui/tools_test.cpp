@@ -38,6 +38,14 @@ protected:
         settings.startUp(w);
     }
     void setText(const QString& t) { w.editor()->setPlainText(t); }
+    // Triggers a tool and waits for its result.
+    void runTool(Command command) {
+        bool done = false;
+        auto connection = QObject::connect(&w, &MainWin::toolFinished, [&] { done = true; });
+        w.action(command)->trigger();
+        EXPECT_TRUE(waitUntil([&] { return done; }));
+        QObject::disconnect(connection);
+    }
     QString text() const { return w.editor()->toPlainText(); }
     FolvaneApp app;
     MainWin w{app};
@@ -59,9 +67,25 @@ TEST_F(ToolsTest, WholeTextTools) {
     };
     for (const Case& c : cases) {
         setText(c.input);
-        w.action(c.command)->trigger();
+        runTool(c.command);
         EXPECT_EQ(text(), c.expected) << c.input.toStdString();
     }
+}
+
+// Every tool runs on the worker behind the one gate: a second tool asked for
+// while the first one runs is refused, and the first one's result stands.
+TEST_F(ToolsTest, ASecondToolWaitsForNoneAndChangesNothing) {
+    setText(QStringLiteral("甲abc\n\n乙"));
+    bool done = false;
+    auto connection = QObject::connect(&w, &MainWin::toolFinished, [&] { done = true; });
+    w.action(Command::AllToUpper)->trigger();
+    EXPECT_FALSE(w.editor()->isEnabled());
+    w.action(Command::RemoveBlankLines)->trigger();
+    w.action(Command::ToTraditional)->trigger();
+    ASSERT_TRUE(waitUntil([&] { return done && !app.worker().busy(); }));
+    QObject::disconnect(connection);
+    EXPECT_EQ(text(), QStringLiteral("甲ABC\n\n乙"));
+    EXPECT_TRUE(w.editor()->isEnabled());
 }
 
 TEST_F(ToolsTest, WorkerTools) {
@@ -95,8 +119,9 @@ TEST_F(ToolsTest, SelectionCaseChangesOnlyTheSelection) {
     c.setPosition(3);
     c.setPosition(8, QTextCursor::KeepAnchor);
     w.editor()->setTextCursor(c);
-    w.action(Command::SelectionToUpper)->trigger();
+    runTool(Command::SelectionToUpper);
     EXPECT_EQ(text(), QStringLiteral("abc中文ABC"));
+    EXPECT_EQ(w.editor()->textCursor().position(), 8);
     // An empty selection leaves the text as it is.
     w.action(Command::SelectionToLower)->trigger();
     EXPECT_EQ(text(), QStringLiteral("abc中文ABC"));
