@@ -85,7 +85,11 @@ void appendUtf8(char32_t cp, std::string& out) {
 // The code point of the well-formed UTF-8 sequence at `pos` and its length.
 char32_t utf8At(std::string_view s, std::size_t pos, std::size_t& len) {
     const auto c = static_cast<unsigned char>(s[pos]);
-    auto cont = [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(s[pos + k]) & 0x3F); };
+    // Past the end (a text not yet known to be UTF-8 may stop in the middle
+    // of a character) a byte reads as zero.
+    auto cont = [&](std::size_t k) {
+        return pos + k < s.size() ? static_cast<char32_t>(static_cast<unsigned char>(s[pos + k]) & 0x3F) : char32_t{0};
+    };
     if (c < 0x80) {
         len = 1;
         return c;
@@ -1019,9 +1023,10 @@ bool keepsToOneScript(std::string_view bytes) {
 }  // namespace
 
 bool readsBetterAsGb18030(std::string_view bytes) {
-    if (keepsToOneScript(bytes)) return false;
     // The UTF-8 reading: no Chinese, and rare letters or marks at least as
-    // often as plain ones.
+    // often as plain ones, and not the letters of one alphabet. Chinese text
+    // is told by its first character, before the walk over the whole text
+    // that the alphabets take.
     std::size_t plain = 0, rare = 0;
     for (std::size_t i = 0; i < bytes.size();) {
         if (static_cast<unsigned char>(bytes[i]) < 0x80) {
@@ -1037,6 +1042,7 @@ bool readsBetterAsGb18030(std::string_view bytes) {
         i += len;
     }
     if (rare == 0 || rare < plain) return false;
+    if (keepsToOneScript(bytes)) return false;
     // The GB18030 reading: whole characters only, at least half of them
     // GB2312 Han characters or Chinese punctuation.
     std::size_t chars = 0, common = 0;
