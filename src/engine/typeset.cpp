@@ -369,7 +369,7 @@ std::string typesetOwnedText(std::string&& text, bool fromBatch, const TypesetOp
     if (o.joinNonParagraphBreaks) {
         if (smart || o.protectLinks) {
             std::sort(headingBreaks.begin(), headingBreaks.end());
-            out = markParagraphEnds(out, headingBreaks, smart, o.protectLinks);
+            out = markParagraphEnds(std::move(out), headingBreaks, smart, o.protectLinks);
         }
         out = joinLines(std::move(out), indent, o);
     }
