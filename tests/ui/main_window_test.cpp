@@ -16,6 +16,8 @@
 #include <QFontInfo>
 #include <QMessageBox>
 #include <QTimer>
+#include <QToolBar>
+#include <functional>
 
 #include "editor_widget.h"
 #include "quick_bars.h"
@@ -231,6 +233,85 @@ TEST(MainWindow, AlwaysOnTopMenuAndButtonAgree) {
     EXPECT_FALSE(w.action(Command::AlwaysOnTop)->isChecked());
     EXPECT_FALSE(w.toolButton(MainWin::kToolAlwaysOnTop)->isChecked());
     EXPECT_FALSE(w.windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+// Each switch of the window, from its check mark and from the value: the
+// value, every control bound to it and what the window shows agree, and one
+// change is announced once (the two directions of a binding do not call
+// each other again).
+TEST(MainWindow, SwitchesAndTheirControlsAgree) {
+    using F = folvane::settings::WindowFlag;
+    FolvaneApp app;
+    MainWin w{app};
+    w.show();
+    IsolatedSettings settings;
+    settings.startUp(w);
+    WindowStateModel& state = app.windowState();
+    int changes = 0;
+    QObject::connect(&state, &WindowStateModel::changed, [&] { ++changes; });
+    struct Case {
+        Command command;
+        F flag;
+        std::function<bool()> shown;  // what the window shows for the switch
+    };
+    const Case cases[] = {
+        {Command::ShowNavigationBar, F::NavigationBar, [&] { return w.toolBar()->isVisible(); }},
+        {Command::ShowUpperBar, F::UpperBar, [&] { return w.upperBar()->isVisible(); }},
+        {Command::ShowLowerBar, F::LowerBar, [&] { return w.lowerBar()->isVisible(); }},
+        {Command::FindPanel, F::FindPanel, [&] { return w.findPanel()->isVisible(); }},
+        {Command::CopyTypeset, F::CopyTypeset,
+         [&] { return w.lowerBar()->copyTypeset->isChecked() && app.clipboard().copyTypeset; }},
+        {Command::WordWrap, F::WordWrap,
+         [&] { return w.editor()->lineWrapMode() == QPlainTextEdit::WidgetWidth; }},
+        {Command::TrayOnMinimize, F::TrayOnMinimize, [&] { return state.value().trayOnMinimize; }},
+        {Command::CheckUpdates, F::CheckUpdates, [&] { return state.value().checkUpdates; }},
+        {Command::EnterIndent, F::EnterIndent, [&] { return state.value().enterIndent; }},
+    };
+    for (const auto& c : cases) {
+        const bool before = state.get(c.flag);
+        ASSERT_EQ(c.shown(), before) << static_cast<int>(c.flag);
+        changes = 0;
+        w.action(c.command)->trigger();
+        EXPECT_EQ(state.get(c.flag), !before) << static_cast<int>(c.flag);
+        EXPECT_EQ(c.shown(), !before) << static_cast<int>(c.flag);
+        EXPECT_EQ(changes, 1) << static_cast<int>(c.flag);
+        state.set(c.flag, before);
+        EXPECT_EQ(w.action(c.command)->isChecked(), before) << static_cast<int>(c.flag);
+        EXPECT_EQ(c.shown(), before) << static_cast<int>(c.flag);
+        EXPECT_EQ(changes, 2) << static_cast<int>(c.flag);
+    }
+    // The quick bar's box and the tray item are further views of the same values.
+    w.lowerBar()->copyTypeset->click();
+    EXPECT_TRUE(state.value().copyTypeset && w.action(Command::CopyTypeset)->isChecked());
+    state.set(F::OneClick, true);
+    EXPECT_TRUE(w.action(Command::TrayOneClick)->isChecked());
+    EXPECT_TRUE(w.toolButton(MainWin::kToolOneClick)->isChecked());
+    EXPECT_TRUE(app.clipboard().oneClick);
+}
+
+// A modal window opened over an always-on-top window takes the flag off
+// only meanwhile: when it restored the defaults, the window stays off top
+// afterwards instead of taking the old flag back.
+TEST(MainWindow, DefaultsRestoredInAModalWindowEndAlwaysOnTop) {
+    FolvaneApp app;
+    MainWin w{app};
+    w.show();
+    IsolatedSettings settings;
+    settings.startUp(w);
+    w.action(Command::AlwaysOnTop)->trigger();
+    bool onTopMeanwhile = true;
+    w.withoutAlwaysOnTop([&] {
+        onTopMeanwhile = w.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        w.restoreDefaults();
+    });
+    EXPECT_FALSE(onTopMeanwhile);
+    EXPECT_FALSE(app.windowState().value().alwaysOnTop);
+    EXPECT_FALSE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_FALSE(w.action(Command::AlwaysOnTop)->isChecked());
+    // Without a change in between, the flag comes back.
+    w.action(Command::AlwaysOnTop)->trigger();
+    w.withoutAlwaysOnTop([] {});
+    EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
 TEST(MainWindow, QuickHideSwapsWithTheDecoyPassage) {
