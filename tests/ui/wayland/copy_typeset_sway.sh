@@ -3,7 +3,8 @@
 # headless sway, another client (foot) in front, texts copied with wl-copy
 # and read back with wl-paste ("排版后拷贝" is on, so the typeset result is
 # what the clipboard holds). sway refuses to run as root: as root, the test
-# runs everything as an ordinary user of its own.
+# runs everything as the system user folvane-test, removed at the end when
+# this test made it.
 # Usage: copy_typeset_sway.sh PROGRAM
 set -euo pipefail
 program=$1
@@ -12,9 +13,13 @@ for tool in sway wl-copy wl-paste wtype foot iconv; do
 done
 
 user=$(id -un)
+made_user=""
 if [ "$(id -u)" -eq 0 ]; then
   user=folvane-test
-  id "$user" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$user"
+  if ! id "$user" >/dev/null 2>&1; then
+    useradd --system --no-create-home --shell /usr/sbin/nologin "$user"
+    made_user=$user
+  fi
 fi
 # setpriv runs the command itself as the user (no parent to outlive it),
 # so that the test can end every process it started.
@@ -37,6 +42,8 @@ cleanup() {
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
   wait 2>/dev/null || true
   rm -rf "$work"
+  # The user this test made goes with it.
+  if [ -n "$made_user" ]; then userdel "$made_user" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
 run="$work/run"
