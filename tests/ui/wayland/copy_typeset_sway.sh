@@ -68,7 +68,14 @@ export WAYLAND_DISPLAY=$display
 
 # A first start writes the settings file; copy-is-typeset and copy-after are
 # then switched on in it, and the update page off (no network here).
-(cd "$work/prog" && as_user env QT_QPA_PLATFORM=offscreen timeout -s TERM 5 ./folvane >/dev/null 2>&1 || true)
+# It is ended once the file is there (on a busy machine a fixed time may
+# end it before it has written anything).
+start bash -c "cd '$work/prog' && exec env QT_QPA_PLATFORM=offscreen ./folvane >/dev/null 2>&1"
+first=${pids[-1]}
+for _ in $(seq 200); do [ -s "$work/prog/config.ini" ] && break; sleep 0.1; done
+[ -s "$work/prog/config.ini" ] || { echo "the first start wrote no config.ini"; exit 1; }
+kill "$first" 2>/dev/null || true
+wait "$first" 2>/dev/null || true
 iconv -f gb18030 -t utf-8 "$work/prog/config.ini" |
   sed -e 's/^复制即排版=0/复制即排版=1/' -e 's/^自动拷贝=0/自动拷贝=1/' -e 's/^升级提示=1/升级提示=0/' |
   iconv -f utf-8 -t gb18030 > "$work/config.new"

@@ -98,7 +98,13 @@ shown() { swaymsg -t get_tree 2>/dev/null | grep -q "\"name\": \"$1\""; }
 
 # A first start writes the settings file; one-click typesetting and
 # copy-after are then switched on in it, and the update page off.
-(cd "$work/prog" && env QT_QPA_PLATFORM=offscreen timeout -s TERM 5 ./folvane >/dev/null 2>&1 || true)
+# It is ended once the file is there (on a busy machine a fixed time may
+# end it before it has written anything).
+(cd "$work/prog" && exec env QT_QPA_PLATFORM=offscreen ./folvane >/dev/null 2>&1) &
+first=$!
+pids+=("$first")
+await test -s "$work/prog/config.ini" || { echo "the first start wrote no config.ini"; exit 1; }
+stop "$first"
 iconv -f gb18030 -t utf-8 "$work/prog/config.ini" > "$work/config.utf8"
 for key in 一键排版 自动拷贝 升级提示; do
   grep -q "^$key=" "$work/config.utf8" || { echo "config.ini has no $key"; exit 1; }
