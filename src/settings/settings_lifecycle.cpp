@@ -1,7 +1,7 @@
 #include "settings/settings_lifecycle.h"
 
 #include "settings/quick_bars.h"
-#include "text/codec.h"
+
 
 namespace folvane::settings {
 namespace {
@@ -12,45 +12,30 @@ WriteResult bumpCounter(const IniStore& store, const std::string& key) {
 
 }  // namespace
 
-LoadResult loadSettings(const IniStore& store, SettingsWindow& window, engine::TypesetOptions& options,
+LoadResult loadSettings(const IniStore& store, WindowState& window, engine::TypesetOptions& options,
                         corrections::SignatureContext& signature) {
-    window.sizeLoadingLabel();
     // One reading of the file serves every key: nothing else writes it
     // while the settings load.
     const SettingsRecord r = decodeSettings(store.read(), store.section());
 
     signature.signatureEnabled = r.signatureEnabled;
-    window.setSignatureEnabled(r.signatureEnabled);
-    window.setEnterIndentChecked(r.enterIndent);
-    window.setCheckUpdatesChecked(r.checkUpdates);
     signature.headSignatureTemplate = r.headSignatureTemplate;
     signature.tailSignatureTemplate = r.tailSignatureTemplate;
-    if (r.alwaysOnTop) window.toggleAlwaysOnTop();
-    if (r.oneClick) window.toggleOneClick();
-    if (r.copyTypeset) {
-        window.toggleCopyTypeset();
-        window.showInformation(text::gb("已打开复制即排版功能，您复制想要排版的文章后，可立即粘贴。"),
-                               text::gb("友情提示"));
-    }
-    if (r.findPanel) window.setFindPanelShown(true);
-    if (r.trayOnMinimize) window.toggleTrayOnMinimize();
-    // The bar starts shown but unchecked: toggling once shows it properly,
-    // twice hides it with all the side effects of hiding.
-    window.toggleNavigationBar();
-    if (!r.navigationBar) window.toggleNavigationBar();
-    if (r.upperBar) window.toggleUpperBar();
-    if (r.lowerBar) window.toggleLowerBar();
+    const bool wordWrap = window.wordWrap;
+    window = {r.enterIndent, r.checkUpdates, r.alwaysOnTop, r.oneClick,  r.copyTypeset, r.findPanel,
+              r.trayOnMinimize, r.navigationBar, r.upperBar, r.lowerBar, wordWrap};
     options = r.options;
 
     LoadResult result;
     result.scriptStandard = r.scriptStandard;
+    result.oneClickNotice = r.oneClick;
+    result.copyTypesetNotice = r.copyTypeset;
     if (!stampIsCurrent(r)) {
         restoreDefaults(window, options, signature);
         result.defaultsRestored = true;
         result.stampWrite = store.writeText(settingsKeys().version, kVersionStamp);
     }
     normalizeOptions(options);
-    window.applyQuickBars(syncQuickBars(options));
     return result;
 }
 
@@ -73,27 +58,17 @@ StartupTypesetting startupTypesetting(const SettingsRecord& record) {
     return t;
 }
 
-void restoreDefaults(SettingsWindow& window, engine::TypesetOptions& options,
+void restoreDefaults(WindowState& window, engine::TypesetOptions& options,
                      corrections::SignatureContext& signature) {
     options = engine::TypesetOptions::defaults();
-    window.setOneClickChecked(false);
-    window.setTrayOnMinimizeChecked(false);
-    window.setAlwaysOnTop(false);
-    window.setFindPanelShown(false);
     signature.signatureEnabled = false;
-    window.setSignatureEnabled(false);
-    if (!window.state().navigationBar) window.toggleNavigationBar();
-    if (!window.state().upperBar) window.toggleUpperBar();
-    if (!window.state().lowerBar) window.toggleLowerBar();
-    if (window.state().copyTypeset) window.toggleCopyTypeset();
-    window.layoutMainWindow();
-    window.showStatus(text::gb("已启动默认设置"));
-    if (!window.state().checkUpdates) window.setCheckUpdatesChecked(true);
-    window.focusEditor();
-    window.applyQuickBars(syncQuickBars(options));
+    window.oneClick = window.trayOnMinimize = window.alwaysOnTop = window.findPanel = window.copyTypeset = false;
+    window.navigationBar = window.upperBar = window.lowerBar = true;
+    window.checkUpdates = true;
 }
 
-SettingsRecord captureSettings(const SettingsWindowState& w, const engine::TypesetOptions& options,
+SettingsRecord captureSettings(const WindowState& w, const WindowGeometry& geometry,
+                               const engine::TypesetOptions& options,
                                const corrections::SignatureContext& signature,
                                corrections::ScriptStandard scriptStandard) {
     SettingsRecord r;
@@ -113,9 +88,9 @@ SettingsRecord captureSettings(const SettingsWindowState& w, const engine::Types
     r.lowerBar = w.lowerBar;
     r.options = options;
     r.version = std::string(kVersionStamp);
-    r.maximized = w.maximized;
-    r.windowWidth = std::to_string(w.windowWidth);
-    r.windowHeight = std::to_string(w.windowHeight);
+    r.maximized = geometry.maximized;
+    r.windowWidth = std::to_string(geometry.width);
+    r.windowHeight = std::to_string(geometry.height);
     r.wordWrap = w.wordWrap;
     return r;
 }

@@ -6,7 +6,7 @@
 #include "engine/typeset_options.h"
 #include "settings/ini_store.h"
 #include "settings/settings_record.h"
-#include "settings/settings_window.h"
+#include "settings/window_state.h"
 
 namespace folvane::settings {
 
@@ -14,16 +14,21 @@ struct LoadResult {
     bool defaultsRestored = false;  // the stored stamp was not the current one
     WriteResult stampWrite;         // the stamp written at once in that case
     corrections::ScriptStandard scriptStandard = corrections::ScriptStandard::OpenCC;  // "繁简标准"
+    // The messages start-up shows, in this order: the one-click note when
+    // the file has one-click typesetting on, then the copy-is-typeset note
+    // when it has copy-is-typeset on (also when the defaults then switch
+    // them off again).
+    bool oneClickNotice = false;
+    bool copyTypesetNotice = false;
 };
 
-// Reads the settings file once and applies it: window states through
-// `window` (in the order that fixes which message box comes first),
-// signatures into `signature`, the switches into `options`; a stamp other
-// than kVersionStamp restores the defaults and writes the stamp at once;
-// finally the switches are normalised and the quick controls synchronised.
-// A missing or unreadable file therefore ends in the default configuration.
-// The word-wrap flag is not applied: word wrap starts switched on.
-LoadResult loadSettings(const IniStore& store, SettingsWindow& window, engine::TypesetOptions& options,
+// Reads the settings file once: the window's switches into `window` (word
+// wrap is not read: it keeps its value, on at start-up), the signatures into
+// `signature`, the switches into `options`. A stamp other than kVersionStamp
+// restores the defaults and writes the stamp at once; finally the switches
+// are normalised. A missing or unreadable file therefore ends in the
+// default configuration.
+LoadResult loadSettings(const IniStore& store, WindowState& window, engine::TypesetOptions& options,
                         corrections::SignatureContext& signature);
 
 // Whether a stored record carries the current version stamp. Start-up
@@ -50,12 +55,14 @@ StartupTypesetting startupTypesetting(const SettingsRecord& record);
 // signatures check box and copy-is-typeset off, all three bars shown, the
 // update check on. The Enter indentation, the signature texts, word wrap,
 // the geometry and the counters stay. Nothing is written to the file.
-void restoreDefaults(SettingsWindow& window, engine::TypesetOptions& options,
+void restoreDefaults(WindowState& window, engine::TypesetOptions& options,
                      corrections::SignatureContext& signature);
 
-// The record that saving writes: the window's states, the switches, the
-// signature check box and texts, the standard of the script conversions.
-SettingsRecord captureSettings(const SettingsWindowState& window, const engine::TypesetOptions& options,
+// The record that saving writes: the window's switches and size, the
+// switches, the signature check box and texts, the standard of the script
+// conversions.
+SettingsRecord captureSettings(const WindowState& window, const WindowGeometry& geometry,
+                               const engine::TypesetOptions& options,
                                const corrections::SignatureContext& signature,
                                corrections::ScriptStandard scriptStandard = corrections::ScriptStandard::OpenCC);
 

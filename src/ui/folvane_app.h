@@ -1,7 +1,8 @@
 // FolvaneApp: the application object under the windows. It owns the state
 // that is process-wide — the typesetting switches, the run context with the
 // signatures and the quote pairing, the settings store and the record last
-// read from it, the script converter, the clipboard modes and their watch,
+// read from it, the main window's switches (WindowStateModel), the script
+// converter, the clipboard modes and their watch,
 // the hot-key identifiers — and the one worker with the run controller.
 // Every window gets a reference to it; no window owns shared state.
 // It is created before the first window and destroyed after the last one;
@@ -19,6 +20,7 @@
 #include "engine/typeset_options.h"
 #include "settings/ini_store.h"
 #include "settings/settings_record.h"
+#include "window_state_model.h"
 
 class QTranslator;
 class RunController;
@@ -42,6 +44,11 @@ public:
     // The settings as last read from the file (empty before openSettings).
     const folvane::settings::SettingsRecord& storedSettings() const { return stored_; }
     void rereadSettings();
+
+    // The main window's switches, shown by its menus, toolbar, tray and
+    // quick bars and saved with the settings.
+    WindowStateModel& windowState() { return windowState_; }
+    const WindowStateModel& windowState() const { return windowState_; }
 
     folvane::engine::ClipboardModes& clipboard() { return clipboard_; }
     folvane::engine::HotKeyIds& hotKeys() { return hotKeys_; }
@@ -68,6 +75,7 @@ private:
     folvane::corrections::DictionaryConverter converter_;  // builds its tables on first use
     std::optional<folvane::settings::IniStore> store_;
     folvane::settings::SettingsRecord stored_;
+    WindowStateModel windowState_;
     folvane::engine::ClipboardModes clipboard_;
     folvane::engine::HotKeyIds hotKeys_;
     // Last: destroyed first, so no job outlives the state it reads.

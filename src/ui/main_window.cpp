@@ -61,6 +61,7 @@ MainWin::MainWin(FolvaneApp& app, QWidget* parent, WebFeatures* web)
     buildNavigationBar();
 
     desktop_ = new DesktopController(app_, *this, commands_, windowIcon(), this);
+    bindWindowState();
     resize(685, 496);
     move(50, 50);
 }
@@ -143,7 +144,7 @@ void MainWin::buildCentral() {
     // Escape in the panel closes it; the editor takes the focus with the
     // match found still selected.
     auto* closePanel = new QShortcut(QKeySequence(Qt::Key_Escape), findPanel_, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
-    connect(closePanel, &QShortcut::activated, this, [this] { setFindPanelShown(false); });
+    connect(closePanel, &QShortcut::activated, this, [this] { app_.windowState().set(folvane::settings::WindowFlag::FindPanel, false); });
 
     // Overlays of the central area: the progress display of a run, the label
     // that covers the window while it is being set up, and the box that
@@ -241,18 +242,18 @@ void MainWin::buildNavigationBar() {
         toolBar_, web_,
         [this] {
             return updatePageUrl(updateBase_, app_.store() ? &*app_.store() : nullptr,
-                                 action(Command::CheckUpdates)->isChecked());
+                                 app_.windowState().value().checkUpdates);
         },
         UpdateChecker::kRetryIntervalMs, this);
 }
 
 void MainWin::layoutNavigationBar() {
-    navigationBar_->layout(width(), frameGeometry().width(), action(Command::ShowNavigationBar)->isChecked());
+    navigationBar_->layout(width(), frameGeometry().width(), app_.windowState().value().navigationBar);
 }
 
 void MainWin::openWebPage() {
     if (!web_ || !web_->available()) return;
-    web_->openUrlWindow(this, alwaysOnTop_, [this](const QString& page) { setEditorText(fromQt(page)); });
+    web_->openUrlWindow(this, app_.windowState().value().alwaysOnTop, [this](const QString& page) { setEditorText(fromQt(page)); });
 }
 
 void MainWin::openDonationWindow() {
@@ -310,14 +311,13 @@ void MainWin::connectCommands() {
     // is one, else the whole text. The clipboard ways always take the whole text.
     on(Command::Run, [this] { startTypesetting(selectionRange()); });
 
-    on(Command::AlwaysOnTop, &MainWin::toggleAlwaysOnTop);
-    on(Command::TrayOnMinimize, [] {});  // the check mark is the state
     on(Command::Signatures, &MainWin::openSignatureWindow);
-    on(Command::ShowNavigationBar, &MainWin::layoutMainWindow);
-    on(Command::ShowUpperBar, &MainWin::layoutMainWindow);
-    on(Command::ShowLowerBar, &MainWin::layoutMainWindow);
-    on(Command::OneClick, &MainWin::toggleOneClick);
-    on(Command::CopyTypeset, &MainWin::toggleCopyTypeset);
+    // The window's switches are bound to their check marks (bindWindowState);
+    // switching one-click typesetting on from a menu, the toolbar or the tray
+    // also tells its hot key.
+    on(Command::OneClick, [this](bool on) {
+        if (on) showOneClickNote();
+    });
     on(Command::RestoreDefaults, &MainWin::restoreDefaults);
     on(Command::New, [this] { documents_.newDocument(); });
     on(Command::Open, [this] { documents_.openDocument(); });
@@ -338,7 +338,6 @@ void MainWin::connectCommands() {
     const bool web = web_ && web_->available();
     action(Command::OpenWebPage)->setEnabled(web);
     on(Command::Donate, &MainWin::openDonationWindow);
-    on(Command::CheckUpdates, [] {});  // the check mark is the wish; the next request sends it
     on(Command::About, [this] { withoutAlwaysOnTop([this] { AboutDialog(this).exec(); }); });
     // The product's pages open in the desktop's browser.
     on(Command::Website, [this] { openWithDesktop(this, QUrl(product::kHomePage)); });
@@ -358,12 +357,9 @@ void MainWin::connectCommands() {
     on(Command::ContextClearAll, &MainWin::clearAll);
     on(Command::QuickHide, &MainWin::quickHide);
     on(Command::Font, &MainWin::chooseFont);
-    on(Command::WordWrap, &MainWin::toggleWordWrap);
-    on(Command::FindPanel, &MainWin::toggleFindPanel);
     on(Command::ShowChanges, &MainWin::showRunChanges);
     on(Command::FindNext, [this] { findNext(true); });
     on(Command::FindPrevious, [this] { findNext(false); });
-    on(Command::EnterIndent, [this] { editor_->setEnterIndent(action(Command::EnterIndent)->isChecked()); });
 
     auto cut = [this] {
         editor_->cut();

@@ -29,7 +29,7 @@
 #include "run_controller.h"
 #include "settings/ini_store.h"
 #include "settings/quick_bar_rules.h"
-#include "settings/settings_window.h"
+#include "settings/window_state.h"
 
 class QAction;
 class QCheckBox;
@@ -53,7 +53,6 @@ class ChangesWindow;
 class WebFeatures;
 
 class MainWin : public QMainWindow,
-                public folvane::settings::SettingsWindow,
                 private DesktopHost,
                 private DocumentHost {
     Q_OBJECT
@@ -128,7 +127,6 @@ public:
     void setEditorText(std::string_view gbText) override;
 
     bool running() const { return running_; }
-    bool alwaysOnTop() const { return alwaysOnTop_; }
     int oneClickHotKeyId() const { return app_.hotKeys().oneClick; }
     int showHideHotKeyId() const { return app_.hotKeys().showHide; }
     const EditorFont& editorFont() const { return editorFont_; }
@@ -154,33 +152,15 @@ public:
     // meanwhile, so that the modal window is not hidden behind this one.
     void withoutAlwaysOnTop(const std::function<void()>& fn);
 
-    // SettingsWindow: what the settings procedures ask of the window.
-    folvane::settings::SettingsWindowState state() const override;
-    void sizeLoadingLabel() override;
-    void setSignatureEnabled(bool on) override;
-    void setEnterIndentChecked(bool on) override;
-    void setCheckUpdatesChecked(bool on) override;
-    void setOneClickChecked(bool on) override;
-    void setTrayOnMinimizeChecked(bool on) override;
-    void setAlwaysOnTop(bool on) override;
-    void setFindPanelShown(bool shown) override;
-    void toggleOneClick() override;
-    void toggleCopyTypeset() override;
-    void toggleNavigationBar() override;
-    void toggleUpperBar() override;
-    void toggleLowerBar() override;
-    void layoutMainWindow() override;
-    void showInformation(std::string_view text, std::string_view title) override;
-    void showStatus(std::string_view text) override;
-    void focusEditor() override;
-    void applyQuickBars(const folvane::settings::QuickBarState& state) override;
+    // An information message box (over the window, with always-on-top
+    // off meanwhile).
+    virtual void showInformation(std::string_view text, std::string_view title);
 
 public Q_SLOTS:
     // Starts a run on the whole text, or on the editor units of `range`;
     // ignored while a run or a tool is in progress.
     void startTypesetting(RunRange range = {});
-    void toggleAlwaysOnTop() override;
-    void toggleTrayOnMinimize() override;
+    // The default configuration (see settings::restoreDefaults), shown.
     void restoreDefaults();
     void showMainWindow();
     // Brings the window to the front, from the tray, minimised or behind
@@ -241,6 +221,18 @@ private:
     // `produce` runs on the worker and may move the caret the new text gets.
     void replaceInBackground(std::function<QString(folvane::editor::Caret&)> produce, folvane::editor::Caret caret);
     void saveSettingsOnClose();
+    // What the window does when one of its switches changes, however it
+    // changed (a check mark, a quick-bar box, the settings).
+    void onWindowStateChanged(folvane::settings::WindowFlag flag, bool on);
+    void bindWindowState();
+    // The window flag of always-on-top, without touching the switch.
+    void applyStaysOnTop(bool on);
+    void showOneClickNote();
+    // The bars' visibility from the switches, and what depends on it.
+    void layoutMainWindow();
+    void applyQuickBars(const folvane::settings::QuickBarState& state);
+    // Part 0 of the status bar and the focus after the defaults were restored.
+    void showDefaultsRestored();
     void showCopyTypesetHelp();
     void openSignatureWindow();
     void connectCommands();
@@ -291,8 +283,8 @@ private:
     void clearAll();
     void quickHide();
     void chooseFont();
-    void toggleWordWrap();
-    void toggleFindPanel();
+    void applyWordWrap();
+    void showFindPanel(bool show);
     void replaceAllInEditor();
     // Find next / previous from the selection (wrapping round), replacing
     // the selected match, and the matches of the find field's text.
@@ -353,7 +345,6 @@ private:
     bool toolRunning_ = false;
     QElapsedTimer runClock_;
     bool running_ = false;
-    bool alwaysOnTop_ = false;
     std::string stash_;  // quick-hide text
     EditorFont editorFont_;
     int windowWidth_ = 0;   // outer size at the last resize while not minimised

@@ -61,7 +61,6 @@ void MainWin::buildQuickBars() {
             [this](const QPoint& at) { lineBreakMenu_->popup(at); });
     connect(upperBar_, &UpperQuickBar::signaturesClicked, this, &MainWin::clickSignatureBox);
     connect(upperBar_->tools, &QPushButton::clicked, this, [this] { toolsMenu_->popup(QCursor::pos()); });
-    connect(lowerBar_->copyTypeset, &QCheckBox::clicked, this, &MainWin::toggleCopyTypeset);
     connect(lowerBar_, &LowerQuickBar::helpPressed, this, &MainWin::showCopyTypesetHelp);
 }
 
@@ -92,33 +91,11 @@ void MainWin::chooseLineBreaks(folvane::settings::LineBreakItem item) {
     applyQuickBars(folvane::settings::chooseLineBreak(app_.options(), shownQuickBars(), item));
 }
 
-namespace {
-
-void invert(QAction* a) { a->setChecked(!a->isChecked()); }
-
-}  // namespace
-
-// The bars follow the check marks of their menu items; a menu click has
-// already inverted the mark, a toggle from the settings inverts it here.
-void MainWin::toggleNavigationBar() {
-    invert(action(Command::ShowNavigationBar));
-    layoutMainWindow();
-}
-
-void MainWin::toggleUpperBar() {
-    invert(action(Command::ShowUpperBar));
-    layoutMainWindow();
-}
-
-void MainWin::toggleLowerBar() {
-    invert(action(Command::ShowLowerBar));
-    layoutMainWindow();
-}
-
 void MainWin::layoutMainWindow() {
-    toolBar_->setVisible(action(Command::ShowNavigationBar)->isChecked());
-    upperBar_->setVisible(action(Command::ShowUpperBar)->isChecked());
-    lowerBar_->setVisible(action(Command::ShowLowerBar)->isChecked());
+    const folvane::settings::WindowState& state = app_.windowState().value();
+    toolBar_->setVisible(state.navigationBar);
+    upperBar_->setVisible(state.upperBar);
+    lowerBar_->setVisible(state.lowerBar);
     layoutNavigationBar();
     layoutOverlays();
 }

@@ -17,23 +17,19 @@
 // ------------------------------------------------------ window behaviour
 
 void MainWin::withoutAlwaysOnTop(const std::function<void()>& fn) {
-    const bool was = alwaysOnTop_;
-    if (was) toggleAlwaysOnTop();
+    // Only the window flag goes off: the switch stays, and the flag follows
+    // it again afterwards (also when `fn` restored the defaults).
+    const bool was = app_.windowState().value().alwaysOnTop;
+    if (was) applyStaysOnTop(false);
     fn();
-    if (was && !alwaysOnTop_) toggleAlwaysOnTop();
+    if (was) applyStaysOnTop(app_.windowState().value().alwaysOnTop);
 }
 
-void MainWin::toggleAlwaysOnTop() {
-    alwaysOnTop_ = !alwaysOnTop_;
+void MainWin::applyStaysOnTop(bool on) {
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on) return;
     const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, alwaysOnTop_);
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
     if (visible) show();  // changing the flag hides the window
-    action(Command::AlwaysOnTop)->setChecked(alwaysOnTop_);  // also toolbar button 13
-}
-
-void MainWin::toggleTrayOnMinimize() {
-    QAction* a = action(Command::TrayOnMinimize);
-    a->setChecked(!a->isChecked());
 }
 
 void MainWin::showMainWindow() {
@@ -67,7 +63,7 @@ void MainWin::carryOut(const ProgramRequest& request) {
         // As "打开" after its dialog; a run or tool in progress keeps the
         // editor, as it keeps the menu item disabled.
         if (editorBusy() || loadingText()) {
-            showStatus(folvane::text::gb("正在排版，未能打开文件"));
+            statusParts_[0]->setText(QStringLiteral("正在排版，未能打开文件"));
             break;
         }
         if (documents_.confirmBefore(folvane::editor::DocumentCommand::Open)) openFile(request.file);
@@ -120,7 +116,7 @@ void MainWin::hideWindow() { hide(); }
 void MainWin::changeEvent(QEvent* e) {
     QMainWindow::changeEvent(e);
     if (e->type() == QEvent::WindowStateChange && isMinimized())
-        desktop_->windowMinimized(action(Command::TrayOnMinimize)->isChecked());
+        desktop_->windowMinimized(app_.windowState().value().trayOnMinimize);
 }
 
 void MainWin::resizeEvent(QResizeEvent* e) {

@@ -151,13 +151,12 @@ void MainWin::dropInBackground(QStringList paths) {
         });
 }
 
-void MainWin::toggleWordWrap() {
-    const bool wrap = action(Command::WordWrap)->isChecked();
+void MainWin::applyWordWrap() {
+    const bool wrap = app_.windowState().value().wordWrap;
     editor_->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
 }
 
-void MainWin::toggleFindPanel() {
-    const bool show = action(Command::FindPanel)->isChecked();
+void MainWin::showFindPanel(bool show) {
     findPanel_->setVisible(show);
     findDirty_ = true;
     if (show) {

@@ -64,7 +64,10 @@ void MainWin::showMatches() {
 }
 
 void MainWin::findNext(bool forward) {
-    if (!findPanel_->isVisible()) setFindPanelShown(true);
+    if (!findPanel_->isVisible()) {
+        if (app_.windowState().value().findPanel) showFindPanel(true);
+        else app_.windowState().set(folvane::settings::WindowFlag::FindPanel, true);
+    }
     const auto& matches = currentMatches();
     const QTextCursor sel = editor_->textCursor();
     const auto to = folvane::editor::nextMatch(matches, static_cast<std::size_t>(findNeedle_.size()),

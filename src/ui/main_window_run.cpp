@@ -43,7 +43,7 @@ void MainWin::installDocument(QTextDocument* document) {
     editor_->setExtraSelections({});
     findTextChanged();
     bridge_->installQuietly(document);
-    toggleWordWrap();  // the wrap mode lives in the document's options
+    applyWordWrap();  // the wrap mode lives in the document's options
     afterTextReplaced();
 }
 

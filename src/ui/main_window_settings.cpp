@@ -1,5 +1,5 @@
-// MainWin: start-up and shutdown, and what the settings procedures ask of
-// the window (SettingsWindow).
+// MainWin: start-up and shutdown, and the window's switches: their bindings
+// and what the window does when one changes.
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -32,8 +33,22 @@ namespace settings = folvane::settings;
 void MainWin::startUp(const QStringList& arguments, const std::string& configPath) {
     app_.openSettings(configPath);
     const settings::IniStore& store = *app_.store();
-    app_.runContext().scriptStandard =
-        settings::loadSettings(store, *this, app_.options(), app_.runContext().signature).scriptStandard;
+    // The loading label covers the client area while the settings load.
+    loadingLabel_->setGeometry(centralWidget()->rect());
+    settings::WindowState window = app_.windowState().value();
+    const settings::LoadResult loaded =
+        settings::loadSettings(store, window, app_.options(), app_.runContext().signature);
+    app_.runContext().scriptStandard = loaded.scriptStandard;
+    app_.windowState().setAll(window);
+    upperBar_->signatures->setChecked(app_.runContext().signature.signatureEnabled);
+    // The navigation bar starts shown whatever its switch says.
+    layoutMainWindow();
+    if (loaded.oneClickNotice) showOneClickNote();
+    if (loaded.copyTypesetNotice)
+        showInformation(folvane::text::gb("已打开复制即排版功能，您复制想要排版的文章后，可立即粘贴。"),
+                        folvane::text::gb("友情提示"));
+    if (loaded.defaultsRestored) showDefaultsRestored();
+    applyQuickBars(settings::syncQuickBars(app_.options()));
 
     editorFont_.name = QStringLiteral("宋体");
     editorFont_.size = 10;
@@ -91,7 +106,8 @@ void MainWin::saveSettingsOnClose() {
     if (settingsSaved_ || !startupCompleted_->isChecked() || !app_.store()) return;
     settingsSaved_ = true;
     const auto result = settings::saveSettings(
-        *app_.store(), settings::captureSettings(state(), app_.options(), app_.runContext().signature,
+        *app_.store(), settings::captureSettings(app_.windowState().value(), {isMaximized(), windowWidth_, windowHeight_},
+                                                 app_.options(), app_.runContext().signature,
                                                  app_.runContext().scriptStandard));
     if (result.ok) return;
     const QString text = QStringLiteral("配置未能保存：%1").arg(QFile::decodeName(result.message.c_str()));
@@ -130,85 +146,76 @@ void MainWin::endOnTermination() {
     QCoreApplication::exit(0);
 }
 
-void MainWin::restoreDefaults() { settings::restoreDefaults(*this, app_.options(), app_.runContext().signature); }
-
-// ------------------------------------------------------- SettingsWindow
-
-settings::SettingsWindowState MainWin::state() const {
-    settings::SettingsWindowState s;
-    s.enterIndent = action(Command::EnterIndent)->isChecked();
-    s.checkUpdates = action(Command::CheckUpdates)->isChecked();
-    s.alwaysOnTop = alwaysOnTop_;
-    s.oneClick = action(Command::OneClick)->isChecked();
-    s.copyTypeset = action(Command::CopyTypeset)->isChecked();
-    s.findPanel = action(Command::FindPanel)->isChecked();
-    s.trayOnMinimize = action(Command::TrayOnMinimize)->isChecked();
-    s.navigationBar = action(Command::ShowNavigationBar)->isChecked();
-    s.upperBar = action(Command::ShowUpperBar)->isChecked();
-    s.lowerBar = action(Command::ShowLowerBar)->isChecked();
-    s.wordWrap = action(Command::WordWrap)->isChecked();
-    s.maximized = isMaximized();
-    s.windowWidth = windowWidth_;
-    s.windowHeight = windowHeight_;
-    return s;
+void MainWin::restoreDefaults() {
+    settings::WindowState window = app_.windowState().value();
+    settings::restoreDefaults(window, app_.options(), app_.runContext().signature);
+    app_.windowState().setAll(window);
+    upperBar_->signatures->setChecked(false);
+    showDefaultsRestored();
+    applyQuickBars(settings::syncQuickBars(app_.options()));
 }
 
-void MainWin::sizeLoadingLabel() { loadingLabel_->setGeometry(centralWidget()->rect()); }
-
-void MainWin::setSignatureEnabled(bool on) {
-    upperBar_->signatures->setChecked(on);
-    app_.runContext().signature.signatureEnabled = on;
+void MainWin::showDefaultsRestored() {
+    statusParts_[0]->setText(QStringLiteral("已启动默认设置"));
+    editor_->setFocus();
 }
 
-void MainWin::setEnterIndentChecked(bool on) {
-    action(Command::EnterIndent)->setChecked(on);
-    editor_->setEnterIndent(on);
+// ------------------------------------------------------- window switches
+
+void MainWin::bindWindowState() {
+    using F = settings::WindowFlag;
+    WindowStateModel& state = app_.windowState();
+    // Toolbar buttons 13 and 14 are the actions of their commands; the
+    // tray's "一键排版" follows the action of "一键排版(&Q)".
+    const std::pair<Command, F> marks[] = {
+        {Command::EnterIndent, F::EnterIndent},       {Command::CheckUpdates, F::CheckUpdates},
+        {Command::AlwaysOnTop, F::AlwaysOnTop},       {Command::OneClick, F::OneClick},
+        {Command::CopyTypeset, F::CopyTypeset},       {Command::FindPanel, F::FindPanel},
+        {Command::TrayOnMinimize, F::TrayOnMinimize}, {Command::ShowNavigationBar, F::NavigationBar},
+        {Command::ShowUpperBar, F::UpperBar},         {Command::ShowLowerBar, F::LowerBar},
+        {Command::WordWrap, F::WordWrap},
+    };
+    for (const auto& [command, flag] : marks) state.bind(action(command), flag);
+    state.bind(lowerBar_->copyTypeset, F::CopyTypeset);
+    connect(&state, &WindowStateModel::changed, this, &MainWin::onWindowStateChanged);
+    // What the switches hold now, for a window made after they were set.
+    const settings::WindowState& now = state.value();
+    editor_->setEnterIndent(now.enterIndent);
+    app_.clipboard().oneClick = now.oneClick;
+    if (now.alwaysOnTop) applyStaysOnTop(true);
+    findPanel_->setVisible(now.findPanel);
+    applyWordWrap();
 }
 
-void MainWin::setCheckUpdatesChecked(bool on) { action(Command::CheckUpdates)->setChecked(on); }
-
-void MainWin::setOneClickChecked(bool on) {
-    // Toolbar button 14 is the same action, the tray item follows it.
-    app_.clipboard().oneClick = on;
-    action(Command::OneClick)->setChecked(on);
+void MainWin::onWindowStateChanged(settings::WindowFlag flag, bool on) {
+    using F = settings::WindowFlag;
+    switch (flag) {
+    case F::EnterIndent: editor_->setEnterIndent(on); break;
+    case F::AlwaysOnTop: applyStaysOnTop(on); break;
+    case F::OneClick: app_.clipboard().oneClick = on; break;
+    case F::CopyTypeset:
+        // Switching on remembers what is on the clipboard: it is not typeset.
+        folvane::engine::switchCopyTypeset(app_.clipboard(), on, fromQt(desktop_->clipboardText()));
+        break;
+    case F::FindPanel: showFindPanel(on); break;
+    case F::NavigationBar:
+    case F::UpperBar:
+    case F::LowerBar: layoutMainWindow(); break;
+    case F::WordWrap: applyWordWrap(); break;
+    case F::CheckUpdates:    // the next update request sends the wish
+    case F::TrayOnMinimize:  // read when the window is minimised
+    case F::Count: break;
+    }
 }
 
-void MainWin::setTrayOnMinimizeChecked(bool on) { action(Command::TrayOnMinimize)->setChecked(on); }
-
-void MainWin::setAlwaysOnTop(bool on) {
-    if (alwaysOnTop_ != on) toggleAlwaysOnTop();
-}
-
-void MainWin::setFindPanelShown(bool shown) {
-    action(Command::FindPanel)->setChecked(shown);
-    toggleFindPanel();
-}
-
-void MainWin::toggleOneClick() {
-    // The menu item, the tray item and toolbar button 14 all land here; the
-    // mode before the click is the state.
-    const bool on = !app_.clipboard().oneClick;
-    setOneClickChecked(on);
-    if (on)
-        showInformation(fromQt(QStringLiteral("一键排版快捷键: ALT+Q") + desktop_->oneClickNote()),
-                        folvane::text::gb("友情提示"));
-}
-
-void MainWin::toggleCopyTypeset() {
-    auto& modes = app_.clipboard();
-    // Switching on remembers what is on the clipboard: it is not typeset.
-    folvane::engine::switchCopyTypeset(modes, !modes.copyTypeset, fromQt(desktop_->clipboardText()));
-    action(Command::CopyTypeset)->setChecked(modes.copyTypeset);
-    lowerBar_->copyTypeset->setChecked(modes.copyTypeset);
+void MainWin::showOneClickNote() {
+    showInformation(fromQt(QStringLiteral("一键排版快捷键: ALT+Q") + desktop_->oneClickNote()),
+                    folvane::text::gb("友情提示"));
 }
 
 void MainWin::showInformation(std::string_view text, std::string_view title) {
     withoutAlwaysOnTop([&] { QMessageBox::information(this, qtFromGb(title), qtFromGb(text)); });
 }
-
-void MainWin::showStatus(std::string_view text) { statusParts_[0]->setText(qtFromGb(text)); }
-
-void MainWin::focusEditor() { editor_->setFocus(); }
 
 void MainWin::applyQuickBars(const settings::QuickBarState& s) {
     upperBar_->indent->setChecked(s.indent);

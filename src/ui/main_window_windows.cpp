@@ -8,7 +8,7 @@ void MainWin::openOptionsWindow(QWidget* parent) {
     hooks.restoreDefaults = [this] { restoreDefaults(); };
     // On top exactly when the main window is; the main window itself lets
     // go of the top while the modal window shows.
-    OptionsWindow window(app_.options(), alwaysOnTop(), std::move(hooks), parent);
+    OptionsWindow window(app_.options(), app_.windowState().value().alwaysOnTop, std::move(hooks), parent);
     window.bindScriptStandard(app_.runContext().scriptStandard);
     if (parent == this) withoutAlwaysOnTop([&] { window.exec(); });
     else window.exec();
@@ -22,7 +22,7 @@ void MainWin::openBatchWindow() {
     }
     BatchWindow::Services services = BatchWindow::programServices(app_);
     services.openOptions = [this](QWidget* parent) { openOptionsWindow(parent); };
-    services.topmost = alwaysOnTop();  // it takes the main window's place
+    services.topmost = app_.windowState().value().alwaysOnTop;  // it takes the main window's place
     if (adjustBatchServices_) adjustBatchServices_(services);
     auto* window = new BatchWindow(std::move(services), this);
     window->setAttribute(Qt::WA_DeleteOnClose);

@@ -9,6 +9,7 @@
 #include "gbtext.h"
 #include "ini_reference.h"
 #include "settings/config_location.h"
+#include "settings/quick_bars.h"
 #include "text/file_io.h"
 
 namespace folvane::settings {
@@ -17,52 +18,6 @@ namespace {
 using engine::TypesetOptions;
 using folvane::testing::g;
 namespace fs = std::filesystem;
-
-// A main window that records the calls made on it and keeps the states that
-// its toggles change, starting as a freshly created window does.
-class FakeWindow : public SettingsWindow {
-public:
-    SettingsWindowState s;
-    std::vector<std::string> calls;
-    QuickBarState bars;
-    bool signatureBox = false;
-
-    SettingsWindowState state() const override { return s; }
-    void sizeLoadingLabel() override { calls.push_back("sizeLoadingLabel"); }
-    void setSignatureEnabled(bool on) override { signatureBox = on; }
-    void setEnterIndentChecked(bool on) override { s.enterIndent = on; }
-    void setCheckUpdatesChecked(bool on) override { s.checkUpdates = on; }
-    void setOneClickChecked(bool on) override { s.oneClick = on; }
-    void setTrayOnMinimizeChecked(bool on) override { s.trayOnMinimize = on; }
-    void setAlwaysOnTop(bool on) override { s.alwaysOnTop = on; }
-    void setFindPanelShown(bool on) override { s.findPanel = on; }
-    void toggleAlwaysOnTop() override { s.alwaysOnTop = !s.alwaysOnTop; }
-    void toggleOneClick() override {
-        s.oneClick = !s.oneClick;
-        if (s.oneClick) calls.push_back("message: " + folvane::testing::show(g("一键排版快捷键: ALT+Q")));
-    }
-    void toggleCopyTypeset() override {
-        s.copyTypeset = !s.copyTypeset;
-        calls.push_back("toggleCopyTypeset");
-    }
-    void toggleTrayOnMinimize() override { s.trayOnMinimize = !s.trayOnMinimize; }
-    void toggleNavigationBar() override {
-        s.navigationBar = !s.navigationBar;
-        calls.push_back(s.navigationBar ? "navigation shown" : "navigation hidden");
-    }
-    void toggleUpperBar() override { s.upperBar = !s.upperBar; }
-    void toggleLowerBar() override { s.lowerBar = !s.lowerBar; }
-    void layoutMainWindow() override { calls.push_back("layout"); }
-    void showInformation(std::string_view text, std::string_view title) override {
-        calls.push_back("message: " + folvane::testing::show(text) + " / " + folvane::testing::show(title));
-    }
-    void showStatus(std::string_view text) override { calls.push_back("status: " + folvane::testing::show(text)); }
-    void focusEditor() override { calls.push_back("focus"); }
-    void applyQuickBars(const QuickBarState& q) override {
-        bars = q;
-        calls.push_back("quick bars");
-    }
-};
 
 class SettingsTest : public ::testing::Test {
 protected:
@@ -91,10 +46,12 @@ protected:
     // A file holding the current stamp and the given lines.
     void writeCurrent(const std::string& lines) { writeFile("[folvane]\r\n" + g("版本") + "=3.0.7\r\n" + lines); }
     LoadResult load() { return loadSettings(store(), window_, options_, signature_); }
+    SettingsRecord capture() const { return captureSettings(window_, geometry_, options_, signature_); }
 
     std::string dir_;
     std::string path_;
-    FakeWindow window_;
+    WindowState window_;  // as a freshly created window has it
+    WindowGeometry geometry_;
     TypesetOptions options_;
     corrections::SignatureContext signature_;
 };
@@ -104,12 +61,13 @@ TEST_F(SettingsTest, FirstStartEndsInTheDefaults) {
     EXPECT_TRUE(r.defaultsRestored);
     EXPECT_TRUE(r.stampWrite);
     EXPECT_EQ(options_, TypesetOptions::defaults());
-    EXPECT_TRUE(window_.s.navigationBar);
-    EXPECT_TRUE(window_.s.upperBar);
-    EXPECT_TRUE(window_.s.lowerBar);
-    EXPECT_TRUE(window_.s.checkUpdates);
-    EXPECT_FALSE(window_.s.oneClick || window_.s.copyTypeset || window_.s.alwaysOnTop || window_.s.findPanel);
-    EXPECT_TRUE(window_.bars.indent && window_.bars.mergeBreaks && window_.bars.singleBreak);
+    EXPECT_TRUE(window_.navigationBar);
+    EXPECT_TRUE(window_.upperBar);
+    EXPECT_TRUE(window_.lowerBar);
+    EXPECT_TRUE(window_.checkUpdates);
+    EXPECT_FALSE(window_.oneClick || window_.copyTypeset || window_.alwaysOnTop || window_.findPanel);
+    const QuickBarState bars = syncQuickBars(options_);
+    EXPECT_TRUE(bars.indent && bars.mergeBreaks && bars.singleBreak);
     ASSERT_TRUE(bumpStartCount(store()));
     EXPECT_EQ(stored(g("版本")), "3.0.7");
     EXPECT_EQ(stored("CONFIG1"), "1");
@@ -126,9 +84,9 @@ TEST_F(SettingsTest, OlderStampRestoresTheDefaultsAndIsRewritten) {
     writeFile(ini.bytes());
     EXPECT_TRUE(load().defaultsRestored);
     EXPECT_EQ(options_, TypesetOptions::defaults());
-    EXPECT_FALSE(window_.s.alwaysOnTop || window_.s.oneClick || window_.s.copyTypeset || window_.s.findPanel ||
-                 window_.s.trayOnMinimize || signature_.signatureEnabled || window_.signatureBox);
-    EXPECT_TRUE(window_.s.enterIndent);                    // left alone by the defaults
+    EXPECT_FALSE(window_.alwaysOnTop || window_.oneClick || window_.copyTypeset || window_.findPanel ||
+                 window_.trayOnMinimize || signature_.signatureEnabled);
+    EXPECT_TRUE(window_.enterIndent);                    // left alone by the defaults
     EXPECT_EQ(signature_.headSignatureTemplate, "head");  // so are the signature texts
     EXPECT_EQ(stored(g("版本")), "3.0.7");
     EXPECT_EQ(stored(g("删除首尾空格")), "1");  // the rest of the file is untouched
@@ -159,7 +117,7 @@ TEST_F(SettingsTest, WindowlessStartupAgreesWithTheProgram) {
         EXPECT_EQ(t.defaultsRestored, c.restored) << c.name;
         EXPECT_EQ(stampIsCurrent(*record), !c.restored) << c.name;
         // The program, on the same file.
-        window_ = FakeWindow{};
+        window_ = WindowState{};
         signature_.signatureEnabled = false;
         options_ = TypesetOptions{};
         const LoadResult loaded = load();
@@ -204,7 +162,7 @@ TEST_F(SettingsTest, TwoLineSignatureIsOneLineInTheFile) {
     signature_.headSignatureTemplate = g("作者：某人\r\n日期 #YYYY");
     signature_.tailSignatureTemplate = g("完");
     signature_.signatureEnabled = true;
-    ASSERT_TRUE(saveSettings(store(), captureSettings(window_.s, options_, signature_)));
+    ASSERT_TRUE(saveSettings(store(), capture()));
     EXPECT_NE(contents().find(g("首签名=作者：某人") + "\xFF" + g("日期 #YYYY") + "\r\n"), std::string::npos);
     EXPECT_EQ(stored(g("首签名")), g("作者：某人") + "\xFF" + g("日期 #YYYY"));
 
@@ -233,47 +191,60 @@ TEST(SignatureEncoding, LineBreaks) {
     }
 }
 
-TEST_F(SettingsTest, LoadSideEffectsComeInOrder) {
-    writeCurrent(g("一键排版=1\r\n复制即排版=1\r\n显示导航按钮=0\r\n"));
-    load();
-    const std::vector<std::string> expected = {
-        "sizeLoadingLabel",
-        "message: 一键排版快捷键: ALT+Q",
-        "toggleCopyTypeset",
-        "message: 已打开复制即排版功能，您复制想要排版的文章后，可立即粘贴。 / 友情提示",
-        "navigation shown",
-        "navigation hidden",
-        "quick bars",
+// Start-up shows the one-click note, then the copy-is-typeset note, for
+// what the file has switched on, also when an old stamp then switches both
+// off again with the defaults.
+TEST_F(SettingsTest, LoadNoticesFollowTheFile) {
+    struct Case {
+        const char* name;
+        std::string lines;
+        bool oneClickNotice, copyTypesetNotice, onAfterwards;
     };
-    EXPECT_EQ(window_.calls, expected);
-    EXPECT_TRUE(window_.s.oneClick && window_.s.copyTypeset);
-    EXPECT_FALSE(window_.s.upperBar || window_.s.lowerBar || window_.s.navigationBar);
+    const Case cases[] = {
+        {"both", g("版本=3.0.7\r\n一键排版=1\r\n复制即排版=1\r\n显示导航按钮=0\r\n"), true, true, true},
+        {"copy only", g("版本=3.0.7\r\n复制即排版=1\r\n显示导航按钮=0\r\n"), false, true, false},
+        {"neither", g("版本=3.0.7\r\n显示导航按钮=0\r\n"), false, false, false},
+        {"both, old stamp", g("版本=3.0.6\r\n一键排版=1\r\n复制即排版=1\r\n"), true, true, false},
+    };
+    for (const auto& c : cases) {
+        writeFile("[folvane]\r\n" + c.lines);
+        window_ = WindowState{};
+        const LoadResult r = load();
+        EXPECT_EQ(r.oneClickNotice, c.oneClickNotice) << c.name;
+        EXPECT_EQ(r.copyTypesetNotice, c.copyTypesetNotice) << c.name;
+        EXPECT_EQ(window_.oneClick && window_.copyTypeset, c.onAfterwards) << c.name;
+        // The bars follow the file with the current stamp, the defaults show them.
+        EXPECT_EQ(window_.navigationBar, r.defaultsRestored) << c.name;
+        EXPECT_EQ(window_.upperBar || window_.lowerBar, r.defaultsRestored) << c.name;
+        EXPECT_TRUE(window_.wordWrap) << c.name;  // not read: word wrap starts on
+    }
 }
 
 TEST_F(SettingsTest, RestoringDefaultsWritesNothingUntilSaved) {
-    writeCurrent(g("引号修正=1\r\n复制即排版=1\r\n"));
+    writeCurrent(g("引号修正=1\r\n复制即排版=1\r\n按回车键缩进换行=1\r\n自动换行=0\r\n"));
     load();
+    window_.wordWrap = false;  // switched off since
     const std::string before = contents();
-    window_.calls.clear();
     restoreDefaults(window_, options_, signature_);
     EXPECT_EQ(contents(), before);
     EXPECT_EQ(options_, TypesetOptions::defaults());
-    EXPECT_FALSE(window_.s.copyTypeset);
-    const std::vector<std::string> expected = {"navigation shown", "toggleCopyTypeset", "layout",
-                                               "status: 已启动默认设置", "focus", "quick bars"};
-    EXPECT_EQ(window_.calls, expected);
-    ASSERT_TRUE(saveSettings(store(), captureSettings(window_.s, options_, signature_)));
+    EXPECT_FALSE(window_.copyTypeset);
+    EXPECT_TRUE(window_.navigationBar && window_.upperBar && window_.lowerBar && window_.checkUpdates);
+    EXPECT_TRUE(window_.enterIndent);  // left alone by the defaults
+    EXPECT_FALSE(window_.wordWrap);    // so is word wrap
+    ASSERT_TRUE(saveSettings(store(), capture()));
     EXPECT_EQ(stored(g("引号修正")), "0");
     EXPECT_EQ(stored(g("复制即排版")), "0");
 }
 
 TEST_F(SettingsTest, SavingWritesEveryKeyInOrderAndReadsBack) {
-    window_.s = {true, true, true, true, true, true, true, true, true, false, false, false, 700, 500};
+    window_ = {true, true, true, true, true, true, true, true, true, false, false};
+    geometry_ = {false, 700, 500};
     signature_.headSignatureTemplate = "h";
     options_ = TypesetOptions::defaults();
     options_.fixQuotes = options_.cutAfter = true;
     const SettingsRecord saved =
-        captureSettings(window_.s, options_, signature_, folvane::corrections::ScriptStandard::TaiwanPhrases);
+        captureSettings(window_, geometry_, options_, signature_, folvane::corrections::ScriptStandard::TaiwanPhrases);
     ASSERT_TRUE(saveSettings(store(), saved));
 
     const auto sec = folvane::testing::referenceSection(contents(), "folvane");
@@ -310,10 +281,8 @@ TEST_F(SettingsTest, ScriptStandardReadsItsNamesAndFallsBackToTheConvertersOwn) 
 
 TEST_F(SettingsTest, SavingWhileMaximisedKeepsTheStoredSize) {
     writeCurrent(g("窗口宽度=800\r\n窗口高度=600\r\n"));
-    window_.s.maximized = true;
-    window_.s.windowWidth = 1920;
-    window_.s.windowHeight = 1080;
-    ASSERT_TRUE(saveSettings(store(), captureSettings(window_.s, options_, signature_)));
+    geometry_ = {true, 1920, 1080};
+    ASSERT_TRUE(saveSettings(store(), capture()));
     EXPECT_EQ(stored(g("窗口全屏")), "1");
     EXPECT_EQ(stored(g("窗口宽度")), "800");
     EXPECT_EQ(stored(g("窗口高度")), "600");
@@ -321,7 +290,7 @@ TEST_F(SettingsTest, SavingWhileMaximisedKeepsTheStoredSize) {
 
 TEST_F(SettingsTest, FailedSaveIsReportedAndKeepsTheFile) {
     fs::create_directory(path_);  // a directory where the file should be
-    const WriteResult r = saveSettings(store(), captureSettings(window_.s, options_, signature_));
+    const WriteResult r = saveSettings(store(), capture());
     EXPECT_FALSE(r);
     EXPECT_NE(r.message.find(path_), std::string::npos);
     EXPECT_FALSE(bumpRunCounter(store()));

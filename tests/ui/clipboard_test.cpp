@@ -72,7 +72,7 @@ TEST_F(ClipboardTest, AltQDoesNothingWhileOneClickIsOff) {
 TEST_F(ClipboardTest, AltQPastesTheClipboardAndTypesetsIt) {
     for (bool copyAfter : {false, true}) {
         finished = started = 0;
-        w.setOneClickChecked(true);
+        w.app().windowState().set(folvane::settings::WindowFlag::OneClick, true);
         app.options().copyAfter = copyAfter;
         copy(kTwoLines);
         desktop().onHotKey(kOneClickId);
@@ -87,7 +87,7 @@ TEST_F(ClipboardTest, AltQPastesTheClipboardAndTypesetsIt) {
 }
 
 TEST_F(ClipboardTest, AltQWithAnEmptyClipboardRunsOnAnEmptyText) {
-    w.setOneClickChecked(true);
+    w.app().windowState().set(folvane::settings::WindowFlag::OneClick, true);
     w.editor()->setPlainText(QStringLiteral("原文"));
     desktop().onHotKey(kOneClickId);
     ASSERT_TRUE(waitForRuns(1));
@@ -95,7 +95,7 @@ TEST_F(ClipboardTest, AltQWithAnEmptyClipboardRunsOnAnEmptyText) {
 }
 
 TEST_F(ClipboardTest, AltQAppliesTheAutomaticReplacementFirst) {
-    w.setOneClickChecked(true);
+    w.app().windowState().set(folvane::settings::WindowFlag::OneClick, true);
     w.findField()->setText(QStringLiteral("甲"));
     w.replaceField()->setText(QStringLiteral("丙"));
     for (bool ticked : {false, true}) {
@@ -109,7 +109,7 @@ TEST_F(ClipboardTest, AltQAppliesTheAutomaticReplacementFirst) {
 }
 
 TEST_F(ClipboardTest, ATriggerDuringARunIsIgnored) {
-    w.setOneClickChecked(true);
+    w.app().windowState().set(folvane::settings::WindowFlag::OneClick, true);
     QString big;
     for (int i = 0; i < 20000; ++i) big += QStringLiteral("第%1行\n").arg(i);
     w.editor()->setPlainText(big);
@@ -131,7 +131,7 @@ TEST_F(ClipboardTest, ATriggerDuringARunIsIgnored) {
 
 TEST_F(ClipboardTest, ShiftF12HidesAndShowsInEveryMode) {
     for (int mode = 0; mode < 3; ++mode) {
-        if (mode == 1) w.setOneClickChecked(true);
+        if (mode == 1) w.app().windowState().set(folvane::settings::WindowFlag::OneClick, true);
         if (mode == 2) switchCopyTypesetOn();
         desktop().onHotKey(kShowHideId);
         EXPECT_FALSE(w.isVisible()) << mode;
@@ -167,7 +167,7 @@ TEST_F(ClipboardTest, ShiftF12BringsBackAMinimisedOrHiddenWindowAtOnce) {
 // key, also where no key could be grabbed.
 TEST_F(ClipboardTest, TriggersWorkWithoutAGrabbedKey) {
     app.hotKeys() = {0, 0};
-    w.setOneClickChecked(true);
+    w.app().windowState().set(folvane::settings::WindowFlag::OneClick, true);
     copy(kTwoLines);
     desktop().trigger(folvane::engine::DesktopTrigger::OneClick);
     ASSERT_TRUE(waitForRuns(1));
@@ -178,7 +178,7 @@ TEST_F(ClipboardTest, TriggersWorkWithoutAGrabbedKey) {
 
 TEST_F(ClipboardTest, HotKeyIdentifierZeroMatchesNothing) {
     app.hotKeys() = {0, 0};
-    w.setOneClickChecked(true);
+    w.app().windowState().set(folvane::settings::WindowFlag::OneClick, true);
     copy(kTwoLines);
     desktop().onHotKey(0);
     EXPECT_EQ(started, 0);
@@ -274,14 +274,14 @@ TEST_F(ClipboardTest, OneClickMenuButtonAndTrayAgree) {
 }
 
 TEST_F(ClipboardTest, OneClickMessageIsShownWithoutAlwaysOnTop) {
-    w.toggleAlwaysOnTop();
-    ASSERT_TRUE(w.alwaysOnTop());
+    w.action(Command::AlwaysOnTop)->trigger();
+    ASSERT_TRUE(w.app().windowState().value().alwaysOnTop);
     bool onTopWhileShown = true;
     QTimer probe;
     probe.setInterval(5);
     QObject::connect(&probe, &QTimer::timeout, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            onTopWhileShown = w.alwaysOnTop();
+            onTopWhileShown = w.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
             probe.stop();
             box->accept();
         }
@@ -289,11 +289,12 @@ TEST_F(ClipboardTest, OneClickMessageIsShownWithoutAlwaysOnTop) {
     probe.start();
     w.action(Command::OneClick)->trigger();
     EXPECT_FALSE(onTopWhileShown);
-    EXPECT_TRUE(w.alwaysOnTop());
+    EXPECT_TRUE(w.app().windowState().value().alwaysOnTop);
+    EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
 TEST_F(ClipboardTest, ABalloonTipClosesOnAClick) {
-    w.setOneClickChecked(true);
+    w.app().windowState().set(folvane::settings::WindowFlag::OneClick, true);
     desktop().onHotKey(kOneClickId);
     BalloonTip* tip = desktop().balloon();
     ASSERT_TRUE(tip->isVisible());
@@ -304,7 +305,7 @@ TEST_F(ClipboardTest, ABalloonTipClosesOnAClick) {
 }
 
 TEST_F(ClipboardTest, TheModesAreSavedWithTheSettings) {
-    w.setOneClickChecked(true);
+    w.app().windowState().set(folvane::settings::WindowFlag::OneClick, true);
     switchCopyTypesetOn();
     w.close();
     folvane::settings::IniStore store(settings.path(), "folvane");

@@ -183,7 +183,7 @@ TEST_F(SecondStart, AFileOpensInTheRunningWindowAfterTheSaveQuestion) {
 TEST_F(SecondStart, ActionsReachTheRunningWindow) {
     ASSERT_NO_FATAL_FAILURE(serve());
     app.hotKeys() = {};  // no key could be grabbed here: the request works anyway
-    w.setOneClickChecked(true);
+    w.app().windowState().set(folvane::settings::WindowFlag::OneClick, true);
     QApplication::clipboard()->setText(QStringLiteral("甲行\n乙行"));
     EXPECT_EQ(run({QStringLiteral("--typeset-clipboard")}), 0);
     EXPECT_TRUE(waitUntil([&] { return w.editor()->toPlainText() == QStringLiteral("　　甲行\n　　乙行"); }, kWait));

@@ -222,12 +222,12 @@ TEST(MainWindow, AlwaysOnTopMenuAndButtonAgree) {
     IsolatedSettings settings;
     settings.startUp(w);
     w.action(Command::AlwaysOnTop)->trigger();
-    EXPECT_TRUE(w.alwaysOnTop());
+    EXPECT_TRUE(w.app().windowState().value().alwaysOnTop);
     EXPECT_TRUE(w.action(Command::AlwaysOnTop)->isChecked());
     EXPECT_TRUE(w.toolButton(MainWin::kToolAlwaysOnTop)->isChecked());
     EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint);
     w.toolButton(MainWin::kToolAlwaysOnTop)->trigger();
-    EXPECT_FALSE(w.alwaysOnTop());
+    EXPECT_FALSE(w.app().windowState().value().alwaysOnTop);
     EXPECT_FALSE(w.action(Command::AlwaysOnTop)->isChecked());
     EXPECT_FALSE(w.toolButton(MainWin::kToolAlwaysOnTop)->isChecked());
     EXPECT_FALSE(w.windowFlags() & Qt::WindowStaysOnTopHint);

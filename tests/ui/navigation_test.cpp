@@ -172,7 +172,7 @@ TEST(NavigationBar, HidingMovesThePageAndLabelOutOfSight) {
     ASSERT_TRUE(s.w.action(Command::ShowNavigationBar)->isChecked());  // the defaults show it
     LinkLabel* ad = s.w.navigationBar()->advertisement();
 
-    s.w.toggleNavigationBar();
+    s.w.action(Command::ShowNavigationBar)->trigger();
     EXPECT_FALSE(s.w.action(Command::ShowNavigationBar)->isChecked());
     EXPECT_FALSE(s.w.toolBar()->isVisible());
     EXPECT_GE(view->x(), 382 + 99999);
@@ -385,13 +385,13 @@ TEST(WebImportCommand, MenuAndButtonOpenTheWindowWithTheWindowsTopState) {
     EXPECT_FALSE(s.web.alwaysOnTop);
     EXPECT_EQ(s.w.editor()->toPlainText(), s.web.page);
     EXPECT_EQ(s.w.editorText(), folvane::text::gb("网页的文字\r\n第二行"));
-    s.w.toggleAlwaysOnTop();
+    s.w.action(Command::AlwaysOnTop)->trigger();
     s.web.page = QString();  // a window closed without a page
     s.w.toolButton(MainWin::kToolWebPage)->trigger();
     EXPECT_EQ(s.web.opened, 2);
     EXPECT_TRUE(s.web.alwaysOnTop);
     EXPECT_EQ(s.w.editor()->toPlainText(), QStringLiteral("网页的文字\n第二行"));
-    s.w.toggleAlwaysOnTop();
+    s.w.action(Command::AlwaysOnTop)->trigger();
 }
 
 TEST(DonationWindow, ExplanationIsDecipheredFromTheResources) {

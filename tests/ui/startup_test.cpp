@@ -79,7 +79,7 @@ TEST(StartUp, StoredSettingsAreAppliedAndMadeConsistent) {
     EXPECT_FALSE(w.options().tripleBreak);
     EXPECT_TRUE(w.options().copyAfter);
     EXPECT_FALSE(w.options().cutAfter);
-    EXPECT_TRUE(w.alwaysOnTop());
+    EXPECT_TRUE(w.app().windowState().value().alwaysOnTop);
     EXPECT_TRUE(w.toolButton(MainWin::kToolAlwaysOnTop)->isChecked());
     EXPECT_TRUE(w.lowerBar()->isVisible());
     EXPECT_FALSE(w.upperBar()->isVisible());
@@ -114,7 +114,7 @@ TEST(StartUp, AnOlderVersionStampRestoresTheDefaults) {
     MainWin w{app};
     settings.startUp(w);
     EXPECT_EQ(w.options(), folvane::engine::TypesetOptions::defaults());
-    EXPECT_FALSE(w.alwaysOnTop());
+    EXPECT_FALSE(w.app().windowState().value().alwaysOnTop);
     EXPECT_EQ(stored(settings.path(), "版本"), "3.0.7");
 }
 
@@ -157,7 +157,7 @@ TEST(Settings, RestoreDefaultsChangesNothingInTheFile) {
     const std::string before = fileBytes(settings.path());
     w.action(Command::RestoreDefaults)->trigger();
     EXPECT_EQ(w.options(), folvane::engine::TypesetOptions::defaults());
-    EXPECT_FALSE(w.alwaysOnTop());
+    EXPECT_FALSE(w.app().windowState().value().alwaysOnTop);
     EXPECT_EQ(w.statusPart(0)->text(), QStringLiteral("已启动默认设置"));
     EXPECT_EQ(fileBytes(settings.path()), before);
 }

@@ -89,8 +89,8 @@ const QString kTypeset = QStringLiteral("　　剪贴板的文字\n　　第二�
 
 TEST_F(X11Window, ShiftF12HidesAndShowsTheWindowInEveryMode) {
     for (int mode = 0; mode < 3; ++mode) {
-        if (mode == 1) w.setOneClickChecked(true);
-        if (mode == 2) w.toggleCopyTypeset();
+        if (mode == 1) w.app().windowState().set(folvane::settings::WindowFlag::OneClick, true);
+        if (mode == 2) w.app().windowState().set(folvane::settings::WindowFlag::CopyTypeset, true);
         press("shift+F12");
         EXPECT_TRUE(waitUntil([&] { return !w.isVisible(); }, kWait)) << mode;
         press("shift+F12");
@@ -111,7 +111,7 @@ TEST_F(X11Window, AltQWithOneClickOffChangesNothing) {
 }
 
 TEST_F(X11Window, AltQTypesetsTheClipboardAndCopiesTheResult) {
-    w.setOneClickChecked(true);
+    w.app().windowState().set(folvane::settings::WindowFlag::OneClick, true);
     app.options().copyAfter = true;
     xcopy("剪贴板的文字\n第二行");
     ASSERT_TRUE(clipboardIs(QStringLiteral("剪贴板的文字\n第二行")));
@@ -126,7 +126,7 @@ TEST_F(X11Window, CopyIsTypesetWithRealCopies) {
     xcopy("已经在剪贴板上\n的文字");
     ASSERT_TRUE(clipboardIs(QStringLiteral("已经在剪贴板上\n的文字")));
     w.editor()->setPlainText(QStringLiteral("原文"));
-    w.toggleCopyTypeset();
+    w.app().windowState().set(folvane::settings::WindowFlag::CopyTypeset, true);
     // What was already there is not typeset.
     for (int i = 0; i < 3; ++i) w.desktop().onWatchTimer();
     EXPECT_EQ(text(), QStringLiteral("原文"));
