@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xdotool xclip x11-utils trayer fonts-noto-cjk
   libwayland-dev librust-wayland-protocols-dev qt6-wayland
   sway wl-clipboard wtype foot dbus
+  xdg-desktop-portal xdg-desktop-portal-dev  # the global-shortcuts test: the portal's front end, its interfaces
   time
   dpkg-dev file help2man
   qt6-translations-l10n

@@ -120,15 +120,19 @@ void stripNoise(std::string& buf, const TypesetOptions& o, Ticker& ticker) {
 
 // Steps 6a-6d: the corrections of one line. Returns the line itself when no
 // switch changes it, else a view of `scratch`. The quote pairing continues
-// from line to line in `quotes`.
+// from line to line in `quotes`. The width steps write into `spare`, which
+// then changes places with `scratch`: line after line, both keep their
+// storage.
 std::string_view correctLine(std::string_view line, const TypesetOptions& o, corrections::QuoteState& quotes,
-                             std::string& scratch) {
+                             std::string& scratch, std::string& spare) {
     if (o.fullToHalfWidth) {
-        scratch = text::toHalfWidth(line);
+        text::toHalfWidthInto(line, spare);
+        scratch.swap(spare);
         line = scratch;
     }
     if (o.halfToFullWidth) {
-        scratch = text::toFullWidth(line);
+        text::toFullWidthInto(line, spare);
+        scratch.swap(spare);
         line = scratch;
     }
     if (o.fixPunctuation) {
@@ -146,21 +150,21 @@ std::string_view correctLine(std::string_view line, const TypesetOptions& o, cor
 // addresses, code), which pass unchanged; then the spaces between Chinese
 // and Latin. Returns a view of the line or of one of the scratch strings.
 std::string_view correctLineAround(std::string_view line, const TypesetOptions& o, corrections::QuoteState& quotes,
-                                   std::string& scratch, std::string& assembled) {
+                                   std::string& scratch, std::string& spare, std::string& assembled) {
     const bool corrects = o.fullToHalfWidth || o.halfToFullWidth || o.fixPunctuation || o.fixQuotes;
     if (o.protectLinks && corrects) {
         const std::vector<corrections::Span> spans = corrections::protectedSpans(line);
         if (!spans.empty()) {
             assembled.clear();
             corrections::correctAround(
-                line, spans, [&](std::string_view piece) { return correctLine(piece, o, quotes, scratch); },
+                line, spans, [&](std::string_view piece) { return correctLine(piece, o, quotes, scratch, spare); },
                 assembled);
             line = assembled;
         } else {
-            line = correctLine(line, o, quotes, scratch);
+            line = correctLine(line, o, quotes, scratch, spare);
         }
     } else {
-        line = correctLine(line, o, quotes, scratch);
+        line = correctLine(line, o, quotes, scratch, spare);
     }
     if (o.spaceHanLatin) {
         std::string spaced = corrections::spaceHanLatin(line);
@@ -276,7 +280,7 @@ std::string typesetOwnedText(std::string&& text, bool fromBatch, const TypesetOp
     ticker.phase(PhaseLabels::paragraphs());
     std::string out;
     out.reserve(buf.size() * 9 / 8 + 64);
-    std::string scratch, assembled;
+    std::string scratch, spare, assembled;
     // Breaks of the output after which joining must end a paragraph: around
     // the headings that smartJoin finds here, where blank lines still show.
     const bool smart = o.smartJoin && o.joinNonParagraphBreaks;
@@ -295,7 +299,7 @@ std::string typesetOwnedText(std::string&& text, bool fromBatch, const TypesetOp
     text::FrontReleaser done(buf);
     lines.forEach([&](std::string_view raw) {
         done.consumed(static_cast<std::size_t>(raw.data() - buf.data()));
-        std::string_view line = correctLineAround(raw, o, ctx.quotes, scratch, assembled);
+        std::string_view line = correctLineAround(raw, o, ctx.quotes, scratch, spare, assembled);
         std::string_view trimmed = text::trimSpaces(line);
         // A tab left at the end now is one that step 2 kept to part an
         // opaque byte from a full-width space that the trim has just taken

@@ -10,6 +10,7 @@
 
 #include "text/gb18030.h"
 #include "text/iconv.h"
+#include "text/release.h"
 #include "text/search.h"
 
 namespace folvane::text {
@@ -617,7 +618,11 @@ constexpr bool hasZeroByte(std::uint64_t w) {
 // sequence or character without a form in the table (`out` then holds part
 // of the text): such input goes the iconv way, which says what is wrong.
 // The sequences accepted are exactly those isValidUtf8 accepts.
-bool appendUtf8AsGb18030(std::string_view in, bool crLf, std::string& out) {
+// After each block, `blockDone(read, written)` is told how many bytes of
+// `in` have been converted and how long `out` then is: both are character
+// boundaries.
+template <typename BlockDone>
+bool appendUtf8AsGb18030(std::string_view in, bool crLf, std::string& out, BlockDone&& blockDone) {
     const BmpEncoder& bmp = bmpEncoder();
     char buf[kBlock + 64];
     std::size_t o = 0;
@@ -627,6 +632,7 @@ bool appendUtf8AsGb18030(std::string_view in, bool crLf, std::string& out) {
         if (o >= kBlock) {
             out.append(buf, o);
             o = 0;
+            blockDone(i, out.size());
         }
         const unsigned char c = p[i];
         if (c < 0x80) {
@@ -728,6 +734,56 @@ const TwoByteUtf8& twoByteUtf8() {
     return table;
 }
 
+// UTF-8 lead bytes of the characters whose GB18030 form reads back as
+// another character (with some iconv versions a few private-use characters
+// share their form with a standard one). A UTF-8 text holding none of them
+// is given back byte for byte by its GB18030 form.
+const std::array<bool, 256>& leadsNotReadBack() {
+    static const std::array<bool, 256> leads = [] {
+        std::array<bool, 256> unsafe{}, fourByteLeads{};
+        const BmpEncoder& bmp = bmpEncoder();
+        const TwoByteUtf8& two = twoByteUtf8();
+        std::string fourByteForms, fourByteUtf8;
+        char form[8], back[8], u[4];
+        for (std::uint32_t cp = 0x80; cp <= 0x10FFFF; ++cp) {
+            if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+            const std::size_t len = cp < 0x10000 ? bmp.write(static_cast<char16_t>(cp), form) : writeAboveBmp(bmp, cp, form);
+            if (len == 0) continue;  // no form: the way in declines it
+            std::size_t n;
+            if (cp < 0x800) {
+                u[0] = static_cast<char>(0xC0 | (cp >> 6));
+                n = 2;
+            } else if (cp < 0x10000) {
+                u[0] = static_cast<char>(0xE0 | (cp >> 12));
+                u[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+                n = 3;
+            } else {
+                u[0] = static_cast<char>(0xF0 | (cp >> 18));
+                u[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+                u[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+                n = 4;
+            }
+            u[n - 1] = static_cast<char>(0x80 | (cp & 0x3F));
+            if (n == 3) u[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            const auto lead = static_cast<unsigned char>(u[0]);
+            if (len == 2) {
+                const std::size_t m = two.write(static_cast<unsigned char>(form[0]), static_cast<unsigned char>(form[1]), back);
+                if (m != n || std::memcmp(back, u, n) != 0) unsafe[lead] = true;
+            } else if (len == 4) {
+                fourByteForms.append(form, 4);
+                fourByteUtf8.append(u, n);
+                fourByteLeads[lead] = true;
+            } else {
+                unsafe[lead] = true;
+            }
+        }
+        if (gb18030ToUtf8ByIconv(fourByteForms) != fourByteUtf8)
+            for (std::size_t b = 0; b < 256; ++b) unsafe[b] = unsafe[b] || fourByteLeads[b];
+        return unsafe;
+    }();
+    return leads;
+}
+
 // Hands the UTF-8 form of `gb` to `sink` in blocks: one- and two-byte codes
 // from the table, every other character (four-byte and freed codes, bytes
 // that are no character) by gb18030ToUtf8ByIconv, a run of such characters
@@ -797,7 +853,7 @@ void writeGb18030AsUtf8(std::string_view gb, bool breaks, NextBreak&& nextBreak,
 std::optional<std::string> utf8ToGb18030ByTable(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size() + 16);  // no character's GB18030 form is longer, but for a few
-    if (!appendUtf8AsGb18030(utf8, false, out)) return std::nullopt;
+    if (!appendUtf8AsGb18030(utf8, false, out, [](std::size_t, std::size_t) {})) return std::nullopt;
     return out;
 }
 
@@ -1081,7 +1137,14 @@ void countLineFeeds(std::string_view s, std::size_t& lone, std::size_t& pairs) {
 // one pass, as decodeOwned's long way (iconv, then lfToCrLfInPlace) does in
 // two. False for a text the table declines (malformed UTF-8): the long way
 // then says what is wrong.
-bool decodeUtf8ByTable(std::string_view body, DecodedText& d) {
+// `body` is the part of `owner` after its first `skip` bytes (a byte-order
+// mark). With `owner`, the memory of the bytes converted so far is given
+// back as the conversion goes on, so that the input and the text are not
+// both held whole at its end. Should the conversion stop, the bytes given
+// back are written again from the text made of them: the way back from
+// GB18030 gives every character of the table's way in exactly, and the
+// line breaks are only released where they can be told apart.
+bool decodeUtf8ByTable(std::string_view body, DecodedText& d, std::string* owner = nullptr, std::size_t skip = 0) {
     if (body.size() < kLongText) return false;  // see kLongText
     std::size_t lone = 0, pairs = 0;
     countLineFeeds(body, lone, pairs);
@@ -1090,7 +1153,35 @@ bool decodeUtf8ByTable(std::string_view body, DecodedText& d) {
     const bool lfOnly = lone + pairs == 0 || lone > pairs;
     std::string text;
     text.reserve(body.size() + (lfOnly ? lone : 0) + 16);
-    if (!appendUtf8AsGb18030(body, lfOnly, text)) return false;
+    // With "\n" turned into "\r\n" the text cannot tell which breaks were
+    // "\r\n" already when the input held both; and the "\r\n" breaks are
+    // looked for in the input after the conversion.
+    bool release = owner != nullptr && !(lfOnly && pairs > 0);
+    std::size_t releasedIn = 0, releasedOut = 0;  // input bytes given back, and the text made of them
+    constexpr std::size_t kReleaseStep = std::size_t{8} << 20;
+    const auto blockDone = [&](std::size_t read, std::size_t written) {
+        if (!release || read < releasedIn + kReleaseStep) return;
+        // Nothing is given back from the first character on whose form
+        // would not read back as itself.
+        const std::array<bool, 256>& unsafe = leadsNotReadBack();
+        for (std::size_t b = 0xC2; b < 0xF5 && release; ++b)
+            if (unsafe[b] && std::memchr(body.data() + releasedIn, static_cast<int>(b), read - releasedIn)) release = false;
+        if (!release) return;
+        // The byte before `read` is still looked at (a "\r" before "\n").
+        releaseFront(*owner, skip + read - 1);
+        releasedIn = read;
+        releasedOut = written;
+    };
+    if (!appendUtf8AsGb18030(body, lfOnly, text, blockDone)) {
+        if (releasedIn > 0) {
+            std::string front(kUtf8Bom.substr(0, skip));  // the only mark before UTF-8
+            front.reserve(skip + releasedIn);
+            writeGb18030AsUtf8(std::string_view(text).substr(0, releasedOut), lfOnly,
+                               [] { return std::string_view("\n"); }, [&front](std::string_view piece) { front += piece; });
+            std::memcpy(owner->data(), front.data(), std::min(front.size(), skip + releasedIn));
+        }
+        return false;
+    }
     d.text = std::move(text);
     d.format.encoding = Encoding::Utf8;
     if (lfOnly) {
@@ -1130,7 +1221,7 @@ std::optional<DecodedText> decodeOwned(std::string& bytes, EncodingChoice choice
         // The table's way checks the UTF-8 as it converts it, so a text
         // that is UTF-8 (most files here) is read in one pass; any other
         // stops it at its first byte that is no UTF-8.
-        if (decodeUtf8ByTable(body, d) && !readsBetterAsGb18030(body)) {
+        if (!readsBetterAsGb18030(body) && decodeUtf8ByTable(body, d, &bytes)) {
             std::string().swap(bytes);
             return d;
         }
@@ -1164,7 +1255,7 @@ std::optional<DecodedText> decodeOwned(std::string& bytes, EncodingChoice choice
     switch (enc) {
         case Encoding::Gb18030: text.emplace().swap(bytes); break;
         case Encoding::Utf8: {
-            if (decodeUtf8ByTable(body, d)) {
+            if (decodeUtf8ByTable(body, d, &bytes, bomSize)) {
                 std::string().swap(bytes);
                 return d;
             }

@@ -43,7 +43,21 @@ std::size_t rawFind(std::string_view hay, std::string_view needle, std::size_t f
     // linear in the worst case.
     if (needle.size() <= 64) {
         const std::size_t last = hay.size() - needle.size();
-        for (std::size_t p = findPair(hay, from, needle[0], needle[1]); p != npos && p <= last;
+        const auto matchesAt = [&](std::size_t p) {
+            return std::memcmp(base + p + 1, needle.data() + 1, needle.size() - 1) == 0;
+        };
+        // memchr finds a rare first byte (the markers' "$") many times
+        // faster than the pair search; after a few false starts the first
+        // byte is common here, and the pair search goes on.
+        std::size_t p = from;
+        for (int falseStarts = 0; falseStarts < 4; ++falseStarts) {
+            const void* hit = ::memchr(base + p, needle[0], last + 1 - p);
+            if (!hit) return npos;
+            p = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
+            if (matchesAt(p)) return p;
+            if (++p > last) return npos;
+        }
+        for (p = findPair(hay, p, needle[0], needle[1]); p != npos && p <= last;
              p = findPair(hay, p + 1, needle[0], needle[1])) {
             if (needle.size() == 2 || std::memcmp(base + p + 2, needle.data() + 2, needle.size() - 2) == 0)
                 return p;

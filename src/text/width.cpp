@@ -44,12 +44,33 @@ char halfWidthOf(unsigned char b0, unsigned char b1) noexcept {
 
 std::string toHalfWidth(std::string_view s) {
     std::string out;
+    toHalfWidthInto(s, out);
+    return out;
+}
+
+std::string toFullWidth(std::string_view s) {
+    std::string out;
+    toFullWidthInto(s, out);
+    return out;
+}
+
+void toHalfWidthInto(std::string_view s, std::string& out) {
+    // Only two-byte characters led by A1 or A3 change; the bytes between
+    // them are copied a run at a time.
+    out.clear();
     out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size();) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const std::size_t n = s.size();
+    std::size_t copied = 0;
+    for (std::size_t i = 0; i < n;) {
+        const unsigned char b0 = p[i];
+        if (b0 < 0x80) {
+            ++i;
+            continue;
+        }
         const std::size_t len = charLength(s, i);
-        if (len == 2) {
-            const auto b0 = static_cast<unsigned char>(s[i]);
-            const auto b1 = static_cast<unsigned char>(s[i + 1]);
+        if (len == 2 && (b0 == 0xA1 || b0 == 0xA3)) {
+            const unsigned char b1 = p[i + 1];
             char h = halfWidthOf(b0, b1);
             if (!h && b0 == 0xA1) {
                 switch (b1) {
@@ -61,28 +82,40 @@ std::string toHalfWidth(std::string_view s) {
                 }
             }
             if (h) {
+                out.append(s, copied, i - copied);
                 out += h;
                 i += 2;
+                copied = i;
                 continue;
             }
         }
-        out.append(s, i, len);
         i += len;
     }
-    return out;
+    out.append(s, copied);
 }
 
-std::string toFullWidth(std::string_view s) {
-    std::string out;
+void toFullWidthInto(std::string_view s, std::string& out) {
+    // Only printable ASCII characters change; the bytes between them are
+    // copied a run at a time.
+    out.clear();
     out.reserve(s.size() * 2);
-    for (std::size_t i = 0; i < s.size();) {
-        const std::size_t len = charLength(s, i);
-        const auto u = static_cast<unsigned char>(s[i]);
-        if (len == 1 && u >= 0x20 && u <= 0x7E) appendFullWidth(out, s[i]);
-        else out.append(s, i, len);
-        i += len;
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const std::size_t n = s.size();
+    std::size_t copied = 0;
+    for (std::size_t i = 0; i < n;) {
+        const unsigned char u = p[i];
+        if (u >= 0x80) {
+            i += charLength(s, i);
+            continue;
+        }
+        if (u >= 0x20 && u <= 0x7E) {
+            out.append(s, copied, i - copied);
+            appendFullWidth(out, static_cast<char>(u));
+            copied = i + 1;
+        }
+        ++i;
     }
-    return out;
+    out.append(s, copied);
 }
 
 }  // namespace folvane::text

@@ -17,6 +17,11 @@ std::string toHalfWidth(std::string_view s);
 // GB18030, so the text grows by one byte per converted character.
 std::string toFullWidth(std::string_view s);
 
+// The same into `out` (replaced; `s` must not view it), whose storage is
+// used again: for callers that convert line after line.
+void toHalfWidthInto(std::string_view s, std::string& out);
+void toFullWidthInto(std::string_view s, std::string& out);
+
 // The half-width counterpart (0x20-0x7E) of the two-byte full-width form
 // `b0 b1` (U+FF01-U+FF5E or U+3000), or 0 when it is none.
 char halfWidthOf(unsigned char b0, unsigned char b1) noexcept;

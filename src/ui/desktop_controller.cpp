@@ -12,6 +12,7 @@
 #include "commands.h"
 #include "folvane_app.h"
 #include "platform/global_hotkeys.h"
+#include "platform/portal_shortcuts.h"
 #include "platform/wayland_clipboard.h"
 #include "product.h"
 #include "text_bridge.h"
@@ -73,6 +74,11 @@ void DesktopController::registerHotKeys() {
     // then does nothing.
     app_.hotKeys().oneClick = hotKeys_->registerHotKey(Qt::AltModifier, Qt::Key_Q);
     app_.hotKeys().showHide = hotKeys_->registerHotKey(Qt::ShiftModifier, Qt::Key_F12);
+    if (onWayland() && !portal_ && app_.hotKeys().oneClick == 0 && app_.hotKeys().showHide == 0) {
+        portal_ = new PortalShortcuts(this);
+        connect(portal_, &PortalShortcuts::activated, this, &DesktopController::trigger);
+        portal_->start();
+    }
 }
 
 void DesktopController::onHotKey(int id) {
@@ -158,6 +164,14 @@ void DesktopController::setClipboardText(const QString& text) {
 
 QString DesktopController::oneClickNote() const {
     if (!onWayland() || app_.hotKeys().oneClick != 0) return {};
+    if (portal_ && portal_->state() == PortalShortcuts::State::Bound) {
+        const QString keys = portal_->boundTriggers().isEmpty() ? QStringLiteral("ALT+Q、SHIFT+F12")
+                                                                : portal_->boundTriggers();
+        return QStringLiteral("\n\n（Wayland：已通过桌面门户注册全局快捷键 %1，可在桌面的快捷键设置中更改。）").arg(keys);
+    }
+    if (portal_ && portal_->pending())
+        return QStringLiteral("\n\n（Wayland：正在通过桌面门户注册全局快捷键 ALT+Q、SHIFT+F12。若桌面不允许，"
+                              "请在桌面的键盘设置中添加自定义快捷键 ALT+Q，命令为：folvane --typeset-clipboard）");
     return QStringLiteral("\n\n本桌面（Wayland）不让程序注册全局快捷键。请在桌面的键盘设置中添加自定义快捷键 ALT+Q，"
                           "命令为：folvane --typeset-clipboard");
 }

@@ -18,6 +18,7 @@ class BalloonTip;
 class CommandSet;
 class FolvaneApp;
 class GlobalHotKeys;
+class PortalShortcuts;
 class QMenu;
 class QSystemTrayIcon;
 class WaylandClipboard;
@@ -56,7 +57,11 @@ public:
     ~DesktopController() override;
 
     // Grabs ALT+Q and SHIFT+F12; identifiers of 0 where that is impossible.
+    // On Wayland, where no key can be grabbed, asks the desktop portal for
+    // them as global shortcuts instead (when it offers them).
     void registerHotKeys();
+    // The portal's shortcuts (nullptr off Wayland).
+    PortalShortcuts* portalShortcuts() const { return portal_; }
     void onHotKey(int id);
     // What ALT+Q or SHIFT+F12 does, however it was asked for (the key grab,
     // the desktop's shortcut portal, a second start of the program).
@@ -115,4 +120,5 @@ private:
     std::unique_ptr<QMenu> trayMenu_;
     QSystemTrayIcon* tray_ = nullptr;
     WaylandClipboard* wayland_ = nullptr;  // child; only while it works
+    PortalShortcuts* portal_ = nullptr;    // child; on Wayland only
 };

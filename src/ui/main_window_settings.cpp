@@ -32,6 +32,9 @@ namespace settings = folvane::settings;
 
 void MainWin::startUp(const QStringList& arguments, const std::string& configPath) {
     app_.openSettings(configPath);
+    // Before the settings: with one-click typesetting on, loading them shows
+    // its message, which says how the keys were registered.
+    desktop_->registerHotKeys();
     const settings::IniStore& store = *app_.store();
     // The loading label covers the client area while the settings load.
     loadingLabel_->setGeometry(centralWidget()->rect());
@@ -55,7 +58,6 @@ void MainWin::startUp(const QStringList& arguments, const std::string& configPat
     editorFont_.third = 3;
     applyEditorFont();
 
-    desktop_->registerHotKeys();
     stash_ = folvane::editor::decoyPassage();
     settings::bumpStartCount(store);
 

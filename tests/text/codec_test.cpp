@@ -395,6 +395,59 @@ TEST(Utf8Tables, LongFilesReadAndWriteAsStepByStep) {
     }
 }
 
+// Files long enough for the way in to give back the memory of the bytes it
+// has converted: a fault near the end still finds the whole file as it was
+// read (the same message, the stray bytes kept), and a sound file reads as
+// the step-by-step way reads it.
+TEST(Utf8Tables, VeryLongFilesKeepTheirBytesForTheLongWay) {
+    const std::string filler = "中文，English 𠀀 € \uE000 😀 ";
+    struct Case {
+        const char* name;
+        const char* lineBreak;
+        std::string bom;
+        std::string head;       // before some nine megabytes of filler
+        std::string tail;       // after them
+        EncodingChoice choice;
+        std::string message;    // "": read; "%": the offset of the tail
+    };
+    const Case cases[] = {
+        {"sound lf", "\n", "", "", "end", EncodingChoice::Utf8, ""},
+        {"sound crlf", "\r\n", "\xEF\xBB\xBF", "", "end", EncodingChoice::Auto, ""},
+        {"sound without breaks", "", "", "", "end", EncodingChoice::Auto, ""},
+        {"bad byte", "\n", "", "", "\xC0\x80", EncodingChoice::Utf8, "not valid UTF-8 at byte %"},
+        {"bad byte after a mark", "\r\n", "\xEF\xBB\xBF", "", "\xFF", EncodingChoice::Utf8, "not valid UTF-8 at byte %"},
+        {"bad byte after private-use and compatibility forms", "\n", "", "\uE78D\uFE10", "\xED\xA0\x80", EncodingChoice::Utf8,
+         "not valid UTF-8 at byte %"},
+        {"stray byte", "\n", "", "", "\xA1 end", EncodingChoice::Auto, ""},
+        {"stray byte after a private-use form", "\n", "", "\uE78D", "\xA1 end", EncodingChoice::Auto, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string body = c.head;
+        while (body.size() < (std::size_t{9} << 20)) body += filler + c.lineBreak;
+        const std::size_t tailAt = c.bom.size() + body.size();
+        body += c.tail;
+        const std::string file = c.bom + body;
+        std::string error;
+        const auto d = decodeTakingBytes(std::string(file), c.choice, &error);
+        if (!c.message.empty()) {
+            std::string expected = c.message;
+            expected.replace(expected.find('%'), 1, std::to_string(tailAt));
+            EXPECT_FALSE(d);
+            EXPECT_EQ(error, expected);
+            continue;
+        }
+        ASSERT_TRUE(d) << error;
+        EXPECT_TRUE(encodeText(d->text, d->format) == file);
+        if (c.tail == "end") {
+            const auto expected = folvane::testing::referenceDecodeUtf8(body);
+            ASSERT_TRUE(expected);
+            EXPECT_TRUE(d->text == expected->text);
+            EXPECT_EQ(d->format.crLfBreaks, expected->format.crLfBreaks);
+        }
+    }
+}
+
 TEST(Utf8Tables, LongGb18030TextsWriteAsStepByStep) {
     // Core texts with bytes that are no character next to the line breaks.
     folvane::testing::RandomText random(5);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "gbtext.h"
+#include "random_text.h"
+#include "text/gb18030.h"
 
 namespace folvane::text {
 namespace {
@@ -54,6 +56,48 @@ TEST(Width, RoundTripOfPrintableAscii) {
     const std::string full = toFullWidth(ascii);
     EXPECT_EQ(full.size(), ascii.size() * 2);  // one byte more per character
     EXPECT_EQ(toHalfWidth(full), ascii);
+}
+
+// The conversions character by character, as first written: what the
+// faster run-copying ones must give on any bytes.
+std::string referenceHalfWidth(std::string_view s) {
+    std::string out;
+    forEachChar(s, [&](std::size_t i, std::size_t len) {
+        char h = 0;
+        if (len == 2) {
+            const auto b0 = static_cast<unsigned char>(s[i]), b1 = static_cast<unsigned char>(s[i + 1]);
+            h = halfWidthOf(b0, b1);
+            if (!h && b0 == 0xA1 && b1 == 0xA3) h = '.';
+            if (!h && b0 == 0xA1 && b1 == 0xAA) h = '-';
+            if (!h && b0 == 0xA1 && (b1 == 0xB0 || b1 == 0xB1)) h = '"';
+            if (!h && b0 == 0xA1 && (b1 == 0xAE || b1 == 0xAF)) h = '\'';
+        }
+        if (h) out += h;
+        else out.append(s, i, len);
+    });
+    return out;
+}
+
+std::string referenceFullWidth(std::string_view s) {
+    std::string out;
+    forEachChar(s, [&](std::size_t i, std::size_t len) {
+        const auto u = static_cast<unsigned char>(s[i]);
+        if (len == 1 && u >= 0x20 && u <= 0x7E) out += toFullWidth(std::string(1, s[i]));
+        else out.append(s, i, len);
+    });
+    return out;
+}
+
+TEST(Width, AgreesCharacterByCharacterOnRandomText) {
+    const std::vector<std::string> pool = folvane::testing::withBoundaryBytes(
+        {"a", " ", "~", "$", ".", "\r\n", g("中"), g("。"), g("—"), g("“"), g("’"), g("Ａ"), g("　"), g("￥"), "\xA1",
+         "\xA3", "\x95\x32\x90\x31"});
+    folvane::testing::RandomText rnd(17);
+    for (int round = 0; round < 20000; ++round) {
+        const std::string line = round % 8 == 0 ? rnd.bytes(40) : rnd.pieces(pool, 30);
+        EXPECT_GB_EQ(toHalfWidth(line), referenceHalfWidth(line));
+        EXPECT_GB_EQ(toFullWidth(line), referenceFullWidth(line));
+    }
 }
 
 TEST(HalfWidthOf, OnlyTheFullWidthForms) {

@@ -3,7 +3,8 @@
 # headless sway, another client (foot) in front, texts copied with wl-copy
 # and read back with wl-paste ("排版后拷贝" is on, so the typeset result is
 # what the clipboard holds). sway refuses to run as root: as root, the test
-# runs everything as an ordinary user of its own.
+# runs everything as the system user folvane-test, removed at the end when
+# this test made it.
 # Usage: copy_typeset_sway.sh PROGRAM
 set -euo pipefail
 program=$1
@@ -12,9 +13,13 @@ for tool in sway wl-copy wl-paste wtype foot iconv; do
 done
 
 user=$(id -un)
+made_user=""
 if [ "$(id -u)" -eq 0 ]; then
   user=folvane-test
-  id "$user" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$user"
+  if ! id "$user" >/dev/null 2>&1; then
+    useradd --system --no-create-home --shell /usr/sbin/nologin "$user"
+    made_user=$user
+  fi
 fi
 # setpriv runs the command itself as the user (no parent to outlive it),
 # so that the test can end every process it started.
@@ -37,6 +42,8 @@ cleanup() {
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
   wait 2>/dev/null || true
   rm -rf "$work"
+  # The user this test made goes with it.
+  if [ -n "$made_user" ]; then userdel "$made_user" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
 run="$work/run"
@@ -61,7 +68,14 @@ export WAYLAND_DISPLAY=$display
 
 # A first start writes the settings file; copy-is-typeset and copy-after are
 # then switched on in it, and the update page off (no network here).
-(cd "$work/prog" && as_user env QT_QPA_PLATFORM=offscreen timeout -s TERM 5 ./folvane >/dev/null 2>&1 || true)
+# It is ended once the file is there (on a busy machine a fixed time may
+# end it before it has written anything).
+start bash -c "cd '$work/prog' && exec env QT_QPA_PLATFORM=offscreen ./folvane >/dev/null 2>&1"
+first=${pids[-1]}
+for _ in $(seq 200); do [ -s "$work/prog/config.ini" ] && break; sleep 0.1; done
+[ -s "$work/prog/config.ini" ] || { echo "the first start wrote no config.ini"; exit 1; }
+kill "$first" 2>/dev/null || true
+wait "$first" 2>/dev/null || true
 iconv -f gb18030 -t utf-8 "$work/prog/config.ini" |
   sed -e 's/^复制即排版=0/复制即排版=1/' -e 's/^自动拷贝=0/自动拷贝=1/' -e 's/^升级提示=1/升级提示=0/' |
   iconv -f utf-8 -t gb18030 > "$work/config.new"
