@@ -116,7 +116,7 @@ double percentile(std::vector<double> v, double p) {
 // each key's own handling (the edit, its recording and the layout of the
 // changed paragraph; painting follows in the event loop).
 void typeKeys(MainWin& w, int count, const char* label) {
-    EditorWidget* editor = w.editor();
+    EditorWidget* editor = w.findChild<EditorWidget*>(QStringLiteral("editor"));
     QTextCursor c = editor->textCursor();
     c.setPosition(editor->document()->characterCount() / 2);
     editor->setTextCursor(c);

@@ -86,6 +86,7 @@ void MainWin::buildCentral() {
     layout->setSpacing(0);
 
     upperBar_ = new UpperQuickBar(central);
+    upperBar_->setObjectName(QStringLiteral("upperBar"));
     upperBar_->hide();
     layout->addWidget(upperBar_);
     editor_ = new EditorWidget(central);
@@ -97,7 +98,9 @@ void MainWin::buildCentral() {
     auto* find = new QHBoxLayout(findPanel_);
     find->setContentsMargins(4, 2, 4, 2);
     findField_ = new QLineEdit(findPanel_);
+    findField_->setObjectName(QStringLiteral("findField"));
     replaceField_ = new QLineEdit(findPanel_);
+    replaceField_->setObjectName(QStringLiteral("replaceField"));
     replaceAllButton_ = new QPushButton(QStringLiteral("全部替换(&R)"), findPanel_);
     replaceAllButton_->setObjectName(QStringLiteral("replaceAll"));
     auto* clearButton = new QPushButton(QStringLiteral("替换全部(&L)"), findPanel_);
@@ -127,6 +130,7 @@ void MainWin::buildCentral() {
     findPanel_->hide();
     layout->addWidget(findPanel_);
     lowerBar_ = new LowerQuickBar(central);
+    lowerBar_->setObjectName(QStringLiteral("lowerBar"));
     lowerBar_->hide();
     layout->addWidget(lowerBar_);
     connect(replaceAllButton_, &QPushButton::clicked, this, &MainWin::replaceAllInEditor);

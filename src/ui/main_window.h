@@ -76,31 +76,14 @@ public:
     QAction* action(Command c) const { return commands_.action(c); }
     // The action shown as toolbar button `index` (nullptr for a separator).
     QAction* toolButton(int index) const { return toolButtons_[static_cast<std::size_t>(index)]; }
-    EditorWidget* editor() const { return editor_; }
-    QMenu* contextMenu() const { return contextMenu_; }
-    QGroupBox* findPanel() const { return findPanel_; }
-    QLineEdit* findField() const { return findField_; }
-    QLineEdit* replaceField() const { return replaceField_; }
-    // "一键排版中自动替换": the clipboard ways apply the panel's replace-all first.
-    QCheckBox* autoReplaceBox() const { return autoReplace_; }
     DesktopController& desktop() const { return *desktop_; }
     // New, Open, Save, Undo and Redo, with their dialogs.
     DocumentController& documents() { return documents_; }
-    QLabel* statusPart(int index) const { return statusParts_[static_cast<std::size_t>(index)]; }
-    // The document's encoding and line breaks, at the status bar's right end.
-    QLabel* formatLabel() const { return formatLabel_; }
     RecentFilesMenu* recentFiles() const { return recentFiles_; }
     // "查看排版改动": the window comparing the text before and after the last
     // run (null until first asked for).
     ChangesWindow* changesWindow() const;
     void showRunChanges();
-    QLabel* progressLabel() const { return progressLabel_; }
-    QProgressBar* progressBar() const { return progressBar_; }
-    QCheckBox* startupCompletedBox() const { return startupCompleted_; }
-    UpperQuickBar* upperBar() const { return upperBar_; }
-    LowerQuickBar* lowerBar() const { return lowerBar_; }
-    QMenu* lineBreakMenu() const { return lineBreakMenu_; }
-    QToolBar* toolBar() const { return toolBar_; }
     NavigationBarParts* navigationBar() const { return navigationBar_; }
     // The update page's address without its query (the build's setting by
     // default).
@@ -129,7 +112,6 @@ public:
     bool running() const { return running_; }
     int oneClickHotKeyId() const { return app_.hotKeys().oneClick; }
     int showHideHotKeyId() const { return app_.hotKeys().showHide; }
-    const EditorFont& editorFont() const { return editorFont_; }
 
     // The rest of the window's creation, once it exists: settings, hot keys,
     // the file named on the command line (`arguments` without the program
@@ -138,8 +120,6 @@ public:
     void startUp(const QStringList& arguments = {}, const std::string& configPath = {});
 
     const folvane::editor::Document& document() const { return document_; }
-    const std::optional<folvane::settings::IniStore>& settingsStore() const { return app_.store(); }
-    const std::string& stash() const { return stash_; }
 
     // Opens `path` as Open does, without dialog and confirmation. A large
     // file is read and prepared on a worker: true then means it is being

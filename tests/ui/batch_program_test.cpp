@@ -83,8 +83,8 @@ TEST_F(ProgramTest, OptionsWindowFromTheMenu) {
         whenOptionsWindowShows(c.steps);
         w.action(Command::Options)->trigger();
         EXPECT_EQ(app.options(), expected);
-        EXPECT_EQ(w.upperBar()->indent->isChecked(), expected.addIndent);
-        EXPECT_EQ(w.upperBar()->joinBreaks->isChecked(), expected.joinNonParagraphBreaks);
+        EXPECT_EQ(upperBarOf(w)->indent->isChecked(), expected.addIndent);
+        EXPECT_EQ(upperBarOf(w)->joinBreaks->isChecked(), expected.joinNonParagraphBreaks);
     }
 }
 
@@ -102,7 +102,7 @@ TEST_F(ProgramTest, RestoredDefaultsStayAfterCancel) {
     });
     w.action(Command::Options)->trigger();
     EXPECT_EQ(app.options(), TypesetOptions::defaults());
-    EXPECT_TRUE(w.upperBar()->indent->isChecked());
+    EXPECT_TRUE(upperBarOf(w)->indent->isChecked());
 }
 
 TEST_F(ProgramTest, BatchWindowHidesTheMainWindowAndRunsOnTheWorker) {

@@ -39,7 +39,7 @@ protected:
     }
     void copy(const QString& text) { QApplication::clipboard()->setText(text); }
     QString clip() const { return QApplication::clipboard()->text(); }
-    QString text() const { return w.editor()->toPlainText(); }
+    QString text() const { return editorOf(w)->toPlainText(); }
     bool waitForRuns(int n) {
         return waitUntil([&] { return finished == n && !app.worker().busy(); });
     }
@@ -47,7 +47,7 @@ protected:
         MessageBoxAnswer none(QMessageBox::Ok, 0);  // toggling on shows no box
         w.action(Command::CopyTypeset)->trigger();
         ASSERT_TRUE(w.action(Command::CopyTypeset)->isChecked());
-        ASSERT_TRUE(w.lowerBar()->copyTypeset->isChecked());
+        ASSERT_TRUE(lowerBarOf(w)->copyTypeset->isChecked());
     }
     DesktopController& desktop() { return w.desktop(); }
 
@@ -61,7 +61,7 @@ const QString kTwoLines = QStringLiteral("甲行\n乙行");
 const QString kTwoLinesTypeset = QStringLiteral("　　甲行\n　　乙行");
 
 TEST_F(ClipboardTest, AltQDoesNothingWhileOneClickIsOff) {
-    w.editor()->setPlainText(QStringLiteral("原文"));
+    editorOf(w)->setPlainText(QStringLiteral("原文"));
     copy(kTwoLines);
     desktop().onHotKey(kOneClickId);
     EXPECT_EQ(started, 0);
@@ -88,7 +88,7 @@ TEST_F(ClipboardTest, AltQPastesTheClipboardAndTypesetsIt) {
 
 TEST_F(ClipboardTest, AltQWithAnEmptyClipboardRunsOnAnEmptyText) {
     w.app().windowState().set(folvane::settings::WindowFlag::OneClick, true);
-    w.editor()->setPlainText(QStringLiteral("原文"));
+    editorOf(w)->setPlainText(QStringLiteral("原文"));
     desktop().onHotKey(kOneClickId);
     ASSERT_TRUE(waitForRuns(1));
     EXPECT_EQ(text(), QString());
@@ -96,11 +96,11 @@ TEST_F(ClipboardTest, AltQWithAnEmptyClipboardRunsOnAnEmptyText) {
 
 TEST_F(ClipboardTest, AltQAppliesTheAutomaticReplacementFirst) {
     w.app().windowState().set(folvane::settings::WindowFlag::OneClick, true);
-    w.findField()->setText(QStringLiteral("甲"));
-    w.replaceField()->setText(QStringLiteral("丙"));
+    findFieldOf(w)->setText(QStringLiteral("甲"));
+    replaceFieldOf(w)->setText(QStringLiteral("丙"));
     for (bool ticked : {false, true}) {
         finished = 0;
-        w.autoReplaceBox()->setChecked(ticked);
+        autoReplaceBoxOf(w)->setChecked(ticked);
         copy(kTwoLines);
         desktop().onHotKey(kOneClickId);
         ASSERT_TRUE(waitForRuns(1));
@@ -112,7 +112,7 @@ TEST_F(ClipboardTest, ATriggerDuringARunIsIgnored) {
     w.app().windowState().set(folvane::settings::WindowFlag::OneClick, true);
     QString big;
     for (int i = 0; i < 20000; ++i) big += QStringLiteral("第%1行\n").arg(i);
-    w.editor()->setPlainText(big);
+    editorOf(w)->setPlainText(big);
     w.startTypesetting();
     ASSERT_TRUE(w.running());
     copy(kTwoLines);
@@ -187,7 +187,7 @@ TEST_F(ClipboardTest, HotKeyIdentifierZeroMatchesNothing) {
 
 TEST_F(ClipboardTest, TextAlreadyOnTheClipboardIsNotTypeset) {
     copy(kTwoLines);
-    w.editor()->setPlainText(QStringLiteral("原文"));
+    editorOf(w)->setPlainText(QStringLiteral("原文"));
     switchCopyTypesetOn();
     desktop().onWatchTimer();
     EXPECT_EQ(started, 0);
@@ -202,7 +202,7 @@ TEST_F(ClipboardTest, CopyIsTypesetCycle) {
     EXPECT_EQ(text(), QStringLiteral("一行而已"));
     EXPECT_EQ(started, 0);
     // The same line again: nothing, even after the editor changed.
-    w.editor()->setPlainText(QStringLiteral("改过"));
+    editorOf(w)->setPlainText(QStringLiteral("改过"));
     desktop().onWatchTimer();
     EXPECT_EQ(text(), QStringLiteral("改过"));
     // Two lines: pasted and typeset, with the working tip at once.
@@ -236,7 +236,7 @@ TEST_F(ClipboardTest, SwitchingOffWhileBusyDoesNotRearm) {
     desktop().onWatchTimer();
     ASSERT_EQ(started, 1);
     w.action(Command::CopyTypeset)->trigger();  // off, while the run works
-    EXPECT_FALSE(w.lowerBar()->copyTypeset->isChecked());
+    EXPECT_FALSE(lowerBarOf(w)->copyTypeset->isChecked());
     ASSERT_TRUE(waitForRuns(1));
     EXPECT_FALSE(app.clipboard().watch.armed);
     copy(QStringLiteral("新的\n两行"));

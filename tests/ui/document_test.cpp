@@ -41,12 +41,12 @@ void writeBytes(const QString& path, const std::string& bytes) {
 // Types text at the end of the editor as a user would (CJK goes through the
 // input method, as key clicks cannot carry it).
 void typeAtEnd(MainWin& w, const QString& text) {
-    QTextCursor c = w.editor()->textCursor();
+    QTextCursor c = editorOf(w)->textCursor();
     c.movePosition(QTextCursor::End);
-    w.editor()->setTextCursor(c);
+    editorOf(w)->setTextCursor(c);
     QInputMethodEvent e;
     e.setCommitString(text);
-    QApplication::sendEvent(w.editor(), &e);
+    QApplication::sendEvent(editorOf(w), &e);
 }
 
 class DocumentTest : public ::testing::Test {
@@ -77,7 +77,7 @@ protected:
 
 TEST_F(DocumentTest, OpenSetsTitleAndAChangeMarksIt) {
     ASSERT_TRUE(w.openFile(file));
-    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("原文"));
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("原文"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("文章.txt - ") + kBase);
     typeAtEnd(w, QStringLiteral("改"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("* 文章.txt - ") + kBase);
@@ -109,7 +109,7 @@ TEST_F(DocumentTest, NewWithAChangedDocumentAnsweredNoCancelYes) {
         ASSERT_EQ(dialogs.asked().size(), 1u);
         EXPECT_EQ(dialogs.last().title, QStringLiteral("新建前保存确认"));
         EXPECT_EQ(dialogs.last().text, QStringLiteral("当前文本文件已被改动，想保存该文件吗？"));
-        EXPECT_EQ(w.editor()->toPlainText(), c.textAfter);
+        EXPECT_EQ(editorOf(w)->toPlainText(), c.textAfter);
         EXPECT_EQ(readBytes(file), c.fileAfter);
         if (c.answer != SaveAnswer::Cancel) {
             EXPECT_EQ(w.windowTitle(), kBase);
@@ -123,7 +123,7 @@ TEST_F(DocumentTest, SavedOrEmptyUntitledDocumentsAreNotAskedAbout) {
     w.action(Command::New)->trigger();
     EXPECT_TRUE(dialogs.asked().empty());
     EXPECT_EQ(w.windowTitle(), kBase);
-    EXPECT_TRUE(w.statusPart(2)->text().isEmpty());
+    EXPECT_TRUE(statusPartOf(w, 2)->text().isEmpty());
 }
 
 // Text typed into a new document is not dropped silently: New, Open and
@@ -140,21 +140,21 @@ TEST_F(DocumentTest, TypedUntitledTextIsAskedAboutBeforeItGoes) {
         {"close", [&] { EXPECT_FALSE(w.close()); }, QStringLiteral("关闭确认")},
     };
     typeAtEnd(w, QStringLiteral("草稿"));
-    EXPECT_EQ(w.statusPart(2)->text(), QStringLiteral("已修改"));
+    EXPECT_EQ(statusPartOf(w, 2)->text(), QStringLiteral("已修改"));
     for (const Case& c : cases) {
         dialogs.clear();
         dialogs.answer(SaveAnswer::Cancel);
         c.command();
         ASSERT_EQ(dialogs.asked().size(), 1u) << c.name;
         EXPECT_EQ(dialogs.last().title, c.title) << c.name;
-        EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("草稿")) << c.name;
+        EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("草稿")) << c.name;
     }
     EXPECT_TRUE(w.isVisible());
     // No drops it; the new document is empty and is not asked about again.
     dialogs.clear();
     dialogs.answer(SaveAnswer::No);
     w.action(Command::New)->trigger();
-    EXPECT_TRUE(w.editor()->toPlainText().isEmpty());
+    EXPECT_TRUE(editorOf(w)->toPlainText().isEmpty());
     w.action(Command::New)->trigger();
     EXPECT_EQ(dialogs.asked().size(), 1u);
 }
@@ -168,7 +168,7 @@ TEST_F(DocumentTest, YesWithAFailingSaveKeepsTheText) {
     ASSERT_EQ(dialogs.asked().size(), 2u);
     EXPECT_EQ(dialogs.asked()[1].icon, QMessageBox::Critical);
     EXPECT_EQ(dialogs.asked()[1].title, QStringLiteral("保存"));
-    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("xy"));
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("xy"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("* a.txt - ") + kBase);
 }
 
@@ -181,18 +181,18 @@ TEST_F(DocumentTest, OpenAsksFirstAndThenOffersTheDialog) {
     w.action(Command::Open)->trigger();
     EXPECT_EQ(dialogs.last().title, QStringLiteral("打开前保存确认"));
     EXPECT_EQ(dialogs.script().openChoosersShown, 0);  // cancelled before the chooser
-    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("原文改"));
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("原文改"));
 
     dialogs.answer(SaveAnswer::No).openFile(other);
     w.toolButton(MainWin::kToolOpen)->trigger();
     EXPECT_EQ(dialogs.script().openChoosersShown, 1);
-    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("别的文章"));
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("别的文章"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("other.txt - ") + kBase);
 
     // A cancelled chooser changes nothing.
     w.action(Command::Open)->trigger();
     EXPECT_EQ(dialogs.script().openChoosersShown, 2);
-    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("别的文章"));
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("别的文章"));
     EXPECT_EQ(w.document().currentPath(), QFile::encodeName(other).toStdString());
 }
 
@@ -207,7 +207,7 @@ TEST_F(DocumentTest, SaveUntitledProposesTheFirstWords) {
         << proposed.toStdString();
     EXPECT_EQ(readBytes(target), g("第一章 风雨，开头"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("saved.txt - ") + kBase);
-    EXPECT_TRUE(w.statusPart(2)->text().isEmpty());
+    EXPECT_TRUE(statusPartOf(w, 2)->text().isEmpty());
 }
 
 TEST_F(DocumentTest, CancelledSaveDialogWritesNothing) {
@@ -235,7 +235,7 @@ TEST_F(DocumentTest, FailedSaveIsReportedAndTheDocumentStaysChanged) {
     EXPECT_EQ(dialogs.last().title, QStringLiteral("保存"));
     EXPECT_TRUE(dialogs.last().text.startsWith(QStringLiteral("无法保存文件“") + goneFile + QStringLiteral("”："))) << dialogs.last().text.toStdString();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("* a.txt - ") + kBase);
-    EXPECT_EQ(w.statusPart(2)->text(), QStringLiteral("已修改"));
+    EXPECT_EQ(statusPartOf(w, 2)->text(), QStringLiteral("已修改"));
     // Closing still asks, so nothing is lost silently.
     dialogs.answer(SaveAnswer::Cancel);
     EXPECT_FALSE(w.close());
@@ -246,20 +246,20 @@ TEST_F(DocumentTest, FailedSaveIsReportedAndTheDocumentStaysChanged) {
 TEST_F(DocumentTest, UndoAndRedoThroughToolbarAndMenu) {
     EXPECT_FALSE(w.action(Command::Undo)->isEnabled());
     w.action(Command::Undo)->trigger();  // nothing to undo at start
-    EXPECT_TRUE(w.editor()->toPlainText().isEmpty());
+    EXPECT_TRUE(editorOf(w)->toPlainText().isEmpty());
     typeAtEnd(w, QStringLiteral("一"));
     typeAtEnd(w, QStringLiteral("二"));
     EXPECT_TRUE(w.toolButton(MainWin::kToolUndo)->isEnabled());
     w.toolButton(MainWin::kToolUndo)->trigger();
-    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("一"));
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("一"));
     w.action(Command::Undo)->trigger();
-    EXPECT_EQ(w.editor()->toPlainText(), QString());
+    EXPECT_EQ(editorOf(w)->toPlainText(), QString());
     EXPECT_FALSE(w.action(Command::Undo)->isEnabled());
     EXPECT_TRUE(w.action(Command::Redo)->isEnabled());
     w.action(Command::Redo)->trigger();
-    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("一"));
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("一"));
     w.toolButton(MainWin::kToolRedo)->trigger();
-    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("一二"));
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("一二"));
     EXPECT_FALSE(w.toolButton(MainWin::kToolRedo)->isEnabled());
 }
 
@@ -269,9 +269,9 @@ TEST_F(DocumentTest, ARunIsOneUndoableChange) {
     QObject::connect(&w, &MainWin::typesettingFinished, [&] { finished = true; });
     w.startTypesetting();
     ASSERT_TRUE(waitUntil([&] { return finished; }));
-    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("　　甲"));
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("　　甲"));
     w.action(Command::Undo)->trigger();
-    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("甲"));
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("甲"));
 }
 
 TEST_F(DocumentTest, DroppingTwoFilesLeavesTheSecond) {
@@ -282,15 +282,15 @@ TEST_F(DocumentTest, DroppingTwoFilesLeavesTheSecond) {
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(w.editor()->viewport(), &enter);
+    QApplication::sendEvent(editorOf(w)->viewport(), &enter);
     ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(w.editor()->viewport(), &drop);
-    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("第二个"));
+    QApplication::sendEvent(editorOf(w)->viewport(), &drop);
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("第二个"));
     EXPECT_EQ(w.document().currentPath(), QFile::encodeName(file).toStdString());  // path untouched
     EXPECT_EQ(w.windowTitle(), QStringLiteral("* 文章.txt - ") + kBase);  // a change like any other
     w.action(Command::Undo)->trigger();
-    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("第一个"));
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("第一个"));
 }
 
 // The program's own dialogs, built as they are shown but not run.
@@ -405,7 +405,7 @@ TEST(CommandLine, APathWithSpacesSplitByTheShellIsOpenedWhole) {
     const QStringList args = (dir + QStringLiteral("/a b.txt")).split(QLatin1Char(' '));
     ASSERT_EQ(args.size(), 3);
     settings.startUp(w, args);
-    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("命令行"));
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("命令行"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("a b.txt - ") + kBase);
 }
 
@@ -435,7 +435,7 @@ TEST_F(DocumentTest, UntouchedCharactersAreSavedAsRead) {
         ASSERT_TRUE(w.openFile(file));
         ASSERT_TRUE(waitUntil([&] { return !w.loadingText(); }));
         typeAtEnd(w, QStringLiteral("改"));
-        QTest::keyClick(w.editor(), Qt::Key_Backspace);
+        QTest::keyClick(editorOf(w), Qt::Key_Backspace);
         w.action(Command::Save)->trigger();
         const std::string saved = readBytes(file);
         std::size_t same = 0;

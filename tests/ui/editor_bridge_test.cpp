@@ -33,9 +33,9 @@ void commit(QWidget* editor, const QString& text) {
     QApplication::sendEvent(editor, &e);
 }
 
-std::string wholeText(const MainWin& w) { return fromQt(w.editor()->toPlainText()); }
+std::string wholeText(const MainWin& w) { return fromQt(editorOf(w)->toPlainText()); }
 
-int caret(const MainWin& w) { return w.editor()->textCursor().position(); }
+int caret(const MainWin& w) { return editorOf(w)->textCursor().position(); }
 
 class EditorBridgeTest : public ::testing::Test {
 protected:
@@ -49,7 +49,7 @@ protected:
 };
 
 TEST_F(EditorBridgeTest, KeysAndInputMethodsKeepTheTextInStep) {
-    EditorWidget* e = w.editor();
+    EditorWidget* e = editorOf(w);
     e->setFocus();
     // Each step, then the text and caret it leaves.
     struct Step {
@@ -90,7 +90,7 @@ TEST_F(EditorBridgeTest, KeysAndInputMethodsKeepTheTextInStep) {
 }
 
 TEST_F(EditorBridgeTest, LargePasteIsBuiltOnTheWorkerAndIsOneChange) {
-    EditorWidget* e = w.editor();
+    EditorWidget* e = editorOf(w);
     w.setEditorText("head\r\ntail");
     QTextCursor c = e->textCursor();
     c.setPosition(5);
@@ -126,14 +126,14 @@ TEST_F(EditorBridgeTest, ToolsAndRunsWaitForALargePaste) {
         QString big;
         for (int i = 0; big.size() < EditorBridge::kLargeText + 10; ++i) big += QStringLiteral("x%1\r\n").arg(i);
         QApplication::clipboard()->setText(big);
-        w.editor()->selectAll();
+        editorOf(w)->selectAll();
         w.action(Command::Paste)->trigger();
         ASSERT_TRUE(w.loadingText());
         w.action(tool)->trigger();
         ASSERT_TRUE(waitUntil([&] { return !w.loadingText() && !w.running() && !app.worker().busy(); }, 60000));
         QString expected = big;
         expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        EXPECT_EQ(w.editor()->toPlainText(), expected) << static_cast<int>(tool);
+        EXPECT_EQ(editorOf(w)->toPlainText(), expected) << static_cast<int>(tool);
     }
     QApplication::clipboard()->clear();
 }
@@ -149,10 +149,10 @@ TEST_F(EditorBridgeTest, LargeFileOpensOnTheWorker) {
     EXPECT_EQ(wholeText(w), text);
     EXPECT_TRUE(w.windowTitle().startsWith(QStringLiteral("large.txt - ")));
     EXPECT_TRUE(w.document().savedIndicator());
-    EXPECT_TRUE(w.editor()->isEnabled());
+    EXPECT_TRUE(editorOf(w)->isEnabled());
     // Typing marks it changed; the first snapshot before the file is empty.
-    w.editor()->setFocus();
-    commit(w.editor(), QStringLiteral("改"));
+    editorOf(w)->setFocus();
+    commit(editorOf(w), QStringLiteral("改"));
     EXPECT_FALSE(w.document().savedIndicator());
     EXPECT_EQ(w.editorText(), wholeText(w));
     w.action(Command::Undo)->trigger();
@@ -205,7 +205,7 @@ TEST_F(EditorBridgeTest, GroupedLinesOfALargeTextEditAsLines) {
     int lines = 0;
     for (; text.size() < 400 * 1024; ++lines) text += "\xB5\xDA" + std::to_string(lines) + "\xD0\xD0\r\n";  // 第n行
     w.setEditorText(text);
-    EditorWidget* e = w.editor();
+    EditorWidget* e = editorOf(w);
     EXPECT_LT(e->document()->blockCount(), lines / 10);
     EXPECT_EQ(wholeText(w), text);
     e->setFocus();
@@ -248,7 +248,7 @@ TEST_F(EditorBridgeTest, TripleClickSelectsOneLineOfAGroup) {
     std::string text;
     for (int i = 0; text.size() < 400 * 1024; ++i) text += "line " + std::to_string(i) + "\r\n";
     w.setEditorText(text);
-    EditorWidget* e = w.editor();
+    EditorWidget* e = editorOf(w);
     const int lineStart = static_cast<int>(text.find("line 5\r\n")) - 5;  // "\r\n" is one unit in the editor
     ASSERT_EQ(e->document()->findBlock(lineStart).position(), 0);  // inside the first group
     QTextCursor c = e->textCursor();
@@ -267,17 +267,17 @@ TEST_F(EditorBridgeTest, ReplacedLargeDocumentIsFreedOnTheWorker) {
     std::string text;
     for (int i = 0; text.size() < 400 * 1024; ++i) text += "line " + std::to_string(i) + "\r\n";
     w.setEditorText(text);
-    QPointer<QTextDocument> first = w.editor()->document();
+    QPointer<QTextDocument> first = editorOf(w)->document();
     w.setEditorText(text + "more");
-    EXPECT_NE(w.editor()->document(), first.data());
+    EXPECT_NE(editorOf(w)->document(), first.data());
     app.worker().waitForDone();
     EXPECT_TRUE(first.isNull());
     EXPECT_EQ(wholeText(w), text + "more");
-    w.editor()->setFocus();
-    QTextCursor c = w.editor()->textCursor();
+    editorOf(w)->setFocus();
+    QTextCursor c = editorOf(w)->textCursor();
     c.setPosition(0);
-    w.editor()->setTextCursor(c);
-    commit(w.editor(), QStringLiteral("字"));
+    editorOf(w)->setTextCursor(c);
+    commit(editorOf(w), QStringLiteral("字"));
     EXPECT_EQ(w.editorText(), wholeText(w));
     w.action(Command::Undo)->trigger();
     EXPECT_EQ(w.editorText(), text + "more");

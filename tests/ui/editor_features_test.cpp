@@ -40,7 +40,7 @@ protected:
         w.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     }
-    QString text() const { return w.editor()->toPlainText(); }
+    QString text() const { return editorOf(w)->toPlainText(); }
     QString writeFile(const QString& name, const QByteArray& bytes) {
         const QString path = settings.dir() + QLatin1Char('/') + name;
         QFile f(path);
@@ -70,24 +70,24 @@ protected:
 
 TEST_F(Window, AltFAndAltROpenTheMenusWhileTheFindPanelIsOpen) {
     w.action(Command::FindPanel)->trigger();
-    ASSERT_TRUE(w.findPanel()->isVisible());
-    w.editor()->setPlainText(QStringLiteral("abc"));
-    w.findField()->setText(QStringLiteral("abc"));
-    w.replaceField()->setText(QStringLiteral("x"));
-    w.findField()->setFocus();
+    ASSERT_TRUE(findPanelOf(w)->isVisible());
+    editorOf(w)->setPlainText(QStringLiteral("abc"));
+    findFieldOf(w)->setText(QStringLiteral("abc"));
+    replaceFieldOf(w)->setText(QStringLiteral("x"));
+    findFieldOf(w)->setFocus();
     struct Case {
         Qt::Key key;
         const char* menu;
     };
     for (const Case c : {Case{Qt::Key_F, "文件(&F)"}, Case{Qt::Key_R, "排版(&R)"}}) {
-        QTest::keyClick(w.findField(), c.key, Qt::AltModifier);
+        QTest::keyClick(findFieldOf(w), c.key, Qt::AltModifier);
         ASSERT_TRUE(waitUntil([] { return QApplication::activePopupWidget() != nullptr; }, 3000)) << c.menu;
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         ASSERT_NE(menu, nullptr);
         EXPECT_EQ(menu->title(), QString::fromUtf8(c.menu));
         menu->close();
         ASSERT_TRUE(waitUntil([] { return QApplication::activePopupWidget() == nullptr; }, 3000));
-        w.findField()->setFocus();
+        findFieldOf(w)->setFocus();
     }
     EXPECT_EQ(text(), QStringLiteral("abc"));  // nothing was replaced
 }
@@ -98,7 +98,7 @@ TEST_F(Window, NoToolbarButtonSitsUnderTheNavigationBarsFrame) {
     QCoreApplication::processEvents();
     const int frameLeft = w.navigationBar()->frame(0)->geometry().left();
     for (int i : {MainWin::kToolWebPage, MainWin::kToolAlwaysOnTop, MainWin::kToolOneClick}) {
-        QWidget* button = w.toolBar()->widgetForAction(w.toolButton(i));
+        QWidget* button = toolBarOf(w)->widgetForAction(w.toolButton(i));
         ASSERT_NE(button, nullptr);
         EXPECT_TRUE(button->isVisible()) << i;
         EXPECT_LE(button->geometry().right(), frameLeft) << i;
@@ -138,11 +138,11 @@ TEST_F(Window, UndoingARunOnAnOpenFileTakesTheStarAway) {
     ASSERT_TRUE(runAndWait(w.action(Command::Run)));
     ASSERT_NE(text(), QStringLiteral("line one\nline two"));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("* ") + clean);
-    QTest::keyClick(w.editor(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(editorOf(w), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(text(), QStringLiteral("line one\nline two"));
     EXPECT_EQ(w.windowTitle(), clean);
-    EXPECT_TRUE(w.statusPart(2)->text().isEmpty());
-    QTest::keyClick(w.editor(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_TRUE(statusPartOf(w, 2)->text().isEmpty());
+    QTest::keyClick(editorOf(w), Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("* ") + clean);
 }
 
@@ -172,25 +172,25 @@ TEST_F(Window, SaveAsWritesTheChosenEncodingAndLineBreaksAndSaveKeepsThem) {
     ScriptedDocumentDialogs dialogs(w);
     const QString path = writeFile(QStringLiteral("gb.txt"), QByteArray("\xbc\xd7\r\nb"));  // "甲" in GB18030
     ASSERT_TRUE(w.openFile(path));
-    EXPECT_EQ(w.formatLabel()->text(), QStringLiteral("GB18030  CRLF"));
+    EXPECT_EQ(formatLabelOf(w)->text(), QStringLiteral("GB18030  CRLF"));
     const QString target = settings.dir() + QStringLiteral("/utf8.txt");
     dialogs.saveAsTo(target, format(Encoding::Utf8, false, true));
     w.action(Command::SaveAs)->trigger();
     EXPECT_EQ(readFile(target), QByteArray("\xe7\x94\xb2\nb"));
     EXPECT_EQ(readFile(path), QByteArray("\xbc\xd7\r\nb"));  // the old file stays as it was
-    EXPECT_EQ(w.formatLabel()->text(), QStringLiteral("UTF-8  LF"));
+    EXPECT_EQ(formatLabelOf(w)->text(), QStringLiteral("UTF-8  LF"));
     EXPECT_TRUE(w.windowTitle().startsWith(QStringLiteral("utf8.txt - ")));
     // The dialog started from the open file's name and format.
     ASSERT_EQ(dialogs.script().proposedNames.size(), 1);
     EXPECT_EQ(dialogs.script().proposedNames[0], path);
     EXPECT_EQ(dialogs.script().saveAsOffered[0].encoding, Encoding::Gb18030);
     // Save writes the new file in the format Save As chose.
-    w.editor()->setPlainText(QStringLiteral("甲\n乙"));
+    editorOf(w)->setPlainText(QStringLiteral("甲\n乙"));
     w.action(Command::Save)->trigger();
     EXPECT_EQ(readFile(target), QByteArray("\xe7\x94\xb2\n\xe4\xb9\x99"));
     // A cancelled Save As changes nothing.
     w.action(Command::SaveAs)->trigger();
-    EXPECT_EQ(w.formatLabel()->text(), QStringLiteral("UTF-8  LF"));
+    EXPECT_EQ(formatLabelOf(w)->text(), QStringLiteral("UTF-8  LF"));
     EXPECT_TRUE(dialogs.asked().empty());
 }
 
@@ -217,15 +217,15 @@ TEST_F(Window, SaveAsDialogOffersTheFormatsAndStartsFromTheDocuments) {
 // -------------------------------------------------------------- find next
 
 TEST_F(Window, FindNextAndPreviousCountHighlightAndReplaceOne) {
-    w.editor()->setPlainText(QStringLiteral("Abc abc 字ABC"));
+    editorOf(w)->setPlainText(QStringLiteral("Abc abc 字ABC"));
     w.action(Command::FindPanel)->trigger();
-    w.findField()->setText(QStringLiteral("abc"));
-    auto* count = w.findPanel()->findChild<QLabel*>(QStringLiteral("findCount"));
+    findFieldOf(w)->setText(QStringLiteral("abc"));
+    auto* count = findPanelOf(w)->findChild<QLabel*>(QStringLiteral("findCount"));
     ASSERT_NE(count, nullptr);
     ASSERT_TRUE(waitUntil([&] { return count->text() == QStringLiteral("共 3 处"); }, 3000)) << count->text().toStdString();
-    EXPECT_EQ(w.editor()->extraSelections().size(), 3);
+    EXPECT_EQ(editorOf(w)->extraSelections().size(), 3);
     auto selected = [&] {
-        const QTextCursor c = w.editor()->textCursor();
+        const QTextCursor c = editorOf(w)->textCursor();
         return std::pair{c.selectionStart(), c.selectionEnd()};
     };
     struct Step {
@@ -241,80 +241,80 @@ TEST_F(Window, FindNextAndPreviousCountHighlightAndReplaceOne) {
         {Qt::SHIFT | Qt::Key_F3, {4, 7}},
     };
     for (const Step& s : steps) {
-        QTest::keyClick(w.findField(), s.key.key(), s.key.keyboardModifiers());
+        QTest::keyClick(findFieldOf(w), s.key.key(), s.key.keyboardModifiers());
         EXPECT_EQ(selected(), s.selection);
     }
-    EXPECT_TRUE(w.findField()->hasFocus());
+    EXPECT_TRUE(findFieldOf(w)->hasFocus());
     // "替换" replaces the selected match only, as one step of Undo, and goes on.
-    w.replaceField()->setText(QStringLiteral("词"));
-    QTest::mouseClick(w.findPanel()->findChild<QPushButton*>(QStringLiteral("replaceOne")), Qt::LeftButton);
+    replaceFieldOf(w)->setText(QStringLiteral("词"));
+    QTest::mouseClick(findPanelOf(w)->findChild<QPushButton*>(QStringLiteral("replaceOne")), Qt::LeftButton);
     EXPECT_EQ(text(), QStringLiteral("Abc 词 字ABC"));
     EXPECT_EQ(selected(), (std::pair{7, 10}));
     ASSERT_TRUE(waitUntil([&] { return count->text() == QStringLiteral("共 2 处"); }, 3000));
     w.action(Command::Undo)->trigger();
     EXPECT_EQ(text(), QStringLiteral("Abc abc 字ABC"));
     // Escape closes the panel, the highlighting goes, the match stays selected.
-    w.findField()->setFocus();
-    QTest::keyClick(w.findField(), Qt::Key_Return);
+    findFieldOf(w)->setFocus();
+    QTest::keyClick(findFieldOf(w), Qt::Key_Return);
     const auto match = selected();
-    QTest::keyClick(w.findField(), Qt::Key_Escape);
-    EXPECT_FALSE(w.findPanel()->isVisible());
-    EXPECT_TRUE(w.editor()->extraSelections().isEmpty());
+    QTest::keyClick(findFieldOf(w), Qt::Key_Escape);
+    EXPECT_FALSE(findPanelOf(w)->isVisible());
+    EXPECT_TRUE(editorOf(w)->extraSelections().isEmpty());
     EXPECT_EQ(selected(), match);
 }
 
 TEST_F(Window, HighlightsSurviveARunThatReplacesTheEditorsDocument) {
     app.options().fixPunctuation = true;
-    w.editor()->setPlainText(QStringLiteral("一,二,三,"));
+    editorOf(w)->setPlainText(QStringLiteral("一,二,三,"));
     w.action(Command::FindPanel)->trigger();
-    w.findField()->setText(QStringLiteral(","));
-    auto* count = w.findPanel()->findChild<QLabel*>(QStringLiteral("findCount"));
+    findFieldOf(w)->setText(QStringLiteral(","));
+    auto* count = findPanelOf(w)->findChild<QLabel*>(QStringLiteral("findCount"));
     ASSERT_TRUE(waitUntil([&] { return count->text() == QStringLiteral("共 3 处"); }, 3000));
     ASSERT_TRUE(runAndWait(w.action(Command::Run)));  // the result comes as a new document
-    w.editor()->viewport()->repaint();
+    editorOf(w)->viewport()->repaint();
     // The marks of the old document went with it; the new one gets its own.
-    for (const auto& mark : w.editor()->extraSelections()) EXPECT_EQ(mark.cursor.document(), w.editor()->document());
-    w.findField()->setText(QStringLiteral("二，"));
+    for (const auto& mark : editorOf(w)->extraSelections()) EXPECT_EQ(mark.cursor.document(), editorOf(w)->document());
+    findFieldOf(w)->setText(QStringLiteral("二，"));
     ASSERT_TRUE(waitUntil([&] { return count->text() == QStringLiteral("共 1 处"); }, 3000)) << count->text().toStdString();
-    EXPECT_EQ(w.editor()->extraSelections().size(), 1);
-    for (const auto& mark : w.editor()->extraSelections()) EXPECT_EQ(mark.cursor.document(), w.editor()->document());
+    EXPECT_EQ(editorOf(w)->extraSelections().size(), 1);
+    for (const auto& mark : editorOf(w)->extraSelections()) EXPECT_EQ(mark.cursor.document(), editorOf(w)->document());
 }
 
 TEST_F(Window, MarksFollowTheViewThroughALongText) {
     QStringList lines;
     for (int i = 0; i < 3000; ++i) lines << QStringLiteral("第%1行 abc").arg(i);
-    w.editor()->setPlainText(lines.join(QLatin1Char('\n')));
+    editorOf(w)->setPlainText(lines.join(QLatin1Char('\n')));
     w.action(Command::FindPanel)->trigger();
-    w.findField()->setText(QStringLiteral("abc"));
-    auto* count = w.findPanel()->findChild<QLabel*>(QStringLiteral("findCount"));
+    findFieldOf(w)->setText(QStringLiteral("abc"));
+    auto* count = findPanelOf(w)->findChild<QLabel*>(QStringLiteral("findCount"));
     ASSERT_TRUE(waitUntil([&] { return count->text() == QStringLiteral("共 3000 处"); }, 3000));
     auto marked = [&] {
         QList<int> at;
-        for (const auto& m : w.editor()->extraSelections()) at << m.cursor.selectionStart();
+        for (const auto& m : editorOf(w)->extraSelections()) at << m.cursor.selectionStart();
         return at;
     };
     const QList<int> top = marked();
     ASSERT_FALSE(top.isEmpty());
     EXPECT_LT(top.size(), 3000);  // what the screen shows, not all
-    EXPECT_EQ(top.first(), w.editor()->toPlainText().indexOf(QStringLiteral("abc")));
-    w.editor()->verticalScrollBar()->setValue(w.editor()->verticalScrollBar()->maximum());
+    EXPECT_EQ(top.first(), editorOf(w)->toPlainText().indexOf(QStringLiteral("abc")));
+    editorOf(w)->verticalScrollBar()->setValue(editorOf(w)->verticalScrollBar()->maximum());
     const QList<int> bottom = marked();
     ASSERT_FALSE(bottom.isEmpty());
-    EXPECT_EQ(bottom.last(), w.editor()->toPlainText().lastIndexOf(QStringLiteral("abc")));
+    EXPECT_EQ(bottom.last(), editorOf(w)->toPlainText().lastIndexOf(QStringLiteral("abc")));
 }
 
 TEST_F(Window, TheCountIsWhatReplaceAllReplaces) {
     const QString texts[] = {QStringLiteral("aaaa"), QStringLiteral("😀x😀"), QStringLiteral("ÄäA")};
     const QString needles[] = {QStringLiteral("aa"), QStringLiteral("😀"), QStringLiteral("a")};
     w.action(Command::FindPanel)->trigger();
-    auto* count = w.findPanel()->findChild<QLabel*>(QStringLiteral("findCount"));
+    auto* count = findPanelOf(w)->findChild<QLabel*>(QStringLiteral("findCount"));
     for (int i = 0; i < 3; ++i) {
-        w.editor()->setPlainText(texts[i]);
-        w.findField()->setText(needles[i]);
-        w.replaceField()->setText(QStringLiteral("\x01"));
+        editorOf(w)->setPlainText(texts[i]);
+        findFieldOf(w)->setText(needles[i]);
+        replaceFieldOf(w)->setText(QStringLiteral("\x01"));
         w.action(Command::FindNext)->trigger();  // counts at once
         const int n = count->text().section(QLatin1Char(' '), 1, 1).toInt();
-        QTest::mouseClick(w.findPanel()->findChild<QPushButton*>(QStringLiteral("replaceAll")), Qt::LeftButton);
+        QTest::mouseClick(findPanelOf(w)->findChild<QPushButton*>(QStringLiteral("replaceAll")), Qt::LeftButton);
         EXPECT_EQ(text().count(QChar(1)), n) << i;
     }
 }
@@ -344,7 +344,7 @@ TEST_F(Window, RecentFilesListOpenedAndSavedFilesAndDropMissingOnes) {
     w.recentFiles()->refresh();
     EXPECT_EQ(w.recentFiles()->files(), QStringList{b});
     EXPECT_EQ(w.recentFiles()->menu()->actions().size(), 1);
-    EXPECT_TRUE(w.statusPart(0)->text().contains(a)) << w.statusPart(0)->text().toStdString();
+    EXPECT_TRUE(statusPartOf(w, 0)->text().contains(a)) << statusPartOf(w, 0)->text().toStdString();
 }
 
 // ------------------------------------------------------ typeset a selection
@@ -352,17 +352,17 @@ TEST_F(Window, RecentFilesListOpenedAndSavedFilesAndDropMissingOnes) {
 TEST_F(Window, RunOnASelectionTypesetsOnlyThePassageAsOneStep) {
     app.options().fixPunctuation = true;
     const QString before = QStringLiteral("第一行不动,\n中间这段,要排版.\n最后一行,也不动");
-    w.editor()->setPlainText(before);
-    QTextCursor c = w.editor()->textCursor();
+    editorOf(w)->setPlainText(before);
+    QTextCursor c = editorOf(w)->textCursor();
     const int start = before.indexOf(QStringLiteral("中间")), end = before.indexOf(QStringLiteral("\n最后"));
     c.setPosition(start);
     c.setPosition(end, QTextCursor::KeepAnchor);
-    w.editor()->setTextCursor(c);
+    editorOf(w)->setTextCursor(c);
     ASSERT_TRUE(runAndWait(w.action(Command::Run)));
     const QString after = text();
     EXPECT_TRUE(after.startsWith(QStringLiteral("第一行不动,\n"))) << after.toStdString();
     EXPECT_TRUE(after.endsWith(QStringLiteral("\n最后一行,也不动"))) << after.toStdString();
-    const QString passage = w.editor()->textCursor().selectedText();
+    const QString passage = editorOf(w)->textCursor().selectedText();
     EXPECT_TRUE(passage.contains(QStringLiteral("中间这段，要排版。"))) << passage.toStdString();
     // One step of Undo brings the whole text back.
     w.action(Command::Undo)->trigger();
@@ -372,17 +372,17 @@ TEST_F(Window, RunOnASelectionTypesetsOnlyThePassageAsOneStep) {
 TEST_F(Window, RunOnASelectionAddsNoSignatures) {
     app.runContext().signature.tailSignatureTemplate = folvane::text::gb("——尾签");
     app.runContext().signature.signatureEnabled = true;
-    w.editor()->setPlainText(QStringLiteral("甲\n乙\n丙"));
-    QTextCursor c = w.editor()->textCursor();
+    editorOf(w)->setPlainText(QStringLiteral("甲\n乙\n丙"));
+    QTextCursor c = editorOf(w)->textCursor();
     c.setPosition(2);
     c.setPosition(3, QTextCursor::KeepAnchor);
-    w.editor()->setTextCursor(c);
+    editorOf(w)->setTextCursor(c);
     ASSERT_TRUE(runAndWait(w.action(Command::Run)));
     EXPECT_FALSE(text().contains(QStringLiteral("尾签"))) << text().toStdString();
     EXPECT_TRUE(text().startsWith(QStringLiteral("甲\n"))) << text().toStdString();
     // Without a selection the run is on the whole text, signature included.
     c.clearSelection();
-    w.editor()->setTextCursor(c);
+    editorOf(w)->setTextCursor(c);
     ASSERT_TRUE(runAndWait(w.action(Command::Run)));
     EXPECT_TRUE(text().contains(QStringLiteral("尾签"))) << text().toStdString();
 }
@@ -393,13 +393,13 @@ TEST_F(Window, ChangesOfTheLastRunSideBySide) {
     EXPECT_FALSE(w.action(Command::ShowChanges)->isEnabled());  // no run yet
     app.options().fixPunctuation = true;
     const QString before = QStringLiteral("第一段,没有缩进.\n第二段");
-    w.editor()->setPlainText(before);
+    editorOf(w)->setPlainText(before);
     ASSERT_TRUE(runAndWait(w.action(Command::Run)));
     const QString after = text();
     ASSERT_NE(after, before);
     ASSERT_TRUE(w.action(Command::ShowChanges)->isEnabled());
     // Opened from the status bar's run time as from the menu.
-    QTest::mouseClick(w.statusPart(1), Qt::LeftButton);
+    QTest::mouseClick(statusPartOf(w, 1), Qt::LeftButton);
     ASSERT_NE(w.changesWindow(), nullptr);
     ChangesWindow* cw = w.changesWindow();
     ASSERT_TRUE(waitUntil([&] { return cw->afterView()->toPlainText() == after; }));
@@ -428,12 +428,12 @@ TEST_F(Window, ChangesOfTheLastRunSideBySide) {
 
 TEST_F(Window, TheChangesWindowFollowsTheLatestRun) {
     app.options().fixPunctuation = true;
-    w.editor()->setPlainText(QStringLiteral("一,"));
+    editorOf(w)->setPlainText(QStringLiteral("一,"));
     ASSERT_TRUE(runAndWait(w.action(Command::Run)));
     const QString first = text();
     w.action(Command::ShowChanges)->trigger();
     ASSERT_TRUE(waitUntil([&] { return w.changesWindow()->afterView()->toPlainText() == first; }));
-    w.editor()->setPlainText(first + QStringLiteral("\n二."));
+    editorOf(w)->setPlainText(first + QStringLiteral("\n二."));
     const QString second = text();
     ASSERT_TRUE(runAndWait(w.action(Command::Run)));
     w.action(Command::ShowChanges)->trigger();

@@ -169,12 +169,12 @@ TEST_F(SecondStart, AFileOpensInTheRunningWindowAfterTheSaveQuestion) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("abc");
     f.close();
-    w.editor()->insertPlainText(QStringLiteral("草稿"));
+    editorOf(w)->insertPlainText(QStringLiteral("草稿"));
     dialogs.answer(folvane::editor::SaveAnswer::No);
     // Named relative to the second start's own directory, with the space
     // splitting it into two words.
     EXPECT_EQ(run({QStringLiteral("文章"), QStringLiteral("一.txt")}, nullptr, dir.path()), 0);
-    ASSERT_TRUE(waitUntil([&] { return w.editor()->toPlainText() == QStringLiteral("abc"); }, kWait));
+    ASSERT_TRUE(waitUntil([&] { return editorOf(w)->toPlainText() == QStringLiteral("abc"); }, kWait));
     ASSERT_EQ(dialogs.asked().size(), 1u);
     EXPECT_EQ(dialogs.last().title, QStringLiteral("打开前保存确认"));
     EXPECT_TRUE(w.windowTitle().startsWith(QStringLiteral("文章 一.txt - ")));
@@ -186,7 +186,7 @@ TEST_F(SecondStart, ActionsReachTheRunningWindow) {
     w.app().windowState().set(folvane::settings::WindowFlag::OneClick, true);
     QApplication::clipboard()->setText(QStringLiteral("甲行\n乙行"));
     EXPECT_EQ(run({QStringLiteral("--typeset-clipboard")}), 0);
-    EXPECT_TRUE(waitUntil([&] { return w.editor()->toPlainText() == QStringLiteral("　　甲行\n　　乙行"); }, kWait));
+    EXPECT_TRUE(waitUntil([&] { return editorOf(w)->toPlainText() == QStringLiteral("　　甲行\n　　乙行"); }, kWait));
     ASSERT_TRUE(waitUntil([&] { return !w.running(); }, kWait));
     EXPECT_EQ(run({QStringLiteral("--show-hide")}), 0);
     EXPECT_TRUE(waitUntil([&] { return !w.isVisible(); }, kWait));

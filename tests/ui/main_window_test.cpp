@@ -16,6 +16,8 @@
 #include <QFontInfo>
 #include <QMessageBox>
 #include <QTimer>
+#include <QToolBar>
+#include <functional>
 
 #include "editor_widget.h"
 #include "quick_bars.h"
@@ -122,12 +124,12 @@ TEST(MainWindow, TitleSizeAndToolbarAtStart) {
     EXPECT_FALSE(w.toolButton(MainWin::kToolRedo)->isEnabled());
     EXPECT_FALSE(w.toolButton(MainWin::kToolCut)->isEnabled());  // nothing selected
     EXPECT_TRUE(w.toolButton(MainWin::kToolRun)->isEnabled());
-    EXPECT_FALSE(w.findPanel()->isVisibleTo(&w));
+    EXPECT_FALSE(findPanelOf(w)->isVisibleTo(&w));
 }
 
 // Sets the editor's text as a user would type it.
 void typeText(MainWin& w, const QString& text) {
-    w.editor()->setPlainText(text);
+    editorOf(w)->setPlainText(text);
 }
 
 TEST(MainWindow, RunFromEachEntryPoint) {
@@ -138,7 +140,7 @@ TEST(MainWindow, RunFromEachEntryPoint) {
         [](MainWin& w) {  // the accelerator of "执行(&G)"
             w.activateWindow();
             ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-            QTest::keyClick(w.editor(), Qt::Key_F5);
+            QTest::keyClick(editorOf(w), Qt::Key_F5);
         },
     };
     for (std::size_t i = 0; i < triggers.size(); ++i) {
@@ -152,11 +154,11 @@ TEST(MainWindow, RunFromEachEntryPoint) {
         QObject::connect(&w, &MainWin::typesettingFinished, [&] { finished = true; });
         triggers[i](w);
         ASSERT_TRUE(waitUntil([&] { return finished; })) << i;
-        EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("　　甲行\n　　乙行")) << i;
-        EXPECT_EQ(w.statusPart(0)->text(), "就绪");
-        EXPECT_TRUE(w.statusPart(1)->text().startsWith("排版耗时"));
-        EXPECT_TRUE(w.statusPart(1)->text().endsWith("毫秒"));
-        EXPECT_EQ(w.editor()->textCursor().position(), 0);
+        EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("　　甲行\n　　乙行")) << i;
+        EXPECT_EQ(statusPartOf(w, 0)->text(), "就绪");
+        EXPECT_TRUE(statusPartOf(w, 1)->text().startsWith("排版耗时"));
+        EXPECT_TRUE(statusPartOf(w, 1)->text().endsWith("毫秒"));
+        EXPECT_EQ(editorOf(w)->textCursor().position(), 0);
     }
 }
 
@@ -177,10 +179,10 @@ TEST(MainWindow, BusyDuringARunAndIdleAfterIt) {
     EXPECT_TRUE(w.running());
     EXPECT_FALSE(w.action(Command::Run)->isEnabled());
     EXPECT_FALSE(w.toolButton(MainWin::kToolRun)->isEnabled());
-    EXPECT_FALSE(w.editor()->isEnabled());
-    EXPECT_FALSE(w.findPanel()->isEnabled());
-    EXPECT_TRUE(w.progressLabel()->isVisible());
-    EXPECT_EQ(w.statusPart(0)->text(), "正在排版，稍等……");
+    EXPECT_FALSE(editorOf(w)->isEnabled());
+    EXPECT_FALSE(findPanelOf(w)->isEnabled());
+    EXPECT_TRUE(progressLabelOf(w)->isVisible());
+    EXPECT_EQ(statusPartOf(w, 0)->text(), "正在排版，稍等……");
     // A second request while busy is ignored: no second run starts.
     w.startTypesetting();
     EXPECT_EQ(startedRuns, 1);
@@ -190,10 +192,10 @@ TEST(MainWindow, BusyDuringARunAndIdleAfterIt) {
     EXPECT_FALSE(w.running());
     EXPECT_TRUE(w.action(Command::Run)->isEnabled());
     EXPECT_TRUE(w.toolButton(MainWin::kToolRun)->isEnabled());
-    EXPECT_TRUE(w.editor()->isEnabled());
-    EXPECT_TRUE(w.findPanel()->isEnabled());
-    EXPECT_FALSE(w.progressLabel()->isVisible());
-    EXPECT_FALSE(w.progressBar()->isVisible());
+    EXPECT_TRUE(editorOf(w)->isEnabled());
+    EXPECT_TRUE(findPanelOf(w)->isEnabled());
+    EXPECT_FALSE(progressLabelOf(w)->isVisible());
+    EXPECT_FALSE(progressBarOf(w)->isVisible());
 }
 
 TEST(MainWindow, CopyAndCutAfterTheRun) {
@@ -211,7 +213,7 @@ TEST(MainWindow, CopyAndCutAfterTheRun) {
         w.startTypesetting();
         ASSERT_TRUE(waitUntil([&] { return finished; }));
         EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("　　甲"));
-        EXPECT_EQ(w.editor()->toPlainText(), cut ? QString() : QStringLiteral("　　甲"));
+        EXPECT_EQ(editorOf(w)->toPlainText(), cut ? QString() : QStringLiteral("　　甲"));
     }
 }
 
@@ -233,6 +235,85 @@ TEST(MainWindow, AlwaysOnTopMenuAndButtonAgree) {
     EXPECT_FALSE(w.windowFlags() & Qt::WindowStaysOnTopHint);
 }
 
+// Each switch of the window, from its check mark and from the value: the
+// value, every control bound to it and what the window shows agree, and one
+// change is announced once (the two directions of a binding do not call
+// each other again).
+TEST(MainWindow, SwitchesAndTheirControlsAgree) {
+    using F = folvane::settings::WindowFlag;
+    FolvaneApp app;
+    MainWin w{app};
+    w.show();
+    IsolatedSettings settings;
+    settings.startUp(w);
+    WindowStateModel& state = app.windowState();
+    int changes = 0;
+    QObject::connect(&state, &WindowStateModel::changed, [&] { ++changes; });
+    struct Case {
+        Command command;
+        F flag;
+        std::function<bool()> shown;  // what the window shows for the switch
+    };
+    const Case cases[] = {
+        {Command::ShowNavigationBar, F::NavigationBar, [&] { return toolBarOf(w)->isVisible(); }},
+        {Command::ShowUpperBar, F::UpperBar, [&] { return upperBarOf(w)->isVisible(); }},
+        {Command::ShowLowerBar, F::LowerBar, [&] { return lowerBarOf(w)->isVisible(); }},
+        {Command::FindPanel, F::FindPanel, [&] { return findPanelOf(w)->isVisible(); }},
+        {Command::CopyTypeset, F::CopyTypeset,
+         [&] { return lowerBarOf(w)->copyTypeset->isChecked() && app.clipboard().copyTypeset; }},
+        {Command::WordWrap, F::WordWrap,
+         [&] { return editorOf(w)->lineWrapMode() == QPlainTextEdit::WidgetWidth; }},
+        {Command::TrayOnMinimize, F::TrayOnMinimize, [&] { return state.value().trayOnMinimize; }},
+        {Command::CheckUpdates, F::CheckUpdates, [&] { return state.value().checkUpdates; }},
+        {Command::EnterIndent, F::EnterIndent, [&] { return state.value().enterIndent; }},
+    };
+    for (const auto& c : cases) {
+        const bool before = state.get(c.flag);
+        ASSERT_EQ(c.shown(), before) << static_cast<int>(c.flag);
+        changes = 0;
+        w.action(c.command)->trigger();
+        EXPECT_EQ(state.get(c.flag), !before) << static_cast<int>(c.flag);
+        EXPECT_EQ(c.shown(), !before) << static_cast<int>(c.flag);
+        EXPECT_EQ(changes, 1) << static_cast<int>(c.flag);
+        state.set(c.flag, before);
+        EXPECT_EQ(w.action(c.command)->isChecked(), before) << static_cast<int>(c.flag);
+        EXPECT_EQ(c.shown(), before) << static_cast<int>(c.flag);
+        EXPECT_EQ(changes, 2) << static_cast<int>(c.flag);
+    }
+    // The quick bar's box and the tray item are further views of the same values.
+    lowerBarOf(w)->copyTypeset->click();
+    EXPECT_TRUE(state.value().copyTypeset && w.action(Command::CopyTypeset)->isChecked());
+    state.set(F::OneClick, true);
+    EXPECT_TRUE(w.action(Command::TrayOneClick)->isChecked());
+    EXPECT_TRUE(w.toolButton(MainWin::kToolOneClick)->isChecked());
+    EXPECT_TRUE(app.clipboard().oneClick);
+}
+
+// A modal window opened over an always-on-top window takes the flag off
+// only meanwhile: when it restored the defaults, the window stays off top
+// afterwards instead of taking the old flag back.
+TEST(MainWindow, DefaultsRestoredInAModalWindowEndAlwaysOnTop) {
+    FolvaneApp app;
+    MainWin w{app};
+    w.show();
+    IsolatedSettings settings;
+    settings.startUp(w);
+    w.action(Command::AlwaysOnTop)->trigger();
+    bool onTopMeanwhile = true;
+    w.withoutAlwaysOnTop([&] {
+        onTopMeanwhile = w.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        w.restoreDefaults();
+    });
+    EXPECT_FALSE(onTopMeanwhile);
+    EXPECT_FALSE(app.windowState().value().alwaysOnTop);
+    EXPECT_FALSE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_FALSE(w.action(Command::AlwaysOnTop)->isChecked());
+    // Without a change in between, the flag comes back.
+    w.action(Command::AlwaysOnTop)->trigger();
+    w.withoutAlwaysOnTop([] {});
+    EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
 TEST(MainWindow, QuickHideSwapsWithTheDecoyPassage) {
     FolvaneApp app;
     MainWin w{app};
@@ -240,11 +321,11 @@ TEST(MainWindow, QuickHideSwapsWithTheDecoyPassage) {
     settings.startUp(w);
     typeText(w, QStringLiteral("私人的文字"));
     w.action(Command::QuickHide)->trigger();
-    const QString decoy = w.editor()->toPlainText();
+    const QString decoy = editorOf(w)->toPlainText();
     EXPECT_TRUE(decoy.startsWith(QStringLiteral("　　")));
     EXPECT_EQ(fromQt(decoy).size(), 901u);
     w.action(Command::QuickHide)->trigger();
-    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("私人的文字"));
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("私人的文字"));
 }
 
 TEST(MainWindow, ContextMenuEnabledRules) {
@@ -269,7 +350,7 @@ TEST(MainWindow, ContextMenuEnabledRules) {
     EXPECT_FALSE(w.action(Command::ContextReplacePasteAll)->isEnabled());  // clipboard equals the text
 
     QApplication::clipboard()->setText(QStringLiteral("别的"));
-    w.editor()->selectAll();
+    editorOf(w)->selectAll();
     w.refreshContextMenu();
     EXPECT_TRUE(w.action(Command::ContextReplacePasteAll)->isEnabled());
     EXPECT_TRUE(w.action(Command::Cut)->isEnabled());
@@ -282,16 +363,16 @@ TEST(MainWindow, EditorKeys) {
     w.show();
     IsolatedSettings settings;
     settings.startUp(w);
-    w.editor()->setFocus();
+    editorOf(w)->setFocus();
     typeText(w, QStringLiteral("ab"));
-    QTest::keyClick(w.editor(), Qt::Key_B, Qt::ControlModifier);  // swallowed
-    EXPECT_EQ(w.editor()->toPlainText(), "ab");
+    QTest::keyClick(editorOf(w), Qt::Key_B, Qt::ControlModifier);  // swallowed
+    EXPECT_EQ(editorOf(w)->toPlainText(), "ab");
     w.action(Command::EnterIndent)->trigger();
-    QTextCursor c = w.editor()->textCursor();
+    QTextCursor c = editorOf(w)->textCursor();
     c.movePosition(QTextCursor::End);
-    w.editor()->setTextCursor(c);
-    QTest::keyClick(w.editor(), Qt::Key_Return);
-    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("ab\n　　"));
+    editorOf(w)->setTextCursor(c);
+    QTest::keyClick(editorOf(w), Qt::Key_Return);
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("ab\n　　"));
 }
 
 TEST(MainWindow, WholeTextCommands) {
@@ -301,12 +382,12 @@ TEST(MainWindow, WholeTextCommands) {
     w.action(Command::CopyAll)->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("全文"));
     w.action(Command::CutAll)->trigger();
-    EXPECT_TRUE(w.editor()->toPlainText().isEmpty());
+    EXPECT_TRUE(editorOf(w)->toPlainText().isEmpty());
     QApplication::clipboard()->setText(QStringLiteral("粘贴的"));
     w.action(Command::ReplacePasteAll)->trigger();
-    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("粘贴的"));
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("粘贴的"));
     w.action(Command::ClearAll)->trigger();
-    EXPECT_TRUE(w.editor()->toPlainText().isEmpty());
+    EXPECT_TRUE(editorOf(w)->toPlainText().isEmpty());
 }
 
 TEST(MainWindow, FindAndReplacePanel) {
@@ -316,14 +397,14 @@ TEST(MainWindow, FindAndReplacePanel) {
     IsolatedSettings settings;
     settings.startUp(w);
     w.action(Command::FindPanel)->trigger();
-    EXPECT_TRUE(w.findPanel()->isVisible());
+    EXPECT_TRUE(findPanelOf(w)->isVisible());
     typeText(w, QStringLiteral("Abc abc ABC"));
-    w.findField()->setText("abc");
-    w.replaceField()->setText(QStringLiteral("字"));
-    QTest::mouseClick(w.findPanel()->findChildren<QPushButton*>().at(0), Qt::LeftButton);
-    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("字 字 字"));
+    findFieldOf(w)->setText("abc");
+    replaceFieldOf(w)->setText(QStringLiteral("字"));
+    QTest::mouseClick(findPanelOf(w)->findChildren<QPushButton*>().at(0), Qt::LeftButton);
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("字 字 字"));
     w.action(Command::FindPanel)->trigger();
-    EXPECT_FALSE(w.findPanel()->isVisible());
+    EXPECT_FALSE(findPanelOf(w)->isVisible());
 }
 
 }  // namespace
@@ -340,9 +421,9 @@ TEST(MainWindow, QuickControlsFollowSwitchesChangedElsewhere) {
     o.toTraditional = true;
     o.stripHeadNoise = o.stripTailNoise = true;
     app.notifyOptionsChanged();
-    EXPECT_TRUE(w.lowerBar()->copyAfter->isChecked());
-    EXPECT_TRUE(w.lowerBar()->traditional->isChecked());
-    EXPECT_TRUE(w.upperBar()->noiseFix->isChecked());
+    EXPECT_TRUE(lowerBarOf(w)->copyAfter->isChecked());
+    EXPECT_TRUE(lowerBarOf(w)->traditional->isChecked());
+    EXPECT_TRUE(upperBarOf(w)->noiseFix->isChecked());
 }
 
 }  // namespace
@@ -359,15 +440,15 @@ TEST(MainWindow, CtrlZAndCtrlYWorkLikeTheMenuItems) {
         settings.startUp(w);
         w.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-        w.editor()->setFocus();
-        QTest::keyClicks(w.editor(), "ab");
-        ASSERT_EQ(w.editor()->toPlainText(), "ab");
-        if (keys) QTest::keyClick(w.editor(), Qt::Key_Z, Qt::ControlModifier);
+        editorOf(w)->setFocus();
+        QTest::keyClicks(editorOf(w), "ab");
+        ASSERT_EQ(editorOf(w)->toPlainText(), "ab");
+        if (keys) QTest::keyClick(editorOf(w), Qt::Key_Z, Qt::ControlModifier);
         else w.action(Command::Undo)->trigger();
-        afterUndo << w.editor()->toPlainText();
-        if (keys) QTest::keyClick(w.editor(), Qt::Key_Y, Qt::ControlModifier);
+        afterUndo << editorOf(w)->toPlainText();
+        if (keys) QTest::keyClick(editorOf(w), Qt::Key_Y, Qt::ControlModifier);
         else w.action(Command::Redo)->trigger();
-        EXPECT_EQ(w.editor()->toPlainText(), "ab") << keys;
+        EXPECT_EQ(editorOf(w)->toPlainText(), "ab") << keys;
     }
     EXPECT_NE(afterUndo[0], "ab");
     EXPECT_EQ(afterUndo[1], afterUndo[0]);
@@ -402,8 +483,8 @@ TEST(MainWindow, NarrowWindowsGiveUpControls) {
     settings.startUp(w);
     for (Command c : {Command::ShowUpperBar, Command::ShowLowerBar, Command::FindPanel})
         if (!w.action(c)->isChecked()) w.action(c)->trigger();
-    ASSERT_TRUE(w.upperBar()->isVisible());
-    ASSERT_TRUE(w.lowerBar()->isVisible());
+    ASSERT_TRUE(upperBarOf(w)->isVisible());
+    ASSERT_TRUE(lowerBarOf(w)->isVisible());
     struct Case {
         int width;
         bool tools, script;
@@ -413,9 +494,9 @@ TEST(MainWindow, NarrowWindowsGiveUpControls) {
         w.resize(c.width - (w.frameGeometry().width() - w.width()), 480);  // outer width c.width
         QCoreApplication::processEvents();
         ASSERT_EQ(w.frameGeometry().width(), c.width) << "the window cannot be made that narrow";
-        EXPECT_EQ(w.upperBar()->tools->isVisible(), c.tools) << c.width;
-        EXPECT_EQ(w.lowerBar()->traditional->isVisible(), c.script) << c.width;
-        EXPECT_EQ(w.lowerBar()->unchanged->isVisible(), c.script) << c.width;
+        EXPECT_EQ(upperBarOf(w)->tools->isVisible(), c.tools) << c.width;
+        EXPECT_EQ(lowerBarOf(w)->traditional->isVisible(), c.script) << c.width;
+        EXPECT_EQ(lowerBarOf(w)->unchanged->isVisible(), c.script) << c.width;
     }
 }
 
@@ -470,7 +551,7 @@ TEST(MainWindow, FontDialogOpensOnTheEditorsFont) {
     });
     probe.start();
     w.action(Command::Font)->trigger();
-    EXPECT_EQ(offered, QFontInfo(w.editor()->font()).family());
+    EXPECT_EQ(offered, QFontInfo(editorOf(w)->font()).family());
 }
 
 TEST(MainWindow, OpeningAMissingFileSaysWhyInChinese) {

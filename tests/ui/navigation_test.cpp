@@ -131,8 +131,8 @@ TEST(NavigationBar, PartsFollowTheWidth) {
 // it stands right of every toolbar button.
 int frameShift(MainWin& w) {
     const int frameLeft = w.navigationBar()->frame(0)->x();
-    for (QAction* a : w.toolBar()->actions()) {
-        QWidget* b = w.toolBar()->widgetForAction(a);
+    for (QAction* a : toolBarOf(w)->actions()) {
+        QWidget* b = toolBarOf(w)->widgetForAction(a);
         if (b && b->isVisible()) {
             EXPECT_LT(b->geometry().right(), frameLeft);
         }
@@ -157,9 +157,9 @@ TEST(NavigationBar, WindowPlacesThePartsForItsWidth) {
         // the buttons end before it), and the page view inside it.
         const int shift = frameShift(s.w);
         EXPECT_EQ(view->geometry(), QRect(382 + shift, 6, std::max(0, W - 374 - shift), 33)) << width;
-        EXPECT_TRUE(view->isVisibleTo(s.w.toolBar())) << width;
+        EXPECT_TRUE(view->isVisibleTo(toolBarOf(s.w))) << width;
         EXPECT_EQ(ad->geometry(), QRect(W - 165, 13, 160, 16)) << width;
-        EXPECT_EQ(ad->isVisibleTo(s.w.toolBar()), width >= 556) << width;
+        EXPECT_EQ(ad->isVisibleTo(toolBarOf(s.w)), width >= 556) << width;
         EXPECT_EQ(ad->text(), QStringLiteral("欢迎使用TF文章自动排版程序"));
     }
 }
@@ -174,10 +174,10 @@ TEST(NavigationBar, HidingMovesThePageAndLabelOutOfSight) {
 
     s.w.action(Command::ShowNavigationBar)->trigger();
     EXPECT_FALSE(s.w.action(Command::ShowNavigationBar)->isChecked());
-    EXPECT_FALSE(s.w.toolBar()->isVisible());
+    EXPECT_FALSE(toolBarOf(s.w)->isVisible());
     EXPECT_GE(view->x(), 382 + 99999);
     EXPECT_EQ(ad->y(), 99999);
-    for (int i = 0; i < 3; ++i) EXPECT_FALSE(s.w.navigationBar()->frame(i)->isVisibleTo(s.w.toolBar()));
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(s.w.navigationBar()->frame(i)->isVisibleTo(toolBarOf(s.w)));
     // Out of sight is not hidden: the shown page is not requested again.
     EXPECT_FALSE(s.w.navigationBar()->updates()->state().viewVisible == false);
     s.w.navigationBar()->updates()->retryTimer().setInterval(1);
@@ -188,7 +188,7 @@ TEST(NavigationBar, HidingMovesThePageAndLabelOutOfSight) {
     EXPECT_EQ(view->loads.size(), ticksBefore);
 
     s.w.action(Command::ShowNavigationBar)->trigger();  // the menu item
-    EXPECT_TRUE(s.w.toolBar()->isVisible());
+    EXPECT_TRUE(toolBarOf(s.w)->isVisible());
     const int shift = frameShift(s.w);
     EXPECT_EQ(view->x(), 382 + shift);
     EXPECT_EQ(ad->y(), 13);
@@ -336,14 +336,14 @@ TEST(UpdateRequest, ForeignTitleHidesTheViewAndTheLayoutKeepsTheServicePage) {
     Started s;
     FakePageView* view = s.view();
     ASSERT_TRUE(view);
-    EXPECT_FALSE(view->isVisibleTo(s.w.toolBar()));
+    EXPECT_FALSE(view->isVisibleTo(toolBarOf(s.w)));
     view->finish(true, QStringLiteral("Example"));
-    EXPECT_FALSE(view->isVisibleTo(s.w.toolBar()));
+    EXPECT_FALSE(view->isVisibleTo(toolBarOf(s.w)));
     view->finish(true, QStringLiteral("Velmora内嵌页"));
-    EXPECT_TRUE(view->isVisibleTo(s.w.toolBar()));
+    EXPECT_TRUE(view->isVisibleTo(toolBarOf(s.w)));
     view->hide();
     s.resizeOuter(700);  // every layout shows it again
-    EXPECT_TRUE(view->isVisibleTo(s.w.toolBar()));
+    EXPECT_TRUE(view->isVisibleTo(toolBarOf(s.w)));
 }
 
 TEST(WithoutWebEngine, ModuleThatIsMissingLeavesTheFeaturesOut) {
@@ -372,7 +372,7 @@ TEST(WithoutWebEngine, WindowWorksWithoutTheWebFeatures) {
     EXPECT_FALSE(w.toolButton(MainWin::kToolWebPage)->isEnabled());  // the same action
     EXPECT_EQ(w.navigationBar()->updates(), nullptr);
     EXPECT_EQ(w.navigationBar()->pageView(), nullptr);
-    EXPECT_TRUE(w.navigationBar()->advertisement()->isVisibleTo(w.toolBar()));
+    EXPECT_TRUE(w.navigationBar()->advertisement()->isVisibleTo(toolBarOf(w)));
     w.toolButton(MainWin::kToolWebPage)->trigger();  // disabled: nothing happens
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
@@ -383,14 +383,14 @@ TEST(WebImportCommand, MenuAndButtonOpenTheWindowWithTheWindowsTopState) {
     s.w.action(Command::OpenWebPage)->trigger();
     EXPECT_EQ(s.web.opened, 1);
     EXPECT_FALSE(s.web.alwaysOnTop);
-    EXPECT_EQ(s.w.editor()->toPlainText(), s.web.page);
+    EXPECT_EQ(editorOf(s.w)->toPlainText(), s.web.page);
     EXPECT_EQ(s.w.editorText(), folvane::text::gb("网页的文字\r\n第二行"));
     s.w.action(Command::AlwaysOnTop)->trigger();
     s.web.page = QString();  // a window closed without a page
     s.w.toolButton(MainWin::kToolWebPage)->trigger();
     EXPECT_EQ(s.web.opened, 2);
     EXPECT_TRUE(s.web.alwaysOnTop);
-    EXPECT_EQ(s.w.editor()->toPlainText(), QStringLiteral("网页的文字\n第二行"));
+    EXPECT_EQ(editorOf(s.w)->toPlainText(), QStringLiteral("网页的文字\n第二行"));
     s.w.action(Command::AlwaysOnTop)->trigger();
 }
 

@@ -35,10 +35,10 @@ protected:
     }
     // Everything the window lets a user change while a run goes on.
     void changeEverythingDuringTheRun() {
-        Q_EMIT w.upperBar()->signaturesClicked();      // the signature switch
+        Q_EMIT upperBarOf(w)->signaturesClicked();      // the signature switch
         w.runContext().signature.tailSignatureTemplate = gb("尾签");  // as the signature window does
-        w.lowerBar()->copyAfter->click();              // a quick bar switch
-        w.upperBar()->noiseFix->click();
+        lowerBarOf(w)->copyAfter->click();              // a quick bar switch
+        upperBarOf(w)->noiseFix->click();
         w.options().fixQuotes = !w.options().fixQuotes;  // as the options window does
     }
     FolvaneApp app;
@@ -49,7 +49,7 @@ protected:
 TEST_F(RunCopiesTest, EditorRunKeepsTheSwitchesItStartedWith) {
     QString big;
     for (int i = 0; i < 20000; ++i) big += QStringLiteral("第%1行说\"好\"\n").arg(i);
-    w.editor()->setPlainText(big);
+    editorOf(w)->setPlainText(big);
     int finished = 0;
     QObject::connect(&w, &MainWin::typesettingFinished, [&] { ++finished; });
     w.action(Command::Run)->trigger();
@@ -59,27 +59,27 @@ TEST_F(RunCopiesTest, EditorRunKeepsTheSwitchesItStartedWith) {
 
     // The run typeset with the switches of its start: no signature, quotes
     // as they were, no copy.
-    const QString first = w.editor()->toPlainText();
+    const QString first = editorOf(w)->toPlainText();
     EXPECT_TRUE(first.startsWith(QStringLiteral("　　第0行说\"好\"")));
     EXPECT_FALSE(first.contains(QStringLiteral("首签")));
     // The window's changes stay; the run's state came back.
     EXPECT_TRUE(w.runContext().signature.signatureEnabled);
     EXPECT_EQ(w.runContext().signature.tailSignatureTemplate, gb("尾签"));
     EXPECT_TRUE(w.options().copyAfter);
-    EXPECT_TRUE(w.upperBar()->signatures->isChecked());
+    EXPECT_TRUE(upperBarOf(w)->signatures->isChecked());
 
     // The next run takes them: both signatures, which the run after it
     // takes off again before adding its own.
-    w.editor()->setPlainText(QStringLiteral("甲"));
+    editorOf(w)->setPlainText(QStringLiteral("甲"));
     w.action(Command::Run)->trigger();
     ASSERT_TRUE(waitUntil([&] { return finished == 2 && !app.worker().busy(); }));
-    const QString second = w.editor()->toPlainText();
+    const QString second = editorOf(w)->toPlainText();
     EXPECT_TRUE(second.startsWith(QStringLiteral("首签"))) << second.toStdString();
     EXPECT_TRUE(second.endsWith(QStringLiteral("尾签"))) << second.toStdString();
     EXPECT_EQ(w.runContext().signature.lastHeadSignature, gb("首签"));
     w.action(Command::Run)->trigger();
     ASSERT_TRUE(waitUntil([&] { return finished == 3 && !app.worker().busy(); }));
-    EXPECT_EQ(w.editor()->toPlainText(), second);
+    EXPECT_EQ(editorOf(w)->toPlainText(), second);
 }
 
 TEST_F(RunCopiesTest, BatchRunWhileTheWindowChangesSwitchesAndSignatures) {

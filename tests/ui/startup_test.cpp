@@ -58,12 +58,12 @@ TEST(StartUp, FirstStartEndsInTheDefaults) {
     EXPECT_EQ(w.options(), folvane::engine::TypesetOptions::defaults());
     for (Command c : {Command::ShowNavigationBar, Command::ShowUpperBar, Command::ShowLowerBar, Command::CheckUpdates})
         EXPECT_TRUE(w.action(c)->isChecked()) << static_cast<int>(c);
-    EXPECT_TRUE(w.upperBar()->isVisible());
-    EXPECT_TRUE(w.lowerBar()->isVisible());
-    EXPECT_TRUE(w.upperBar()->indent->isChecked());
+    EXPECT_TRUE(upperBarOf(w)->isVisible());
+    EXPECT_TRUE(lowerBarOf(w)->isVisible());
+    EXPECT_TRUE(upperBarOf(w)->indent->isChecked());
     EXPECT_TRUE(w.lineBreakAction(0)->isChecked());  // "单换行"
-    EXPECT_EQ(w.statusPart(0)->text(), QStringLiteral("已启动默认设置"));
-    EXPECT_TRUE(w.startupCompletedBox()->isChecked());
+    EXPECT_EQ(statusPartOf(w, 0)->text(), QStringLiteral("已启动默认设置"));
+    EXPECT_TRUE(startupCompletedBoxOf(w)->isChecked());
 }
 
 TEST(StartUp, StoredSettingsAreAppliedAndMadeConsistent) {
@@ -81,11 +81,11 @@ TEST(StartUp, StoredSettingsAreAppliedAndMadeConsistent) {
     EXPECT_FALSE(w.options().cutAfter);
     EXPECT_TRUE(w.app().windowState().value().alwaysOnTop);
     EXPECT_TRUE(w.toolButton(MainWin::kToolAlwaysOnTop)->isChecked());
-    EXPECT_TRUE(w.lowerBar()->isVisible());
-    EXPECT_FALSE(w.upperBar()->isVisible());
+    EXPECT_TRUE(lowerBarOf(w)->isVisible());
+    EXPECT_FALSE(upperBarOf(w)->isVisible());
     EXPECT_FALSE(w.action(Command::ShowNavigationBar)->isChecked());
-    EXPECT_TRUE(w.lowerBar()->copyAfter->isChecked());
-    EXPECT_FALSE(w.lowerBar()->cutAfter->isChecked());
+    EXPECT_TRUE(lowerBarOf(w)->copyAfter->isChecked());
+    EXPECT_FALSE(lowerBarOf(w)->cutAfter->isChecked());
     EXPECT_TRUE(w.lineBreakAction(1)->isChecked());  // "双换行"
     EXPECT_TRUE(w.runContext().signature.signatureEnabled);
     EXPECT_EQ(w.frameGeometry().size(), QSize(800, 600));  // the stored size is the outer one
@@ -104,7 +104,7 @@ TEST(StartUp, OneClickAndCopyTypesetBoxesComeInThatOrder) {
     };
     EXPECT_EQ(w.shown, expected);
     EXPECT_TRUE(w.action(Command::OneClick)->isChecked());
-    EXPECT_TRUE(w.lowerBar()->copyTypeset->isChecked());
+    EXPECT_TRUE(lowerBarOf(w)->copyTypeset->isChecked());
 }
 
 TEST(StartUp, AnOlderVersionStampRestoresTheDefaults) {
@@ -126,7 +126,7 @@ TEST(Shutdown, SettingsAreWrittenOnCloseAfterACompletedStartUp) {
         w.show();
         settings.startUp(w);
         w.action(Command::AlwaysOnTop)->trigger();
-        w.lowerBar()->minimizeAfter->click();
+        lowerBarOf(w)->minimizeAfter->click();
         EXPECT_TRUE(w.close());
     }
     EXPECT_EQ(stored(settings.path(), "置顶"), "1");
@@ -141,7 +141,7 @@ TEST(Shutdown, NothingIsWrittenWhenStartUpDidNotComplete) {
     w.show();
     settings.startUp(w);
     const std::string before = fileBytes(settings.path());
-    w.startupCompletedBox()->setChecked(false);  // as if start-up had stopped early
+    startupCompletedBoxOf(w)->setChecked(false);  // as if start-up had stopped early
     w.action(Command::AlwaysOnTop)->trigger();
     EXPECT_TRUE(w.close());
     EXPECT_EQ(fileBytes(settings.path()), before);
@@ -158,7 +158,7 @@ TEST(Settings, RestoreDefaultsChangesNothingInTheFile) {
     w.action(Command::RestoreDefaults)->trigger();
     EXPECT_EQ(w.options(), folvane::engine::TypesetOptions::defaults());
     EXPECT_FALSE(w.app().windowState().value().alwaysOnTop);
-    EXPECT_EQ(w.statusPart(0)->text(), QStringLiteral("已启动默认设置"));
+    EXPECT_EQ(statusPartOf(w, 0)->text(), QStringLiteral("已启动默认设置"));
     EXPECT_EQ(fileBytes(settings.path()), before);
 }
 
@@ -182,25 +182,25 @@ TEST(QuickBars, ControlsSetTheSwitches) {
     w.show();
     settings.startUp(w);
     auto& o = w.options();
-    w.upperBar()->noiseFix->click();
+    upperBarOf(w)->noiseFix->click();
     EXPECT_TRUE(o.stripHeadNoise && o.stripTailNoise);
-    w.upperBar()->indent->click();
+    upperBarOf(w)->indent->click();
     EXPECT_FALSE(o.trimParagraphEnds || o.addIndent);
     w.lineBreakAction(3)->trigger();  // "不修正换行"
     EXPECT_FALSE(o.lineBreakFix);
-    EXPECT_FALSE(w.upperBar()->mergeBreaks->isChecked());
-    w.upperBar()->joinBreaks->click();  // also picks "单换行"
+    EXPECT_FALSE(upperBarOf(w)->mergeBreaks->isChecked());
+    upperBarOf(w)->joinBreaks->click();  // also picks "单换行"
     EXPECT_TRUE(o.joinNonParagraphBreaks && o.lineBreakFix);
     EXPECT_TRUE(w.lineBreakAction(0)->isChecked());
     w.lineBreakAction(3)->trigger();
     EXPECT_FALSE(o.joinNonParagraphBreaks);
-    EXPECT_FALSE(w.upperBar()->joinBreaks->isChecked());
-    w.lowerBar()->traditional->click();
+    EXPECT_FALSE(upperBarOf(w)->joinBreaks->isChecked());
+    lowerBarOf(w)->traditional->click();
     EXPECT_TRUE(o.toTraditional && !o.toSimplified);
-    w.lowerBar()->copyAfter->click();
-    w.lowerBar()->cutAfter->click();
+    lowerBarOf(w)->copyAfter->click();
+    lowerBarOf(w)->cutAfter->click();
     EXPECT_TRUE(o.cutAfter && !o.copyAfter);
-    EXPECT_FALSE(w.lowerBar()->copyAfter->isChecked());
+    EXPECT_FALSE(lowerBarOf(w)->copyAfter->isChecked());
 }
 
 }  // namespace

@@ -145,8 +145,8 @@ protected:
         file = settings.dir() + QStringLiteral("/文章.txt");
         ASSERT_TRUE(folvane::text::writeFileAtomically(file.toStdString(), g("原文")));
         ASSERT_TRUE(w.openFile(file));
-        w.editor()->selectAll();
-        w.editor()->insertPlainText(QStringLiteral("改过的文字"));
+        editorOf(w)->selectAll();
+        editorOf(w)->insertPlainText(QStringLiteral("改过的文字"));
         w.action(Command::AlwaysOnTop)->trigger();
     }
     FolvaneApp app;

@@ -37,8 +37,8 @@ protected:
         w.show();
         settings.startUp(w);
     }
-    void setText(const QString& t) { w.editor()->setPlainText(t); }
-    QString text() const { return w.editor()->toPlainText(); }
+    void setText(const QString& t) { editorOf(w)->setPlainText(t); }
+    QString text() const { return editorOf(w)->toPlainText(); }
     FolvaneApp app;
     MainWin w{app};
     IsolatedSettings settings;
@@ -84,17 +84,17 @@ TEST_F(ToolsTest, WorkerTools) {
         ASSERT_TRUE(waitUntil([&] { return done; }));
         QObject::disconnect(connection);
         EXPECT_EQ(text(), c.expected) << c.input.toStdString();
-        EXPECT_EQ(w.statusPart(0)->text(), c.status);
-        EXPECT_TRUE(w.editor()->isEnabled());
+        EXPECT_EQ(statusPartOf(w, 0)->text(), c.status);
+        EXPECT_TRUE(editorOf(w)->isEnabled());
     }
 }
 
 TEST_F(ToolsTest, SelectionCaseChangesOnlyTheSelection) {
     setText(QStringLiteral("abc中文abc"));
-    QTextCursor c = w.editor()->textCursor();
+    QTextCursor c = editorOf(w)->textCursor();
     c.setPosition(3);
     c.setPosition(8, QTextCursor::KeepAnchor);
-    w.editor()->setTextCursor(c);
+    editorOf(w)->setTextCursor(c);
     w.action(Command::SelectionToUpper)->trigger();
     EXPECT_EQ(text(), QStringLiteral("abc中文ABC"));
     // An empty selection leaves the text as it is.
@@ -105,11 +105,11 @@ TEST_F(ToolsTest, SelectionCaseChangesOnlyTheSelection) {
 TEST_F(ToolsTest, FindPanelButtons) {
     w.action(Command::FindPanel)->trigger();
     setText(QStringLiteral("aXa"));
-    w.findField()->clear();  // an empty find text changes nothing
+    findFieldOf(w)->clear();  // an empty find text changes nothing
     QPushButton* replaceAll = nullptr;
     QPushButton* clear = nullptr;
     QPushButton* find = nullptr;
-    for (QPushButton* b : w.findPanel()->findChildren<QPushButton*>()) {
+    for (QPushButton* b : findPanelOf(w)->findChildren<QPushButton*>()) {
         if (b->text() == QStringLiteral("全部替换(&R)")) replaceAll = b;
         if (b->text() == QStringLiteral("替换全部(&L)")) clear = b;
         if (b->text() == QStringLiteral("查找(&F)")) find = b;
@@ -117,8 +117,8 @@ TEST_F(ToolsTest, FindPanelButtons) {
     ASSERT_TRUE(replaceAll && clear && find);
     replaceAll->click();
     EXPECT_EQ(text(), QStringLiteral("aXa"));
-    w.findField()->setText(QStringLiteral("a"));
-    w.replaceField()->setText(QStringLiteral("aa"));  // the replacement holds the find text: one pass
+    findFieldOf(w)->setText(QStringLiteral("a"));
+    replaceFieldOf(w)->setText(QStringLiteral("aa"));  // the replacement holds the find text: one pass
     replaceAll->click();
     EXPECT_EQ(text(), QStringLiteral("aaXaa"));
     w.activateWindow();
@@ -155,10 +155,10 @@ TEST_F(ToolsTest, SignatureWindowEditsTheTemplates) {
 TEST_F(ToolsTest, SignatureBoxOpensTheWindowWhenThereIsNothingToAdd) {
     // With a template the box just toggles.
     w.runContext().signature.headSignatureTemplate = "H";
-    Q_EMIT w.upperBar()->signaturesClicked();
-    EXPECT_TRUE(w.upperBar()->signatures->isChecked());
+    Q_EMIT upperBarOf(w)->signaturesClicked();
+    EXPECT_TRUE(upperBarOf(w)->signatures->isChecked());
     EXPECT_TRUE(w.runContext().signature.signatureEnabled);
-    Q_EMIT w.upperBar()->signaturesClicked();
+    Q_EMIT upperBarOf(w)->signaturesClicked();
     EXPECT_FALSE(w.runContext().signature.signatureEnabled);
     // Without templates the signature window opens and the box stays unticked.
     w.runContext().signature.headSignatureTemplate.clear();
@@ -168,8 +168,8 @@ TEST_F(ToolsTest, SignatureBoxOpensTheWindowWhenThereIsNothingToAdd) {
             sig->close();
         }
     });
-    Q_EMIT w.upperBar()->signaturesClicked();
-    EXPECT_FALSE(w.upperBar()->signatures->isChecked());
+    Q_EMIT upperBarOf(w)->signaturesClicked();
+    EXPECT_FALSE(upperBarOf(w)->signatures->isChecked());
     EXPECT_EQ(w.runContext().signature.tailSignatureTemplate, folvane::text::gb("尾\r\n第二行"));
 }
 
@@ -244,7 +244,7 @@ TEST_F(ToolsTest, ExitAsksBeforeDiscardingAChangedFile) {
     ASSERT_TRUE(w.openFile(path));
     QInputMethodEvent e;
     e.setCommitString(QStringLiteral("改"));
-    QApplication::sendEvent(w.editor(), &e);
+    QApplication::sendEvent(editorOf(w), &e);
     ScriptedDocumentDialogs dialogs(w);
     dialogs.answer(folvane::editor::SaveAnswer::Cancel);
     w.action(Command::Exit)->trigger();
@@ -255,18 +255,18 @@ TEST_F(ToolsTest, ExitAsksBeforeDiscardingAChangedFile) {
 }
 
 TEST_F(ToolsTest, WordWrapFollowsItsMenuItem) {
-    EXPECT_EQ(w.editor()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_EQ(editorOf(w)->lineWrapMode(), QPlainTextEdit::WidgetWidth);
     w.action(Command::WordWrap)->trigger();
-    EXPECT_EQ(w.editor()->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_EQ(editorOf(w)->lineWrapMode(), QPlainTextEdit::NoWrap);
     w.action(Command::WordWrap)->trigger();
-    EXPECT_EQ(w.editor()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_EQ(editorOf(w)->lineWrapMode(), QPlainTextEdit::WidgetWidth);
 }
 
 TEST_F(ToolsTest, EditorFontAsksForASimplifiedChineseFamily) {
-    const QStringList families = w.editor()->font().families();
+    const QStringList families = editorOf(w)->font().families();
     EXPECT_EQ(families.value(0), QStringLiteral("宋体"));
     EXPECT_TRUE(families.contains(QStringLiteral("Noto Serif CJK SC")));
-    EXPECT_EQ(w.editor()->font().pointSize(), 10);
+    EXPECT_EQ(editorOf(w)->font().pointSize(), 10);
 }
 
 }  // namespace
@@ -285,7 +285,7 @@ TEST(ToolsLifetime, TheWindowGoesAwayWhileALongToolRuns) {
         settings.startUp(*w);
         QString big;
         for (int i = 0; i < 15000; ++i) big += QStringLiteral("这是一段用来转换的简体中文文字，第%1行。\n").arg(i);
-        w->editor()->setPlainText(big);
+        editorOf(*w)->setPlainText(big);
         w->action(Command::ToTraditional)->trigger();
         ASSERT_TRUE(app.worker().busy());
         if (viaClose) {
@@ -298,8 +298,8 @@ TEST(ToolsLifetime, TheWindowGoesAwayWhileALongToolRuns) {
         ASSERT_TRUE(waitUntil([&] { return !app.worker().busy(); }));
         // The application object is still sound: a new window works with it.
         MainWin again(app);
-        again.editor()->setPlainText(QStringLiteral("后来"));
-        EXPECT_EQ(again.editor()->toPlainText(), QStringLiteral("后来"));
+        editorOf(again)->setPlainText(QStringLiteral("后来"));
+        EXPECT_EQ(editorOf(again)->toPlainText(), QStringLiteral("后来"));
     }
 }
 

@@ -183,6 +183,35 @@ T* child(const QObject& parent, const QString& name) {
     return c;
 }
 
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QToolBar>
+
+#include "editor_widget.h"
+#include "quick_bars.h"
+
+// The main window's controls, found by their object names.
+inline EditorWidget* editorOf(const MainWin& w) { return child<EditorWidget>(w, QStringLiteral("editor")); }
+inline QGroupBox* findPanelOf(const MainWin& w) { return child<QGroupBox>(w, QStringLiteral("findPanel")); }
+inline QLineEdit* findFieldOf(const MainWin& w) { return child<QLineEdit>(w, QStringLiteral("findField")); }
+inline QLineEdit* replaceFieldOf(const MainWin& w) { return child<QLineEdit>(w, QStringLiteral("replaceField")); }
+// "一键排版中自动替换"
+inline QCheckBox* autoReplaceBoxOf(const MainWin& w) { return child<QCheckBox>(w, QStringLiteral("autoReplace")); }
+inline QLabel* statusPartOf(const MainWin& w, int index) {
+    return child<QLabel>(w, QStringLiteral("statusPart%1").arg(index));
+}
+// The document's encoding and line breaks, at the status bar's right end.
+inline QLabel* formatLabelOf(const MainWin& w) { return child<QLabel>(w, QStringLiteral("statusFormat")); }
+inline QLabel* progressLabelOf(const MainWin& w) { return child<QLabel>(w, QStringLiteral("progressLabel")); }
+inline QProgressBar* progressBarOf(const MainWin& w) { return child<QProgressBar>(w, QStringLiteral("progressBar")); }
+inline QCheckBox* startupCompletedBoxOf(const MainWin& w) {
+    return child<QCheckBox>(w, QStringLiteral("startupCompleted"));
+}
+inline UpperQuickBar* upperBarOf(const MainWin& w) { return child<UpperQuickBar>(w, QStringLiteral("upperBar")); }
+inline LowerQuickBar* lowerBarOf(const MainWin& w) { return child<LowerQuickBar>(w, QStringLiteral("lowerBar")); }
+inline QToolBar* toolBarOf(const MainWin& w) { return child<QToolBar>(w, QStringLiteral("toolbar")); }
+
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>

@@ -74,7 +74,7 @@ protected:
     }
     // Presses keys through the X server; the grab sends them to us wherever the focus is.
     void press(const char* keys) { ASSERT_EQ(sh(std::string("xdotool key ") + keys), 0); }
-    QString text() const { return w.editor()->toPlainText(); }
+    QString text() const { return editorOf(w)->toPlainText(); }
     bool clipboardIs(const QString& t) {
         return waitUntil([&] { return QApplication::clipboard()->text() == t; }, kWait);
     }
@@ -99,7 +99,7 @@ TEST_F(X11Window, ShiftF12HidesAndShowsTheWindowInEveryMode) {
 }
 
 TEST_F(X11Window, AltQWithOneClickOffChangesNothing) {
-    w.editor()->setPlainText(QStringLiteral("原文"));
+    editorOf(w)->setPlainText(QStringLiteral("原文"));
     xcopy("剪贴板的文字\n第二行");
     ASSERT_TRUE(clipboardIs(QStringLiteral("剪贴板的文字\n第二行")));
     press("alt+q");
@@ -125,7 +125,7 @@ TEST_F(X11Window, CopyIsTypesetWithRealCopies) {
     app.options().copyAfter = true;
     xcopy("已经在剪贴板上\n的文字");
     ASSERT_TRUE(clipboardIs(QStringLiteral("已经在剪贴板上\n的文字")));
-    w.editor()->setPlainText(QStringLiteral("原文"));
+    editorOf(w)->setPlainText(QStringLiteral("原文"));
     w.app().windowState().set(folvane::settings::WindowFlag::CopyTypeset, true);
     // What was already there is not typeset.
     for (int i = 0; i < 3; ++i) w.desktop().onWatchTimer();
@@ -168,8 +168,8 @@ TEST(X11, ClipboardTextReachesTheEditorThroughReplacePaste) {
     ASSERT_TRUE(waitUntil([&] { return w.isActiveWindow(); }, kWait));
     // The menu "编辑(&E)", then its item "全文替换粘贴(&P)", by keyboard.
     ASSERT_EQ(sh("xdotool key --delay 100 alt+e p"), 0);
-    EXPECT_TRUE(waitUntil([&] { return w.editor()->toPlainText() == QStringLiteral("剪贴板的文字\n第二行"); }, kWait))
-        << w.editor()->toPlainText().toStdString();
+    EXPECT_TRUE(waitUntil([&] { return editorOf(w)->toPlainText() == QStringLiteral("剪贴板的文字\n第二行"); }, kWait))
+        << editorOf(w)->toPlainText().toStdString();
 }
 
 TEST(X11, MinimizingToTheTrayAndBack) {
@@ -215,7 +215,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
         ASSERT_EQ(sh("xdotool windowfocus --sync " + QString::number(w.winId()).toStdString()), 0);
         ASSERT_TRUE(waitUntil([&] { return w.isActiveWindow(); }, kWait));
-        w.editor()->setFocus();
+        editorOf(w)->setFocus();
         QObject::connect(&w, &MainWin::typesettingFinished, [this] { ++finished; });
     }
     // Keys sent while this process goes on handling events (a modal dialog
@@ -224,7 +224,7 @@ protected:
         ASSERT_TRUE(QProcess::startDetached(QStringLiteral("sh"), {QStringLiteral("-c"), script}));
     }
     void keys(const std::string& k) { ASSERT_EQ(sh("xdotool key --delay 60 " + k), 0); }
-    QString text() const { return w.editor()->toPlainText(); }
+    QString text() const { return editorOf(w)->toPlainText(); }
     QString path(const QString& name) const { return settings.dir() + QLatin1Char('/') + name; }
 
     FolvaneApp app;
@@ -234,7 +234,7 @@ protected:
 };
 
 TEST_F(X11Editor, SaveAsChoosesUtf8AndLfByKeys) {
-    w.editor()->setPlainText(QStringLiteral("甲 😀\n乙"));
+    editorOf(w)->setPlainText(QStringLiteral("甲 😀\n乙"));
     const QString target = path(QStringLiteral("keys.txt"));
     // Once the dialog is up: the name, then "编码(&E):" one down (UTF-8),
     // "换行符(&B):" one down (LF), and Enter.
@@ -255,13 +255,13 @@ TEST_F(X11Editor, SaveAsChoosesUtf8AndLfByKeys) {
     QFile f(target);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("\xe7\x94\xb2 \xf0\x9f\x98\x80\n\xe4\xb9\x99"));
-    EXPECT_EQ(w.formatLabel()->text(), QStringLiteral("UTF-8  LF"));
+    EXPECT_EQ(formatLabelOf(w)->text(), QStringLiteral("UTF-8  LF"));
 }
 
 TEST_F(X11Editor, FindNextSelectsTheMatchEscapeKeepsIt) {
-    w.editor()->setPlainText(QStringLiteral("Abc aBc ABC"));
+    editorOf(w)->setPlainText(QStringLiteral("Abc aBc ABC"));
     keys("ctrl+f");
-    ASSERT_TRUE(waitUntil([&] { return w.findField()->hasFocus(); }, kWait));
+    ASSERT_TRUE(waitUntil([&] { return findFieldOf(w)->hasFocus(); }, kWait));
     ASSERT_EQ(sh("xdotool type --delay 40 abc"), 0);
     keys("F3 F3 F3 shift+F3 Escape ctrl+c");
     ASSERT_TRUE(waitUntil([&] { return QApplication::clipboard()->text() == QStringLiteral("aBc"); }, kWait))
@@ -295,7 +295,7 @@ TEST_F(X11Editor, RecentFileOpenedFromTheMenuByKeys) {
 TEST_F(X11Editor, F5WithASelectionTypesetsOnlyItAndTheChangesWindowShowsTheTextBefore) {
     app.options().fixPunctuation = true;
     const QString before = QStringLiteral("第一行,\n第二行,好.\n第三行,");
-    w.editor()->setPlainText(before);
+    editorOf(w)->setPlainText(before);
     keys("ctrl+Home Down shift+End F5");
     ASSERT_TRUE(waitUntil([&] { return finished == 1; }, kWait));
     keys("ctrl+a ctrl+c");

@@ -241,10 +241,10 @@ TEST_F(WebEngineTest, ImportThroughTheMainWindowIsOneUndoableChange) {
     });
     driver.start();
     w.toolButton(MainWin::kToolWebPage)->trigger();  // returns when the window has closed
-    const QString text = w.editor()->toPlainText();
+    const QString text = editorOf(w)->toPlainText();
     EXPECT_TRUE(text.contains(kFirst)) << text.toStdString();
     w.action(Command::Undo)->trigger();
-    EXPECT_EQ(w.editor()->toPlainText(), QStringLiteral("原来的文字"));
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("原来的文字"));
 }
 
 TEST_F(WebEngineTest, UpdatePageShownOnlyForTheServiceTitleAndRetriedOtherwise) {
