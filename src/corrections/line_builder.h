@@ -14,6 +14,12 @@ namespace folvane::corrections {
 class LineBuilder {
 public:
     explicit LineBuilder(std::size_t capacity) { out_.reserve(capacity); }
+    // Builds in the storage of `storage` (its bytes are dropped), so that a
+    // string used line after line keeps its memory.
+    LineBuilder(std::string&& storage, std::size_t capacity) : out_(std::move(storage)) {
+        out_.clear();
+        out_.reserve(capacity);
+    }
 
     void append(std::string_view s) { out_ += s; }
     void append(char c) { out_ += c; }

@@ -12,5 +12,8 @@ namespace folvane::corrections {
 // character in front of them is not half-width, repeated "，" collapse, and a
 // lone "<<" or ">>" becomes "《" or "》". Pure; every input gives a line.
 std::string correctPunctuation(std::string_view line);
+// The same into `out`; `work` is storage to reuse and may hold `line`,
+// which is read before it is used. Both keep their memory from line to line.
+void correctPunctuationInto(std::string_view line, std::string& out, std::string& work);
 
 }  // namespace folvane::corrections

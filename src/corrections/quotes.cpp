@@ -1,6 +1,7 @@
 #include "corrections/quotes.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "corrections/line_builder.h"
 #include "text/codec.h"
@@ -24,10 +25,11 @@ char foldedQuote(unsigned char b0, unsigned char b1) {
     return 0;
 }
 
-// Every quotation mark folded to ASCII. Each of them is a whole two-byte
-// character replaced by a byte that stands alone, so the characters around
-// it keep their boundaries and one pass does what six replace-alls would.
-std::string foldQuotes(std::string_view s) {
+// Every quotation mark folded to ASCII, into `out`. Each of them is a whole
+// two-byte character replaced by a byte that stands alone, so the
+// characters around it keep their boundaries and one pass does what six
+// replace-alls would.
+void foldQuotesInto(std::string_view s, std::string& out) {
     // Every mark to fold starts with A1 or A3; a line without such a pair
     // of bytes needs no walk over its characters.
     auto mayHold = [&](char lead) {
@@ -35,8 +37,11 @@ std::string foldQuotes(std::string_view s) {
             if (foldedQuote(static_cast<unsigned char>(lead), static_cast<unsigned char>(s[i + 1]))) return true;
         return false;
     };
-    if (!mayHold('\xA1') && !mayHold('\xA3')) return std::string(s);
-    std::string out;
+    if (!mayHold('\xA1') && !mayHold('\xA3')) {
+        out.assign(s);
+        return;
+    }
+    out.clear();
     out.reserve(s.size());
     std::size_t copied = 0;
     for (std::size_t i = 0; i < s.size();) {
@@ -52,7 +57,6 @@ std::string foldQuotes(std::string_view s) {
         i += len;
     }
     out.append(s, copied, std::string_view::npos);
-    return out;
 }
 
 // Whether the text up to and including the second byte after the quote at
@@ -84,14 +88,21 @@ const std::string& apostrophePlaceholder() {
 }
 
 std::string correctQuotes(std::string_view line, QuoteState& state) {
-    std::string s = foldQuotes(line);
+    std::string out, work;
+    correctQuotesInto(line, state, out, work);
+    return out;
+}
+
+void correctQuotesInto(std::string_view line, QuoteState& state, std::string& s, std::string& work) {
+    foldQuotesInto(line, s);
     if (state.nextDoubleQuote.empty()) state.nextDoubleQuote = kOpenDouble;
     if (state.nextSingleQuote.empty()) state.nextSingleQuote = kOpenSingle;
 
     // Double quotes alternate, whatever stands around them.
     if (s.find('"') != std::string::npos) {
         bool open = state.nextDoubleQuote == kOpenDouble;
-        std::string out;
+        std::string& out = work;
+        out.clear();
         out.reserve(s.size() + s.size() / 2);
         std::size_t copied = 0;
         for (std::size_t p = s.find('"'); p != std::string::npos; p = s.find('"', copied)) {
@@ -113,7 +124,7 @@ std::string correctQuotes(std::string_view line, QuoteState& state) {
     std::size_t p = s.find('\'');
     if (p != std::string::npos) {
         bool open = state.nextSingleQuote == kOpenSingle;
-        LineBuilder out(s.size() + s.size() / 2);
+        LineBuilder out(std::move(work), s.size() + s.size() / 2);
         std::size_t copied = 0;
         for (; p != std::string::npos; p = s.find('\'', copied)) {
             out.append(std::string_view(s).substr(copied, p - copied));
@@ -127,13 +138,12 @@ std::string correctQuotes(std::string_view line, QuoteState& state) {
             copied = p + 1;
         }
         out.append(std::string_view(s).substr(copied));
-        s = out.take();
+        work = std::exchange(s, out.take());
         state.nextSingleQuote = open ? kOpenSingle : kCloseSingle;
     }
     // Placeholders, the ones put in above and any the line held, become
     // apostrophes in one pass over the finished line.
     if (s.find('$') != std::string::npos) text::replaceAllInPlace(s, placeholder, "'");
-    return s;
 }
 
 }  // namespace folvane::corrections

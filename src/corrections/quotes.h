@@ -19,5 +19,8 @@ const std::string& apostrophePlaceholder();
 // non-half-width character stands beside them (apostrophes in English stay
 // ASCII). The alternation continues from `state` and is left in it.
 std::string correctQuotes(std::string_view line, QuoteState& state);
+// The same into `out`; `work` is storage to reuse and may hold `line`,
+// which is read before it is used.
+void correctQuotesInto(std::string_view line, QuoteState& state, std::string& out, std::string& work);
 
 }  // namespace folvane::corrections

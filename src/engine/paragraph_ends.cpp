@@ -5,6 +5,7 @@
 #include "engine/join_lines.h"
 #include "text/codec.h"
 #include "text/gb18030.h"
+#include "text/release.h"
 #include "text/search.h"
 #include "text/spaces.h"
 
@@ -61,13 +62,16 @@ bool endsWithPause(std::string_view line) {
     return text::endsWithAligned(line, ellipsis) || text::endsWithAligned(line, dashes);
 }
 
-std::string markParagraphEnds(std::string_view text, const std::vector<std::size_t>& breaks, bool afterPauses,
+std::string markParagraphEnds(std::string&& owned, const std::vector<std::size_t>& breaks, bool afterPauses,
                               bool afterLinks) {
+    const std::string_view text = owned;
     std::string out;
     out.reserve(text.size() + 64);
+    text::FrontReleaser done(owned);
     std::size_t start = 0, number = 0, next = 0;
     for (std::size_t p = text::findAligned(text, "\r\n"); p != text::npos;
          p = text::findAligned(text, "\r\n", start), ++number) {
+        done.consumed(start);
         const std::string_view line = text.substr(start, p - start);
         const std::string_view trimmed = text::trimSpaces(line);
         while (next < breaks.size() && breaks[next] < number) ++next;

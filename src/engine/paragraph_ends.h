@@ -26,7 +26,9 @@ bool endsWithPause(std::string_view line);
 // that must end a paragraph: those whose numbers (0 for the first "\r\n")
 // are in `breaks` (ascending), and, when asked, those after a line that
 // ends in a pause or in a protected stretch (a link, an address, code).
-std::string markParagraphEnds(std::string_view text, const std::vector<std::size_t>& breaks, bool afterPauses,
+// The memory of the lines done is given back as the result grows, so that
+// the text and the result are not both held whole.
+std::string markParagraphEnds(std::string&& text, const std::vector<std::size_t>& breaks, bool afterPauses,
                               bool afterLinks);
 
 }  // namespace folvane::engine

@@ -120,9 +120,8 @@ void stripNoise(std::string& buf, const TypesetOptions& o, Ticker& ticker) {
 
 // Steps 6a-6d: the corrections of one line. Returns the line itself when no
 // switch changes it, else a view of `scratch`. The quote pairing continues
-// from line to line in `quotes`. The width steps write into `spare`, which
-// then changes places with `scratch`: line after line, both keep their
-// storage.
+// from line to line in `quotes`. Each step writes into `spare`, which then
+// changes places with `scratch`: line after line, both keep their storage.
 std::string_view correctLine(std::string_view line, const TypesetOptions& o, corrections::QuoteState& quotes,
                              std::string& scratch, std::string& spare) {
     if (o.fullToHalfWidth) {
@@ -136,11 +135,13 @@ std::string_view correctLine(std::string_view line, const TypesetOptions& o, cor
         line = scratch;
     }
     if (o.fixPunctuation) {
-        scratch = corrections::correctPunctuation(line);
+        corrections::correctPunctuationInto(line, spare, scratch);
+        scratch.swap(spare);
         line = scratch;
     }
     if (o.fixQuotes) {
-        scratch = corrections::correctQuotes(line, quotes);
+        corrections::correctQuotesInto(line, quotes, spare, scratch);
+        scratch.swap(spare);
         line = scratch;
     }
     return line;
@@ -368,7 +369,7 @@ std::string typesetOwnedText(std::string&& text, bool fromBatch, const TypesetOp
     if (o.joinNonParagraphBreaks) {
         if (smart || o.protectLinks) {
             std::sort(headingBreaks.begin(), headingBreaks.end());
-            out = markParagraphEnds(out, headingBreaks, smart, o.protectLinks);
+            out = markParagraphEnds(std::move(out), headingBreaks, smart, o.protectLinks);
         }
         out = joinLines(std::move(out), indent, o);
     }

@@ -85,7 +85,11 @@ void appendUtf8(char32_t cp, std::string& out) {
 // The code point of the well-formed UTF-8 sequence at `pos` and its length.
 char32_t utf8At(std::string_view s, std::size_t pos, std::size_t& len) {
     const auto c = static_cast<unsigned char>(s[pos]);
-    auto cont = [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(s[pos + k]) & 0x3F); };
+    // Past the end (a text not yet known to be UTF-8 may stop in the middle
+    // of a character) a byte reads as zero.
+    auto cont = [&](std::size_t k) {
+        return pos + k < s.size() ? static_cast<char32_t>(static_cast<unsigned char>(s[pos + k]) & 0x3F) : char32_t{0};
+    };
     if (c < 0x80) {
         len = 1;
         return c;
@@ -734,54 +738,80 @@ const TwoByteUtf8& twoByteUtf8() {
     return table;
 }
 
-// UTF-8 lead bytes of the characters whose GB18030 form reads back as
-// another character (with some iconv versions a few private-use characters
-// share their form with a standard one). A UTF-8 text holding none of them
-// is given back byte for byte by its GB18030 form.
-const std::array<bool, 256>& leadsNotReadBack() {
-    static const std::array<bool, 256> leads = [] {
-        std::array<bool, 256> unsafe{}, fourByteLeads{};
-        const BmpEncoder& bmp = bmpEncoder();
-        const TwoByteUtf8& two = twoByteUtf8();
-        std::string fourByteForms, fourByteUtf8;
-        char form[8], back[8], u[4];
-        for (std::uint32_t cp = 0x80; cp <= 0x10FFFF; ++cp) {
-            if (cp >= 0xD800 && cp <= 0xDFFF) continue;
-            const std::size_t len = cp < 0x10000 ? bmp.write(static_cast<char16_t>(cp), form) : writeAboveBmp(bmp, cp, form);
-            if (len == 0) continue;  // no form: the way in declines it
-            std::size_t n;
-            if (cp < 0x800) {
-                u[0] = static_cast<char>(0xC0 | (cp >> 6));
-                n = 2;
-            } else if (cp < 0x10000) {
-                u[0] = static_cast<char>(0xE0 | (cp >> 12));
-                u[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-                n = 3;
-            } else {
-                u[0] = static_cast<char>(0xF0 | (cp >> 18));
-                u[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-                u[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-                n = 4;
-            }
-            u[n - 1] = static_cast<char>(0x80 | (cp & 0x3F));
-            if (n == 3) u[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            const auto lead = static_cast<unsigned char>(u[0]);
-            if (len == 2) {
-                const std::size_t m = two.write(static_cast<unsigned char>(form[0]), static_cast<unsigned char>(form[1]), back);
-                if (m != n || std::memcmp(back, u, n) != 0) unsafe[lead] = true;
-            } else if (len == 4) {
-                fourByteForms.append(form, 4);
-                fourByteUtf8.append(u, n);
-                fourByteLeads[lead] = true;
-            } else {
-                unsafe[lead] = true;
-            }
+// Whether the GB18030 forms of the code points [first, last] read back as
+// themselves, each a two-byte code by the table, the four-byte ones with
+// one iconv call. With some iconv versions a few private-use characters
+// share their form with a standard one. `unsafeLeads`, when given, gets the
+// UTF-8 lead byte of each code point that does not.
+bool formsReadBack(std::uint32_t first, std::uint32_t last, std::array<bool, 256>* unsafeLeads) {
+    const BmpEncoder& bmp = bmpEncoder();
+    const TwoByteUtf8& two = twoByteUtf8();
+    std::string fourByteForms, fourByteUtf8;
+    std::array<bool, 256> fourByteLeads{};
+    bool all = true;
+    char form[8], back[8], u[4];
+    for (std::uint32_t cp = first; cp <= last; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+        const std::size_t len = cp < 0x10000 ? bmp.write(static_cast<char16_t>(cp), form) : writeAboveBmp(bmp, cp, form);
+        if (len == 0) continue;  // no form: the way in declines it
+        std::size_t n;
+        if (cp < 0x800) {
+            u[0] = static_cast<char>(0xC0 | (cp >> 6));
+            n = 2;
+        } else if (cp < 0x10000) {
+            u[0] = static_cast<char>(0xE0 | (cp >> 12));
+            u[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            n = 3;
+        } else {
+            u[0] = static_cast<char>(0xF0 | (cp >> 18));
+            u[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            u[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            n = 4;
         }
-        if (gb18030ToUtf8ByIconv(fourByteForms) != fourByteUtf8)
-            for (std::size_t b = 0; b < 256; ++b) unsafe[b] = unsafe[b] || fourByteLeads[b];
+        u[n - 1] = static_cast<char>(0x80 | (cp & 0x3F));
+        const auto lead = static_cast<unsigned char>(u[0]);
+        bool same = true;
+        if (len == 2) {
+            const std::size_t m = two.write(static_cast<unsigned char>(form[0]), static_cast<unsigned char>(form[1]), back);
+            same = m == n && std::memcmp(back, u, n) == 0;
+        } else if (len == 4) {
+            fourByteForms.append(form, 4);
+            fourByteUtf8.append(u, n);
+            fourByteLeads[lead] = true;
+        } else {
+            same = false;
+        }
+        if (!same) {
+            all = false;
+            if (unsafeLeads) (*unsafeLeads)[lead] = true;
+        }
+    }
+    if (gb18030ToUtf8ByIconv(fourByteForms) != fourByteUtf8) {
+        all = false;
+        if (unsafeLeads)
+            for (std::size_t b = 0; b < 256; ++b) (*unsafeLeads)[b] = (*unsafeLeads)[b] || fourByteLeads[b];
+    }
+    return all;
+}
+
+// UTF-8 lead bytes of the characters of the BMP whose GB18030 form does not
+// read back as itself: a text holding none of them (nor characters above
+// the BMP, see supplementaryFormsReadBack) is given back byte for byte by
+// its GB18030 form.
+const std::array<bool, 256>& bmpLeadsNotReadBack() {
+    static const std::array<bool, 256> leads = [] {
+        std::array<bool, 256> unsafe{};
+        formsReadBack(0x80, 0xFFFF, &unsafe);
         return unsafe;
     }();
     return leads;
+}
+
+// The same for every character above the BMP (a million of them: asked
+// only of a text that holds one).
+bool supplementaryFormsReadBack() {
+    static const bool all = formsReadBack(0x10000, 0x10FFFF, nullptr);
+    return all;
 }
 
 // Hands the UTF-8 form of `gb` to `sink` in blocks: one- and two-byte codes
@@ -993,9 +1023,10 @@ bool keepsToOneScript(std::string_view bytes) {
 }  // namespace
 
 bool readsBetterAsGb18030(std::string_view bytes) {
-    if (keepsToOneScript(bytes)) return false;
     // The UTF-8 reading: no Chinese, and rare letters or marks at least as
-    // often as plain ones.
+    // often as plain ones, and not the letters of one alphabet. Chinese text
+    // is told by its first character, before the walk over the whole text
+    // that the alphabets take.
     std::size_t plain = 0, rare = 0;
     for (std::size_t i = 0; i < bytes.size();) {
         if (static_cast<unsigned char>(bytes[i]) < 0x80) {
@@ -1011,6 +1042,7 @@ bool readsBetterAsGb18030(std::string_view bytes) {
         i += len;
     }
     if (rare == 0 || rare < plain) return false;
+    if (keepsToOneScript(bytes)) return false;
     // The GB18030 reading: whole characters only, at least half of them
     // GB2312 Han characters or Chinese punctuation.
     std::size_t chars = 0, common = 0;
@@ -1163,9 +1195,14 @@ bool decodeUtf8ByTable(std::string_view body, DecodedText& d, std::string* owner
         if (!release || read < releasedIn + kReleaseStep) return;
         // Nothing is given back from the first character on whose form
         // would not read back as itself.
-        const std::array<bool, 256>& unsafe = leadsNotReadBack();
-        for (std::size_t b = 0xC2; b < 0xF5 && release; ++b)
-            if (unsafe[b] && std::memchr(body.data() + releasedIn, static_cast<int>(b), read - releasedIn)) release = false;
+        const std::array<bool, 256>& unsafe = bmpLeadsNotReadBack();
+        const auto holds = [&](std::size_t b) {
+            return std::memchr(body.data() + releasedIn, static_cast<int>(b), read - releasedIn) != nullptr;
+        };
+        for (std::size_t b = 0xC2; b < 0xF0 && release; ++b)
+            if (unsafe[b] && holds(b)) release = false;
+        for (std::size_t b = 0xF0; b < 0xF5 && release; ++b)
+            if (holds(b) && !supplementaryFormsReadBack()) release = false;
         if (!release) return;
         // The byte before `read` is still looked at (a "\r" before "\n").
         releaseFront(*owner, skip + read - 1);

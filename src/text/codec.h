@@ -63,7 +63,8 @@ std::string gb18030ToUtf8ByTable(std::string_view gb);
 // text (never when its letters are those of one alphabet, three at least): every byte belongs to a GB18030 character, mostly common Han
 // characters and Chinese punctuation, while the UTF-8 reading holds no
 // Chinese at all but mostly rare letters and combining marks. Short GBK
-// texts such as "同学" (CD AC D1 A7) are also valid UTF-8.
+// texts such as "同学" (CD AC D1 A7) are also valid UTF-8. Safe to ask of any bytes; the answer
+// means something for valid UTF-8 only.
 bool readsBetterAsGb18030(std::string_view bytes);
 
 // GB18030 to UTF-16 for a text widget. A byte that is no character becomes

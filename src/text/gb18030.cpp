@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace folvane::text {
 
@@ -21,8 +24,43 @@ bool isSelfDelimiting(std::string_view pattern) noexcept {
     return true;
 }
 
+namespace {
+
+// True for a byte after which a character always ends: one that stands
+// alone, one that can only be a single byte or the second of two (40-7E,
+// 80), never a lead byte nor a byte inside a four-byte code.
+bool endsCharacter(unsigned char b) noexcept { return isStandaloneByte(b) || (b >= 0x40 && b <= 0x7E) || b == 0x80; }
+
+// Start of the run of bytes 81-FE that ends at `pos` (at most back to `floor`).
+std::size_t highRunStart(std::string_view s, std::size_t pos, std::size_t floor) noexcept {
+    const char* base = s.data();
+    std::size_t k = pos;
+#ifdef __SSE2__
+    const __m128i below = _mm_set1_epi8(static_cast<char>(0x80));  // as signed: 81-FE lie strictly between
+    const __m128i above = _mm_set1_epi8(static_cast<char>(0xFF));
+    for (; k - floor >= 16; k -= 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + k - 16));
+        const __m128i high = _mm_and_si128(_mm_cmpgt_epi8(x, below), _mm_cmplt_epi8(x, above));
+        const unsigned other = ~static_cast<unsigned>(_mm_movemask_epi8(high)) & 0xFFFFu;
+        if (other) return k - 16 + static_cast<std::size_t>(32 - __builtin_clz(other));
+    }
+#endif
+    while (k > floor && isLeadByte(static_cast<unsigned char>(base[k - 1]))) --k;
+    return k;
+}
+
+}  // namespace
+
 std::size_t charStartBefore(std::string_view s, std::size_t pos, std::size_t floor) noexcept {
     if (isStandaloneByte(static_cast<unsigned char>(s[pos - 1]))) return pos - 1;
+    // Chinese text: a run of bytes 81-FE after a boundary parts into
+    // two-byte characters (every such byte is a lead byte, and a valid
+    // second byte after one), so the count of its bytes decides.
+    if (isLeadByte(static_cast<unsigned char>(s[pos - 1]))) {
+        const std::size_t r = highRunStart(s, pos, floor);
+        if (r == floor || endsCharacter(static_cast<unsigned char>(s[r - 1])))
+            return r + ((pos - 1 - r) & ~std::size_t{1});
+    }
     // Go back to a position that is surely a boundary, then walk forward.
     std::size_t j = pos - 1;
     while (j > floor && !isStandaloneByte(static_cast<unsigned char>(s[j - 1]))) --j;

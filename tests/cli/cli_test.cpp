@@ -55,6 +55,58 @@ TEST_F(CliTest, TypesetsStandardInputWithSwitches) {
     }
 }
 
+// The sample article under the default switches and under every switch but
+// the script conversion gives exactly the outputs kept beside this test:
+// the steps may become faster, never different. The same article as
+// GB18030 with "\r\n" gives the same text in that form.
+TEST_F(CliTest, SampleArticleOutputsStayByteForByte) {
+    const auto slurp = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string article = slurp(FOLVANE_DATA_DIR "/sample-article.txt");
+    ASSERT_FALSE(article.empty());
+    std::vector<std::string> every;
+    for (const char* name : {"trimParagraphEnds", "addIndent", "indentFullWidth", "lineBreakFix", "doubleBreak",
+                             "tripleBreak", "joinNonParagraphBreaks", "fullToHalfWidth", "halfToFullWidth",
+                             "fixPunctuation", "fixQuotes", "stripHeadNoise", "stripTailNoise", "fillBlankLines"}) {
+        every.push_back("--set");
+        every.push_back(std::string(name) + "=1");
+    }
+    std::vector<std::string> smart = every;
+    for (const char* name : {"protectLinks=1", "spaceHanLatin=1", "smartJoin=1"}) {
+        smart.push_back("--set");
+        smart.push_back(name);
+    }
+    const struct {
+        const char* file;
+        std::vector<std::string> args;
+    } cases[] = {
+        {"defaults", {}},
+        {"every-switch", every},
+        {"every-switch-smart", smart},
+        {"half-width", {"--set", "fullToHalfWidth=1", "--set", "fixPunctuation=1", "--set", "fixQuotes=1", "--set",
+                        "protectLinks=0"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string expected = slurp(std::string(FOLVANE_TEST_DATA "/sample-article.") + c.file + ".txt");
+        ASSERT_FALSE(expected.empty());
+        const CliRun r = run(c.args, article);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(r.out == expected) << r.out;
+        // GB18030 with "\r\n" in, the same text in that form out.
+        std::vector<std::string> gbArgs = c.args;
+        gbArgs.insert(gbArgs.begin(), {"--encoding", "gb18030"});
+        std::string crLf, expectedCrLf;
+        for (const char ch : article) crLf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+        for (const char ch : expected) expectedCrLf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+        const CliRun gb = run(gbArgs, folvane::testing::g(crLf));
+        EXPECT_EQ(gb.status, 0) << gb.err;
+        EXPECT_TRUE(gb.out == folvane::testing::g(expectedCrLf));
+    }
+}
+
 TEST_F(CliTest, JoiningRestoresEachLayout) {
     // Two paragraphs broken over two lines each, joined under every spacing.
     const std::string in = g("甲行一\r\n甲行二。\r\n乙行一，\r\n乙行二！");

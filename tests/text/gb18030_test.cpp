@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gbtext.h"
+#include "random_text.h"
 
 namespace folvane::text {
 namespace {
@@ -96,6 +97,31 @@ TEST(EndsHalfWidth, LastCharacterDecides) {
         {"\xA1\xA1\xA1", false},  // A1A1 then a lone A1: not a space at the end
     };
     for (const auto& c : cases) EXPECT_EQ(endsHalfWidth(c.text), c.expected) << folvane::testing::show(c.text);
+}
+
+
+// The character before every position, from every boundary taken as the
+// floor, against a walk from that floor: runs of Chinese text with every
+// kind of byte before and inside them (digits that may be inside a
+// four-byte code, bytes that end a character, opaque lead bytes).
+TEST(CharStartBefore, AgreesWithAWalkFromTheFloor) {
+    folvane::testing::RandomText random(31);
+    const std::vector<std::string> pool = folvane::testing::withBoundaryBytes(
+        {"\xD6\xD0\xCE\xC4\xB0\xA1", "\xA1\xA1", "\x95\x32\x82\x36", "\x81\x30", "\x81\x5D", "\xFE\x80",
+         "\x81", "\xFF", "9", "a~", "\r\n", "\xB0\xA1\xB0\xA1\xB0\xA1\xB0\xA1\xB0\xA1\xB0\xA1\xB0\xA1\xB0\xA1\xB0"});
+    for (int round = 0; round < 300; ++round) {
+        const std::string t = round % 3 ? random.pieces(pool, 30) : random.bytes(120);
+        std::vector<std::size_t> starts;
+        forEachChar(t, [&](std::size_t pos, std::size_t) { starts.push_back(pos); });
+        for (std::size_t f = 0; f < starts.size(); f += 3) {
+            const std::size_t floor = starts[f];
+            std::size_t last = floor;
+            for (std::size_t pos = floor + 1, k = f; pos <= t.size(); ++pos) {
+                while (k < starts.size() && starts[k] < pos) last = starts[k++];
+                ASSERT_EQ(charStartBefore(t, pos, floor), last) << folvane::testing::show(t) << " " << floor << " " << pos;
+            }
+        }
+    }
 }
 
 }  // namespace
