@@ -10,4 +10,10 @@ if command -v ccache >/dev/null 2>&1; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" >/dev/null
-cmake --build "$dir"
+# FOLVANE_TARGETS (names separated by white space) builds only those targets.
+targets=()
+if [[ -n "${FOLVANE_TARGETS:-}" ]]; then
+  read -r -d "" -a names <<<"$FOLVANE_TARGETS" || true
+  targets=(--target "${names[@]}")
+fi
+cmake --build "$dir" "${targets[@]}"

@@ -33,6 +33,7 @@
 #include <unistd.h>
 
 #include "folvane_app.h"
+#include "gui_inbox.h"
 #include "run_controller.h"
 #include "text/codec.h"
 #include "text_bridge.h"
@@ -138,11 +139,12 @@ public:
 private:
     void post(std::function<void(BatchWindow&)> fn) {
         QPointer<BatchWindow> w = window_;
-        QMetaObject::invokeMethod(
-            qApp, [w, fn = std::move(fn)] { if (w) fn(*w); }, Qt::QueuedConnection);
+        inbox_->post([w, fn = std::move(fn)] { if (w) fn(*w); });
     }
 
     QPointer<BatchWindow> window_;
+    // Outlives the window while the run's last file is still at work.
+    std::shared_ptr<GuiInbox> inbox_ = GuiInbox::shared();
     std::size_t row_ = 0, n_ = 0;
     std::string path_;
     struct Bar {

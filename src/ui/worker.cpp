@@ -1,41 +1,58 @@
 #include "worker.h"
 
-#include <QMetaObject>
-#include <atomic>
-#include <memory>
+#include <pthread.h>
 
-Worker::Worker(QObject* parent) : QObject(parent) {
-    pool_.setMaxThreadCount(1);  // one thread: jobs never overlap
-    pool_.setExpiryTimeout(-1);
-    pool_.setObjectName(QStringLiteral("folvane-worker"));
+Worker::Worker(QObject* parent) : QObject(parent), thread_([this] { run(); }) {
+    pthread_setname_np(thread_.native_handle(), "folvane-worker");
 }
 
-Worker::~Worker() { pool_.waitForDone(); }
+Worker::~Worker() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_one();
+    thread_.join();
+}
 
-void Worker::waitForDone() { pool_.waitForDone(); }
+void Worker::waitForDone() {
+    std::unique_lock lock(mutex_);
+    idle_.wait(lock, [this] { return jobs_.empty() && !busyThread_; });
+}
+
+void Worker::run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+        if (jobs_.empty()) return;  // stopping, with every job done
+        std::function<void()> job = std::move(jobs_.front());
+        jobs_.pop_front();
+        busyThread_ = true;
+        lock.unlock();
+        job();
+        job = nullptr;  // what the job held goes before the worker counts as idle
+        lock.lock();
+        busyThread_ = false;
+        if (jobs_.empty()) idle_.notify_all();
+    }
+}
 
 void Worker::submitRaw(QObject* context, std::function<void()> work, std::function<void()> deliver) {
     if (++pending_ == 1) Q_EMIT busyChanged(true);
     QPointer<QObject> receiver(context ? context : this);
-    // The hand-over of the job to the worker thread and of its result back
-    // is ordered by Qt's thread pool and event queue; this release/acquire
-    // pair states the same order in code that ThreadSanitizer sees (Qt's own
-    // libraries are not built with it).
-    auto handover = std::make_shared<std::atomic<int>>(0);
-    handover->store(1, std::memory_order_release);
-    pool_.start([this, receiver, handover, work = std::move(work), deliver = std::move(deliver)]() mutable {
-        (void)handover->load(std::memory_order_acquire);
+    // The result comes back through the inbox of this object: dropped if the
+    // worker goes first; the receiver is checked on the GUI thread, where it
+    // is deleted.
+    auto job = [this, receiver, work = std::move(work), deliver = std::move(deliver)]() mutable {
         work();
-        handover->store(2, std::memory_order_release);
-        // Queued to this object: dropped if the worker is destroyed first;
-        // the receiver is checked on the GUI thread, where it is deleted.
-        QMetaObject::invokeMethod(
-            this,
-            [this, receiver, handover, deliver = std::move(deliver)] {
-                (void)handover->load(std::memory_order_acquire);
-                if (receiver) deliver();
-                if (--pending_ == 0) Q_EMIT busyChanged(false);
-            },
-            Qt::QueuedConnection);
-    });
+        inbox_.post([this, receiver, deliver = std::move(deliver)] {
+            if (receiver) deliver();
+            if (--pending_ == 0) Q_EMIT busyChanged(false);
+        });
+    };
+    {
+        std::lock_guard lock(mutex_);
+        jobs_.push_back(std::move(job));
+    }
+    wake_.notify_one();
 }

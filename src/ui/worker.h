@@ -7,17 +7,22 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QThreadPool>
+#include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <type_traits>
+
+#include "gui_inbox.h"
 
 class Worker : public QObject {
     Q_OBJECT
 public:
     explicit Worker(QObject* parent = nullptr);
-    // Waits for the job in progress and drops the results not yet delivered.
+    // Waits for the jobs submitted and drops the results not yet delivered.
     ~Worker() override;
 
     // Runs `job` on the worker thread; then `done(result)` runs on the GUI
@@ -48,7 +53,18 @@ Q_SIGNALS:
 
 private:
     void submitRaw(QObject* context, std::function<void()> work, std::function<void()> deliver);
+    void run();  // the worker thread
 
-    QThreadPool pool_;
+    // The thread and its queue are our own (not Qt's thread pool), so that
+    // every hand-over between the threads passes through a lock that a
+    // ThreadSanitizer build sees; the results come back through `inbox_`.
+    std::mutex mutex_;
+    std::condition_variable wake_;  // a job was queued, or the worker stops
+    std::condition_variable idle_;  // the queue is empty and no job runs
+    std::deque<std::function<void()>> jobs_;  // guarded by mutex_
+    bool busyThread_ = false;                 // guarded by mutex_
+    bool stopping_ = false;                   // guarded by mutex_
+    GuiInbox inbox_;
     int pending_ = 0;  // GUI thread only
+    std::thread thread_;  // last: it starts once the members above exist
 };
