@@ -88,19 +88,14 @@ int main(int argc, char** argv) {
     TerminationSignals termination;
     // The window may be hidden (tray, batch window), when its close does not
     // end the program by itself.
-    bool ending = false;
-    QObject::connect(&termination, &TerminationSignals::terminationRequested, &win, [&win, &ending] {
-        ending = true;
-        win.exitUnattended();
-        QCoreApplication::quit();
-    });
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &win, &MainWin::endOnTermination);
     QObject::connect(&link, &InstanceLink::requested, &win, &MainWin::carryOut);
     win.show();
     win.startUp(request.action == ProgramRequest::Action::Open ? QStringList{request.file} : QStringList{});
     // A signal that came while a start-up message was open has closed the
     // window already; the event loop would start anew and never end. The
     // settings, which the unfinished start-up could not save, are saved now.
-    if (ending) {
+    if (win.endingUnattended()) {
         win.exitUnattended();
         return 0;
     }

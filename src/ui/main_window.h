@@ -154,6 +154,13 @@ public Q_SLOTS:
     // message box. Unsaved edits are not written to the document's file:
     // only the user decides what goes there.
     void exitUnattended();
+    // A termination signal: exitUnattended, then every event loop running
+    // (the program's and those of modal windows) ends, so that the program
+    // returns from main whatever window was open.
+    void endOnTermination();
+    // Whether an unattended exit has begun; the start-up then must not go on
+    // into the event loop.
+    bool endingUnattended() const { return unattendedExit_; }
     // What a later start of the program asked for (see InstanceLink): the
     // window comes to the front and opens the file as "打开" does, or the
     // action of ALT+Q, SHIFT+F12 or "退出" is taken.

@@ -139,6 +139,15 @@ void MainWin::exitUnattended() {
     close();
 }
 
+void MainWin::endOnTermination() {
+    exitUnattended();
+    // exit, not quit: quit first asks every window to close, and a window
+    // that refuses (the batch window during its run) would cancel it. Every
+    // event loop ends, those of modal windows too; the batch run stops after
+    // the file it was writing, which the close above has waited for.
+    QCoreApplication::exit(0);
+}
+
 void MainWin::restoreDefaults() {
     settings::WindowState window = app_.windowState().value();
     settings::restoreDefaults(window, app_.options(), app_.runContext().signature);

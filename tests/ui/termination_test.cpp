@@ -8,11 +8,15 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QDir>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
 #include <QTimer>
 #include <sys/stat.h>
 #include <csignal>
 #include <signal.h>
 
+#include "batch_window.h"
 #include "editor_widget.h"
 #include "gbtext.h"
 #include "main_window.h"
@@ -243,6 +247,126 @@ TEST(SettingsFile, ThatIsNoRegularFileIsUnreadable) {
     struct stat st{};
     ASSERT_EQ(::stat(settings.path().c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+// ------------------------------------------------------ a batch run ending
+
+// A real termination signal reaches the window through TerminationSignals as
+// in the program, and must end the program's event loop whatever window is
+// open. (Last in the file: once the application's loop has been ended, nested
+// loops of later tests in the same process would return at once.)
+class BatchRunEnding : public ::testing::Test {
+protected:
+    void SetUp() override {
+        w.show();
+        settings.startUp(w);
+        w.action(Command::AlwaysOnTop)->trigger();  // a setting that must reach config.ini
+        ASSERT_TRUE(signals.installed());
+        QObject::connect(&signals, &TerminationSignals::terminationRequested, &w, &MainWin::endOnTermination);
+        out = std::filesystem::path(settings.dir().toStdString()) / "out";
+        w.setBatchServicesAdjustment([this](BatchWindow::Services& s) {
+            s.defaultFolder = QString::fromStdString(out.string());
+        });
+    }
+    // `count` articles of about `bytes` each, named 00.txt, 01.txt, ….
+    QStringList articles(int count, std::size_t bytes) {
+        std::string text;
+        while (text.size() < bytes) text += g("这是一篇被截断的文章\r\n第二行接着写\r\n\r\n");
+        QStringList paths;
+        for (int i = 0; i < count; ++i) {
+            const QString path = settings.dir() + QStringLiteral("/%1.txt").arg(i, 2, 10, QLatin1Char('0'));
+            EXPECT_TRUE(folvane::text::writeFileAtomically(path.toStdString(), text));
+            paths << path;
+        }
+        return paths;
+    }
+    // Starts the batch run of `paths` and turns the event loop until the
+    // signal has ended it (a loop that never ends fails the test).
+    void runUntilEnded(const QStringList& paths) {
+        w.action(Command::Batch)->trigger();
+        BatchWindow* b = w.batchWindow();
+        ASSERT_NE(b, nullptr);
+        b->addPaths(paths, folvane::batch::PathSource::Drop);
+        QTimer::singleShot(0, b, [b] { QTest::mouseClick(child<QPushButton>(*b, QStringLiteral("start")), Qt::LeftButton); });
+        // A signal that goes astray must not hang the test: the loop is
+        // then ended by force, modal windows first.
+        QTimer giveUp;
+        giveUp.setSingleShot(true);
+        QObject::connect(&giveUp, &QTimer::timeout, [] {
+            while (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) modal->reject();
+            QCoreApplication::exit(1);
+        });
+        giveUp.start(kWait);
+        ASSERT_EQ(QApplication::exec(), 0) << "the signal did not end the event loop";
+    }
+    std::vector<std::string> outputs(bool temporaries) const {
+        std::vector<std::string> names;
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(out, ec)) {
+            const std::string name = entry.path().filename().string();
+            if ((name.rfind(".folvane-", 0) == 0) == temporaries) names.push_back(name);
+        }
+        return names;
+    }
+
+    FolvaneApp app;
+    MainWin w{app};
+    IsolatedSettings settings;
+    TerminationSignals signals;
+    std::filesystem::path out;
+};
+
+// Found by this test: the signal closed the main window, but the quit that
+// followed was refused by the batch window, and the run went on to the end.
+TEST_F(BatchRunEnding, ASignalStopsTheRunBetweenFiles) {
+    const QStringList paths = articles(20, 3 << 20);
+    // The signal comes as soon as the first file is done.
+    bool sent = false;
+    QTimer watch;
+    watch.setInterval(1);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (!sent && !outputs(false).empty()) {
+            sent = true;
+            ::raise(SIGTERM);
+        }
+    });
+    watch.start();
+    runUntilEnded(paths);
+    ASSERT_TRUE(sent);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(stored(settings.path(), "置顶"), "1");
+    // The file being written when the signal came is finished; no further
+    // one is begun, and no temporary file stays.
+    EXPECT_EQ(outputs(true), std::vector<std::string>{});
+    const auto written = outputs(false);
+    EXPECT_GE(written.size(), 1u);
+    EXPECT_LT(written.size(), 20u);
+    std::string first, each;
+    ASSERT_TRUE(folvane::text::readFile((out / written.front()).string(), first));
+    for (const auto& name : written) {
+        ASSERT_TRUE(folvane::text::readFile((out / name).string(), each));
+        EXPECT_EQ(each, first) << name << " is not whole";
+    }
+}
+
+TEST_F(BatchRunEnding, ASignalClosesTheFinalMessage) {
+    QString shown;
+    QTimer watch;
+    watch.setInterval(5);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (shown.isEmpty() && box) {
+            shown = box->windowTitle();
+            ::raise(SIGTERM);
+        }
+    });
+    watch.start();
+    runUntilEnded(articles(2, 1000));
+    EXPECT_EQ(shown, QStringLiteral("完成"));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(outputs(false).size(), 2u);
+    EXPECT_EQ(stored(settings.path(), "置顶"), "1");
 }
 
 }  // namespace
