@@ -38,8 +38,8 @@ TEST(TextTools, EachToolOnItsText) {
     };
     const Case cases[] = {
         {"html tags and paragraphs", TextTool::StripHtml, "x<p>y</p>z", "xy\r\n\r\nz"},
-        {"html source line feeds are no breaks", TextTool::StripHtml, "a\r\nb<br>c", "abc\r\n" , true},
-        {"html with CRLF source keeps them", TextTool::StripHtml, "a\r\nb", "a\r\nb"},
+        {"html source line feeds of an LF file are no breaks", TextTool::StripHtml, "a\r\nb<br>c", "ab\r\nc", true},
+        {"html line feeds go, carriage returns stay", TextTool::StripHtml, "a\r\nb", "a\rb"},
         {"forum codes", TextTool::StripUbb, g("[b]粗体[/b]"), g("粗体")},
         {"blank lines", TextTool::RemoveBlankLines, "A\r\n\r\n  \r\nB", "A\r\nB"},
         {"head spaces", TextTool::DeleteHeadSpaces, g("  A\r\n　 B"), "A\r\nB"},
