@@ -33,10 +33,6 @@ public:
     void next() { goTo(changes_.empty() ? -1 : (current_ + 1) % static_cast<int>(changes_.size())); }
     void previous();
 
-    QPlainTextEdit* beforeView() const { return before_; }
-    QPlainTextEdit* afterView() const { return after_; }
-    QLabel* countLabel() const { return count_; }
-
 Q_SIGNALS:
     void shown();
 

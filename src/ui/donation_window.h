@@ -13,9 +13,6 @@ class DonationWindow : public QDialog {
 public:
     explicit DonationWindow(QWidget* parent = nullptr);
 
-    QListWidget* amounts() const { return amounts_; }
-    QLabel* explanation() const { return explanation_; }
-
     // The explanation deciphered from `resourcePath`, or an empty text when
     // the resource is missing or damaged.
     static QString explanationText(const QString& resourcePath = QStringLiteral(":/donation.dat"));

@@ -29,6 +29,7 @@ SignatureWindow::SignatureWindow(const QString& head, const QString& tail, bool 
     layout->addWidget(note);
     auto* row = new QHBoxLayout;
     enabled_ = new QCheckBox(QStringLiteral("启用"), this);
+    enabled_->setObjectName(QStringLiteral("signatureEnabled"));
     enabled_->setChecked(enabled);
     auto* ok = new QPushButton(QStringLiteral("确定"), this);
     row->addWidget(enabled_);

@@ -15,9 +15,6 @@ public:
 
     QString headText() const;
     QString tailText() const;
-    QPlainTextEdit* headSignatureBox() const { return head_; }
-    QPlainTextEdit* tailSignatureBox() const { return tail_; }
-    QCheckBox* enabledBox() const { return enabled_; }
 
     // Puts `token` in place of the selection of the target box (the head box
     // when it has the focus, else the tail box), as one undoable step.

@@ -21,6 +21,7 @@ StatsWindow::StatsWindow(FolvaneApp& app, std::string text, QWidget* parent) : Q
     field_->setReadOnly(true);
     field_->hide();
     copy_ = new QPushButton(QStringLiteral("复制统计信息并关闭"), this);
+    copy_->setObjectName(QStringLiteral("copyButton"));
     copy_->setEnabled(false);
     layout->addWidget(waiting_);
     layout->addWidget(field_);

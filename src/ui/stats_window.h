@@ -19,7 +19,6 @@ public:
 
     QString report() const;
     bool ready() const;
-    QPushButton* copyButton() const { return copy_; }
 
 private:
     void showReport(const QString& report);

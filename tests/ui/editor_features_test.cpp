@@ -402,11 +402,11 @@ TEST_F(Window, ChangesOfTheLastRunSideBySide) {
     QTest::mouseClick(statusPartOf(w, 1), Qt::LeftButton);
     ASSERT_NE(w.changesWindow(), nullptr);
     ChangesWindow* cw = w.changesWindow();
-    ASSERT_TRUE(waitUntil([&] { return cw->afterView()->toPlainText() == after; }));
-    EXPECT_EQ(cw->beforeView()->toPlainText(), before);
+    ASSERT_TRUE(waitUntil([&] { return child<QPlainTextEdit>(*cw, QStringLiteral("afterView"))->toPlainText() == after; }));
+    EXPECT_EQ(child<QPlainTextEdit>(*cw, QStringLiteral("beforeView"))->toPlainText(), before);
     const auto& changes = cw->changes();
     ASSERT_FALSE(changes.empty());
-    EXPECT_EQ(cw->countLabel()->text(), QStringLiteral("共 %1 处改动").arg(changes.size()));
+    EXPECT_EQ(child<QLabel>(*cw, QStringLiteral("changeCount"))->text(), QStringLiteral("共 %1 处改动").arg(changes.size()));
     // Rebuilding the result from the changes gives it back.
     QString rebuilt;
     std::size_t at = 0;
@@ -417,13 +417,13 @@ TEST_F(Window, ChangesOfTheLastRunSideBySide) {
     }
     rebuilt += before.mid(static_cast<int>(at));
     EXPECT_EQ(rebuilt, after);
-    EXPECT_FALSE(cw->afterView()->extraSelections().isEmpty());
+    EXPECT_FALSE(child<QPlainTextEdit>(*cw, QStringLiteral("afterView"))->extraSelections().isEmpty());
     cw->next();
     EXPECT_EQ(cw->current(), 0);
-    EXPECT_EQ(cw->afterView()->textCursor().selectionStart(), static_cast<int>(changes[0].afterPos));
+    EXPECT_EQ(child<QPlainTextEdit>(*cw, QStringLiteral("afterView"))->textCursor().selectionStart(), static_cast<int>(changes[0].afterPos));
     cw->previous();  // wraps round to the last
     EXPECT_EQ(cw->current(), static_cast<int>(changes.size()) - 1);
-    EXPECT_TRUE(cw->countLabel()->text().startsWith(QStringLiteral("第 %1 处").arg(changes.size())));
+    EXPECT_TRUE(child<QLabel>(*cw, QStringLiteral("changeCount"))->text().startsWith(QStringLiteral("第 %1 处").arg(changes.size())));
 }
 
 TEST_F(Window, TheChangesWindowFollowsTheLatestRun) {
@@ -432,14 +432,14 @@ TEST_F(Window, TheChangesWindowFollowsTheLatestRun) {
     ASSERT_TRUE(runAndWait(w.action(Command::Run)));
     const QString first = text();
     w.action(Command::ShowChanges)->trigger();
-    ASSERT_TRUE(waitUntil([&] { return w.changesWindow()->afterView()->toPlainText() == first; }));
+    ASSERT_TRUE(waitUntil([&] { return child<QPlainTextEdit>(*w.changesWindow(), QStringLiteral("afterView"))->toPlainText() == first; }));
     editorOf(w)->setPlainText(first + QStringLiteral("\n二."));
     const QString second = text();
     ASSERT_TRUE(runAndWait(w.action(Command::Run)));
     w.action(Command::ShowChanges)->trigger();
     ChangesWindow* cw = w.changesWindow();
-    ASSERT_TRUE(waitUntil([&] { return cw->beforeView()->toPlainText() == second; }));
-    EXPECT_EQ(cw->afterView()->toPlainText(), text());
+    ASSERT_TRUE(waitUntil([&] { return child<QPlainTextEdit>(*cw, QStringLiteral("beforeView"))->toPlainText() == second; }));
+    EXPECT_EQ(child<QPlainTextEdit>(*cw, QStringLiteral("afterView"))->toPlainText(), text());
     // Asked again without a new run, it keeps what it shows.
     cw->next();
     w.action(Command::ShowChanges)->trigger();

@@ -119,8 +119,8 @@ TEST(NavigationBar, PartsFollowTheWidth) {
         parts.layout(c.clientWidth, c.outerWidth, true);
         EXPECT_EQ(web.view->geometry(), QRect(382, 6, std::max(0, c.clientWidth - 374), 33)) << c.outerWidth;
         EXPECT_TRUE(web.view->isVisibleTo(&bar)) << c.outerWidth;
-        EXPECT_EQ(parts.advertisement()->geometry(), QRect(c.clientWidth - 165, 13, 160, 16)) << c.outerWidth;
-        EXPECT_EQ(parts.advertisement()->isVisibleTo(&bar), c.advertisement) << c.outerWidth;
+        EXPECT_EQ(child<LinkLabel>(bar, QStringLiteral("advertisement"))->geometry(), QRect(c.clientWidth - 165, 13, 160, 16)) << c.outerWidth;
+        EXPECT_EQ(child<LinkLabel>(bar, QStringLiteral("advertisement"))->isVisibleTo(&bar), c.advertisement) << c.outerWidth;
         for (int i = 0; i < 3; ++i) EXPECT_TRUE(parts.frame(i)->isVisibleTo(&bar));
     }
     EXPECT_EQ(parts.frame(1)->geometry(), QRect(379, 37, 9999, 3));
@@ -152,7 +152,7 @@ TEST(NavigationBar, WindowPlacesThePartsForItsWidth) {
         s.w.resize(width - frame, 496);
         ASSERT_TRUE(waitUntil([&] { return s.w.frameGeometry().width() == width; }, 5000)) << width;
         const int W = s.w.width();
-        LinkLabel* ad = s.w.navigationBar()->advertisement();
+        LinkLabel* ad = child<LinkLabel>(s.w, QStringLiteral("advertisement"));
         // The frame stands right of the toolbar's last button (at 376 when
         // the buttons end before it), and the page view inside it.
         const int shift = frameShift(s.w);
@@ -170,7 +170,7 @@ TEST(NavigationBar, HidingMovesThePageAndLabelOutOfSight) {
     ASSERT_TRUE(view);
     view->finish(true, QStringLiteral("Velmora内嵌页"));
     ASSERT_TRUE(s.w.action(Command::ShowNavigationBar)->isChecked());  // the defaults show it
-    LinkLabel* ad = s.w.navigationBar()->advertisement();
+    LinkLabel* ad = child<LinkLabel>(s.w, QStringLiteral("advertisement"));
 
     s.w.action(Command::ShowNavigationBar)->trigger();
     EXPECT_FALSE(s.w.action(Command::ShowNavigationBar)->isChecked());
@@ -201,7 +201,7 @@ TEST(NavigationBar, AdvertisementOpensTheProductPage) {
     QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
     QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
     Started s;
-    LinkLabel* ad = s.w.navigationBar()->advertisement();
+    LinkLabel* ad = child<LinkLabel>(s.w, QStringLiteral("advertisement"));
     const QPointF inside(5, 5);
     QMouseEvent press(QEvent::MouseButtonPress, inside, ad->mapToGlobal(inside), Qt::LeftButton, Qt::LeftButton, {});
     QApplication::sendEvent(ad, &press);
@@ -372,7 +372,7 @@ TEST(WithoutWebEngine, WindowWorksWithoutTheWebFeatures) {
     EXPECT_FALSE(w.toolButton(MainWin::kToolWebPage)->isEnabled());  // the same action
     EXPECT_EQ(w.navigationBar()->updates(), nullptr);
     EXPECT_EQ(w.navigationBar()->pageView(), nullptr);
-    EXPECT_TRUE(w.navigationBar()->advertisement()->isVisibleTo(toolBarOf(w)));
+    EXPECT_TRUE(child<LinkLabel>(w, QStringLiteral("advertisement"))->isVisibleTo(toolBarOf(w)));
     w.toolButton(MainWin::kToolWebPage)->trigger();  // disabled: nothing happens
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
@@ -405,9 +405,9 @@ TEST(DonationWindow, ExplanationIsDecipheredFromTheResources) {
     EXPECT_FALSE(data.contains(QStringLiteral("捐助").toUtf8()));
 
     DonationWindow w;
-    EXPECT_EQ(w.explanation()->text() + QLatin1Char('\n'), QString::fromUtf8(plain));
-    EXPECT_TRUE(w.explanation()->text().startsWith(QStringLiteral("　　")));
-    EXPECT_GE(w.amounts()->count(), 3);
+    EXPECT_EQ(child<QLabel>(w, QStringLiteral("explanation"))->text() + QLatin1Char('\n'), QString::fromUtf8(plain));
+    EXPECT_TRUE(child<QLabel>(w, QStringLiteral("explanation"))->text().startsWith(QStringLiteral("　　")));
+    EXPECT_GE(child<QListWidget>(w, QStringLiteral("amounts"))->count(), 3);
     EXPECT_TRUE(DonationWindow::explanationText(QStringLiteral(":/folvane.png")).isEmpty());  // not enciphered
     EXPECT_TRUE(DonationWindow::explanationText(QStringLiteral(":/absent")).isEmpty());
 }
@@ -419,7 +419,7 @@ TEST(DonationWindow, MenuItemOpensItModally) {
     closer.setInterval(20);
     QObject::connect(&closer, &QTimer::timeout, [&] {
         if (auto* d = qobject_cast<DonationWindow*>(QApplication::activeModalWidget())) {
-            seen = d->explanation()->text();
+            seen = child<QLabel>(*d, QStringLiteral("explanation"))->text();
             d->reject();
             closer.stop();
         }

@@ -159,7 +159,7 @@ TEST_F(ToolsTest, StatisticsWindowCountsAndCopies) {
     stats.show();
     ASSERT_TRUE(waitUntil([&] { return stats.ready(); }));
     EXPECT_EQ(stats.report(), QStringLiteral("文本大小:6 字节\n中文字数:2 个\n非中文字数:2 个\n全角字数:2 个\n总字数:4 个\n段落数:1 行"));
-    stats.copyButton()->click();
+    child<QPushButton>(stats, QStringLiteral("copyButton"))->click();
     EXPECT_EQ(QApplication::clipboard()->text(), stats.report());
 }
 
@@ -168,10 +168,10 @@ TEST_F(ToolsTest, SignatureWindowEditsTheTemplates) {
     sig.show();
     sig.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&sig));
-    sig.headSignatureBox()->setFocus();
-    QTextCursor c = sig.headSignatureBox()->textCursor();
+    child<QPlainTextEdit>(sig, QStringLiteral("headSignatureBox"))->setFocus();
+    QTextCursor c = child<QPlainTextEdit>(sig, QStringLiteral("headSignatureBox"))->textCursor();
     c.movePosition(QTextCursor::End);
-    sig.headSignatureBox()->setTextCursor(c);
+    child<QPlainTextEdit>(sig, QStringLiteral("headSignatureBox"))->setTextCursor(c);
     sig.insertTemplate(QStringLiteral("#YYYY.#MM.#DD"));
     EXPECT_EQ(sig.headText(), QStringLiteral("首#YYYY.#MM.#DD"));
     EXPECT_EQ(sig.windowTitle(), QStringLiteral("首尾签名设置 (按Esc关闭)"));
@@ -189,7 +189,7 @@ TEST_F(ToolsTest, SignatureBoxOpensTheWindowWhenThereIsNothingToAdd) {
     w.runContext().signature.headSignatureTemplate.clear();
     QTimer::singleShot(100, [] {
         if (auto* sig = qobject_cast<SignatureWindow*>(QApplication::activeModalWidget())) {
-            sig->tailSignatureBox()->setPlainText(QStringLiteral("尾\n第二行"));
+            child<QPlainTextEdit>(*sig, QStringLiteral("tailSignatureBox"))->setPlainText(QStringLiteral("尾\n第二行"));
             sig->close();
         }
     });

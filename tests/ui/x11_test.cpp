@@ -311,9 +311,9 @@ TEST_F(X11Editor, F5WithASelectionTypesetsOnlyItAndTheChangesWindowShowsTheTextB
     keys("alt+r Down Return");
     ASSERT_TRUE(waitUntil([&] { return w.changesWindow() && w.changesWindow()->isActiveWindow(); }, kWait));
     ChangesWindow* cw = w.changesWindow();
-    ASSERT_TRUE(waitUntil([&] { return cw->beforeView()->toPlainText() == before; }, kWait));
+    ASSERT_TRUE(waitUntil([&] { return child<QPlainTextEdit>(*cw, QStringLiteral("beforeView"))->toPlainText() == before; }, kWait));
     EXPECT_FALSE(cw->changes().empty());
-    cw->beforeView()->setFocus();
+    child<QPlainTextEdit>(*cw, QStringLiteral("beforeView"))->setFocus();
     keys("ctrl+a ctrl+c");
     EXPECT_TRUE(waitUntil([&] { return QApplication::clipboard()->text() == before; }, kWait));
     EXPECT_EQ(xpaste(), before);

@@ -44,8 +44,10 @@ OpenUrlWindow::OpenUrlWindow(QWebEngineProfile* profile, bool alwaysOnTop,
     textRadio_ = new QRadioButton(QStringLiteral("只获取页面中的文本"), this);
     textRadio_->setGeometry(52, 54, 160, 22);
     textRadio_->setChecked(true);
+    textRadio_->setObjectName(QStringLiteral("textRadio"));
     htmlRadio_ = new QRadioButton(QStringLiteral("读取完整HTML"), this);
     htmlRadio_->setGeometry(222, 54, 140, 22);
+    htmlRadio_->setObjectName(QStringLiteral("htmlRadio"));
     status_ = new QLabel(statusCaption(web::ImportStatus::Ready), this);
     status_->setObjectName(QStringLiteral("statusLabel"));
     status_->setGeometry(12, 110, kWidth - 24, 20);

@@ -24,11 +24,6 @@ public:
                   QWidget* parent = nullptr);
     ~OpenUrlWindow() override;
 
-    QLineEdit* addressBox() const { return address_; }
-    QPushButton* openButton() const { return open_; }
-    QRadioButton* textRadio() const { return textRadio_; }
-    QRadioButton* htmlRadio() const { return htmlRadio_; }
-    QLabel* statusLabel() const { return status_; }
     QWebEngineView* webView() const { return view_; }
     folvane::web::ImportPhase phase() const { return state_.phase; }
 

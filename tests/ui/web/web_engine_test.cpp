@@ -80,9 +80,9 @@ protected:
         QObject::connect(&w, &OpenUrlWindow::loadFailed, [&out] { out.failed = true; });
         QObject::connect(&w, &QDialog::finished, [&out] { out.closed = true; });
         w.show();
-        (html ? w.htmlRadio() : w.textRadio())->setChecked(true);
-        w.addressBox()->setText(address);
-        w.openButton()->click();
+        (html ? child<QRadioButton>(w, QStringLiteral("htmlRadio")) : child<QRadioButton>(w, QStringLiteral("textRadio")))->setChecked(true);
+        child<QLineEdit>(w, QStringLiteral("addressBox"))->setText(address);
+        child<QPushButton>(w, QStringLiteral("openButton"))->click();
         EXPECT_TRUE(waitUntil([&] { return out.closed || out.failed; }, kLoadTimeoutMs)) << address.toStdString();
         return out;
     }
@@ -101,34 +101,34 @@ TEST_F(WebEngineTest, WindowOpensIdleWithItsCaptionsAndTheMainWindowsTopState) {
         w.show();
         QApplication::setActiveWindow(&w);
         EXPECT_EQ(w.windowTitle(), QStringLiteral("打开网址"));
-        EXPECT_EQ(w.openButton()->text(), QStringLiteral("打开"));
-        EXPECT_EQ(w.textRadio()->text(), QStringLiteral("只获取页面中的文本"));
-        EXPECT_EQ(w.htmlRadio()->text(), QStringLiteral("读取完整HTML"));
-        EXPECT_TRUE(w.textRadio()->isChecked());
-        EXPECT_EQ(w.statusLabel()->text(), QStringLiteral("已准备就绪"));
-        EXPECT_FALSE(w.statusLabel()->isVisibleTo(&w));
+        EXPECT_EQ(child<QPushButton>(w, QStringLiteral("openButton"))->text(), QStringLiteral("打开"));
+        EXPECT_EQ(child<QRadioButton>(w, QStringLiteral("textRadio"))->text(), QStringLiteral("只获取页面中的文本"));
+        EXPECT_EQ(child<QRadioButton>(w, QStringLiteral("htmlRadio"))->text(), QStringLiteral("读取完整HTML"));
+        EXPECT_TRUE(child<QRadioButton>(w, QStringLiteral("textRadio"))->isChecked());
+        EXPECT_EQ(child<QLabel>(w, QStringLiteral("statusLabel"))->text(), QStringLiteral("已准备就绪"));
+        EXPECT_FALSE(child<QLabel>(w, QStringLiteral("statusLabel"))->isVisibleTo(&w));
         EXPECT_EQ(w.height(), 107);
         EXPECT_EQ(w.webView()->size(), QSize(56, 32));
         EXPECT_GE(w.webView()->y(), 138);  // never in the visible area
         EXPECT_EQ(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
-        EXPECT_EQ(w.focusWidget(), w.addressBox());
+        EXPECT_EQ(w.focusWidget(), child<QLineEdit>(w, QStringLiteral("addressBox")));
 
         // An empty address, or one of spaces only, starts nothing.
         for (const QString& empty : {QString(), QStringLiteral("   ")}) {
-            w.addressBox()->setText(empty);
-            w.openButton()->click();
+            child<QLineEdit>(w, QStringLiteral("addressBox"))->setText(empty);
+            child<QPushButton>(w, QStringLiteral("openButton"))->click();
             EXPECT_EQ(navigations, 0);
             EXPECT_EQ(w.height(), 107);
-            EXPECT_TRUE(w.addressBox()->isEnabled());
+            EXPECT_TRUE(child<QLineEdit>(w, QStringLiteral("addressBox"))->isEnabled());
             EXPECT_EQ(w.phase(), folvane::web::ImportPhase::Idle);
         }
 
         // A click on the background gives the address box the focus again.
-        w.openButton()->setFocus();
+        child<QPushButton>(w, QStringLiteral("openButton"))->setFocus();
         const QPointF at(w.width() - 5, 90);
         QMouseEvent release(QEvent::MouseButtonRelease, at, w.mapToGlobal(at), Qt::LeftButton, Qt::NoButton, {});
         QApplication::sendEvent(&w, &release);
-        EXPECT_EQ(w.focusWidget(), w.addressBox());
+        EXPECT_EQ(w.focusWidget(), child<QLineEdit>(w, QStringLiteral("addressBox")));
     }
 }
 
@@ -169,20 +169,20 @@ TEST_F(WebEngineTest, FailedLoadsLeaveTheEditorAndTheWindowUsable) {
         OpenUrlWindow w(profile_, false, [&replaced](const QString&) { replaced = true; });
         QObject::connect(&w, &OpenUrlWindow::loadFailed, [&failed] { failed = true; });
         w.show();
-        w.addressBox()->setText(address);
-        w.openButton()->click();
-        EXPECT_FALSE(w.addressBox()->isEnabled());
+        child<QLineEdit>(w, QStringLiteral("addressBox"))->setText(address);
+        child<QPushButton>(w, QStringLiteral("openButton"))->click();
+        EXPECT_FALSE(child<QLineEdit>(w, QStringLiteral("addressBox"))->isEnabled());
         ASSERT_TRUE(waitUntil([&] { return failed; }, kLoadTimeoutMs));
         EXPECT_FALSE(replaced);
         EXPECT_TRUE(w.isVisible());
-        EXPECT_TRUE(w.addressBox()->isEnabled());
-        EXPECT_TRUE(w.openButton()->isEnabled());
-        EXPECT_EQ(w.statusLabel()->text(), QStringLiteral("读取网页失败，请检查网址后重试。"));
-        EXPECT_TRUE(w.statusLabel()->isVisibleTo(&w));
+        EXPECT_TRUE(child<QLineEdit>(w, QStringLiteral("addressBox"))->isEnabled());
+        EXPECT_TRUE(child<QPushButton>(w, QStringLiteral("openButton"))->isEnabled());
+        EXPECT_EQ(child<QLabel>(w, QStringLiteral("statusLabel"))->text(), QStringLiteral("读取网页失败，请检查网址后重试。"));
+        EXPECT_TRUE(child<QLabel>(w, QStringLiteral("statusLabel"))->isVisibleTo(&w));
 
         // The mended address loads.
-        w.addressBox()->setText(server_.url(QStringLiteral("/utf8.html")).toString());
-        w.openButton()->click();
+        child<QLineEdit>(w, QStringLiteral("addressBox"))->setText(server_.url(QStringLiteral("/utf8.html")).toString());
+        child<QPushButton>(w, QStringLiteral("openButton"))->click();
         ASSERT_TRUE(waitUntil([&] { return replaced; }, kLoadTimeoutMs));
         EXPECT_FALSE(w.isVisible());
     }
@@ -195,11 +195,11 @@ TEST_F(WebEngineTest, ClosingWhileLoadingChangesNothing) {
     {
         OpenUrlWindow w(profile_, false, [&replaced](const QString&) { replaced = true; });
         w.show();
-        w.addressBox()->setText(server_.url(QStringLiteral("/slow.html")).toString());
-        w.openButton()->click();
+        child<QLineEdit>(w, QStringLiteral("addressBox"))->setText(server_.url(QStringLiteral("/slow.html")).toString());
+        child<QPushButton>(w, QStringLiteral("openButton"))->click();
         ASSERT_TRUE(waitUntil([&] { return requested; }, kLoadTimeoutMs));
         EXPECT_EQ(w.height(), 138);
-        EXPECT_EQ(w.statusLabel()->text(), QStringLiteral("正在读取网页..."));
+        EXPECT_EQ(child<QLabel>(w, QStringLiteral("statusLabel"))->text(), QStringLiteral("正在读取网页..."));
         w.reject();
         EXPECT_EQ(w.phase(), folvane::web::ImportPhase::Closed);
         waitUntil([] { return false; }, 200);  // whatever the engine still reports arrives now
