@@ -27,8 +27,10 @@ QUrl updatePageUrl(const QString& base, const folvane::settings::IniStore* store
 NavigationBarParts::NavigationBarParts(QWidget* container, WebFeatures* webFeatures, std::function<QUrl()> address,
                                        int retryIntervalMs, QObject* parent)
     : QObject(parent), container_(container) {
-    for (QLabel*& f : frames_) {
+    for (std::size_t i = 0; i < frames_.size(); ++i) {
+        QLabel*& f = frames_[i];
         f = new QLabel(container);
+        f->setObjectName(QStringLiteral("frame%1").arg(i));
         f->setFrameShape(QFrame::NoFrame);
         f->setAutoFillBackground(true);
         f->setBackgroundRole(QPalette::Mid);

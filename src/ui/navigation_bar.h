@@ -48,7 +48,6 @@ public:
     // Starts the update page once `window` is on the screen.
     void startUpdates(QWidget* window);
 
-    QLabel* frame(int i) const { return frames_[static_cast<std::size_t>(i)]; }
     UpdateChecker* updates() const { return updates_; }  // null without web features
     QWidget* pageView() const;  // the update page's view, once made
     const folvane::web::NavigationBarState& state() const { return state_; }

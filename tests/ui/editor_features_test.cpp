@@ -96,7 +96,7 @@ TEST_F(Window, NoToolbarButtonSitsUnderTheNavigationBarsFrame) {
     ASSERT_EQ(w.width(), 685);
     ASSERT_TRUE(w.action(Command::ShowNavigationBar)->isChecked());
     QCoreApplication::processEvents();
-    const int frameLeft = w.navigationBar()->frame(0)->geometry().left();
+    const int frameLeft = child<QLabel>(w, QStringLiteral("frame%1").arg(0))->geometry().left();
     for (int i : {MainWin::kToolWebPage, MainWin::kToolAlwaysOnTop, MainWin::kToolOneClick}) {
         QWidget* button = toolBarOf(w)->widgetForAction(w.toolButton(i));
         ASSERT_NE(button, nullptr);

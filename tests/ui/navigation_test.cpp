@@ -121,16 +121,16 @@ TEST(NavigationBar, PartsFollowTheWidth) {
         EXPECT_TRUE(web.view->isVisibleTo(&bar)) << c.outerWidth;
         EXPECT_EQ(child<LinkLabel>(bar, QStringLiteral("advertisement"))->geometry(), QRect(c.clientWidth - 165, 13, 160, 16)) << c.outerWidth;
         EXPECT_EQ(child<LinkLabel>(bar, QStringLiteral("advertisement"))->isVisibleTo(&bar), c.advertisement) << c.outerWidth;
-        for (int i = 0; i < 3; ++i) EXPECT_TRUE(parts.frame(i)->isVisibleTo(&bar));
+        for (int i = 0; i < 3; ++i) EXPECT_TRUE(child<QLabel>(bar, QStringLiteral("frame%1").arg(i))->isVisibleTo(&bar));
     }
-    EXPECT_EQ(parts.frame(1)->geometry(), QRect(379, 37, 9999, 3));
-    EXPECT_EQ(parts.frame(2)->geometry(), QRect(376, 4, 9999, 4));
+    EXPECT_EQ(child<QLabel>(bar, QStringLiteral("frame%1").arg(1))->geometry(), QRect(379, 37, 9999, 3));
+    EXPECT_EQ(child<QLabel>(bar, QStringLiteral("frame%1").arg(2))->geometry(), QRect(376, 4, 9999, 4));
 }
 
 // How far the frame stands right of its design place, after checking that
 // it stands right of every toolbar button.
 int frameShift(MainWin& w) {
-    const int frameLeft = w.navigationBar()->frame(0)->x();
+    const int frameLeft = child<QLabel>(w, QStringLiteral("frame%1").arg(0))->x();
     for (QAction* a : toolBarOf(w)->actions()) {
         QWidget* b = toolBarOf(w)->widgetForAction(a);
         if (b && b->isVisible()) {
@@ -177,7 +177,7 @@ TEST(NavigationBar, HidingMovesThePageAndLabelOutOfSight) {
     EXPECT_FALSE(toolBarOf(s.w)->isVisible());
     EXPECT_GE(view->x(), 382 + 99999);
     EXPECT_EQ(ad->y(), 99999);
-    for (int i = 0; i < 3; ++i) EXPECT_FALSE(s.w.navigationBar()->frame(i)->isVisibleTo(toolBarOf(s.w)));
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(child<QLabel>(s.w, QStringLiteral("frame%1").arg(i))->isVisibleTo(toolBarOf(s.w)));
     // Out of sight is not hidden: the shown page is not requested again.
     EXPECT_FALSE(s.w.navigationBar()->updates()->state().viewVisible == false);
     s.w.navigationBar()->updates()->retryTimer().setInterval(1);
@@ -192,8 +192,8 @@ TEST(NavigationBar, HidingMovesThePageAndLabelOutOfSight) {
     const int shift = frameShift(s.w);
     EXPECT_EQ(view->x(), 382 + shift);
     EXPECT_EQ(ad->y(), 13);
-    for (int i = 0; i < 3; ++i) EXPECT_TRUE(s.w.navigationBar()->frame(i)->isVisible());
-    EXPECT_EQ(s.w.navigationBar()->frame(0)->geometry(), QRect(376 + shift, 3, 8, 37));
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(child<QLabel>(s.w, QStringLiteral("frame%1").arg(i))->isVisible());
+    EXPECT_EQ(child<QLabel>(s.w, QStringLiteral("frame%1").arg(0))->geometry(), QRect(376 + shift, 3, 8, 37));
 }
 
 TEST(NavigationBar, AdvertisementOpensTheProductPage) {

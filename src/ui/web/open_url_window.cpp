@@ -55,6 +55,7 @@ OpenUrlWindow::OpenUrlWindow(QWebEngineProfile* profile, bool alwaysOnTop,
     // The engine's own view is not for reading: small, below the window's
     // visible area at every height.
     view_ = new QWebEngineView(this);
+    view_->setObjectName(QStringLiteral("webView"));
     page_ = new DecliningPage(profile, view_);
     view_->setPage(page_);
     view_->setGeometry(kWidth - 60, 140, 56, 32);

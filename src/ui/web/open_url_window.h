@@ -24,7 +24,6 @@ public:
                   QWidget* parent = nullptr);
     ~OpenUrlWindow() override;
 
-    QWebEngineView* webView() const { return view_; }
     folvane::web::ImportPhase phase() const { return state_.phase; }
 
     // "打开".

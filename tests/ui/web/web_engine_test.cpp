@@ -108,8 +108,8 @@ TEST_F(WebEngineTest, WindowOpensIdleWithItsCaptionsAndTheMainWindowsTopState) {
         EXPECT_EQ(child<QLabel>(w, QStringLiteral("statusLabel"))->text(), QStringLiteral("已准备就绪"));
         EXPECT_FALSE(child<QLabel>(w, QStringLiteral("statusLabel"))->isVisibleTo(&w));
         EXPECT_EQ(w.height(), 107);
-        EXPECT_EQ(w.webView()->size(), QSize(56, 32));
-        EXPECT_GE(w.webView()->y(), 138);  // never in the visible area
+        EXPECT_EQ(child<QWebEngineView>(w, QStringLiteral("webView"))->size(), QSize(56, 32));
+        EXPECT_GE(child<QWebEngineView>(w, QStringLiteral("webView"))->y(), 138);  // never in the visible area
         EXPECT_EQ(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
         EXPECT_EQ(w.focusWidget(), child<QLineEdit>(w, QStringLiteral("addressBox")));
 
