@@ -331,14 +331,22 @@ void MainWin::connectCommands() {
         if (on) showOneClickNote();
     });
     on(Command::RestoreDefaults, &MainWin::restoreDefaults);
-    on(Command::New, [this] { documents_.newDocument(); });
-    on(Command::Open, [this] { documents_.openDocument(); });
+    // New and Open replace the editor's text: while a run or a tool works on
+    // it, its result would land in the other document, so they wait for it.
+    on(Command::New, [this] {
+        if (!refusedWhileBusy(QStringLiteral("正在排版，未能新建文件"))) documents_.newDocument();
+    });
+    on(Command::Open, [this] {
+        if (!refusedWhileBusy(QStringLiteral("正在排版，未能打开文件"))) documents_.openDocument();
+    });
     on(Command::Save, [this] { documents_.saveDocument(); });
     on(Command::SaveAs, [this] { documents_.saveDocumentAs(); });
     connect(&documents_, &DocumentController::formatChanged, this, &MainWin::showDocumentFormat);
     RecentFilesMenu::Hooks recent;
     recent.store = [this]() -> const folvane::settings::IniStore* { return app_.store() ? &*app_.store() : nullptr; };
-    recent.open = [this](const QString& path) { documents_.openDocument(path); };
+    recent.open = [this](const QString& path) {
+        if (!refusedWhileBusy(QStringLiteral("正在排版，未能打开文件"))) documents_.openDocument(path);
+    };
     recent.tell = [this](const QString& text) { statusParts_[0]->setText(text); };
     recentFiles_ = new RecentFilesMenu(action(Command::RecentFiles), std::move(recent), this);
     connect(&documents_, &DocumentController::fileUsed, recentFiles_, &RecentFilesMenu::add);

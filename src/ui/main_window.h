@@ -246,6 +246,9 @@ private:
     void autoReplace() override;
     bool startRun() override;
     bool editorBusy() const override;
+    // The gate for a command that would replace the editor's text: when it
+    // is closed, `why` goes to the status bar and the answer is true.
+    bool refusedWhileBusy(const QString& why);
     void toggleWindowShown() override;
     void setPasteEnabled(bool enabled) override;
     void restoreWindow() override;

@@ -62,10 +62,7 @@ void MainWin::carryOut(const ProgramRequest& request) {
         bringToFront();
         // As "打开" after its dialog; a run or tool in progress keeps the
         // editor, as it keeps the menu item disabled.
-        if (editorBusy() || loadingText()) {
-            statusParts_[0]->setText(QStringLiteral("正在排版，未能打开文件"));
-            break;
-        }
+        if (refusedWhileBusy(QStringLiteral("正在排版，未能打开文件"))) break;
         if (documents_.confirmBefore(folvane::editor::DocumentCommand::Open)) openFile(request.file);
         break;
     case Action::TypesetClipboard:
@@ -96,6 +93,12 @@ bool MainWin::startRun() {
 // Every entry point that would replace the text asks it.
 bool MainWin::editorBusy() const {
     return running_ || toolRunning_ || app_.runs().running() || bridge_->preparing();
+}
+
+bool MainWin::refusedWhileBusy(const QString& why) {
+    if (!editorBusy()) return false;
+    statusParts_[0]->setText(why);
+    return true;
 }
 
 void MainWin::toggleWindowShown() {

@@ -88,6 +88,41 @@ TEST_F(ToolsTest, ASecondToolWaitsForNoneAndChangesNothing) {
     EXPECT_TRUE(editorOf(w)->isEnabled());
 }
 
+// New and Open while a run or a tool works on the text: its result would
+// land in the other document (and a save would then write it into the other
+// file), so they wait, and the status bar says why. Found by this test: the
+// result replaced the newly opened file's text.
+TEST_F(ToolsTest, NewAndOpenWaitForARunOrTool) {
+    ScriptedDocumentDialogs dialogs{w};
+    const QString other = settings.dir() + QStringLiteral("/other.txt");
+    ASSERT_TRUE(folvane::text::writeFileAtomically(other.toStdString(), folvane::text::gb("另一篇")));
+    struct Case {
+        Command work;
+        Command command;
+        QString expected;
+        QString status;
+    };
+    const Case cases[] = {
+        {Command::AllToUpper, Command::New, QStringLiteral("ABC"), QStringLiteral("正在排版，未能新建文件")},
+        {Command::AllToUpper, Command::Open, QStringLiteral("ABC"), QStringLiteral("正在排版，未能打开文件")},
+        {Command::Run, Command::Open, QStringLiteral("　　abc"), QStringLiteral("正在排版，未能打开文件")},
+    };
+    for (const Case& c : cases) {
+        setText(QStringLiteral("abc"));
+        dialogs.script().filesToOpen = {other};
+        w.action(c.work)->trigger();
+        w.action(c.command)->trigger();
+        EXPECT_EQ(statusPartOf(w, 0)->text(), c.status);
+        ASSERT_TRUE(waitUntil([&] { return !w.running() && !app.runs().running() && !app.worker().busy(); }));
+        EXPECT_EQ(text(), c.expected);
+        EXPECT_EQ(dialogs.script().openChoosersShown, 0);
+    }
+    // Once the work is done, Open opens.
+    dialogs.script().answers = {folvane::editor::SaveAnswer::No};
+    w.action(Command::Open)->trigger();
+    EXPECT_EQ(text(), QStringLiteral("另一篇"));
+}
+
 TEST_F(ToolsTest, WorkerTools) {
     struct Case {
         Command command;

@@ -140,12 +140,17 @@ void PortalShortcuts::callWithRequest(const QString& method, const QList<QVarian
     QDBusConnection bus = QDBusConnection::sessionBus();
     // The Response may follow the reply at once: the signal is watched at
     // the path the portal will use before the call goes out.
-    watchRequest(requestPath(bus.baseService(), token));
+    const QString expected = requestPath(bus.baseService(), token);
+    watchRequest(expected);
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
     call.setArguments(args);
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, method](QDBusPendingCallWatcher* w) {
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, method, expected](QDBusPendingCallWatcher* w) {
         w->deleteLater();
+        // The Response may have been handled before this reply (and the next
+        // request begun, watched at its own path): the reply then has nothing
+        // left to change.
+        if (requestPath_ != expected) return;
         QDBusPendingReply<QDBusObjectPath> reply = *w;
         if (reply.isError()) {
             qCWarning(portalLog, "%s", qUtf8Printable(QStringLiteral("桌面门户拒绝了全局快捷键（%1）：%2")
