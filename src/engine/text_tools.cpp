@@ -35,12 +35,6 @@ constexpr TextToolRow kTools[] = {
 
 std::span<const TextToolRow> textTools() { return kTools; }
 
-const TextToolRow& textToolRow(TextTool tool) {
-    for (const TextToolRow& row : kTools)
-        if (row.tool == tool) return row;
-    return kTools[0];  // every enumerator has its row (a test checks)
-}
-
 std::string applyTextTool(TextTool tool, std::string&& text, const TextToolArguments& a) {
     auto inPlace = [&text](auto&& fn) {
         std::string result = std::move(text);

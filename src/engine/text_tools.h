@@ -48,7 +48,6 @@ struct TextToolRow {
 
 // Every tool, in the order of the help.
 std::span<const TextToolRow> textTools();
-const TextToolRow& textToolRow(TextTool tool);
 
 std::string applyTextTool(TextTool tool, std::string&& text, const TextToolArguments& arguments);
 
