@@ -95,9 +95,14 @@ void collapse(std::string& s, std::string_view run, std::string_view kept) {
 //
 // Why one pass gives what the steps give, on the lines it takes:
 //   - It gives up on a line where any of the dot and ellipsis steps would
-//     change something once "．" is ".": a "." after a "." or "…", a "。"
-//     after a "。" or "…", three "…" in a row. On the other lines those steps
-//     leave the text alone and only "．" becomes ".".
+//     change something once "．" is ".", but for a run of exactly three or
+//     six dots after neither a dot nor "…": a "." after a "." or "…", a "。"
+//     after a "。" or "…", three "…" in a row (counting those the runs
+//     give). Such a run becomes "…" or "……" by the first dot steps, and
+//     no pattern of the others reaches into it from before (the character
+//     there is no dot or "…") or after (its end is no dot); what follows it
+//     is checked as after any "…". On these lines the dot and ellipsis steps
+//     do that and nothing else, and "．" becomes ".".
 //   - It gives up where an ASCII mark or parenthesis follows a lead byte
 //     standing alone: its wide form would take that byte in as its first
 //     byte and move the boundaries after it. On the other lines every wide
@@ -133,7 +138,11 @@ public:
             if (b < 0x80) {
                 const int step = kMarkStep[b];
                 if (step >= 0) {
-                    if (afterLoneLead_ || (step == 0 && (before_ == kDot || before_ == kEllipsis))) return false;
+                    if (afterLoneLead_) return false;
+                    if (step == 0) {
+                        if (!dots(i)) return false;
+                        continue;
+                    }
                     mark(i, 1, step);
                     ++i;
                 } else if (b == '(' || b == ')') {
@@ -174,17 +183,17 @@ public:
             }
             const unsigned char b1 = p[i + 1];
             if (b == 0xA3 && b1 == 0xAE) {  // ．, a "." for every later step
-                if (before_ == kDot || before_ == kEllipsis) return false;
-                mark(i, 2, 0);
+                if (!dots(i)) return false;
+                continue;
             } else if (b == 0xA1 && b1 == 0xA3) {  // 。
-                if (before_ == kStop || before_ == kEllipsis) return false;
+                if (before_ == kStopChar || before_ == kEllipsisChar) return false;
                 other(false);
-                before_ = kStop;
+                before_ = kStopChar;
             } else if (b == 0xA1 && b1 == 0xAD) {  // …
-                const int run = before_ == kEllipsis ? ellipses_ + 1 : 1;
+                const int run = before_ == kEllipsisChar ? ellipses_ + 1 : 1;
                 if (run == 3) return false;
                 other(false);
-                before_ = kEllipsis;
+                before_ = kEllipsisChar;
                 ellipses_ = run;
             } else if (b == 0xA3 && b1 == 0xAC) {  // ，
                 if (lastComma_) replace(i, 2, {});
@@ -205,7 +214,7 @@ public:
 
 private:
     // What the dot and ellipsis steps would look at in the character before.
-    enum Before { kOther, kDot, kStop, kEllipsis };
+    enum Before { kOtherChar, kDotChar, kStopChar, kEllipsisChar };
 
     // Whether the mark step `step` sees a half-width character before the
     // current position (the start of the line counts as one).
@@ -220,6 +229,36 @@ private:
         out_->append(line_.substr(copied_, pos - copied_));
         out_->append(by);
         copied_ = pos + len;
+    }
+
+    // The run of dots ("." or "．") that starts at `i`, which moves past it;
+    // false for a run the single pass does not take.
+    bool dots(std::size_t& i) {
+        if (before_ == kDotChar || before_ == kEllipsisChar) return false;
+        const auto* p = reinterpret_cast<const unsigned char*>(line_.data());
+        const std::size_t n = line_.size();
+        std::size_t end = i, count = 0;
+        for (;; ++count) {
+            if (end < n && p[end] == '.') {
+                end += 1;
+            } else if (end + 1 < n && p[end] == 0xA3 && p[end + 1] == 0xAE) {
+                end += 2;
+            } else {
+                break;
+            }
+        }
+        if (count == 1) {
+            mark(i, end - i, 0);
+        } else if (count == 3 || count == 6) {
+            replace(i, end - i, count == 3 ? kEllipsis : kEllipsis2);
+            other(false);
+            before_ = kEllipsisChar;
+            ellipses_ = count == 3 ? 1 : 2;
+        } else {
+            return false;
+        }
+        i = end;
+        return true;
     }
 
     // The mark of step `step` at `pos`, `len` bytes ("．" is a ".").
@@ -239,7 +278,7 @@ private:
         markStep_ = step;
         converted_ = convert;
         lastComma_ = comma;
-        before_ = step == 0 ? kDot : kOther;
+        before_ = step == 0 ? kDotChar : kOtherChar;
     }
 
     // Any character; `halfWidth` as the mark steps see it.
@@ -249,7 +288,7 @@ private:
         halfWidth_ = halfWidth;
         afterLoneLead_ = false;
         lastComma_ = false;
-        before_ = kOther;
+        before_ = kOtherChar;
         ellipses_ = 0;
     }
 
@@ -278,7 +317,7 @@ private:
     bool halfWidth_ = false;  // the character before, when no mark, is half-width
     bool afterLoneLead_ = false;
     bool lastComma_ = false;  // the text written ends in "，"
-    Before before_ = kOther;
+    Before before_ = kOtherChar;
     int ellipses_ = 0;  // "…" in a row before
 };
 

@@ -196,7 +196,21 @@ TEST(CorrectPunctuation, SinglePassAgreesWithTheSteps) {
         // The full-width space is half-width, a NUL byte is not.
         {"　.", "　."},
         {"中 ,", "中 ,"},
-        // Lines the dot and ellipsis steps change.
+        // Runs of three and six dots become ellipses, which the later steps see.
+        {"中...,", "中…，"},
+        {"...", "…"},
+        {"．.．:", "…："},
+        {"中......?", "中……？"},
+        {"中...…", "中……"},
+        {"中...……", "中……"},
+        {"中...。", "中…"},
+        {"。...", "。…"},
+        {"a...b...c", "a…b…c"},
+        // Lines the dot and ellipsis steps change otherwise.
+        {"中....", "中…"},
+        {"中.....", "中……"},
+        {"中.......", "中……"},
+        {"中........,", "中……，"},
         {"中..", "中"},
         {"中．．．", "中…"},
         {"中…．", "中…"},
