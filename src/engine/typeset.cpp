@@ -139,8 +139,7 @@ std::string_view correctLine(std::string_view line, const TypesetOptions& o, cor
         scratch.swap(spare);
         line = scratch;
     }
-    if (o.fixQuotes) {
-        corrections::correctQuotesInto(line, quotes, spare, scratch);
+    if (o.fixQuotes && corrections::correctQuotesIfAny(line, quotes, spare)) {
         scratch.swap(spare);
         line = scratch;
     }
