@@ -37,38 +37,100 @@ char quoteAt(std::string_view s, std::size_t i, std::size_t len) {
     return len == 2 ? foldedQuote(b, static_cast<unsigned char>(s[i + 1])) : 0;
 }
 
-// True when the bytes at `i` may begin something the correction rewrites:
-// an ASCII quote, the "$" of a placeholder, or a byte pair that is a mark
-// to fold where it starts at a character boundary.
-bool candidateAt(std::string_view s, std::size_t i) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    if (b == '"' || b == '\'' || b == '$') return true;
-    return (b == 0xA1 || b == 0xA3) && i + 1 < s.size() && foldedQuote(b, static_cast<unsigned char>(s[i + 1]));
-}
+// True for the bytes of a run in which every pair of bytes from the run's
+// start is one character: 0x81-0xFE, each a lead byte and a valid second
+// byte at once.
+bool inPairRun(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
 
-// True when the line holds a byte or byte pair that candidateAt accepts; a
-// line without one comes out of the correction unchanged. Most lines of
-// prose hold none, so the bytes are tested sixteen at a time.
-bool mayChange(std::string_view s) {
-    const char* d = s.data();
-    const std::size_t n = s.size();
-    std::size_t i = 0;
-#ifdef __SSE2__
-    const __m128i dq = _mm_set1_epi8('"'), sq = _mm_set1_epi8('\''), dollar = _mm_set1_epi8('$');
-    const __m128i a1 = _mm_set1_epi8(static_cast<char>(0xA1)), a3 = _mm_set1_epi8(static_cast<char>(0xA3));
-    for (; i + 16 <= n; i += 16) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-        const __m128i hit = _mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(x, dq), _mm_cmpeq_epi8(x, sq)),
-            _mm_or_si128(_mm_cmpeq_epi8(x, dollar), _mm_or_si128(_mm_cmpeq_epi8(x, a1), _mm_cmpeq_epi8(x, a3))));
-        for (auto mask = static_cast<unsigned>(_mm_movemask_epi8(hit)); mask; mask &= mask - 1)
-            if (candidateAt(s, i + static_cast<std::size_t>(__builtin_ctz(mask)))) return true;
+// Finds the quotation marks of a line from left to right without walking
+// over its characters. Candidates are the bytes '"' and '\'' (which no
+// character contains) and the byte pairs of the marks. Such
+// a pair lies inside a run of bytes 0x81-0xFE, and the position after the
+// byte before the run is a character boundary: a byte below 0x80 other
+// than 0x30-0x39, 0x80 and 0xFF always end a character; a digit could only
+// be the second byte of a four-byte character if the byte after the next
+// one were a digit too, and that byte is in the run. From that boundary the
+// run parses as pairs, so the mark starts a character exactly when it lies
+// an even number of bytes into the run.
+class QuoteFinder {
+public:
+    explicit QuoteFinder(std::string_view s) : s_(s) {}
+
+    // The next quote at or after `from` (a boundary, not decreasing from
+    // call to call): its position, and in `len`, `q` its length and its
+    // folded form. Returns npos when there is none.
+    std::size_t next(std::size_t from, std::size_t& len, char& q) {
+        for (std::size_t c = candidate(from); c != std::string_view::npos; c = candidate(c + 1)) {
+            const auto b = static_cast<unsigned char>(s_[c]);
+            if (b == '"' || b == '\'') {
+                len = 1;
+                q = static_cast<char>(b);
+                return c;
+            }
+            q = foldedQuote(b, static_cast<unsigned char>(s_[c + 1]));
+            if (startsCharacter(c)) {
+                len = 2;
+                return c;
+            }
+        }
+        return std::string_view::npos;
     }
+
+private:
+    // Next position at or after `from` of a byte '"' or '\'', or of a byte
+    // pair that is a mark (wherever it starts).
+    std::size_t candidate(std::size_t from) const {
+        const char* d = s_.data();
+        const std::size_t n = s_.size();
+        std::size_t i = from;
+#ifdef __SSE2__
+        // Sixteen positions at a time; the second bytes of "“”" and "‘’"
+        // differ in their lowest bit only.
+        const __m128i dq = _mm_set1_epi8('"'), sq = _mm_set1_epi8('\'');
+        const __m128i a1 = _mm_set1_epi8(static_cast<char>(0xA1)), a3 = _mm_set1_epi8(static_cast<char>(0xA3));
+        const __m128i b0 = _mm_set1_epi8(static_cast<char>(0xB0)), ae = _mm_set1_epi8(static_cast<char>(0xAE));
+        const __m128i a2 = _mm_set1_epi8(static_cast<char>(0xA2)), a7 = _mm_set1_epi8(static_cast<char>(0xA7));
+        const __m128i lowBitOff = _mm_set1_epi8(static_cast<char>(0xFE));
+        for (; i + 17 <= n; i += 16) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + 1));
+            const __m128i y2 = _mm_and_si128(y, lowBitOff);
+            const __m128i ascii = _mm_or_si128(_mm_cmpeq_epi8(x, dq), _mm_cmpeq_epi8(x, sq));
+            const __m128i curly = _mm_and_si128(_mm_cmpeq_epi8(x, a1),
+                                                _mm_or_si128(_mm_cmpeq_epi8(y2, b0), _mm_cmpeq_epi8(y2, ae)));
+            const __m128i wide = _mm_and_si128(_mm_cmpeq_epi8(x, a3),
+                                               _mm_or_si128(_mm_cmpeq_epi8(y, a2), _mm_cmpeq_epi8(y, a7)));
+            const __m128i hit = _mm_or_si128(ascii, _mm_or_si128(curly, wide));
+            if (const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hit)))
+                return i + static_cast<std::size_t>(__builtin_ctz(mask));
+        }
 #endif
-    for (; i < n; ++i)
-        if (candidateAt(s, i)) return true;
-    return false;
-}
+        for (; i < n; ++i) {
+            const auto b = static_cast<unsigned char>(d[i]);
+            if (b == '"' || b == '\'') return i;
+            if (i + 1 < n && foldedQuote(b, static_cast<unsigned char>(d[i + 1]))) return i;
+        }
+        return std::string_view::npos;
+    }
+
+    // Whether the byte pair at `c`, both bytes in 0x81-0xFE, starts a
+    // character. The run's start is looked for back to where the previous
+    // call looked, so all calls together read each byte once.
+    bool startsCharacter(std::size_t c) {
+        for (std::size_t j = c; j > scanned_; --j) {
+            if (!inPairRun(static_cast<unsigned char>(s_[j - 1]))) {
+                runStart_ = j;
+                break;
+            }
+        }
+        scanned_ = c;
+        return (c - runStart_) % 2 == 0;
+    }
+
+    std::string_view s_;
+    std::size_t scanned_ = 0;   // the bytes before it have been looked at
+    std::size_t runStart_ = 0;  // a boundary; bytes from it to scanned_ are in a run
+};
 
 // Whether the text from `pos` (the boundary after a quote) up to and
 // including the second byte after the quote ends in a half-width character
@@ -148,23 +210,26 @@ void correctQuotesInto(std::string_view line, QuoteState& state, std::string& ou
 bool correctQuotesIfAny(std::string_view line, QuoteState& state, std::string& out) {
     if (state.nextDoubleQuote.empty()) state.nextDoubleQuote = kOpenDouble;
     if (state.nextSingleQuote.empty()) state.nextSingleQuote = kOpenSingle;
-    if (!mayChange(line)) return false;
-
     const bool typedDollar = line.find('$') != std::string_view::npos;
     const std::string& placeholder = apostrophePlaceholder();
+    QuoteFinder finder(line);
+    std::size_t len = 0;
+    char q = 0;
+    std::size_t i = finder.next(0, len, q);
+    if (i == std::string_view::npos) {
+        if (!typedDollar) return false;
+        out.assign(line);
+        text::replaceAllInPlace(out, placeholder, "'");
+        return true;
+    }
+
     const std::string_view kept = typedDollar ? std::string_view(placeholder) : std::string_view("'");
     bool doubleOpen = state.nextDoubleQuote == kOpenDouble;
     bool singleOpen = state.nextSingleQuote == kOpenSingle;
     bool sawDouble = false, sawSingle = false;
     LineBuilder b(std::move(out), line.size() + line.size() / 2);
     std::size_t copied = 0;
-    for (std::size_t i = 0; i < line.size();) {
-        const std::size_t len = text::charLength(line, i);
-        const char q = quoteAt(line, i, len);
-        if (!q) {
-            i += len;
-            continue;
-        }
+    for (; i != std::string_view::npos; i = finder.next(copied, len, q)) {
         b.append(line.substr(copied, i - copied));
         if (q == '"') {
             b.append(doubleOpen ? kOpenDouble : kCloseDouble);
@@ -183,8 +248,7 @@ bool correctQuotesIfAny(std::string_view line, QuoteState& state, std::string& o
             }
             sawSingle = true;
         }
-        i += len;
-        copied = i;
+        copied = i + len;
     }
     b.append(line.substr(copied));
     out = b.take();

@@ -125,9 +125,9 @@ TEST(CorrectQuotes, LooksAheadAtTheLineWithDoublesDone) {
     }
 }
 
-// correctQuotesIfAny declines only lines that come out unchanged, keeps the
-// pairing state as the full correction leaves it, and leaves `out` alone
-// when it declines.
+// correctQuotesIfAny declines the lines without a quote at a character
+// boundary or a "$" (they come out unchanged), keeps the pairing state as
+// the full correction leaves it, and leaves `out` alone when it declines.
 TEST(CorrectQuotes, IfAnyDeclinesOnlyLinesWithoutQuotes) {
     struct Declined {
         const char* name;
@@ -137,8 +137,15 @@ TEST(CorrectQuotes, IfAnyDeclinesOnlyLinesWithoutQuotes) {
     const Declined cases[] = {
         {"empty line", "", true},
         {"Chinese prose", g("没有引号，也没有别的。"), true},
-        {"mark bytes inside other characters", "\x81\xA1\xB0", false},
-        {"mark bytes straddling two characters", "\xB0\xA1\xB0\xA1", false},
+        {"mark bytes inside other characters", "\x81\xA1\xB0", true},
+        {"mark bytes straddling two characters", "\xB0\xA1\xB0\xA1", true},
+        {"mark after a pair of lead-range bytes", "\xB0\xB0\xA1\xB0", false},
+        {"mark after a digit that starts no four-byte character", "\x81\x30\xA1\xB0", false},
+        {"mark after a four-byte character", "\x81\x30\x81\x30\xA1\xAE", false},
+        {"mark bytes inside a four-byte character", "\x81\x30\xA1\x30\xB0", true},
+        {"mark after a character with an ASCII second byte", "\x81\x40\xA1\xB0", false},
+        {"mark after a character ending in 0x80", "\x81\x80\xA1\xB1", false},
+        {"mark after a lone 0x80 and lead byte", "\x80\x81\xA1\xB0", true},
         {"lead byte of a mark at the line end", "ab\xA1", true},
         {"ASCII double quote", "\"", false},
         {"apostrophe", "don't", false},
