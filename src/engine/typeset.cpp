@@ -281,7 +281,14 @@ std::string typesetOwnedText(std::string&& text, bool fromBatch, const TypesetOp
     // 6. Paragraphs.
     ticker.phase(PhaseLabels::paragraphs());
     std::string out;
-    out.reserve(buf.size() * 9 / 8 + 64);
+    // Room for what the paragraphs add to every line (an upper bound from
+    // the line feeds, so that the result is never copied as it grows), and
+    // for ASCII made full width; room never written takes no memory.
+    const std::size_t lineFeeds = static_cast<std::size_t>(std::count(buf.begin(), buf.end(), '\n')) + 1;
+    std::size_t perLine = indent.size() + 2;
+    if (o.doubleBreak) perLine += (o.fillBlankLines ? indent.size() : 0) + 2;
+    if (o.tripleBreak) perLine += (o.fillBlankLines ? 2 * indent.size() : 0) + 4;
+    text::reserveLarge(out, buf.size() * (o.halfToFullWidth ? 2 : 1) + buf.size() / 8 + lineFeeds * perLine + 64);
     std::string scratch, spare, assembled;
     std::vector<corrections::Span> spans;
     // Breaks of the output after which joining must end a paragraph: around

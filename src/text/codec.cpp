@@ -897,7 +897,7 @@ std::optional<std::string> utf8ToGb18030(std::string_view utf8, std::size_t* bad
 
 std::string gb18030ToUtf8ByTable(std::string_view gb) {
     std::string out;
-    out.reserve(gb.size() + gb.size() / 2 + 16);
+    reserveLarge(out, gb.size() + gb.size() / 2 + 16);
     writeGb18030AsUtf8(gb, false, [] { return std::string_view(); },
                        [&out](std::string_view piece) { out += piece; });
     return out;
@@ -1184,7 +1184,7 @@ bool decodeUtf8ByTable(std::string_view body, DecodedText& d, std::string* owner
     // "\n", as below.
     const bool lfOnly = lone + pairs == 0 || lone > pairs;
     std::string text;
-    text.reserve(body.size() + (lfOnly ? lone : 0) + 16);
+    reserveLarge(text, body.size() + (lfOnly ? lone : 0) + 16);
     // With "\n" turned into "\r\n" the text cannot tell which breaks were
     // "\r\n" already when the input held both; and the "\r\n" breaks are
     // looked for in the input after the conversion.

@@ -15,6 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "text/release.h"
+
 namespace folvane::text {
 namespace {
 
@@ -129,7 +131,7 @@ bool readOpenedFile(const std::string& path, std::string& bytes, std::string* er
         if (st.st_size > 0) {
             const auto size = static_cast<std::size_t>(st.st_size);
             try {
-                out.reserve(size + size / 8 + 16);
+                reserveLarge(out, size + size / 8 + 16);
             } catch (const std::bad_alloc&) {
                 out.reserve(size + 16);
             }

@@ -21,4 +21,16 @@ void releaseFront(std::string& s, std::size_t end) {
     if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
 }
 
+void reserveLarge(std::string& s, std::size_t capacity) {
+    s.reserve(capacity);
+    constexpr std::size_t kHugePage = std::size_t{2} << 20;
+    if (s.capacity() < 2 * kHugePage) return;
+    const auto begin = reinterpret_cast<std::uintptr_t>(s.data());
+    // Only the buffer's own pages: the allocator's header before it stays as it is.
+    const std::uintptr_t from = (begin + kHugePage - 1) / kHugePage * kHugePage;
+    const std::uintptr_t to = (begin + s.capacity()) / kHugePage * kHugePage;
+    // A refusal (no huge pages in this kernel) leaves ordinary pages.
+    if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+}
+
 }  // namespace folvane::text
