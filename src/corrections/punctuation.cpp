@@ -90,6 +90,237 @@ void collapse(std::string& s, std::string_view run, std::string_view kept) {
     if (text::containsAligned(s, run)) text::replaceAllRepeat(s, run, kept);
 }
 
+// The single pass over a line that does the twenty steps at once where the
+// line allows it, and says so; otherwise the steps run one by one.
+//
+// Why one pass gives what the steps give, on the lines it takes:
+//   - It gives up on a line where any of the dot and ellipsis steps would
+//     change something once "．" is ".", but for a run of exactly three or
+//     six dots after neither a dot nor "…": a "." after a "." or "…", a "。"
+//     after a "。" or "…", three "…" in a row (counting those the runs
+//     give). Such a run becomes "…" or "……" by the first dot steps, and
+//     no pattern of the others reaches into it from before (the character
+//     there is no dot or "…") or after (its end is no dot); what follows it
+//     is checked as after any "…". On these lines the dot and ellipsis steps
+//     do that and nothing else, and "．" becomes ".".
+//   - It gives up where an ASCII mark or parenthesis follows a lead byte
+//     standing alone: its wide form would take that byte in as its first
+//     byte and move the boundaries after it. On the other lines every wide
+//     form starts and ends on a boundary and every other character parses
+//     as before, so each step sees the characters of the line, some of
+//     them replaced.
+//   - Each mark step decides on the character before the mark as that step
+//     sees it: a mark of an earlier step (or of its own, further left) in
+//     the form it was given, a mark of a later step still ASCII and so
+//     half-width, "(" and ")" already full-width, "<" and ">" still ASCII.
+//     That is what `halfWidthBefore` answers, whatever the single pass has
+//     written in front.
+//   - Runs of "，" collapse where the comma step has finished, and the
+//     steps after it neither make nor take a "，", nor see a change in the
+//     character before a mark (a run keeps its first "，"). The collapse is
+//     skipped in the steps when no comma was converted and the line held no
+//     "，，" as bytes; then no run can be there, as no step before removes a
+//     character on these lines.
+//   - "<<" and ">>" are decided on bytes only, which no other step makes.
+class OnePass {
+public:
+    explicit OnePass(std::string_view line) : line_(line) {}
+
+    // The corrected line into `out`; false (with `out` undefined) for a line
+    // that needs the steps one by one.
+    bool run(std::string& out) {
+        out_ = &out;
+        out.clear();
+        const auto* p = reinterpret_cast<const unsigned char*>(line_.data());
+        const std::size_t n = line_.size();
+        for (std::size_t i = 0; i < n;) {
+            const unsigned char b = p[i];
+            if (b < 0x80) {
+                const int step = kMarkStep[b];
+                if (step >= 0) {
+                    if (afterLoneLead_) return false;
+                    if (step == 0) {
+                        if (!dots(i)) return false;
+                        continue;
+                    }
+                    mark(i, 1, step);
+                    ++i;
+                } else if (b == '(' || b == ')') {
+                    if (afterLoneLead_) return false;
+                    replace(i, 1, b == '(' ? "\xA3\xA8" : "\xA3\xA9");  // （ ）
+                    other(false);
+                    ++i;
+                } else if (b == '<' || b == '>') {
+                    std::size_t end = i + 1;
+                    while (end < n && p[end] == b) ++end;
+                    if (end - i == 2) replace(i, 2, b == '<' ? "\xA1\xB6" : "\xA1\xB7");  // 《 》
+                    other(true);
+                    i = end;
+                } else {
+                    other(b != 0);
+                    ++i;
+                }
+                continue;
+            }
+            // Two-byte characters led by neither A1 nor A3 (most of a Chinese
+            // text) are all the same to every step: skipped as a run.
+            if (b != 0xA1 && b != 0xA3) {
+                const std::size_t start = i;
+                while (i + 1 < n && p[i] >= 0x81 && p[i] != 0xFF && p[i] != 0xA1 && p[i] != 0xA3 &&
+                       p[i + 1] >= 0x40 && p[i + 1] != 0x7F && p[i + 1] != 0xFF)
+                    i += 2;
+                if (i != start) {
+                    other(false);
+                    continue;
+                }
+            }
+            const std::size_t len = text::charLength(line_, i);
+            if (len != 2) {
+                other(false);
+                afterLoneLead_ = len == 1 && text::isLeadByte(b);
+                i += len;
+                continue;
+            }
+            const unsigned char b1 = p[i + 1];
+            if (b == 0xA3 && b1 == 0xAE) {  // ．, a "." for every later step
+                if (!dots(i)) return false;
+                continue;
+            } else if (b == 0xA1 && b1 == 0xA3) {  // 。
+                if (before_ == kStopChar || before_ == kEllipsisChar) return false;
+                other(false);
+                before_ = kStopChar;
+            } else if (b == 0xA1 && b1 == 0xAD) {  // …
+                const int run = before_ == kEllipsisChar ? ellipses_ + 1 : 1;
+                if (run == 3) return false;
+                other(false);
+                before_ = kEllipsisChar;
+                ellipses_ = run;
+            } else if (b == 0xA3 && b1 == 0xAC) {  // ，
+                if (lastComma_) replace(i, 2, {});
+                other(false);
+                lastComma_ = true;
+            } else {
+                other(b == 0xA1 && b1 == 0xA1);
+            }
+            i += 2;
+        }
+        if (copied_ == 0) {
+            out.assign(line_);
+        } else {
+            out.append(line_.substr(copied_));
+        }
+        return true;
+    }
+
+private:
+    // What the dot and ellipsis steps would look at in the character before.
+    enum Before { kOtherChar, kDotChar, kStopChar, kEllipsisChar };
+
+    // Whether the mark step `step` sees a half-width character before the
+    // current position (the start of the line counts as one).
+    bool halfWidthBefore(int step) const {
+        if (atStart_) return true;
+        if (markStep_ >= 0) return markStep_ > step || !converted_;
+        return halfWidth_;
+    }
+
+    // The `len` bytes at `pos` are replaced by `by`.
+    void replace(std::size_t pos, std::size_t len, std::string_view by) {
+        out_->append(line_.substr(copied_, pos - copied_));
+        out_->append(by);
+        copied_ = pos + len;
+    }
+
+    // The run of dots ("." or "．") that starts at `i`, which moves past it;
+    // false for a run the single pass does not take.
+    bool dots(std::size_t& i) {
+        if (before_ == kDotChar || before_ == kEllipsisChar) return false;
+        const auto* p = reinterpret_cast<const unsigned char*>(line_.data());
+        const std::size_t n = line_.size();
+        std::size_t end = i, count = 0;
+        for (;; ++count) {
+            if (end < n && p[end] == '.') {
+                end += 1;
+            } else if (end + 1 < n && p[end] == 0xA3 && p[end + 1] == 0xAE) {
+                end += 2;
+            } else {
+                break;
+            }
+        }
+        if (count == 1) {
+            mark(i, end - i, 0);
+        } else if (count == 3 || count == 6) {
+            replace(i, end - i, count == 3 ? kEllipsis : kEllipsis2);
+            other(false);
+            before_ = kEllipsisChar;
+            ellipses_ = count == 3 ? 1 : 2;
+        } else {
+            return false;
+        }
+        i = end;
+        return true;
+    }
+
+    // The mark of step `step` at `pos`, `len` bytes ("．" is a ".").
+    void mark(std::size_t pos, std::size_t len, int step) {
+        const bool convert = !halfWidthBefore(step);
+        if (convert) {
+            if (step == 1 && lastComma_) {
+                replace(pos, len, {});  // a converted comma joins the run before it
+            } else {
+                replace(pos, len, kWideMark[step]);
+            }
+        } else if (len == 2) {
+            replace(pos, len, ".");
+        }
+        const bool comma = convert && step == 1;
+        other(false);
+        markStep_ = step;
+        converted_ = convert;
+        lastComma_ = comma;
+        before_ = step == 0 ? kDotChar : kOtherChar;
+    }
+
+    // Any character; `halfWidth` as the mark steps see it.
+    void other(bool halfWidth) {
+        atStart_ = false;
+        markStep_ = -1;
+        halfWidth_ = halfWidth;
+        afterLoneLead_ = false;
+        lastComma_ = false;
+        before_ = kOtherChar;
+        ellipses_ = 0;
+    }
+
+    // The step of each ASCII mark, in the order the steps run: ". , ? ! : ;".
+    static constexpr std::array<signed char, 128> kMarkStep = [] {
+        std::array<signed char, 128> t{};
+        t.fill(-1);
+        t['.'] = 0;
+        t[','] = 1;
+        t['?'] = 2;
+        t['!'] = 3;
+        t[':'] = 4;
+        t[';'] = 5;
+        return t;
+    }();
+    static constexpr std::string_view kWideMark[6] = {
+        kIdeoStop, kComma, "\xA3\xBF", "\xA3\xA1", "\xA3\xBA", "\xA3\xBB",  // 。 ， ？ ！ ： ；
+    };
+
+    std::string_view line_;
+    std::string* out_ = nullptr;
+    std::size_t copied_ = 0;  // the line before this is in out_
+    bool atStart_ = true;
+    int markStep_ = -1;       // the step of the character before, when it is a mark
+    bool converted_ = false;  // that mark was given its wide form
+    bool halfWidth_ = false;  // the character before, when no mark, is half-width
+    bool afterLoneLead_ = false;
+    bool lastComma_ = false;  // the text written ends in "，"
+    Before before_ = kOtherChar;
+    int ellipses_ = 0;  // "…" in a row before
+};
+
 }  // namespace
 
 std::string correctPunctuation(std::string_view line) {
@@ -98,7 +329,18 @@ std::string correctPunctuation(std::string_view line) {
     return out;
 }
 
+std::string correctPunctuationInSteps(std::string_view line) {
+    std::string out, work;
+    correctPunctuationInStepsInto(line, out, work);
+    return out;
+}
+
 void correctPunctuationInto(std::string_view line, std::string& s, std::string& work) {
+    if (OnePass(line).run(s)) return;
+    correctPunctuationInStepsInto(line, s, work);
+}
+
+void correctPunctuationInStepsInto(std::string_view line, std::string& s, std::string& work) {
     s.assign(line);
     // Which marks and multi-byte patterns the line holds as bytes, wherever
     // they stand, in one pass: a step whose pattern is neither there nor

@@ -13,7 +13,12 @@ namespace folvane::corrections {
 // lone "<<" or ">>" becomes "《" or "》". Pure; every input gives a line.
 std::string correctPunctuation(std::string_view line);
 // The same into `out`; `work` is storage to reuse and may hold `line`,
-// which is read before it is used. Both keep their memory from line to line.
+// which is read before it is used (`out` must not hold it). Both keep their memory from line to line.
 void correctPunctuationInto(std::string_view line, std::string& out, std::string& work);
+
+// The same, by the steps one after another. Most lines are corrected in a
+// single pass; this is what that pass falls back on, and answers for.
+std::string correctPunctuationInSteps(std::string_view line);
+void correctPunctuationInStepsInto(std::string_view line, std::string& out, std::string& work);
 
 }  // namespace folvane::corrections

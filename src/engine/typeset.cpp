@@ -124,12 +124,15 @@ void stripNoise(std::string& buf, const TypesetOptions& o, Ticker& ticker) {
 // changes places with `scratch`: line after line, both keep their storage.
 std::string_view correctLine(std::string_view line, const TypesetOptions& o, corrections::QuoteState& quotes,
                              std::string& scratch, std::string& spare) {
-    if (o.fullToHalfWidth) {
+    if (o.fullToHalfWidth && o.halfToFullWidth) {
+        text::toHalfThenFullWidthInto(line, spare);
+        scratch.swap(spare);
+        line = scratch;
+    } else if (o.fullToHalfWidth) {
         text::toHalfWidthInto(line, spare);
         scratch.swap(spare);
         line = scratch;
-    }
-    if (o.halfToFullWidth) {
+    } else if (o.halfToFullWidth) {
         text::toFullWidthInto(line, spare);
         scratch.swap(spare);
         line = scratch;

@@ -1,5 +1,8 @@
 #include "text/width.h"
 
+#include <array>
+#include <cstring>
+
 #include "text/gb18030.h"
 
 namespace folvane::text {
@@ -27,6 +30,20 @@ void appendFullWidth(std::string& out, char c) {
     }
 }
 
+// The two bytes of the full-width form of each character 0x20-0x7E.
+struct FullForm {
+    char b0, b1;
+};
+constexpr std::array<FullForm, 0x7F> kFullForms = [] {
+    std::array<FullForm, 0x7F> t{};
+    for (int c = 0x21; c <= 0x7E; ++c)
+        t[c] = {static_cast<char>(0xA3), static_cast<char>(0xA1 + (c - 0x21))};
+    t[' '] = {static_cast<char>(0xA1), static_cast<char>(0xA1)};
+    t['$'] = {static_cast<char>(kDollarB0), static_cast<char>(kDollarB1)};
+    t['~'] = {static_cast<char>(kTildeB0), static_cast<char>(kTildeB1)};
+    return t;
+}();
+
 }  // namespace
 
 char halfWidthOf(unsigned char b0, unsigned char b1) noexcept {
@@ -45,6 +62,12 @@ char halfWidthOf(unsigned char b0, unsigned char b1) noexcept {
 std::string toHalfWidth(std::string_view s) {
     std::string out;
     toHalfWidthInto(s, out);
+    return out;
+}
+
+std::string toHalfThenFullWidth(std::string_view s) {
+    std::string out;
+    toHalfThenFullWidthInto(s, out);
     return out;
 }
 
@@ -116,6 +139,68 @@ void toFullWidthInto(std::string_view s, std::string& out) {
         ++i;
     }
     out.append(s, copied);
+}
+
+// Why one pass gives what the two give. The half-width step turns some
+// two-byte characters into one byte 0x20-0x7E and leaves every other byte;
+// the full-width step then reads its result character by character. It sees
+// the characters of `s`, each turned one a single byte: the bytes before a
+// turned character parse as they did, since a lead byte standing alone right
+// before it would have taken its first byte (A1 or A3, a valid second byte)
+// into one character with it, and a lead byte two or three bytes before it
+// stays alone either way (a four-byte character needs a lead byte third and
+// a digit fourth; the turned character gives neither before nor after). So:
+//   - a character 0x20-0x7E of `s` becomes its full-width form;
+//   - a character the first step turns into c becomes the full-width form of
+//     c. For the full-width forms and the full-width space that is the
+//     character itself (halfWidthOf reverses appendFullWidth); "。" becomes
+//     "．", "—" "－", "“" and "”" "＂", "‘" and "’" "＇";
+//   - every other character, whole bytes or opaque ones, is kept.
+// Nothing else can change, so only those five A1 characters and ASCII need
+// work here.
+void toHalfThenFullWidthInto(std::string_view s, std::string& out) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const std::size_t n = s.size();
+    // At most two bytes out for each byte in; the length is cut back at the end.
+    out.clear();
+    out.resize(n * 2);
+    char* o = out.data();
+    for (std::size_t i = 0; i < n;) {
+        const unsigned char b0 = p[i];
+        if (b0 < 0x80) {
+            if (b0 >= 0x20 && b0 <= 0x7E) {
+                o[0] = kFullForms[b0].b0;
+                o[1] = kFullForms[b0].b1;
+                o += 2;
+            } else {
+                *o++ = static_cast<char>(b0);
+            }
+            ++i;
+            continue;
+        }
+        const std::size_t len = charLength(s, i);
+        if (len == 2) {
+            unsigned char b1 = p[i + 1];
+            unsigned char lead = b0;
+            if (b0 == 0xA1) {
+                switch (b1) {
+                    case 0xA3: lead = 0xA3; b1 = 0xAE; break;              // 。 to ．
+                    case 0xAA: lead = 0xA3; b1 = 0xAD; break;              // — to －
+                    case 0xB0: case 0xB1: lead = 0xA3; b1 = 0xA2; break;   // “ ” to ＂
+                    case 0xAE: case 0xAF: lead = 0xA3; b1 = 0xA7; break;   // ‘ ’ to ＇
+                    default: break;
+                }
+            }
+            o[0] = static_cast<char>(lead);
+            o[1] = static_cast<char>(b1);
+            o += 2;
+        } else {
+            std::memcpy(o, p + i, len);
+            o += len;
+        }
+        i += len;
+    }
+    out.resize(static_cast<std::size_t>(o - out.data()));
 }
 
 }  // namespace folvane::text

@@ -22,6 +22,11 @@ std::string toFullWidth(std::string_view s);
 void toHalfWidthInto(std::string_view s, std::string& out);
 void toFullWidthInto(std::string_view s, std::string& out);
 
+// toFullWidth(toHalfWidth(s)) in one pass, into `out` as above: what the two
+// conversions give one after the other, where both are asked for.
+std::string toHalfThenFullWidth(std::string_view s);
+void toHalfThenFullWidthInto(std::string_view s, std::string& out);
+
 // The half-width counterpart (0x20-0x7E) of the two-byte full-width form
 // `b0 b1` (U+FF01-U+FF5E or U+3000), or 0 when it is none.
 char halfWidthOf(unsigned char b0, unsigned char b1) noexcept;

@@ -167,5 +167,101 @@ TEST(CorrectPunctuation, AgreesWithTheDocumentedStepsOnRandomText) {
     }
 }
 
+// Lines the single pass corrects and lines it hands to the steps: both must
+// give what the steps give, and the expected forms pin the order of the steps.
+TEST(CorrectPunctuation, SinglePassAgreesWithTheSteps) {
+    const Case cases[] = {
+        // Each mark step sees the marks of the earlier steps converted and
+        // those of the later ones still ASCII.
+        {"中.,?!:;", "中。，？！：；"},
+        {"中;:!?,.", "中；:!?,."},
+        {"中?.", "中？."},
+        {"中,.", "中，."},
+        {"中!?", "中！?"},
+        {"中:;", "中：；"},
+        {"．,", ".,"},
+        {"中．,", "中。，"},
+        // Runs of "，", made by the comma step or there before, collapse.
+        {"中,,", "中，"},
+        {"中,，", "中，"},
+        {"中，,", "中，"},
+        {"中，，,，?", "中，？"},
+        {"，，", "，"},
+        // Parentheses are full-width for every mark step; "<<" and ">>" still ASCII.
+        {"(.", "（。"},
+        {"中).", "中）。"},
+        {"<<.", "《."},
+        {"中>>,书<<", "中》,书《"},
+        {"<<<.", "<<<."},
+        // The full-width space is half-width, a NUL byte is not.
+        {"　.", "　."},
+        {"中 ,", "中 ,"},
+        // Runs of three and six dots become ellipses, which the later steps see.
+        {"中...,", "中…，"},
+        {"...", "…"},
+        {"．.．:", "…："},
+        {"中......?", "中……？"},
+        {"中...…", "中……"},
+        {"中...……", "中……"},
+        {"中...。", "中…"},
+        {"。...", "。…"},
+        {"a...b...c", "a…b…c"},
+        // Lines the dot and ellipsis steps change otherwise.
+        {"中....", "中…"},
+        {"中.....", "中……"},
+        {"中.......", "中……"},
+        {"中........,", "中……，"},
+        {"中..", "中"},
+        {"中．．．", "中…"},
+        {"中…．", "中…"},
+        {"。。,", "……，"},
+        {"…。", "…"},
+        {"………,", "……，"},
+        {"…….", "……"},
+        {"..，..，", "，，"},  // the "，，" the removal makes stays, as it always has
+    };
+    for (const auto& c : cases) {
+        const std::string in = g(c.input);
+        EXPECT_GB_EQ(correctPunctuation(in), g(c.expected)) << c.input;
+        EXPECT_GB_EQ(correctPunctuationInSteps(in), g(c.expected)) << c.input;
+    }
+}
+
+TEST(CorrectPunctuation, SinglePassAgreesWithTheStepsAroundOpaqueBytes) {
+    // A lone lead byte before a mark or parenthesis takes in the first byte
+    // of its wide form; the bytes after it then parse differently.
+    const std::string lines[] = {
+        std::string("\x81.", 2),
+        std::string("\x81.,", 3),
+        std::string("\x81.\xA1\xA1,", 5),
+        std::string("\x81(.", 3),
+        std::string("\x81(\xA1\xA1.", 5),
+        std::string("\x81)\xA1\xA1,", 5),
+        std::string("\x81)\xA1\xAD\xA1\xAD\xA1\xAD", 8),
+        std::string("\x81<<.", 4),
+        std::string("\x81\x30.", 3),
+        std::string("\x81\x30\x81.", 4),
+        std::string("\x80.\xFF,", 4),
+        std::string("\0.", 2),
+        std::string("\xB0\xA3\xAE.", 4),  // the bytes of "．" inside other characters
+        std::string("\xA3\xAC\x81,", 4),
+    };
+    for (const auto& line : lines) EXPECT_GB_EQ(correctPunctuation(line), correctPunctuationInSteps(line)) << show(line);
+}
+
+TEST(CorrectPunctuation, SinglePassAgreesWithTheStepsOnRandomText) {
+    const std::vector<std::string> pool = folvane::testing::withBoundaryBytes(
+        {".", ".", ",", ",", "?", "!", ":", ";", "<", "<", ">", ">", "(", ")", " ", "a", g("中"), g("中"),
+         g("…"), g("。"), g("．"), g("．"), g("，"), g("，"), g("　"), g("！"), g("《"), "\x81\x30\x81"});
+    folvane::testing::RandomText rnd(77);
+    std::string out, work;
+    for (int round = 0; round < 40000; ++round) {
+        const std::string line = round % 10 == 0 ? rnd.bytes(40) : rnd.pieces(pool, round % 3 == 0 ? 6 : 30);
+        // The storage of the last line is used again, as line after line.
+        correctPunctuationInto(line, out, work);
+        EXPECT_GB_EQ(out, correctPunctuationInSteps(line)) << show(line);
+    }
+}
+
 }  // namespace
 }  // namespace folvane::corrections

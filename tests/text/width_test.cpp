@@ -100,6 +100,61 @@ TEST(Width, AgreesCharacterByCharacterOnRandomText) {
     }
 }
 
+// The single pass against the two conversions one after the other.
+void expectHalfThenFull(const std::string& s) {
+    EXPECT_EQ(toHalfThenFullWidth(s), toFullWidth(toHalfWidth(s))) << folvane::testing::show(s);
+}
+
+TEST(ToHalfThenFullWidth, EveryOneAndTwoByteCodeInEveryContext) {
+    // Each code alone, after a dangling lead byte, after the start of a
+    // four-byte character (lead byte and digit) and before bytes that could
+    // complete one: the contexts where boundaries could move.
+    const std::string before[] = {"", "\x81", "\x81\x30", "\x81\x30\x81", "a", g("中")};
+    const std::string after[] = {"", "\x81", "0", "\x30\x81\x30", "\xA1\xA3", "."};
+    for (int b0 = 0; b0 < 256; ++b0) {
+        for (int b1 = -1; b1 < 256; ++b1) {
+            std::string code(1, static_cast<char>(b0));
+            if (b1 >= 0) code += static_cast<char>(b1);
+            for (const auto& x : before)
+                for (const auto& y : after) {
+                    const std::string s = x + code + y;
+                    // One comparison per string; a fault shows once, not thousands of times.
+                    if (toHalfThenFullWidth(s) != toFullWidth(toHalfWidth(s))) {
+                        expectHalfThenFull(s);
+                        return;
+                    }
+                }
+        }
+    }
+}
+
+TEST(ToHalfThenFullWidth, KnownForms) {
+    const WidthCase cases[] = {
+        {"", ""},
+        {"a。b", "ａ．ｂ"},
+        {"——“”‘’", "－－＂＂＇＇"},
+        {"ＡＢ　$~￥￣", "ＡＢ　＄～￥￣"},
+        {"中文，、《》…", "中文，、《》…"},
+    };
+    for (const auto& c : cases) EXPECT_GB_EQ(toHalfThenFullWidth(g(c.input)), g(c.expected)) << c.input;
+}
+
+TEST(ToHalfThenFullWidth, AgreesWithTheTwoPassesOnRandomText) {
+    const std::vector<std::string> pool = folvane::testing::withBoundaryBytes(
+        {"a", " ", "~", "$", ".", "\t", "\r\n", g("中"), g("。"), g("—"), g("“"), g("’"), g("Ａ"), g("　"),
+         g("￥"), g("＄"), "\x95\x32\x90\x31", "\x81\x30\xA1\xA3"});
+    folvane::testing::RandomText rnd(23);
+    for (int round = 0; round < 20000; ++round) {
+        const std::string line = round % 4 == 0 ? rnd.bytes(40) : rnd.pieces(pool, 30);
+        expectHalfThenFull(line);
+    }
+    // The output storage is used again: a long line, then a short one.
+    std::string out;
+    toHalfThenFullWidthInto(std::string(100, 'x'), out);
+    toHalfThenFullWidthInto(g("。a"), out);
+    EXPECT_GB_EQ(out, g("．ａ"));
+}
+
 TEST(HalfWidthOf, OnlyTheFullWidthForms) {
     EXPECT_EQ(halfWidthOf(0xA3, 0xC1), 'A');
     EXPECT_EQ(halfWidthOf(0xA1, 0xA1), ' ');
