@@ -62,24 +62,32 @@ bool endsWithPause(std::string_view line) {
     return text::endsWithAligned(line, ellipsis) || text::endsWithAligned(line, dashes);
 }
 
+bool ExplicitParagraphEnds::at(std::string_view line, std::size_t number) {
+    while (next_ < breaks_.size() && breaks_[next_] < number) ++next_;
+    if (next_ < breaks_.size() && breaks_[next_] == number) return true;
+    if (!afterPauses_ && !afterLinks_) return false;
+    const std::string_view trimmed = text::trimSpaces(line);
+    return (afterPauses_ && endsWithPause(trimmed)) || (afterLinks_ && corrections::endsInProtectedSpan(trimmed));
+}
+
 std::string markParagraphEnds(std::string&& owned, const std::vector<std::size_t>& breaks, bool afterPauses,
                               bool afterLinks) {
+    ExplicitParagraphEnds ends(breaks, afterPauses, afterLinks);
+    return markParagraphEnds(std::move(owned), ends);
+}
+
+std::string markParagraphEnds(std::string&& owned, ExplicitParagraphEnds& ends) {
     const std::string_view text = owned;
     std::string out;
     out.reserve(text.size() + 64);
     text::FrontReleaser done(owned);
-    std::size_t start = 0, number = 0, next = 0;
+    std::size_t start = 0, number = 0;
     for (std::size_t p = text::findAligned(text, "\r\n"); p != text::npos;
          p = text::findAligned(text, "\r\n", start), ++number) {
         done.consumed(start);
         const std::string_view line = text.substr(start, p - start);
-        const std::string_view trimmed = text::trimSpaces(line);
-        while (next < breaks.size() && breaks[next] < number) ++next;
-        const bool listed = next < breaks.size() && breaks[next] == number;
         out += line;
-        if (listed || (afterPauses && endsWithPause(trimmed)) ||
-            (afterLinks && corrections::endsInProtectedSpan(trimmed)))
-            out += explicitEndMark();
+        if (ends.at(line, number)) out += explicitEndMark();
         out += "\r\n";
         start = p + 2;
     }

@@ -22,6 +22,23 @@ bool mayBeHeading(std::string_view trimmedLine);
 // True when the line ends in "…" (one or more) or "——".
 bool endsWithPause(std::string_view line);
 
+// The rule of markParagraphEnds asked line by line: whether the line break
+// numbered `number` (0 for the first "\r\n"), which ends `line`, must end a
+// paragraph. Numbers must not decrease between calls; numbers may be
+// skipped.
+class ExplicitParagraphEnds {
+public:
+    ExplicitParagraphEnds(const std::vector<std::size_t>& breaks, bool afterPauses, bool afterLinks)
+        : breaks_(breaks), afterPauses_(afterPauses), afterLinks_(afterLinks) {}
+    bool at(std::string_view line, std::size_t number);
+
+private:
+    const std::vector<std::size_t>& breaks_;
+    bool afterPauses_;
+    bool afterLinks_;
+    std::size_t next_ = 0;
+};
+
 // The text with the explicit paragraph-end mark put before the line breaks
 // that must end a paragraph: those whose numbers (0 for the first "\r\n")
 // are in `breaks` (ascending), and, when asked, those after a line that
@@ -30,5 +47,7 @@ bool endsWithPause(std::string_view line);
 // the text and the result are not both held whole.
 std::string markParagraphEnds(std::string&& text, const std::vector<std::size_t>& breaks, bool afterPauses,
                               bool afterLinks);
+// The same with the rule given whole (its counting starts where it stands).
+std::string markParagraphEnds(std::string&& text, ExplicitParagraphEnds& ends);
 
 }  // namespace folvane::engine

@@ -379,11 +379,9 @@ std::string typesetOwnedText(std::string&& text, bool fromBatch, const TypesetOp
     // 9. Joining.
     ticker.phase(PhaseLabels::joining());
     if (o.joinNonParagraphBreaks) {
-        if (smart || o.protectLinks) {
-            std::sort(headingBreaks.begin(), headingBreaks.end());
-            out = markParagraphEnds(std::move(out), headingBreaks, smart, o.protectLinks);
-        }
-        out = joinLines(std::move(out), indent, o);
+        std::sort(headingBreaks.begin(), headingBreaks.end());
+        ExplicitParagraphEnds ends(headingBreaks, smart, o.protectLinks);
+        out = joinLines(std::move(out), indent, o, smart || o.protectLinks ? &ends : nullptr);
     }
 
     // 10. New signatures.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/paragraph_ends.h"
 #include "gbtext.h"
 #include "text/gb18030.h"
 #include "text/search.h"
@@ -112,6 +113,117 @@ TEST(JoinLines, LineBreaksRemainOnlyInSeparators) {
                         text::joinsOpaqueByte(std::string_view(out).substr(0, p), 0, std::string_view(out).substr(p + 2)))
                 << folvane::testing::show(s);
         EXPECT_EQ(out.find(g("$Qelvo$行为艺术二$")), std::string::npos);
+    }
+}
+
+// The joining with explicit paragraph ends against the plain sequence of
+// its steps: markParagraphEnds, then each step of joinLines as one pass.
+std::string byTheSteps(const std::string& s, std::string_view indent, const TypesetOptions& o,
+                       const std::vector<std::size_t>& breaks, bool pauses, bool links) {
+    return joinLinesByTheSteps(markParagraphEnds(std::string(s), breaks, pauses, links), indent, o);
+}
+
+std::string joined(const std::string& s, std::string_view indent, const TypesetOptions& o,
+                   const std::vector<std::size_t>& breaks, bool pauses, bool links) {
+    ExplicitParagraphEnds ends(breaks, pauses, links);
+    return joinLines(s, indent, o, &ends);
+}
+
+struct StepsCase {
+    const char* name;
+    std::string input;
+    std::vector<std::size_t> breaks;
+    bool pauses = false;
+    bool links = false;
+};
+
+TEST(JoinLines, EqualsTheSequenceOfItsSteps) {
+    const std::string m = g("$Qelvo$行为艺术二$"), e = g("$Qelvo$行为艺术$");
+    const StepsCase cases[] = {
+        {"empty text", "", {}},
+        {"a break alone", "\r\n", {}},
+        {"a named break alone", "\r\n", {0}},
+        {"named break after a sentence end", kI + g("甲。\r\n") + kI + g("乙"), {0}},
+        {"named break on a blank line", kI + g("甲，\r\n\r\n") + kI + g("乙"), {1}},
+        {"named breaks around an indent line collapse", kI + g("甲\r\n") + kI + "\r\n" + kI + g("乙"), {0, 1}},
+        {"named breaks in a row", g("甲\r\n\r\n\r\n乙"), {0, 1, 2}},
+        {"sentence end then a named blank line", kI + g("甲。\r\n") + kI + "\r\n" + kI + g("乙"), {1}},
+        {"a number past the last break", g("甲\r\n乙"), {0, 1, 5}},
+        {"opaque lead before a deleted indent", "\x81\r\n" + kI + "\x40x", {}},
+        {"opaque lead and digit before an indent", "\x81" "5\r\n" + kI + "\x81" "5", {}},
+        {"opaque lead before a named break", "\x81\r\n" + kI + "\x40", {0}},
+        {"opaque lead three bytes back", "\x81" "5\x81\r\n" + kI + "5", {}},
+        {"opaque lead kept, then the next line joins", "\x81\r\n" + kI + g("\x40甲\r\n") + kI + g("乙"), {}},
+        {"lone bytes left for the deletions", g("甲\r乙\n丙\r\n") + kI + g("丁\r"), {}},
+        {"break pairs brought together", "a\r\r\n" + kI + "\n\r\n    b", {}},
+        {"half-width indent after a kept break", g("甲，\r\n    乙\r\n\r\n") + kI + g("丙"), {}},
+        {"four-byte character before a break", "\x95\x32\x82\x36\r\n" + kI + "x", {}},
+        {"trail byte 0x5D before a break", "\x81\x5D\r\n" + kI + "x", {}},
+        {"indent run after a lead byte", "\xA1\r\n" + kI + "\xA1\r\n", {}},
+        {"dollar signs without the mark's letter", g("价$5。\r\n") + kI + g("$\r\n") + kI + "$", {0}},
+        {"the mark's letter without dollar signs", g("Q甲\r\n") + kI + g("Qelvo行为艺术二\r\n") + kI + "Q", {1}},
+        {"a typed paragraph mark", g("甲") + m + kI + m + g("乙\r\n") + kI + g("丙"), {}},
+        {"a typed explicit mark before a break", g("甲") + e + "\r\n" + kI + g("乙"), {}},
+        {"a mark made by a deletion", g("甲$Qelvo$行为\r\n") + kI + g("艺术二$乙"), {}},
+        {"a mark made by deletions from its letters", g("甲$Q\r\n") + kI + g("elvo$行为艺术二$乙"), {}},
+        {"a pause ends a paragraph", kI + g("甲……\r\n") + kI + g("乙——\r\n") + kI + g("丙"), {}, true},
+        {"a link ends a paragraph", kI + g("见 http://a.example/b\r\n") + kI + g("乙"), {}, false, true},
+        {"text after the last break is never named", kI + g("甲……"), {0}, true, true},
+    };
+    const std::string indents[] = {"", "    ", kI};
+    const TypesetOptions spacings[] = {spacing(false, false, false), spacing(true, false, false),
+                                       spacing(true, false, true), spacing(false, true, false),
+                                       spacing(false, true, true)};
+    for (const auto& c : cases) {
+        for (const auto& indent : indents) {
+            for (const auto& o : spacings) {
+                EXPECT_GB_EQ(joined(c.input, indent, o, c.breaks, c.pauses, c.links),
+                             byTheSteps(c.input, indent, o, c.breaks, c.pauses, c.links))
+                    << c.name << " / indent " << indent.size() << " / double " << o.doubleBreak;
+                EXPECT_GB_EQ(joinLines(c.input, indent, o), joinLinesByTheSteps(c.input, indent, o)) << c.name;
+            }
+        }
+    }
+}
+
+TEST(JoinLines, EqualsTheSequenceOfItsStepsOnRandomTexts) {
+    // Line breaks, indents, sentence ends, opaque bytes and bytes that can
+    // join them, and the marks' bytes: '$' and 'Q' are never both in one
+    // text unless the round asks for them.
+    const std::string common[] = {"\r\n", "\r\n", "\r\n", "\r", "\n", kI, kI, "    ", " ", g("。"), g("，"), "x",
+                                  g("中"), "]", "\x81", "\x81", "5", "\x40", "\xA1", "\x95\x32\x82\x36", g("…"),
+                                  g("——"), "http://a.b/c"};
+    const std::string dollars[] = {"$", g("$Qelvo$"), g("行为艺术二$")};
+    const std::string letters[] = {"Q", "Qelvo", g("行为艺术$")};
+    const std::string marks[] = {g("$Qelvo$行为艺术$"), g("$Qelvo$行为艺术二$"), "$", "$Q", "elvo$", g("行为艺术二$")};
+    const std::string indents[] = {"", "    ", kI};
+    unsigned seed = 2024;
+    auto next = [&seed](unsigned n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const unsigned kind = round % 4;  // 0: plain, 1: '$', 2: 'Q', 3: both and whole marks
+        std::string s;
+        std::size_t breaks = 0;
+        const int pieces = 1 + static_cast<int>(next(40));
+        for (int k = 0; k < pieces; ++k) {
+            const unsigned pick = next(10);
+            if (kind == 1 && pick == 0) s += dollars[next(std::size(dollars))];
+            else if (kind == 2 && pick == 0) s += letters[next(std::size(letters))];
+            else if (kind == 3 && pick == 0) s += marks[next(std::size(marks))];
+            else s += common[next(std::size(common))];
+        }
+        for (std::size_t p = s.find("\r\n"); p != std::string::npos; p = s.find("\r\n", p + 2)) ++breaks;
+        std::vector<std::size_t> named;
+        for (std::size_t b = 0; b < breaks + 1; ++b)
+            if (next(4) == 0) named.push_back(b);
+        const std::string& indent = indents[next(3)];
+        const TypesetOptions o = spacing(next(2) == 0, next(3) == 0, next(2) == 0);
+        const bool pauses = next(2) == 0, links = next(2) == 0;
+        EXPECT_GB_EQ(joined(s, indent, o, named, pauses, links), byTheSteps(s, indent, o, named, pauses, links))
+            << folvane::testing::show(s);
+        EXPECT_GB_EQ(joinLines(s, indent, o), joinLinesByTheSteps(s, indent, o)) << folvane::testing::show(s);
     }
 }
 
