@@ -1,6 +1,9 @@
 #include "corrections/protected_spans.h"
 
 #include <cctype>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "text/gb18030.h"
 #include "text/search.h"
@@ -111,16 +114,51 @@ std::size_t tickerEnd(std::string_view s, std::size_t i) {
     return k;
 }
 
-}  // namespace
+// True when the line holds a byte that some protected stretch needs: a
+// backtick, "@", ":" before "//", or "." after "www" or before a capital
+// letter. Every stretch holds one (code its backticks, a link its "://" or
+// "www.", an address its "@", a ticker suffix its "." and first capital),
+// so a line without one has none. Lines of prose often hold "." or ":"
+// elsewhere, so these bytes are looked for sixteen at a time and each hit
+// is checked at once.
+bool mayHoldSpan(std::string_view s) {
+    const char* d = s.data();
+    const std::size_t n = s.size();
+    const auto viable = [&](std::size_t i) {
+        switch (d[i]) {
+            case '`':
+            case '@':
+                return true;
+            case ':':
+                return i + 2 < n && d[i + 1] == '/' && d[i + 2] == '/';
+            case '.':
+                return isUpper(byteAt(s, i + 1)) ||
+                       (i >= 3 && (d[i - 1] | 0x20) == 'w' && (d[i - 2] | 0x20) == 'w' && (d[i - 3] | 0x20) == 'w');
+            default:
+                return false;
+        }
+    };
+    std::size_t i = 0;
+#ifdef __SSE2__
+    const __m128i dot = _mm_set1_epi8('.'), colon = _mm_set1_epi8(':'), at = _mm_set1_epi8('@'),
+                  tick = _mm_set1_epi8('`');
+    for (; i + 16 <= n; i += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+        const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, dot), _mm_cmpeq_epi8(x, colon)),
+                                         _mm_or_si128(_mm_cmpeq_epi8(x, at), _mm_cmpeq_epi8(x, tick)));
+        for (auto mask = static_cast<unsigned>(_mm_movemask_epi8(hit)); mask; mask &= mask - 1)
+            if (viable(i + static_cast<std::size_t>(__builtin_ctz(mask)))) return true;
+    }
+#endif
+    for (; i < n; ++i)
+        if (viable(i)) return true;
+    return false;
+}
 
-std::vector<Span> protectedSpans(std::string_view s) {
-    std::vector<Span> spans;
-    // Every span holds one of these bytes: the backquotes of code, ":" of a
-    // scheme or "." of "www.", "@" of an address, "." of a ticker suffix.
-    // Most lines of Chinese prose hold none of them.
-    if (s.find('.') == std::string_view::npos && s.find(':') == std::string_view::npos &&
-        s.find('@') == std::string_view::npos && s.find('`') == std::string_view::npos)
-        return spans;
+// Calls fn(span) for each protected stretch, left to right.
+template <typename Fn>
+void forEachSpan(std::string_view s, Fn&& fn) {
+    if (!mayHoldSpan(s)) return;
     std::size_t prevLen = 0;
     for (std::size_t i = 0; i < s.size();) {
         const std::size_t len = text::charLength(s, i);
@@ -139,7 +177,7 @@ std::vector<Span> protectedSpans(std::string_view s) {
             end = tickerEnd(s, i);
         }
         if (end > i) {
-            spans.push_back({i, end});
+            fn(Span{i, end});
             prevLen = 1;
             i = end;
             continue;
@@ -147,12 +185,29 @@ std::vector<Span> protectedSpans(std::string_view s) {
         prevLen = len;
         i += len;
     }
+}
+
+}  // namespace
+
+std::vector<Span> protectedSpans(std::string_view s) {
+    std::vector<Span> spans;
+    protectedSpansInto(s, spans);
     return spans;
 }
 
+void protectedSpansInto(std::string_view s, std::vector<Span>& spans) {
+    spans.clear();
+    forEachSpan(s, [&spans](const Span& span) { spans.push_back(span); });
+}
+
 bool endsInProtectedSpan(std::string_view line) {
-    const std::vector<Span> spans = protectedSpans(line);
-    return !spans.empty() && spans.back().end == line.size();
+    std::size_t lastEnd = 0;
+    bool any = false;
+    forEachSpan(line, [&](const Span& span) {
+        lastEnd = span.end;
+        any = true;
+    });
+    return any && lastEnd == line.size();
 }
 
 }  // namespace folvane::corrections

@@ -27,6 +27,9 @@ struct Span {
 //   - a ticker suffix: "." and one to four capital letters after a character
 //     that is no space, before anything but a letter or digit ("阿里巴巴.US").
 std::vector<Span> protectedSpans(std::string_view line);
+// The same into `spans` (cleared first), so that a vector used line after
+// line keeps its storage.
+void protectedSpansInto(std::string_view line, std::vector<Span>& spans);
 
 // True when the line's last protected stretch reaches its end.
 bool endsInProtectedSpan(std::string_view line);

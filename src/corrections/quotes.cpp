@@ -1,7 +1,11 @@
 #include "corrections/quotes.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "corrections/line_builder.h"
 #include "text/codec.h"
@@ -25,48 +29,115 @@ char foldedQuote(unsigned char b0, unsigned char b1) {
     return 0;
 }
 
-// Every quotation mark folded to ASCII, into `out`. Each of them is a whole
-// two-byte character replaced by a byte that stands alone, so the
-// characters around it keep their boundaries and one pass does what six
-// replace-alls would.
-void foldQuotesInto(std::string_view s, std::string& out) {
-    // Every mark to fold starts with A1 or A3; a line without such a pair
-    // of bytes needs no walk over its characters.
-    auto mayHold = [&](char lead) {
-        for (std::size_t i = s.find(lead); i != std::string_view::npos && i + 1 < s.size(); i = s.find(lead, i + 1))
-            if (foldedQuote(static_cast<unsigned char>(lead), static_cast<unsigned char>(s[i + 1]))) return true;
-        return false;
-    };
-    if (!mayHold('\xA1') && !mayHold('\xA3')) {
-        out.assign(s);
-        return;
-    }
-    out.clear();
-    out.reserve(s.size());
-    std::size_t copied = 0;
-    for (std::size_t i = 0; i < s.size();) {
-        const std::size_t len = text::charLength(s, i);
-        const char q = len == 2 ? foldedQuote(static_cast<unsigned char>(s[i]),
-                                              static_cast<unsigned char>(s[i + 1]))
-                                : 0;
-        if (q) {
-            out.append(s, copied, i - copied);
-            out += q;
-            copied = i + len;
-        }
-        i += len;
-    }
-    out.append(s, copied, std::string_view::npos);
+// The quote ('"' or '\'') that the character of `len` bytes at `i` is once
+// folded, or 0. ASCII quotes are bytes that no character contains.
+char quoteAt(std::string_view s, std::size_t i, std::size_t len) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    if (len == 1) return b == '"' || b == '\'' ? static_cast<char>(b) : 0;
+    return len == 2 ? foldedQuote(b, static_cast<unsigned char>(s[i + 1])) : 0;
 }
 
-// Whether the text up to and including the second byte after the quote at
-// `q` ends in a half-width character (true when the line ends first). A
-// character cut by that limit counts as not half-width. The quote stands
-// alone, so the characters after it parse the same in every version of the
-// line the correction goes through.
-bool halfWidthAfter(std::string_view s, std::size_t q) {
-    const std::size_t limit = std::min(q + 3, s.size());
-    std::size_t pos = q + 1;
+// True for the bytes of a run in which every pair of bytes from the run's
+// start is one character: 0x81-0xFE, each a lead byte and a valid second
+// byte at once.
+bool inPairRun(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+
+// Finds the quotation marks of a line from left to right without walking
+// over its characters. Candidates are the bytes '"' and '\'' (which no
+// character contains) and the byte pairs of the marks. Such
+// a pair lies inside a run of bytes 0x81-0xFE, and the position after the
+// byte before the run is a character boundary: a byte below 0x80 other
+// than 0x30-0x39, 0x80 and 0xFF always end a character; a digit could only
+// be the second byte of a four-byte character if the byte after the next
+// one were a digit too, and that byte is in the run. From that boundary the
+// run parses as pairs, so the mark starts a character exactly when it lies
+// an even number of bytes into the run.
+class QuoteFinder {
+public:
+    explicit QuoteFinder(std::string_view s) : s_(s) {}
+
+    // The next quote at or after `from` (a boundary, not decreasing from
+    // call to call): its position, and in `len`, `q` its length and its
+    // folded form. Returns npos when there is none.
+    std::size_t next(std::size_t from, std::size_t& len, char& q) {
+        for (std::size_t c = candidate(from); c != std::string_view::npos; c = candidate(c + 1)) {
+            const auto b = static_cast<unsigned char>(s_[c]);
+            if (b == '"' || b == '\'') {
+                len = 1;
+                q = static_cast<char>(b);
+                return c;
+            }
+            q = foldedQuote(b, static_cast<unsigned char>(s_[c + 1]));
+            if (startsCharacter(c)) {
+                len = 2;
+                return c;
+            }
+        }
+        return std::string_view::npos;
+    }
+
+private:
+    // Next position at or after `from` of a byte '"' or '\'', or of a byte
+    // pair that is a mark (wherever it starts).
+    std::size_t candidate(std::size_t from) const {
+        const char* d = s_.data();
+        const std::size_t n = s_.size();
+        std::size_t i = from;
+#ifdef __SSE2__
+        // Sixteen positions at a time; the second bytes of "“”" and "‘’"
+        // differ in their lowest bit only.
+        const __m128i dq = _mm_set1_epi8('"'), sq = _mm_set1_epi8('\'');
+        const __m128i a1 = _mm_set1_epi8(static_cast<char>(0xA1)), a3 = _mm_set1_epi8(static_cast<char>(0xA3));
+        const __m128i b0 = _mm_set1_epi8(static_cast<char>(0xB0)), ae = _mm_set1_epi8(static_cast<char>(0xAE));
+        const __m128i a2 = _mm_set1_epi8(static_cast<char>(0xA2)), a7 = _mm_set1_epi8(static_cast<char>(0xA7));
+        const __m128i lowBitOff = _mm_set1_epi8(static_cast<char>(0xFE));
+        for (; i + 17 <= n; i += 16) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + 1));
+            const __m128i y2 = _mm_and_si128(y, lowBitOff);
+            const __m128i ascii = _mm_or_si128(_mm_cmpeq_epi8(x, dq), _mm_cmpeq_epi8(x, sq));
+            const __m128i curly = _mm_and_si128(_mm_cmpeq_epi8(x, a1),
+                                                _mm_or_si128(_mm_cmpeq_epi8(y2, b0), _mm_cmpeq_epi8(y2, ae)));
+            const __m128i wide = _mm_and_si128(_mm_cmpeq_epi8(x, a3),
+                                               _mm_or_si128(_mm_cmpeq_epi8(y, a2), _mm_cmpeq_epi8(y, a7)));
+            const __m128i hit = _mm_or_si128(ascii, _mm_or_si128(curly, wide));
+            if (const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hit)))
+                return i + static_cast<std::size_t>(__builtin_ctz(mask));
+        }
+#endif
+        for (; i < n; ++i) {
+            const auto b = static_cast<unsigned char>(d[i]);
+            if (b == '"' || b == '\'') return i;
+            if (i + 1 < n && foldedQuote(b, static_cast<unsigned char>(d[i + 1]))) return i;
+        }
+        return std::string_view::npos;
+    }
+
+    // Whether the byte pair at `c`, both bytes in 0x81-0xFE, starts a
+    // character. The run's start is looked for back to where the previous
+    // call looked, so all calls together read each byte once.
+    bool startsCharacter(std::size_t c) {
+        for (std::size_t j = c; j > scanned_; --j) {
+            if (!inPairRun(static_cast<unsigned char>(s_[j - 1]))) {
+                runStart_ = j;
+                break;
+            }
+        }
+        scanned_ = c;
+        return (c - runStart_) % 2 == 0;
+    }
+
+    std::string_view s_;
+    std::size_t scanned_ = 0;   // the bytes before it have been looked at
+    std::size_t runStart_ = 0;  // a boundary; bytes from it to scanned_ are in a run
+};
+
+// Whether the text from `pos` (the boundary after a quote) up to and
+// including the second byte after the quote ends in a half-width character
+// (true when the text ends first). A character cut by that limit counts as
+// not half-width.
+bool halfWidthFrom(std::string_view s, std::size_t pos) {
+    const std::size_t limit = std::min(pos + 2, s.size());
     if (pos == limit) return true;  // the quote ends the line
     for (;;) {
         const std::size_t len = text::charLength(s, pos);
@@ -78,6 +149,34 @@ bool halfWidthAfter(std::string_view s, std::size_t q) {
         }
         pos += len;
     }
+}
+
+// halfWidthFrom applied to the line as the single quotes find it: every mark
+// folded, the double quotes already alternated (the first one after `from`
+// gets the opening mark when `doubleOpen`), the later single quotes still
+// apostrophes. Only the first bytes of that text are built: the test reads
+// two bytes and parses at most four from the second, so five bytes (or the
+// rest of the line) decide it as the whole text would.
+bool halfWidthAfter(std::string_view line, std::size_t from, bool doubleOpen) {
+    char buf[12];
+    std::size_t n = 0;
+    for (std::size_t j = from; j < line.size() && n < 5;) {
+        const std::size_t len = text::charLength(line, j);
+        const char q = quoteAt(line, j, len);
+        if (q == '"') {
+            const std::string_view mark = doubleOpen ? kOpenDouble : kCloseDouble;
+            std::memcpy(buf + n, mark.data(), 2);
+            n += 2;
+            doubleOpen = !doubleOpen;
+        } else if (q == '\'') {
+            buf[n++] = '\'';
+        } else {
+            std::memcpy(buf + n, line.data() + j, len);
+            n += len;
+        }
+        j += len;
+    }
+    return halfWidthFrom(std::string_view(buf, n), 0);
 }
 
 }  // namespace
@@ -93,57 +192,72 @@ std::string correctQuotes(std::string_view line, QuoteState& state) {
     return out;
 }
 
-void correctQuotesInto(std::string_view line, QuoteState& state, std::string& s, std::string& work) {
-    foldQuotesInto(line, s);
+void correctQuotesInto(std::string_view line, QuoteState& state, std::string& out, std::string& work) {
+    (void)work;
+    if (!correctQuotesIfAny(line, state, out)) out.assign(line);
+}
+
+// One pass from left to right does what three did: folding the marks to
+// ASCII, alternating the double quotes, deciding the single ones. It equals
+// them because each decision reads only what those passes would show it:
+// the written text (earlier quotes done, as in the single-quote pass) and
+// the few bytes after the quote as folding and the double-quote pass leave
+// them (halfWidthAfter builds those). A kept apostrophe is written as the
+// placeholder only when the line holds a "$" of its own; without one, the
+// placeholders would all be the ones written here and all come out as "'",
+// and both end in a half-width byte that no character contains, so the
+// tests in front of later quotes see the same.
+bool correctQuotesIfAny(std::string_view line, QuoteState& state, std::string& out) {
     if (state.nextDoubleQuote.empty()) state.nextDoubleQuote = kOpenDouble;
     if (state.nextSingleQuote.empty()) state.nextSingleQuote = kOpenSingle;
-
-    // Double quotes alternate, whatever stands around them.
-    if (s.find('"') != std::string::npos) {
-        bool open = state.nextDoubleQuote == kOpenDouble;
-        std::string& out = work;
-        out.clear();
-        out.reserve(s.size() + s.size() / 2);
-        std::size_t copied = 0;
-        for (std::size_t p = s.find('"'); p != std::string::npos; p = s.find('"', copied)) {
-            out.append(s, copied, p - copied);
-            out += open ? kOpenDouble : kCloseDouble;
-            open = !open;
-            copied = p + 1;
-        }
-        out.append(s, copied, std::string::npos);
-        s.swap(out);
-        state.nextDoubleQuote = open ? kOpenDouble : kCloseDouble;
-    }
-
-    // Single quotes: an opening mark is due when Chinese text stands on
-    // either side, a closing mark only when Chinese text follows. The test
-    // in front sees the earlier quotes already rewritten; the one behind
-    // sees the later quotes still as apostrophes.
+    const bool typedDollar = line.find('$') != std::string_view::npos;
     const std::string& placeholder = apostrophePlaceholder();
-    std::size_t p = s.find('\'');
-    if (p != std::string::npos) {
-        bool open = state.nextSingleQuote == kOpenSingle;
-        LineBuilder out(std::move(work), s.size() + s.size() / 2);
-        std::size_t copied = 0;
-        for (; p != std::string::npos; p = s.find('\'', copied)) {
-            out.append(std::string_view(s).substr(copied, p - copied));
-            const bool convert = open ? (!out.endsHalfWidth() || !halfWidthAfter(s, p)) : !halfWidthAfter(s, p);
-            if (convert) {
-                out.append(open ? kOpenSingle : kCloseSingle);
-                open = !open;
-            } else {
-                out.append(placeholder);
-            }
-            copied = p + 1;
-        }
-        out.append(std::string_view(s).substr(copied));
-        work = std::exchange(s, out.take());
-        state.nextSingleQuote = open ? kOpenSingle : kCloseSingle;
+    QuoteFinder finder(line);
+    std::size_t len = 0;
+    char q = 0;
+    std::size_t i = finder.next(0, len, q);
+    if (i == std::string_view::npos) {
+        if (!typedDollar) return false;
+        out.assign(line);
+        text::replaceAllInPlace(out, placeholder, "'");
+        return true;
     }
+
+    const std::string_view kept = typedDollar ? std::string_view(placeholder) : std::string_view("'");
+    bool doubleOpen = state.nextDoubleQuote == kOpenDouble;
+    bool singleOpen = state.nextSingleQuote == kOpenSingle;
+    bool sawDouble = false, sawSingle = false;
+    LineBuilder b(std::move(out), line.size() + line.size() / 2);
+    std::size_t copied = 0;
+    for (; i != std::string_view::npos; i = finder.next(copied, len, q)) {
+        b.append(line.substr(copied, i - copied));
+        if (q == '"') {
+            b.append(doubleOpen ? kOpenDouble : kCloseDouble);
+            doubleOpen = !doubleOpen;
+            sawDouble = true;
+        } else {
+            // An opening mark is due when Chinese text stands on either
+            // side, a closing mark only when Chinese text follows.
+            const bool halfAfter = halfWidthAfter(line, i + len, doubleOpen);
+            const bool convert = singleOpen ? (!halfAfter || !b.endsHalfWidth()) : !halfAfter;
+            if (convert) {
+                b.append(singleOpen ? kOpenSingle : kCloseSingle);
+                singleOpen = !singleOpen;
+            } else {
+                b.append(kept);
+            }
+            sawSingle = true;
+        }
+        copied = i + len;
+    }
+    b.append(line.substr(copied));
+    out = b.take();
+    if (sawDouble) state.nextDoubleQuote = doubleOpen ? kOpenDouble : kCloseDouble;
+    if (sawSingle) state.nextSingleQuote = singleOpen ? kOpenSingle : kCloseSingle;
     // Placeholders, the ones put in above and any the line held, become
     // apostrophes in one pass over the finished line.
-    if (s.find('$') != std::string::npos) text::replaceAllInPlace(s, placeholder, "'");
+    if (typedDollar) text::replaceAllInPlace(out, placeholder, "'");
+    return true;
 }
 
 }  // namespace folvane::corrections

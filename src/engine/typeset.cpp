@@ -142,8 +142,7 @@ std::string_view correctLine(std::string_view line, const TypesetOptions& o, cor
         scratch.swap(spare);
         line = scratch;
     }
-    if (o.fixQuotes) {
-        corrections::correctQuotesInto(line, quotes, spare, scratch);
+    if (o.fixQuotes && corrections::correctQuotesIfAny(line, quotes, spare)) {
         scratch.swap(spare);
         line = scratch;
     }
@@ -153,11 +152,13 @@ std::string_view correctLine(std::string_view line, const TypesetOptions& o, cor
 // The corrections of one line around its protected stretches (links,
 // addresses, code), which pass unchanged; then the spaces between Chinese
 // and Latin. Returns a view of the line or of one of the scratch strings.
+// `spans` is storage for the stretches, reused from line to line.
 std::string_view correctLineAround(std::string_view line, const TypesetOptions& o, corrections::QuoteState& quotes,
-                                   std::string& scratch, std::string& spare, std::string& assembled) {
+                                   std::string& scratch, std::string& spare, std::string& assembled,
+                                   std::vector<corrections::Span>& spans) {
     const bool corrects = o.fullToHalfWidth || o.halfToFullWidth || o.fixPunctuation || o.fixQuotes;
     if (o.protectLinks && corrects) {
-        const std::vector<corrections::Span> spans = corrections::protectedSpans(line);
+        corrections::protectedSpansInto(line, spans);
         if (!spans.empty()) {
             assembled.clear();
             corrections::correctAround(
@@ -292,6 +293,7 @@ std::string typesetOwnedText(std::string&& text, bool fromBatch, const TypesetOp
     if (o.tripleBreak) perLine += (o.fillBlankLines ? 2 * indent.size() : 0) + 4;
     text::reserveLarge(out, buf.size() * (o.halfToFullWidth ? 2 : 1) + buf.size() / 8 + lineFeeds * perLine + 64);
     std::string scratch, spare, assembled;
+    std::vector<corrections::Span> spans;
     // Breaks of the output after which joining must end a paragraph: around
     // the headings that smartJoin finds here, where blank lines still show.
     const bool smart = o.smartJoin && o.joinNonParagraphBreaks;
@@ -310,7 +312,7 @@ std::string typesetOwnedText(std::string&& text, bool fromBatch, const TypesetOp
     text::FrontReleaser done(buf);
     lines.forEach([&](std::string_view raw) {
         done.consumed(static_cast<std::size_t>(raw.data() - buf.data()));
-        std::string_view line = correctLineAround(raw, o, ctx.quotes, scratch, spare, assembled);
+        std::string_view line = correctLineAround(raw, o, ctx.quotes, scratch, spare, assembled, spans);
         std::string_view trimmed = text::trimSpaces(line);
         // A tab left at the end now is one that step 2 kept to part an
         // opaque byte from a full-width space that the trim has just taken

@@ -107,5 +107,89 @@ TEST(CorrectQuotes, AgreesWithTheDocumentedLoopOnRandomText) {
     }
 }
 
+// The single-quote test looks past the quote at the line as the double
+// quotes leave it; these put doubles, opaque bytes and long characters
+// right after and before single quotes, where that view matters.
+TEST(CorrectQuotes, LooksAheadAtTheLineWithDoublesDone) {
+    const std::string cases[] = {
+        "a'\"x",         "a'\"\"",      "'\"",          "\"'\"'",        "\x81\"x'a",   "a'\x81\"b",
+        "a'\x95\x32\x82\x36", "a'a\x95\x32", "a'\x95\x32\x82",  "x'\xA1",        "x'\xA1\xA1",  "x'a\xA1\xA1",
+        "\xA1'a",        "\xA1\"'a",    "a''b",         "a'''",          "'$x'",         "$'\"'",
+        g("中'“x"),       g("a'“"),        g("'＂中"),      g("a’\"b"),      g("ab'　c'"),     "",
+    };
+    QuoteState one, literal;  // carried over all lines, as in a run
+    for (const std::string& line : cases) {
+        EXPECT_GB_EQ(correctQuotes(line, one), literalQuotes(line, literal)) << show(line);
+        ASSERT_EQ(one.nextDoubleQuote, literal.nextDoubleQuote) << show(line);
+        ASSERT_EQ(one.nextSingleQuote, literal.nextSingleQuote) << show(line);
+    }
+}
+
+// correctQuotesIfAny declines the lines without a quote at a character
+// boundary or a "$" (they come out unchanged), keeps the pairing state as
+// the full correction leaves it, and leaves `out` alone when it declines.
+TEST(CorrectQuotes, IfAnyDeclinesOnlyLinesWithoutQuotes) {
+    struct Declined {
+        const char* name;
+        std::string line;
+        bool declined;
+    };
+    const Declined cases[] = {
+        {"empty line", "", true},
+        {"Chinese prose", g("没有引号，也没有别的。"), true},
+        {"mark bytes inside other characters", "\x81\xA1\xB0", true},
+        {"mark bytes straddling two characters", "\xB0\xA1\xB0\xA1", true},
+        {"mark after a pair of lead-range bytes", "\xB0\xB0\xA1\xB0", false},
+        {"mark after a digit that starts no four-byte character", "\x81\x30\xA1\xB0", false},
+        {"mark after a four-byte character", "\x81\x30\x81\x30\xA1\xAE", false},
+        {"mark bytes inside a four-byte character", "\x81\x30\xA1\x30\xB0", true},
+        {"mark after a character with an ASCII second byte", "\x81\x40\xA1\xB0", false},
+        {"mark after a character ending in 0x80", "\x81\x80\xA1\xB1", false},
+        {"mark after a lone 0x80 and lead byte", "\x80\x81\xA1\xB0", true},
+        {"lead byte of a mark at the line end", "ab\xA1", true},
+        {"ASCII double quote", "\"", false},
+        {"apostrophe", "don't", false},
+        {"dollar only", "$5", false},
+        {"full-width double quote", g("＂"), false},
+        {"curly single at the end", g("中’"), false},
+    };
+    for (const auto& c : cases) {
+        QuoteState st;
+        st.nextDoubleQuote = g("”");
+        std::string out = "kept";
+        const bool changed = correctQuotesIfAny(c.line, st, out);
+        EXPECT_EQ(changed, !c.declined) << c.name;
+        QuoteState ref;
+        ref.nextDoubleQuote = g("”");
+        const std::string expected = correctQuotes(c.line, ref);
+        if (changed) {
+            EXPECT_GB_EQ(out, expected) << c.name;
+        } else {
+            EXPECT_EQ(out, "kept") << c.name;
+            EXPECT_EQ(expected, c.line) << c.name;
+        }
+        EXPECT_EQ(st.nextDoubleQuote, ref.nextDoubleQuote) << c.name;
+        EXPECT_EQ(st.nextSingleQuote, ref.nextSingleQuote) << c.name;
+    }
+}
+
+TEST(CorrectQuotes, AgreesWithTheDocumentedLoopAroundDoublesAndOpaqueBytes) {
+    const std::vector<std::string> pool = folvane::testing::withBoundaryBytes(
+        {"\"", "\"", "'", "'", "a", "\x81", "\xA1", "\x95\x32", "\x82\x36", g("中"), g("　"), g("“"), g("＇"),
+         "\xA3", "\xA7", "\xB0"});
+    folvane::testing::RandomText rnd(91);
+    QuoteState fast, slow;
+    for (int round = 0; round < 20000; ++round) {
+        const std::string line = rnd.pieces(pool, 12);
+        EXPECT_GB_EQ(correctQuotes(line, fast), literalQuotes(line, slow)) << show(line);
+        ASSERT_EQ(fast.nextDoubleQuote, slow.nextDoubleQuote) << show(line);
+        ASSERT_EQ(fast.nextSingleQuote, slow.nextSingleQuote) << show(line);
+        if (round % 500 == 0) {  // a new file of an interactive run
+            fast.reset();
+            slow.reset();
+        }
+    }
+}
+
 }  // namespace
 }  // namespace folvane::corrections

@@ -4,11 +4,13 @@
 
 #include "corrections/protected_spans.h"
 #include "gbtext.h"
+#include "random_text.h"
 
 namespace folvane::corrections {
 namespace {
 
 using folvane::testing::g;
+using folvane::testing::show;
 
 TEST(SpaceHanLatin, Table) {
     struct Case {
@@ -76,6 +78,51 @@ TEST(ProtectedSpans, Table) {
         std::vector<std::string> expected;
         for (const char* e : c.spans) expected.push_back(g(e));
         EXPECT_EQ(got, expected) << c.line;
+    }
+}
+
+// A line is searched for stretches only when it holds a byte that one of
+// them needs. " @" after a line cannot change the line's stretches (a space
+// ends every stretch, and "@" alone starts none) but always lets the search
+// run, so a line must have the same stretches with and without it.
+TEST(ProtectedSpans, SkippingLinesWithoutAnchorsFindsTheSame) {
+    const std::vector<std::string> pool = folvane::testing::withBoundaryBytes(
+        {"www", "WwW", "ww", ".", ".", ":", "//", "/", "@", "`", "a", "Z", "US", "cn", " ", g("中"), g("。"), "http",
+         "://", "x.cn", "(", ")", "\x81", "\x95\x32\x82\x36"});
+    folvane::testing::RandomText rnd(23);
+    for (int round = 0; round < 20000; ++round) {
+        const std::string line = rnd.pieces(pool, 24);
+        const std::vector<Span> spans = protectedSpans(line);
+        ASSERT_EQ(spans, protectedSpans(line + " @")) << show(line);
+        EXPECT_EQ(endsInProtectedSpan(line), !spans.empty() && spans.back().end == line.size()) << show(line);
+        std::vector<Span> reused = {{1, 2}};
+        protectedSpansInto(line, reused);
+        EXPECT_EQ(reused, spans) << show(line);
+    }
+}
+
+TEST(ProtectedSpans, AnchorsAtTheEdges) {
+    struct Case {
+        const char* name;
+        std::string line;
+        std::vector<Span> spans;
+        bool endsInSpan;
+    };
+    const Case cases[] = {
+        {"empty line", "", {}, false},
+        {"www in capitals", "WWW.A.CN", {{0, 8}}, true},
+        {"www at the start, nothing after", "www.", {}, false},
+        {"ticker at the line end", "ab.US", {{2, 5}}, true},
+        {"scheme cut by the line end", "x http:/", {}, false},
+        {"colon without slashes", "a:b//c", {}, false},
+        {"ticker after the sixteenth byte", std::string(15, 'x') + "y.AB", {{16, 19}}, true},
+        {"dot that ends a sixteen-byte block", std::string(15, 'x') + ".AB c", {{15, 18}}, false},
+        {"code at the line end", g("用`x`"), {{2, 5}}, true},
+        {"address then prose", g("a@b.cn。"), {{0, 6}}, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(protectedSpans(c.line), c.spans) << c.name;
+        EXPECT_EQ(endsInProtectedSpan(c.line), c.endsInSpan) << c.name;
     }
 }
 
