@@ -120,8 +120,9 @@ void collapse(std::string& s, std::string_view run, std::string_view kept) {
 //     steps after it neither make nor take a "，", nor see a change in the
 //     character before a mark (a run keeps its first "，"). The collapse is
 //     skipped in the steps when no comma was converted and the line held no
-//     "，，" as bytes; then no run can be there, as no step before removes a
-//     character on these lines.
+//     "，，" as bytes; then no run can be there, as on these lines no step
+//     before leaves nothing where there was something (a run of dots
+//     leaves an ellipsis), so no two "，" come together.
 //   - "<<" and ">>" are decided on bytes only, which no other step makes.
 class OnePass {
 public:
