@@ -21,6 +21,21 @@ bool isOneOf(std::string_view c, const std::string& set) {
     return false;
 }
 
+// False when no protected stretch can reach the end of `line`, decided
+// without finding the stretches: one that ends in a byte 80-FF (the end of
+// a character that is no ASCII one) can only be a link (code ends in a
+// backtick, an address and a ticker suffix in a letter), and a link starts
+// with a scheme and "://" or with "www.".
+bool mayEndInProtectedSpan(std::string_view line) {
+    if (line.empty()) return false;
+    if (static_cast<unsigned char>(line.back()) < 0x80 || line.find(':') != std::string_view::npos) return true;
+    for (std::size_t p = line.find('.'); p != std::string_view::npos; p = line.find('.', p + 1)) {
+        if (p >= 3 && (line[p - 3] | 0x20) == 'w' && (line[p - 2] | 0x20) == 'w' && (line[p - 1] | 0x20) == 'w')
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool isChapterHeading(std::string_view s) {
@@ -67,7 +82,8 @@ bool ExplicitParagraphEnds::at(std::string_view line, std::size_t number) {
     if (next_ < breaks_.size() && breaks_[next_] == number) return true;
     if (!afterPauses_ && !afterLinks_) return false;
     const std::string_view trimmed = text::trimSpaces(line);
-    return (afterPauses_ && endsWithPause(trimmed)) || (afterLinks_ && corrections::endsInProtectedSpan(trimmed));
+    return (afterPauses_ && endsWithPause(trimmed)) ||
+           (afterLinks_ && mayEndInProtectedSpan(trimmed) && corrections::endsInProtectedSpan(trimmed));
 }
 
 std::string markParagraphEnds(std::string&& owned, const std::vector<std::size_t>& breaks, bool afterPauses,

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "corrections/protected_spans.h"
 #include "engine/paragraph_ends.h"
 #include "gbtext.h"
 #include "text/gb18030.h"
 #include "text/search.h"
+#include "text/spaces.h"
 
 namespace folvane::engine {
 namespace {
@@ -224,6 +226,27 @@ TEST(JoinLines, EqualsTheSequenceOfItsStepsOnRandomTexts) {
         EXPECT_GB_EQ(joined(s, indent, o, named, pauses, links), byTheSteps(s, indent, o, named, pauses, links))
             << folvane::testing::show(s);
         EXPECT_GB_EQ(joinLines(s, indent, o), joinLinesByTheSteps(s, indent, o)) << folvane::testing::show(s);
+    }
+}
+
+TEST(ExplicitParagraphEnds, ALineEndsInALinkAsItsStretchesSay) {
+    // Lines ending in links, addresses, code and ticker suffixes, in
+    // Chinese text and punctuation, against the stretches found in full.
+    const std::string pieces[] = {"https://a.cn/", g("文件"), "www.", "WwW.", "x.example", "a@b.cn", "`", "code",
+                                  g("阿里"), ".US", g("。"), g("，"), " ", g("　"), ":", ".", ")", "(", "\x81",
+                                  "\x81\x40", "5", "\x95\x32\x82\x36", "ftp://", "//"};
+    const std::vector<std::size_t> none;
+    unsigned seed = 77;
+    for (int round = 0; round < 4000; ++round) {
+        std::string line;
+        const int count = 1 + round % 8;
+        for (int k = 0; k < count; ++k) {
+            seed = seed * 1103515245u + 12345u;
+            line += pieces[(seed >> 16) % std::size(pieces)];
+        }
+        ExplicitParagraphEnds ends(none, false, true);
+        EXPECT_EQ(ends.at(line, 0), corrections::endsInProtectedSpan(text::trimSpaces(line)))
+            << folvane::testing::show(line);
     }
 }
 
