@@ -6,6 +6,7 @@
 
 #include "corrections/line_builder.h"
 #include "text/search.h"
+#include "text/width.h"
 
 namespace folvane::corrections {
 namespace {
@@ -321,7 +322,145 @@ private:
     int ellipses_ = 0;  // "…" in a row before
 };
 
+// The single pass of the width conversions and the punctuation steps
+// together. The width conversions give each character of the line one
+// character (see toHalfThenFullWidthInto). Their result parses into those
+// characters unless a lead byte standing alone is followed by an ASCII
+// character, whose full-width form would take it in as a first byte: such
+// lines are given up. The result holds no ASCII character 0x20-0x7E, so no
+// ASCII mark or parenthesis and no "<" or ">"; its "．" are the line's ".",
+// "。" and "．", and it holds no "。"; its "，" are the line's "," and "，";
+// its half-width characters the full-width space (from " " and "　") and
+// the control bytes but NUL. Of the single pass above only this is left: a
+// dot alone or in a run of three or six and what is before it, and the runs
+// of "，" and of "…"; the lines it gives up are given up here too. Given up
+// lines take the two passes.
+bool widthAndPunctuationInOnePass(std::string_view line, std::string& out) {
+    const auto* p = reinterpret_cast<const unsigned char*>(line.data());
+    const std::size_t n = line.size();
+    // At most two bytes out for each byte in; the length is cut back at the end.
+    out.clear();
+    out.resize(n * 2);
+    auto* const base = reinterpret_cast<unsigned char*>(out.data());
+    unsigned char* o = base;
+    auto put = [&o](unsigned char b0, unsigned char b1) {
+        o[0] = b0;
+        o[1] = b1;
+        o += 2;
+    };
+    bool atStart = true;    // no character before
+    bool halfWidth = false;  // the character before is half-width
+    bool afterLoneLead = false;
+    bool lastComma = false;  // the text written ends in "，"
+    int ellipses = 0;        // "…" in a row before
+    auto after = [&](bool half) {
+        atStart = false;
+        halfWidth = half;
+        afterLoneLead = false;
+        lastComma = false;
+        ellipses = 0;
+    };
+    // The length of the ".", "。" or "．" at `i`, or 0.
+    auto dotAt = [&](std::size_t i) -> std::size_t {
+        if (i >= n) return 0;
+        if (p[i] == '.') return 1;
+        if (i + 1 < n && ((p[i] == 0xA1 && p[i + 1] == 0xA3) || (p[i] == 0xA3 && p[i + 1] == 0xAE))) return 2;
+        return 0;
+    };
+    for (std::size_t i = 0; i < n;) {
+        const unsigned char b0 = p[i];
+        if (afterLoneLead && b0 >= 0x20 && b0 <= 0x7E) return false;
+        if (const std::size_t first = dotAt(i)) {
+            if (ellipses > 0) return false;
+            std::size_t end = i + first, count = 1;
+            for (std::size_t len; (len = dotAt(end)) != 0; end += len) ++count;
+            if (count == 1) {
+                if (atStart || halfWidth) {
+                    *o++ = '.';
+                } else {
+                    put(0xA1, 0xA3);  // 。
+                }
+                after(false);
+            } else if (count == 3 || count == 6) {
+                put(0xA1, 0xAD);  // …
+                if (count == 6) put(0xA1, 0xAD);
+                after(false);
+                ellipses = count == 3 ? 1 : 2;
+            } else {
+                return false;
+            }
+            i = end;
+            continue;
+        }
+        if (b0 < 0x80) {
+            if (b0 == ',') {
+                if (!lastComma) put(0xA3, 0xAC);
+                after(false);
+                lastComma = true;
+            } else if (b0 >= 0x20 && b0 <= 0x7E) {
+                const text::FullWidthForm f = text::fullWidthForm(b0);
+                put(f.b0, f.b1);
+                after(b0 == ' ');
+            } else {
+                *o++ = b0;
+                after(b0 != 0);
+            }
+            ++i;
+            continue;
+        }
+        const std::size_t len = text::charLength(line, i);
+        if (len != 2) {
+            std::memcpy(o, p + i, len);
+            o += len;
+            after(false);
+            afterLoneLead = len == 1 && text::isLeadByte(b0);
+            i += len;
+            continue;
+        }
+        const unsigned char b1 = p[i + 1];
+        if (b0 == 0xA3 && b1 == 0xAC) {  // ，
+            if (!lastComma) put(b0, b1);
+            after(false);
+            lastComma = true;
+        } else if (b0 == 0xA1 && b1 == 0xAD) {  // …
+            if (ellipses == 2) return false;
+            const int run = ellipses + 1;
+            put(b0, b1);
+            after(false);
+            ellipses = run;
+        } else if (b0 == 0xA1) {
+            switch (b1) {
+                case 0xAA: put(0xA3, 0xAD); break;              // — to －
+                case 0xB0: case 0xB1: put(0xA3, 0xA2); break;   // “ ” to ＂
+                case 0xAE: case 0xAF: put(0xA3, 0xA7); break;   // ‘ ’ to ＇
+                default: put(b0, b1); break;
+            }
+            after(b1 == 0xA1);  // the full-width space
+        } else {
+            put(b0, b1);
+            after(false);
+        }
+        i += 2;
+    }
+    out.resize(static_cast<std::size_t>(o - base));
+    return true;
+}
+
 }  // namespace
+
+std::string correctWidthAndPunctuation(std::string_view line) {
+    std::string out, work;
+    correctWidthAndPunctuationInto(line, out, work);
+    return out;
+}
+
+void correctWidthAndPunctuationInto(std::string_view line, std::string& out, std::string& work) {
+    if (widthAndPunctuationInOnePass(line, out)) return;
+    // `line` may be in `work`: it is read whole before `work` is written.
+    text::toHalfThenFullWidthInto(line, out);
+    correctPunctuationInto(out, work, out);
+    out.swap(work);
+}
 
 std::string correctPunctuation(std::string_view line) {
     std::string out, work;

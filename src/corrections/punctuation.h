@@ -16,6 +16,12 @@ std::string correctPunctuation(std::string_view line);
 // which is read before it is used (`out` must not hold it). Both keep their memory from line to line.
 void correctPunctuationInto(std::string_view line, std::string& out, std::string& work);
 
+// correctPunctuation(text::toHalfThenFullWidth(line)) in one pass where the
+// line allows it, into `out` as correctPunctuationInto: for both width
+// switches and the punctuation correction together.
+std::string correctWidthAndPunctuation(std::string_view line);
+void correctWidthAndPunctuationInto(std::string_view line, std::string& out, std::string& work);
+
 // The same, by the steps one after another. Most lines are corrected in a
 // single pass; this is what that pass falls back on, and answers for.
 std::string correctPunctuationInSteps(std::string_view line);

@@ -124,23 +124,30 @@ void stripNoise(std::string& buf, const TypesetOptions& o, Ticker& ticker) {
 // changes places with `scratch`: line after line, both keep their storage.
 std::string_view correctLine(std::string_view line, const TypesetOptions& o, corrections::QuoteState& quotes,
                              std::string& scratch, std::string& spare) {
-    if (o.fullToHalfWidth && o.halfToFullWidth) {
-        text::toHalfThenFullWidthInto(line, spare);
+    const bool bothWidths = o.fullToHalfWidth && o.halfToFullWidth;
+    if (bothWidths && o.fixPunctuation) {
+        corrections::correctWidthAndPunctuationInto(line, spare, scratch);
         scratch.swap(spare);
         line = scratch;
-    } else if (o.fullToHalfWidth) {
-        text::toHalfWidthInto(line, spare);
-        scratch.swap(spare);
-        line = scratch;
-    } else if (o.halfToFullWidth) {
-        text::toFullWidthInto(line, spare);
-        scratch.swap(spare);
-        line = scratch;
-    }
-    if (o.fixPunctuation) {
-        corrections::correctPunctuationInto(line, spare, scratch);
-        scratch.swap(spare);
-        line = scratch;
+    } else {
+        if (bothWidths) {
+            text::toHalfThenFullWidthInto(line, spare);
+            scratch.swap(spare);
+            line = scratch;
+        } else if (o.fullToHalfWidth) {
+            text::toHalfWidthInto(line, spare);
+            scratch.swap(spare);
+            line = scratch;
+        } else if (o.halfToFullWidth) {
+            text::toFullWidthInto(line, spare);
+            scratch.swap(spare);
+            line = scratch;
+        }
+        if (o.fixPunctuation) {
+            corrections::correctPunctuationInto(line, spare, scratch);
+            scratch.swap(spare);
+            line = scratch;
+        }
     }
     if (o.fixQuotes && corrections::correctQuotesIfAny(line, quotes, spare)) {
         scratch.swap(spare);

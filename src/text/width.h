@@ -27,6 +27,18 @@ void toFullWidthInto(std::string_view s, std::string& out);
 std::string toHalfThenFullWidth(std::string_view s);
 void toHalfThenFullWidthInto(std::string_view s, std::string& out);
 
+// The two bytes of the full-width form of `c`, 0x20-0x7E: U+FF01-U+FF5E
+// at A3A1-A3FE but "＄" (A1E7) and "～" (A1AB), the full-width space A1A1.
+struct FullWidthForm {
+    unsigned char b0, b1;
+};
+constexpr FullWidthForm fullWidthForm(unsigned char c) noexcept {
+    if (c == ' ') return {0xA1, 0xA1};
+    if (c == '$') return {0xA1, 0xE7};
+    if (c == '~') return {0xA1, 0xAB};
+    return {0xA3, static_cast<unsigned char>(0xA1 + (c - 0x21))};
+}
+
 // The half-width counterpart (0x20-0x7E) of the two-byte full-width form
 // `b0 b1` (U+FF01-U+FF5E or U+3000), or 0 when it is none.
 char halfWidthOf(unsigned char b0, unsigned char b1) noexcept;

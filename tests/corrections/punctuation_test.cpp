@@ -6,6 +6,7 @@
 #include "random_text.h"
 #include "text/gb18030.h"
 #include "text/search.h"
+#include "text/width.h"
 
 namespace folvane::corrections {
 namespace {
@@ -260,6 +261,71 @@ TEST(CorrectPunctuation, SinglePassAgreesWithTheStepsOnRandomText) {
         // The storage of the last line is used again, as line after line.
         correctPunctuationInto(line, out, work);
         EXPECT_GB_EQ(out, correctPunctuationInSteps(line)) << show(line);
+    }
+}
+
+// The width conversions and the punctuation steps in one pass against the
+// three one after another.
+std::string widthThenPunctuation(std::string_view line) {
+    return correctPunctuationInSteps(text::toFullWidth(text::toHalfWidth(line)));
+}
+
+TEST(CorrectWidthAndPunctuation, KnownForms) {
+    const Case cases[] = {
+        {"", ""},
+        {"中文.a b", "中文。ａ　ｂ"},
+        {"中。", "中。"},
+        {".中", ".中"},     // a dot first on the line follows nothing
+        {" .", "　."},       // the full-width space is half-width
+        {"中...", "中…"},
+        {"中。。。......", "中……"},
+        {"中..", "中"},
+        {"中,，,", "中，"},
+        {"中…...", "中……"},
+        {"…………", "……"},
+        {"“a”—‘b’", "＂ａ＂－＇ｂ＇"},
+        {"(<<>>)?!:;", "（＜＜＞＞）？！：；"},
+    };
+    for (const auto& c : cases) {
+        const std::string in = g(c.input);
+        EXPECT_GB_EQ(correctWidthAndPunctuation(in), g(c.expected)) << c.input;
+        EXPECT_GB_EQ(widthThenPunctuation(in), g(c.expected)) << c.input;
+    }
+}
+
+TEST(CorrectWidthAndPunctuation, EveryOneAndTwoByteCodeInEveryContext) {
+    // After a lone lead byte the full-width forms would join it: those lines take the two passes.
+    const std::string before[] = {"", "\x81", std::string("\0", 1), " ", g("中"), ".", g("…"), g("，")};
+    const std::string after[] = {"", "\x81", "0", ".", "..", g("。"), g("…"), ","};
+    for (int b0 = 0; b0 < 256; ++b0) {
+        for (int b1 = -1; b1 < 256; ++b1) {
+            std::string code(1, static_cast<char>(b0));
+            if (b1 >= 0) code += static_cast<char>(b1);
+            for (const auto& x : before)
+                for (const auto& y : after) {
+                    const std::string s = x + code + y;
+                    // One report for the first fault, not thousands.
+                    if (correctWidthAndPunctuation(s) != widthThenPunctuation(s)) {
+                        EXPECT_GB_EQ(correctWidthAndPunctuation(s), widthThenPunctuation(s)) << show(s);
+                        return;
+                    }
+                }
+        }
+    }
+}
+
+TEST(CorrectWidthAndPunctuation, AgreesWithTheThreeStepsOnRandomText) {
+    const std::vector<std::string> pool = folvane::testing::withBoundaryBytes(
+        {".", ".", ",", " ", "a", "\t", g("中"), g("中"), g("…"), g("。"), g("。"), g("．"), g("，"), g("　"),
+         g("—"), g("“"), g("‘"), "\x81\x30\x81"});
+    folvane::testing::RandomText rnd(91);
+    std::string out, work;
+    for (int round = 0; round < 40000; ++round) {
+        const std::string line = round % 10 == 0 ? rnd.bytes(40) : rnd.pieces(pool, round % 3 == 0 ? 8 : 30);
+        // `line` in `work`, as the typesetter hands it over.
+        work = line;
+        correctWidthAndPunctuationInto(work, out, work);
+        EXPECT_GB_EQ(out, widthThenPunctuation(line)) << show(line);
     }
 }
 
