@@ -369,6 +369,19 @@ bool widthAndPunctuationInOnePass(std::string_view line, std::string& out) {
     };
     for (std::size_t i = 0; i < n;) {
         const unsigned char b0 = p[i];
+        // Most characters: two bytes led by neither A1 nor A3, kept as they are.
+        if (b0 >= 0x81 && b0 != 0xFF && b0 != 0xA1 && b0 != 0xA3) {
+            const std::size_t start = i;
+            while (i + 1 < n && p[i] >= 0x81 && p[i] != 0xFF && p[i] != 0xA1 && p[i] != 0xA3 && p[i + 1] >= 0x40 &&
+                   p[i + 1] != 0x7F && p[i + 1] != 0xFF) {
+                put(p[i], p[i + 1]);
+                i += 2;
+            }
+            if (i != start) {
+                after(false);
+                continue;
+            }
+        }
         if (afterLoneLead && b0 >= 0x20 && b0 <= 0x7E) return false;
         if (const std::size_t first = dotAt(i)) {
             if (ellipses > 0) return false;

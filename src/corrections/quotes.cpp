@@ -91,9 +91,18 @@ private:
         const __m128i b0 = _mm_set1_epi8(static_cast<char>(0xB0)), ae = _mm_set1_epi8(static_cast<char>(0xAE));
         const __m128i a2 = _mm_set1_epi8(static_cast<char>(0xA2)), a7 = _mm_set1_epi8(static_cast<char>(0xA7));
         const __m128i lowBitOff = _mm_set1_epi8(static_cast<char>(0xFE));
-        for (; i + 17 <= n; i += 16) {
-            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + 1));
+        // The last bytes are tested from a copy padded with zero bytes,
+        // which start no quote and end no mark.
+        alignas(16) char tail[32];
+        for (; i < n; i += 16) {
+            const char* block = d + i;
+            if (n - i < 17) {
+                std::memset(tail, 0, sizeof tail);
+                std::memcpy(tail, d + i, n - i);
+                block = tail;
+            }
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 1));
             const __m128i y2 = _mm_and_si128(y, lowBitOff);
             const __m128i ascii = _mm_or_si128(_mm_cmpeq_epi8(x, dq), _mm_cmpeq_epi8(x, sq));
             const __m128i curly = _mm_and_si128(_mm_cmpeq_epi8(x, a1),
@@ -104,25 +113,33 @@ private:
             if (const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hit)))
                 return i + static_cast<std::size_t>(__builtin_ctz(mask));
         }
-#endif
+#else
         for (; i < n; ++i) {
             const auto b = static_cast<unsigned char>(d[i]);
             if (b == '"' || b == '\'') return i;
             if (i + 1 < n && foldedQuote(b, static_cast<unsigned char>(d[i + 1]))) return i;
         }
+#endif
         return std::string_view::npos;
     }
 
     // Whether the byte pair at `c`, both bytes in 0x81-0xFE, starts a
-    // character. The run's start is looked for back to where the previous
-    // call looked, so all calls together read each byte once.
+    // character. The run's start is looked for from where the previous
+    // call stopped, so all calls together read each byte once.
     bool startsCharacter(std::size_t c) {
-        for (std::size_t j = c; j > scanned_; --j) {
-            if (!inPairRun(static_cast<unsigned char>(s_[j - 1]))) {
-                runStart_ = j;
-                break;
-            }
+        std::size_t j = scanned_;
+#ifdef __SSE2__
+        // As signed bytes the run is -127..-2.
+        const __m128i below = _mm_set1_epi8(-128), above = _mm_set1_epi8(-1);
+        for (; j + 16 <= c; j += 16) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s_.data() + j));
+            const __m128i inRun = _mm_and_si128(_mm_cmpgt_epi8(x, below), _mm_cmpgt_epi8(above, x));
+            const auto outside = static_cast<unsigned>(~_mm_movemask_epi8(inRun)) & 0xFFFFu;
+            if (outside) runStart_ = j + static_cast<std::size_t>(32 - __builtin_clz(outside));
         }
+#endif
+        for (; j < c; ++j)
+            if (!inPairRun(static_cast<unsigned char>(s_[j]))) runStart_ = j + 1;
         scanned_ = c;
         return (c - runStart_) % 2 == 0;
     }

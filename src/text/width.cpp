@@ -11,24 +11,8 @@ namespace {
 // GB18030 has U+FF01-U+FF5E at A3A1-A3FE, except U+FF04 ("＄", at A1E7) and
 // U+FF5E ("～", at A1AB): GBK puts the yen sign and the overline at A3A4 and
 // A3FE instead.
-constexpr unsigned char kDollarB0 = 0xA1, kDollarB1 = 0xE7;
-constexpr unsigned char kTildeB0 = 0xA1, kTildeB1 = 0xAB;
-
-void appendFullWidth(std::string& out, char c) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u == ' ') {
-        out += "\xA1\xA1";
-    } else if (u == '$') {
-        out += static_cast<char>(kDollarB0);
-        out += static_cast<char>(kDollarB1);
-    } else if (u == '~') {
-        out += static_cast<char>(kTildeB0);
-        out += static_cast<char>(kTildeB1);
-    } else {
-        out += static_cast<char>(0xA3);
-        out += static_cast<char>(0xA1 + (u - 0x21));
-    }
-}
+constexpr unsigned char kDollarB1 = 0xE7;
+constexpr unsigned char kTildeB1 = 0xAB;
 
 // The two bytes of the full-width form of each character 0x20-0x7E.
 struct FullForm {
@@ -36,11 +20,10 @@ struct FullForm {
 };
 constexpr std::array<FullForm, 0x7F> kFullForms = [] {
     std::array<FullForm, 0x7F> t{};
-    for (int c = 0x21; c <= 0x7E; ++c)
-        t[c] = {static_cast<char>(0xA3), static_cast<char>(0xA1 + (c - 0x21))};
-    t[' '] = {static_cast<char>(0xA1), static_cast<char>(0xA1)};
-    t['$'] = {static_cast<char>(kDollarB0), static_cast<char>(kDollarB1)};
-    t['~'] = {static_cast<char>(kTildeB0), static_cast<char>(kTildeB1)};
+    for (unsigned char c = 0x20; c <= 0x7E; ++c) {
+        const FullWidthForm f = fullWidthForm(c);
+        t[c] = {static_cast<char>(f.b0), static_cast<char>(f.b1)};
+    }
     return t;
 }();
 
@@ -118,27 +101,32 @@ void toHalfWidthInto(std::string_view s, std::string& out) {
 }
 
 void toFullWidthInto(std::string_view s, std::string& out) {
-    // Only printable ASCII characters change; the bytes between them are
-    // copied a run at a time.
+    // Only printable ASCII characters change, each into two bytes; the
+    // length is cut back at the end.
     out.clear();
-    out.reserve(s.size() * 2);
+    out.resize(s.size() * 2);
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
     const std::size_t n = s.size();
-    std::size_t copied = 0;
+    char* o = out.data();
     for (std::size_t i = 0; i < n;) {
         const unsigned char u = p[i];
-        if (u >= 0x80) {
-            i += charLength(s, i);
+        if (u < 0x80) {
+            if (u >= 0x20 && u <= 0x7E) {
+                o[0] = kFullForms[u].b0;
+                o[1] = kFullForms[u].b1;
+                o += 2;
+            } else {
+                *o++ = static_cast<char>(u);
+            }
+            ++i;
             continue;
         }
-        if (u >= 0x20 && u <= 0x7E) {
-            out.append(s, copied, i - copied);
-            appendFullWidth(out, static_cast<char>(u));
-            copied = i + 1;
-        }
-        ++i;
+        const std::size_t len = charLength(s, i);
+        std::memcpy(o, p + i, len);
+        o += len;
+        i += len;
     }
-    out.append(s, copied);
+    out.resize(static_cast<std::size_t>(o - out.data()));
 }
 
 // Why one pass gives what the two give. The half-width step turns some
@@ -153,7 +141,7 @@ void toFullWidthInto(std::string_view s, std::string& out) {
 //   - a character 0x20-0x7E of `s` becomes its full-width form;
 //   - a character the first step turns into c becomes the full-width form of
 //     c. For the full-width forms and the full-width space that is the
-//     character itself (halfWidthOf reverses appendFullWidth); "。" becomes
+//     character itself (halfWidthOf reverses fullWidthForm); "。" becomes
 //     "．", "—" "－", "“" and "”" "＂", "‘" and "’" "＇";
 //   - every other character, whole bytes or opaque ones, is kept.
 // Nothing else can change, so only those five A1 characters and ASCII need
