@@ -53,6 +53,24 @@ bool mayEndSentence(unsigned char b) {
     }
 }
 
+// True when the character that ends at `end` (after `floor`) may be one of
+// the sentence ends: an ASCII one's byte (which may also be the second byte
+// of a character), or a pair of bytes that is one of the wide ones.
+bool mayEndSentenceAt(const char* s, std::size_t end, std::size_t floor) {
+    const auto b = static_cast<unsigned char>(s[end - 1]);
+    switch (b) {
+        case '.': case '?': case '!': case '}': case ']': case '>': case '\'': case ':':
+            return true;
+        default:
+            break;
+    }
+    if (end - floor < 2) return false;
+    const auto a = static_cast<unsigned char>(s[end - 2]);
+    if (a == 0xA1) return b == 0xA3 || b == 0xBF || b == 0xB7 || b == 0xB1 || b == 0xAF;
+    if (a == 0xA3) return b == 0xBF || b == 0xA1 || b == 0xBA;
+    return false;
+}
+
 // Steps 2 and 3 in one pass: every "\r\n" right after a sentence-final
 // character becomes the paragraph mark; every other "\r\n" followed by two
 // full-width spaces is deleted with them. This equals one replace-all per
@@ -179,7 +197,7 @@ bool markAndDropInPlace(std::string& s, ExplicitParagraphEnds* ends, std::vector
         const std::size_t c = i;
         i = c + 2;
         bool end = false;
-        if (c > floor && mayEndSentence(static_cast<unsigned char>(d[c - 1]))) {
+        if (c > floor && mayEndSentenceAt(d, c, floor)) {
             const std::size_t prev = text::charStartBefore(v, c, floor);
             end = isSentenceEnd(v.substr(prev, c - prev));
         }
@@ -198,8 +216,12 @@ bool markAndDropInPlace(std::string& s, ExplicitParagraphEnds* ends, std::vector
             floor = copied;
             // Kept where deleting it would join an opaque byte before it
             // with the bytes after it into one character: the break and
-            // the indent are then written with the next stretch.
-            if (text::joinsOpaqueByte(std::string_view(d, written), outFloor, v.substr(copied), {}, &outFloor)) {
+            // the indent are then written with the next stretch. Nothing
+            // joins with a byte that is always a character of its own (the
+            // next line break), and without the test `outFloor` stays a
+            // boundary behind which nothing joins.
+            if ((copied < n && !text::isStandaloneByte(static_cast<unsigned char>(d[copied]))) &&
+                text::joinsOpaqueByte(std::string_view(d, written), outFloor, v.substr(copied), {}, &outFloor)) {
                 copied = c;
                 breaksLeft = true;
             }
