@@ -23,25 +23,25 @@ namespace {
 
 constexpr int kBarMaximum = 200;
 
-// The lines of a text, cut at every "\r\n" ("\r" always starts a
-// character of its own, so a byte search is aligned). A text without "\r\n"
-// is one line; a text ending in "\r\n" ends with an empty line.
+// The lines of a text, cut at every "\r\n". "\r" and "\n" are bytes that
+// no character contains, so every byte match is aligned: the cut looks for
+// "\r" with memchr and checks the byte after it, once per line.
 class Lines {
 public:
     explicit Lines(std::string_view s) : s_(s) {}
 
     std::size_t count() const {
         std::size_t n = 1;
-        for (std::size_t p = text::findAligned(s_, "\r\n"); p != text::npos; p = text::findAligned(s_, "\r\n", p + 2))
-            ++n;
+        for (std::size_t p = nextBreak(0); p != text::npos; p = nextBreak(p + 2)) ++n;
         return n;
     }
 
+    // Calls fn(line) for every line. A text without "\r\n" is one line; a
+    // text ending in "\r\n" ends with an empty line.
     template <typename Fn>
     void forEach(Fn&& fn) const {
         std::size_t start = 0;
-        for (std::size_t p = text::findAligned(s_, "\r\n"); p != text::npos;
-             p = text::findAligned(s_, "\r\n", start)) {
+        for (std::size_t p = nextBreak(0); p != text::npos; p = nextBreak(start)) {
             fn(s_.substr(start, p - start));
             start = p + 2;
         }
@@ -49,6 +49,20 @@ public:
     }
 
 private:
+    // The first "\r\n" at or after `from`.
+    std::size_t nextBreak(std::size_t from) const {
+        const char* d = s_.data();
+        const std::size_t n = s_.size();
+        while (from + 1 < n) {
+            const void* cr = std::memchr(d + from, '\r', n - 1 - from);
+            if (!cr) break;
+            const auto p = static_cast<std::size_t>(static_cast<const char*>(cr) - d);
+            if (d[p + 1] == '\n') return p;
+            from = p + 1;
+        }
+        return text::npos;
+    }
+
     std::string_view s_;
 };
 
@@ -316,6 +330,23 @@ std::string typesetOwnedText(std::string&& text, bool fromBatch, const TypesetOp
     };
     // The lines already done are given back as the result grows, so that the
     // input and the (longer) result are not both held whole at the end.
+    // What a line that is not blank gets after it: its break and the blank
+    // lines of the double and triple breaks, in the order they were once
+    // appended one by one.
+    std::string lineEnd = "\r\n";
+    std::size_t lineEndBreaks = 1;
+    if (o.doubleBreak) {
+        if (o.fillBlankLines) lineEnd += indent;
+        lineEnd += "\r\n";
+        ++lineEndBreaks;
+    }
+    if (o.tripleBreak) {
+        if (o.fillBlankLines) lineEnd += indent;
+        lineEnd += "\r\n";
+        if (o.fillBlankLines) lineEnd += indent;
+        lineEnd += "\r\n";
+        lineEndBreaks += 2;
+    }
     text::FrontReleaser done(buf);
     lines.forEach([&](std::string_view raw) {
         done.consumed(static_cast<std::size_t>(raw.data() - buf.data()));
@@ -342,27 +373,16 @@ std::string typesetOwnedText(std::string&& text, bool fromBatch, const TypesetOp
                 previousBreak = breaks;
             }
         }
-        if (!blank || !o.lineBreakFix) {
+        if (!blank) {
+            out += indent;
+            out += o.trimParagraphEnds ? trimmed : line;
+            out += lineEnd;
+            breaks += lineEndBreaks;
+        } else if (!o.lineBreakFix) {
             out += indent;
             out += o.trimParagraphEnds ? trimmed : line;
             out += "\r\n";
             ++breaks;
-        }
-        if (!blank && o.doubleBreak) {
-            if (o.fillBlankLines) out += indent;
-            out += "\r\n";
-            ++breaks;
-        }
-        if (!blank && o.tripleBreak) {
-            if (o.fillBlankLines) {
-                out += indent;
-                out += "\r\n";
-                out += indent;
-                out += "\r\n";
-            } else {
-                out += "\r\n\r\n";
-            }
-            breaks += 2;
         }
         ticker.tick();
     });

@@ -237,6 +237,40 @@ public:
     int finishedCalls = 0;
 };
 
+// Lines end at "\r\n" only: a lone "\r" or "\n" stays inside its line, and
+// an opaque byte before a break stays with its line.
+TEST(TypesetText, LinesAreCutAtCarriageReturnLineFeedOnly) {
+    using O = TypesetOptions;
+    const TypesetOptions plain = with({}, {&O::addIndent, &O::trimParagraphEnds});
+    const PipelineCase cases[] = {
+        {"lone carriage return inside a line", "a\rb\r\nc", plain, "a\rb\r\nc"},
+        {"carriage return before the break", "a\r\r\nb", plain, "a\r\r\nb"},
+        {"line feed before the break", "a\n\r\nb", plain, "a\n\r\nb"},
+        {"carriage return ends the text", "a\r", plain, "a\r"},
+        {"last line is a carriage return", "a\r\n\r", plain, "a\r\n\r"},
+        {"opaque byte before the break", "\x81\r\nb", plain, "\x81\r\nb"},
+        {"only one break", "\r\n", plain, ""},
+    };
+    for (const auto& c : cases) EXPECT_GB_EQ(typeset(c.input, c.options), c.expected) << c.name;
+}
+
+// Blank lines kept (no line-break fix) get one break, whatever the double
+// and triple breaks give the lines that are not blank.
+TEST(TypesetText, KeptBlankLinesBetweenDoubleAndTripleBreaks) {
+    using O = TypesetOptions;
+    const std::string in = "A\r\n\r\nB";
+    const std::string A = kI + "A", B = kI + "B";
+    const PipelineCase cases[] = {
+        {"double filled", in, with({&O::doubleBreak, &O::fillBlankLines}, {&O::lineBreakFix}),
+         A + "\r\n" + kI + "\r\n" + kI + "\r\n" + B},
+        {"triple filled", in, with({&O::tripleBreak, &O::fillBlankLines}, {&O::lineBreakFix}),
+         A + "\r\n" + kI + "\r\n" + kI + "\r\n" + kI + "\r\n" + B},
+        {"double and triple", in, with({&O::doubleBreak, &O::tripleBreak}, {&O::lineBreakFix}),
+         A + "\r\n\r\n\r\n\r\n" + kI + "\r\n" + B},
+    };
+    for (const auto& c : cases) EXPECT_GB_EQ(typeset(c.input, c.options), c.expected) << c.name;
+}
+
 std::string manyLines(int n) {
     std::string s;
     for (int i = 0; i < n; ++i) s += g("第") + std::to_string(i) + g("行。\r\n");
