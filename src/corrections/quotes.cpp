@@ -82,46 +82,51 @@ private:
     std::size_t candidate(std::size_t from) const {
         const char* d = s_.data();
         const std::size_t n = s_.size();
-        std::size_t i = from;
 #ifdef __SSE2__
-        // Sixteen positions at a time; the second bytes of "“”" and "‘’"
-        // differ in their lowest bit only.
-        const __m128i dq = _mm_set1_epi8('"'), sq = _mm_set1_epi8('\'');
-        const __m128i a1 = _mm_set1_epi8(static_cast<char>(0xA1)), a3 = _mm_set1_epi8(static_cast<char>(0xA3));
-        const __m128i b0 = _mm_set1_epi8(static_cast<char>(0xB0)), ae = _mm_set1_epi8(static_cast<char>(0xAE));
-        const __m128i a2 = _mm_set1_epi8(static_cast<char>(0xA2)), a7 = _mm_set1_epi8(static_cast<char>(0xA7));
-        const __m128i lowBitOff = _mm_set1_epi8(static_cast<char>(0xFE));
-        // The last bytes are tested from a copy padded with zero bytes,
-        // which start no quote and end no mark.
-        alignas(16) char tail[32];
-        for (; i < n; i += 16) {
-            const char* block = d + i;
-            if (n - i < 17) {
-                std::memset(tail, 0, sizeof tail);
-                std::memcpy(tail, d + i, n - i);
-                block = tail;
-            }
-            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
-            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 1));
-            const __m128i y2 = _mm_and_si128(y, lowBitOff);
-            const __m128i ascii = _mm_or_si128(_mm_cmpeq_epi8(x, dq), _mm_cmpeq_epi8(x, sq));
-            const __m128i curly = _mm_and_si128(_mm_cmpeq_epi8(x, a1),
-                                                _mm_or_si128(_mm_cmpeq_epi8(y2, b0), _mm_cmpeq_epi8(y2, ae)));
-            const __m128i wide = _mm_and_si128(_mm_cmpeq_epi8(x, a3),
-                                               _mm_or_si128(_mm_cmpeq_epi8(y, a2), _mm_cmpeq_epi8(y, a7)));
-            const __m128i hit = _mm_or_si128(ascii, _mm_or_si128(curly, wide));
-            if (const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hit)))
-                return i + static_cast<std::size_t>(__builtin_ctz(mask));
+        if (n >= 17) {
+            std::size_t i = from;
+            for (; i + 17 <= n; i += 16)
+                if (const unsigned mask = hitsAt(i)) return i + static_cast<std::size_t>(__builtin_ctz(mask));
+            if (i >= n) return std::string_view::npos;
+            // The last positions: a block that ends with the text, without
+            // the positions before `i`, then the last byte, which can only
+            // be an ASCII quote.
+            const std::size_t last = n - 17;
+            if (const unsigned mask = hitsAt(last) & ~((1u << (i - last)) - 1))
+                return last + static_cast<std::size_t>(__builtin_ctz(mask));
+            const auto b = static_cast<unsigned char>(d[n - 1]);
+            return b == '"' || b == '\'' ? n - 1 : std::string_view::npos;
         }
-#else
-        for (; i < n; ++i) {
+#endif
+        for (std::size_t i = from; i < n; ++i) {
             const auto b = static_cast<unsigned char>(d[i]);
             if (b == '"' || b == '\'') return i;
             if (i + 1 < n && foldedQuote(b, static_cast<unsigned char>(d[i + 1]))) return i;
         }
-#endif
         return std::string_view::npos;
     }
+
+#ifdef __SSE2__
+    // Bit k set when position i + k is a candidate; reads 17 bytes from `i`.
+    unsigned hitsAt(std::size_t i) const {
+        // The second bytes of "“”" and "‘’" differ in their lowest bit only.
+        const char* d = s_.data() + i;
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + 1));
+        const __m128i y2 = _mm_and_si128(y, _mm_set1_epi8(static_cast<char>(0xFE)));
+        const __m128i ascii = _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('"')),
+                                           _mm_cmpeq_epi8(x, _mm_set1_epi8('\'')));
+        const __m128i curly =
+            _mm_and_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(0xA1))),
+                          _mm_or_si128(_mm_cmpeq_epi8(y2, _mm_set1_epi8(static_cast<char>(0xB0))),
+                                       _mm_cmpeq_epi8(y2, _mm_set1_epi8(static_cast<char>(0xAE)))));
+        const __m128i wide =
+            _mm_and_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(static_cast<char>(0xA3))),
+                          _mm_or_si128(_mm_cmpeq_epi8(y, _mm_set1_epi8(static_cast<char>(0xA2))),
+                                       _mm_cmpeq_epi8(y, _mm_set1_epi8(static_cast<char>(0xA7)))));
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(ascii, _mm_or_si128(curly, wide))));
+    }
+#endif
 
     // Whether the byte pair at `c`, both bytes in 0x81-0xFE, starts a
     // character. The run's start is looked for from where the previous
@@ -131,11 +136,20 @@ private:
 #ifdef __SSE2__
         // As signed bytes the run is -127..-2.
         const __m128i below = _mm_set1_epi8(-128), above = _mm_set1_epi8(-1);
-        for (; j + 16 <= c; j += 16) {
-            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s_.data() + j));
+        const auto outsideAt = [&](std::size_t k) {  // bit i: byte k + i is outside the run
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s_.data() + k));
             const __m128i inRun = _mm_and_si128(_mm_cmpgt_epi8(x, below), _mm_cmpgt_epi8(above, x));
-            const auto outside = static_cast<unsigned>(~_mm_movemask_epi8(inRun)) & 0xFFFFu;
-            if (outside) runStart_ = j + static_cast<std::size_t>(32 - __builtin_clz(outside));
+            return static_cast<unsigned>(~_mm_movemask_epi8(inRun)) & 0xFFFFu;
+        };
+        for (; j + 16 <= c; j += 16)
+            if (const unsigned outside = outsideAt(j))
+                runStart_ = j + static_cast<std::size_t>(32 - __builtin_clz(outside));
+        if (j < c && c >= 16) {
+            // The rest in a block that ends at `c`, without the bytes before j.
+            const std::size_t k = c - 16;
+            if (const unsigned outside = outsideAt(k) & ~((1u << (j - k)) - 1))
+                runStart_ = k + static_cast<std::size_t>(32 - __builtin_clz(outside));
+            j = c;
         }
 #endif
         for (; j < c; ++j)
