@@ -44,14 +44,14 @@ bool inPairRun(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
 
 // Finds the quotation marks of a line from left to right without walking
 // over its characters. Candidates are the bytes '"' and '\'' (which no
-// character contains) and the byte pairs of the marks. Such
-// a pair lies inside a run of bytes 0x81-0xFE, and the position after the
-// byte before the run is a character boundary: a byte below 0x80 other
-// than 0x30-0x39, 0x80 and 0xFF always end a character; a digit could only
-// be the second byte of a four-byte character if the byte after the next
-// one were a digit too, and that byte is in the run. From that boundary the
-// run parses as pairs, so the mark starts a character exactly when it lies
-// an even number of bytes into the run.
+// character contains) and the byte pairs of the marks. Such a pair lies
+// inside a run of bytes 0x81-0xFE, and the byte before the run ends a
+// character: 0x80, 0xFF and the bytes below 0x80 other than the digits
+// 0x30-0x39 always do, and a digit could only be the second byte of a
+// four-byte character if the byte after the next one were a digit too, but
+// that byte is in the run. From that boundary the run parses as pairs, so
+// the mark starts a character exactly when it lies an even number of bytes
+// into the run.
 class QuoteFinder {
 public:
     explicit QuoteFinder(std::string_view s) : s_(s) {}
@@ -218,14 +218,9 @@ const std::string& apostrophePlaceholder() {
 }
 
 std::string correctQuotes(std::string_view line, QuoteState& state) {
-    std::string out, work;
-    correctQuotesInto(line, state, out, work);
-    return out;
-}
-
-void correctQuotesInto(std::string_view line, QuoteState& state, std::string& out, std::string& work) {
-    (void)work;
+    std::string out;
     if (!correctQuotesIfAny(line, state, out)) out.assign(line);
+    return out;
 }
 
 // One pass from left to right does what three did: folding the marks to

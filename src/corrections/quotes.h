@@ -19,13 +19,11 @@ const std::string& apostrophePlaceholder();
 // non-half-width character stands beside them (apostrophes in English stay
 // ASCII). The alternation continues from `state` and is left in it.
 std::string correctQuotes(std::string_view line, QuoteState& state);
-// The same into `out`; `work` is storage to reuse and may hold `line`,
-// which is read before it is used.
-void correctQuotesInto(std::string_view line, QuoteState& state, std::string& out, std::string& work);
 // The same into `out`, but only for a line the correction may change: one
 // that holds a quotation mark or a "$". For any other line it returns false
 // and leaves `out` alone (the line comes out as it is; the state only gets
-// its opening marks due if it was cleared). `out` must not hold `line`.
+// its opening marks due if it was cleared). `out` must not hold `line`; its
+// storage is reused.
 bool correctQuotesIfAny(std::string_view line, QuoteState& state, std::string& out);
 
 }  // namespace folvane::corrections
