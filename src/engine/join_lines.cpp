@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <vector>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 #include "engine/paragraph_ends.h"
 #include "text/codec.h"
@@ -124,25 +121,6 @@ std::string separatorFor(std::string_view indent, const TypesetOptions& options)
     return separator;
 }
 
-// First '\r' or '\n' at or after `from`, or npos.
-std::size_t findBreakByte(std::string_view s, std::size_t from) {
-    const char* base = s.data();
-    const std::size_t n = s.size();
-    std::size_t i = from;
-#ifdef __SSE2__
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    for (; i + 16 <= n; i += 16) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i));
-        const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf)));
-        if (mask) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
-    }
-#endif
-    for (; i < n; ++i)
-        if (base[i] == '\r' || base[i] == '\n') return i;
-    return text::npos;
-}
-
 // The byte that stands for a paragraph mark while the text is joined in
 // place; where the marks are is recorded apart, so the byte itself is never
 // searched for.
@@ -151,8 +129,8 @@ constexpr char kMarkByte = '$';
 // markParagraphEnds, the first step of joinLines (an explicit mark and the
 // break after it become the paragraph mark) and markEndsAndDropIndents in one
 // pass, in place, with one byte for each paragraph mark; the positions of the
-// marks go to `marks`. Returns true when bytes '\r' or '\n' are left, which
-// the later deletions have to see.
+// marks go to `marks`. Returns true when a byte '\n' is left, which the later
+// deletions have to see.
 // Why this equals the three steps, for a text without marks of its own:
 // - markParagraphEnds puts the explicit mark before a break and the first
 //   step turns that mark and the break into the paragraph mark (matches of
@@ -188,14 +166,21 @@ bool markAndDropInPlace(std::string& s, ExplicitParagraphEnds* ends, std::vector
         if (written != from) std::memmove(d + written, d + from, to - from);
         written += to - from;
     };
-    for (std::size_t i = findBreakByte(v, 0); i != text::npos; i = findBreakByte(v, i)) {
-        if (d[i] != '\r' || i + 1 >= n || d[i + 1] != '\n') {
+    // Each "\r\n" is found by its '\n'. A '\n' without a '\r' before it is
+    // left for the deletions; a '\r' without a '\n' after it does not
+    // matter to them: they delete "\r\n" only, and with no '\n' left
+    // there is none.
+    for (std::size_t scan = 0; scan < n;) {
+        const void* hit = std::memchr(d + scan, '\n', n - scan);
+        if (!hit) break;
+        const auto i = static_cast<std::size_t>(static_cast<const char*>(hit) - d);
+        if (i == 0 || d[i - 1] != '\r') {
             breaksLeft = true;
-            ++i;
+            scan = i + 1;
             continue;
         }
-        const std::size_t c = i;
-        i = c + 2;
+        const std::size_t c = i - 1;
+        scan = c + 2;
         bool end = false;
         if (c > floor && mayEndSentenceAt(d, c, floor)) {
             const std::size_t prev = text::charStartBefore(v, c, floor);

@@ -156,6 +156,8 @@ TEST(JoinLines, EqualsTheSequenceOfItsSteps) {
         {"opaque lead before a named break", "\x81\r\n" + kI + "\x40", {0}},
         {"opaque lead three bytes back", "\x81" "5\x81\r\n" + kI + "5", {}},
         {"opaque lead kept, then the next line joins", "\x81\r\n" + kI + g("\x40甲\r\n") + kI + g("乙"), {}},
+        {"a line break made by an indent deletion", "a\r\r\n" + kI + "\nb", {}},
+        {"carriage returns alone", g("甲\r乙\r\n") + kI + g("丙\r\r\n") + kI + "\r", {}},
         {"lone bytes left for the deletions", g("甲\r乙\n丙\r\n") + kI + g("丁\r"), {}},
         {"break pairs brought together", "a\r\r\n" + kI + "\n\r\n    b", {}},
         {"half-width indent after a kept break", g("甲，\r\n    乙\r\n\r\n") + kI + g("丙"), {}},
