@@ -129,14 +129,7 @@ std::string encodeEditorUnits(std::u16string_view units) {
 std::u16string decodeForEditor(std::string_view gb) {
     // Chunks are short, but an undo may decode thousands of them: the table
     // is faster than iconv on any length once it is built.
-    std::u16string u = text::gb18030ToUtf16ByTable(gb);
-    std::size_t out = 0;
-    for (std::size_t i = 0; i < u.size(); ++i) {
-        if (u[i] == u'\r' && i + 1 < u.size() && u[i + 1] == u'\n') continue;
-        u[out++] = u[i];
-    }
-    u.resize(out);
-    return u;
+    return text::gb18030ToUtf16ByTable(gb, true);
 }
 
 std::string encodeUnitsExactly(std::u16string_view units) {

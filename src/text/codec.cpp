@@ -354,11 +354,21 @@ private:
 
 }  // namespace
 
-std::u16string gb18030ToUtf16(std::string_view gb) {
-    return gb.size() < kLongText ? decodeWithIconv(gb) : gb18030ToUtf16ByTable(gb);
+std::u16string gb18030ToUtf16(std::string_view gb, bool editorLineBreaks) {
+    if (gb.size() >= kLongText) return gb18030ToUtf16ByTable(gb, editorLineBreaks);
+    std::u16string u = decodeWithIconv(gb);
+    if (editorLineBreaks) {
+        std::size_t o = 0;
+        for (const char16_t c : u) {
+            if (c == u'\n' && o > 0 && u[o - 1] == u'\r') u[o - 1] = c;
+            else u[o++] = c;
+        }
+        u.resize(o);
+    }
+    return u;
 }
 
-std::u16string gb18030ToUtf16ByTable(std::string_view gb) {
+std::u16string gb18030ToUtf16ByTable(std::string_view gb, bool editorLineBreaks) {
     // One-byte and two-byte codes from a table, everything else (four-byte
     // codes, freed codes, bytes that are no character) by iconv as before,
     // a stretch at a time. A stretch ends before a byte that always starts
@@ -370,8 +380,12 @@ std::u16string gb18030ToUtf16ByTable(std::string_view gb) {
     const std::size_t n = gb.size();
     std::u16string out(n, u'\0');  // no character takes more units than bytes
     std::size_t o = 0;
+    // A unit "\r" comes only from the byte "\r" (a byte that is no
+    // character becomes U+DC80-U+DCFF), so a "\n" written right after one
+    // takes its place: "\r\n" becomes "\n" wherever its halves came from.
     for (std::size_t i = 0; i < n;) {
         if (p[i] < 0x80) {
+            if (editorLineBreaks && p[i] == '\n' && o > 0 && out[o - 1] == u'\r') --o;
             out[o++] = p[i++];
             continue;
         }
@@ -384,9 +398,10 @@ std::u16string gb18030ToUtf16ByTable(std::string_view gb) {
         }
         std::size_t end = std::min(n, i + kStretch);
         while (end < n && !isStandaloneByte(p[end])) ++end;
-        const std::u16string part = decodeWithIconv(gb.substr(i, end - i));
-        std::copy(part.begin(), part.end(), out.begin() + static_cast<std::ptrdiff_t>(o));
-        o += part.size();
+        for (const char16_t u : decodeWithIconv(gb.substr(i, end - i))) {
+            if (editorLineBreaks && u == u'\n' && o > 0 && out[o - 1] == u'\r') --o;
+            out[o++] = u;
+        }
         i = end;
     }
     out.resize(o);
@@ -1190,7 +1205,7 @@ bool decodeUtf8ByTable(std::string_view body, DecodedText& d, std::string* owner
     // looked for in the input after the conversion.
     bool release = owner != nullptr && !(lfOnly && pairs > 0);
     std::size_t releasedIn = 0, releasedOut = 0;  // input bytes given back, and the text made of them
-    constexpr std::size_t kReleaseStep = std::size_t{8} << 20;
+    constexpr std::size_t kReleaseStep = std::size_t{2} << 20;
     const auto blockDone = [&](std::size_t read, std::size_t written) {
         if (!release || read < releasedIn + kReleaseStep) return;
         // Nothing is given back from the first character on whose form

@@ -71,10 +71,12 @@ bool readsBetterAsGb18030(std::string_view bytes);
 // the lone surrogate U+DC00 + byte (only bytes 0x80-0xFF ever need it), so
 // that gb18030FromUtf16 gives back the very same bytes: an editor may show
 // the text without ever losing a byte.
-std::u16string gb18030ToUtf16(std::string_view gb);
+// With `editorLineBreaks`, every "\r\n" becomes "\n" as it is decoded (an
+// editor's line end; gb18030FromUtf16 with editorLineBreaks turns it back).
+std::u16string gb18030ToUtf16(std::string_view gb, bool editorLineBreaks = false);
 // The same, by way of a table of the two-byte codes: what gb18030ToUtf16
 // does for long texts.
-std::u16string gb18030ToUtf16ByTable(std::string_view gb);
+std::u16string gb18030ToUtf16ByTable(std::string_view gb, bool editorLineBreaks = false);
 
 // UTF-16 to GB18030; lone surrogates U+DC00-U+DCFF become the byte they
 // stand for, other lone surrogates the replacement character. With

@@ -36,7 +36,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kStep = std::size_t{8} << 20;
+    static constexpr std::size_t kStep = std::size_t{2} << 20;
     std::string& s_;
     std::size_t released_ = 0;
 };

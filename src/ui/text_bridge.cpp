@@ -8,9 +8,9 @@ QString qtFromGb(std::string_view gbText) {
 }
 
 QString toQt(std::string_view gbText) {
-    QString s = qtFromGb(gbText);
-    collapseCrLf(s);
-    return s;
+    // The line breaks are made the editor's in the same pass as the decoding.
+    const std::u16string u = folvane::text::gb18030ToUtf16(gbText, true);
+    return QString::fromUtf16(u.data(), static_cast<qsizetype>(u.size()));
 }
 
 void collapseCrLf(QString& s) {

@@ -231,6 +231,14 @@ TEST(Utf16Bridge, EveryByteStringShapeRoundTrips) {
     }
 }
 
+// The units with every "\r" before a "\n" taken out: an editor's line ends.
+std::u16string withoutCrBeforeLf(const std::u16string& u) {
+    std::u16string out;
+    for (std::size_t i = 0; i < u.size(); ++i)
+        if (!(u[i] == u'\r' && i + 1 < u.size() && u[i + 1] == u'\n')) out += u[i];
+    return out;
+}
+
 // A long text is decoded by another way than a short one. It must give the
 // units its short pieces give, cut where a character surely begins.
 TEST(Utf16Bridge, LongTextsDecodeAsTheirShortPiecesDo) {
@@ -261,6 +269,14 @@ TEST(Utf16Bridge, LongTextsDecodeAsTheirShortPiecesDo) {
         while (diff < whole.size() && whole[diff] == pieces[diff]) ++diff;
         EXPECT_EQ(diff, whole.size());
         EXPECT_EQ(gb18030FromUtf16(whole), t);
+        // The editor's line breaks in the same pass: as the units with
+        // every "\r\n" made "\n" afterwards.
+        EXPECT_TRUE(gb18030ToUtf16(t, true) == withoutCrBeforeLf(whole));
+    }
+    for (const std::string t : {"\r\n", "\r\r\n", "a\r", "\r", "\n\r\n", "\x80\r\n", "\r\x80\n", "\r\n\r\n\n",
+                                "\xD6\xD0\r\n\x95\x32\x90\x31\r\n"}) {
+        EXPECT_TRUE(gb18030ToUtf16(t, true) == withoutCrBeforeLf(gb18030ToUtf16(t))) << folvane::testing::show(t);
+        EXPECT_TRUE(gb18030ToUtf16ByTable(t, true) == withoutCrBeforeLf(gb18030ToUtf16(t))) << folvane::testing::show(t);
     }
     // The table's way on short texts, at the edges of codes.
     for (const std::string t : {"", "\x81", "a\x81", "\x81\x30", "\x81\x30\x81", "\xD6\xD0\x80\xFF", "\x95\x32\x90\x31x",
