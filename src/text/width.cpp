@@ -100,6 +100,22 @@ void toHalfWidthInto(std::string_view s, std::string& out) {
     out.append(s, copied);
 }
 
+namespace {
+
+// Writes the full-width form of the ASCII byte `u` (itself when it is no
+// printable character) at `o`; returns the position after it.
+inline char* putFullWidth(char* o, unsigned char u) {
+    if (u >= 0x20 && u <= 0x7E) {
+        o[0] = kFullForms[u].b0;
+        o[1] = kFullForms[u].b1;
+        return o + 2;
+    }
+    *o = static_cast<char>(u);
+    return o + 1;
+}
+
+}  // namespace
+
 void toFullWidthInto(std::string_view s, std::string& out) {
     // Only printable ASCII characters change, each into two bytes; the
     // length is cut back at the end.
@@ -111,13 +127,7 @@ void toFullWidthInto(std::string_view s, std::string& out) {
     for (std::size_t i = 0; i < n;) {
         const unsigned char u = p[i];
         if (u < 0x80) {
-            if (u >= 0x20 && u <= 0x7E) {
-                o[0] = kFullForms[u].b0;
-                o[1] = kFullForms[u].b1;
-                o += 2;
-            } else {
-                *o++ = static_cast<char>(u);
-            }
+            o = putFullWidth(o, u);
             ++i;
             continue;
         }
@@ -156,13 +166,7 @@ void toHalfThenFullWidthInto(std::string_view s, std::string& out) {
     for (std::size_t i = 0; i < n;) {
         const unsigned char b0 = p[i];
         if (b0 < 0x80) {
-            if (b0 >= 0x20 && b0 <= 0x7E) {
-                o[0] = kFullForms[b0].b0;
-                o[1] = kFullForms[b0].b1;
-                o += 2;
-            } else {
-                *o++ = static_cast<char>(b0);
-            }
+            o = putFullWidth(o, b0);
             ++i;
             continue;
         }
