@@ -4,12 +4,34 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "text/codec.h"
 
 namespace folvane::testing {
+
+// The first text x + code + y, over every one- and two-byte code (any
+// bytes) and every x of `before` and y of `after`, for which `agrees` is
+// false; empty when it holds for all. The contexts are where character
+// boundaries could move; one fault is reported, not thousands.
+template <typename Agrees>
+std::optional<std::string> firstCodeInContextWhere(std::span<const std::string> before,
+                                                   std::span<const std::string> after, Agrees&& agrees) {
+    for (int b0 = 0; b0 < 256; ++b0)
+        for (int b1 = -1; b1 < 256; ++b1) {
+            std::string code(1, static_cast<char>(b0));
+            if (b1 >= 0) code += static_cast<char>(b1);
+            for (const auto& x : before)
+                for (const auto& y : after) {
+                    std::string s = x + code + y;
+                    if (!agrees(s)) return s;
+                }
+        }
+    return std::nullopt;
+}
 
 // GB18030 bytes of a UTF-8 literal.
 inline std::string g(std::string_view utf8) { return text::gb(utf8); }
