@@ -8,6 +8,9 @@ shift || true
 launcher=()
 if command -v ccache >/dev/null 2>&1; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  # Paths under the project are hashed relative to it, so clones in other
+  # folders (CI's, a second work tree) reuse each other's objects.
+  export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true
 fi
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" >/dev/null
 # FOLVANE_TARGETS (names separated by white space) builds only those targets.
