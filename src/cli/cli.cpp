@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "batch/batch_job.h"
-#include "batch/html_strip.h"
 #include "cli/cli_args.h"
 #include "cli/unified_diff.h"
 #include "batch/output_plan.h"
