@@ -89,6 +89,9 @@ public:
     // untitled document with an empty text counts as saved.
     bool savedIndicator() const;
     bool savedFlag() const { return savedFlag_; }
+    // Puts back the saved indicator that a replacement of the text which was
+    // no edit of the user's (the quick-hide swap) changed.
+    void restoreSavedIndicator(bool saved) { savedIndicator_ = saved; }
     bool loadingFile() const { return loadingFile_; }
     const text::TextFormat& format() const { return format_; }
     const UndoHistory& history() const { return history_; }

@@ -95,7 +95,7 @@ void DesktopController::trigger(engine::DesktopTrigger which) {
     case engine::HotKeyAction::OneClickRun: {
         // An empty text when the clipboard holds none: the run then works
         // on the empty text.
-        host_.replaceEditorText(clipboardGb());
+        if (!host_.takeClipboardText(clipboardGb())) break;
         host_.autoReplace();
         if (host_.startRun()) showTip(doneTip());  // as soon as the run has started
         break;
@@ -123,10 +123,13 @@ void DesktopController::onWatchTimer() {
     case engine::WatchAction::None:
         break;
     case engine::WatchAction::PasteOnly:
-        host_.replaceEditorText(gb);
+        host_.takeClipboardText(gb);
         break;
     case engine::WatchAction::PasteAndTypeset:
-        host_.replaceEditorText(gb);
+        if (!host_.takeClipboardText(gb)) {
+            engine::finishClipboardRun(app_.clipboard(), gb);
+            break;
+        }
         showTip(workingTip());
         host_.autoReplace();
         // Should no run start after all, the watch must not stay disarmed.

@@ -27,8 +27,11 @@ class WaylandClipboard;
 class DesktopHost {
 public:
     virtual ~DesktopHost() = default;
-    // "全文替换粘贴": the editor's text becomes `gbText` as one change.
-    virtual void replaceEditorText(const std::string& gbText) = 0;
+    // The text of a clipboard-driven run (one-click, copy-is-typeset): it
+    // is not the open file's, so it goes into an untitled document (New
+    // first when a file is open, asking as New does). False when the user
+    // kept the file's changed text: no run then.
+    virtual bool takeClipboardText(const std::string& gbText) = 0;
     // The replace-all of the find panel, when "一键排版中自动替换" is ticked.
     virtual void autoReplace() = 0;
     // Starts a run; false when none could start.

@@ -151,12 +151,13 @@ bool DocumentController::confirmBefore(DocumentCommand command) {
     return editor::proceedsAfter(step, saved);
 }
 
-void DocumentController::newDocument() {
-    if (!confirmBefore(DocumentCommand::New)) return;
+bool DocumentController::newDocument() {
+    if (!confirmBefore(DocumentCommand::New)) return false;
     document_.newDocument();
     host_.setEditorText({});
     host_.refreshDocumentState();
     Q_EMIT formatChanged();
+    return true;
 }
 
 void DocumentController::openDocument() {
@@ -209,7 +210,7 @@ void DocumentController::openFailed(const QString& path, const QString& reason) 
 bool DocumentController::saveDocument() {
     std::string path = document_.currentPath();
     if (path.empty()) {
-        const QString chosen = dialogs_.chooseFileToSave(toQt(folvane::corrections::proposedSaveName(host_.editorText())));
+        const QString chosen = dialogs_.chooseFileToSave(toQt(folvane::corrections::proposedSaveName(host_.documentText())));
         if (chosen.isEmpty()) return false;  // a cancelled dialog changes nothing
         path = QFile::encodeName(chosen).toStdString();
     }
@@ -220,7 +221,7 @@ bool DocumentController::saveDocumentAs() {
     // An open file offers its own name and place; an untitled document a
     // name from its first words, as Save does.
     const QString proposed = document_.currentPath().empty()
-                                 ? toQt(folvane::corrections::proposedSaveName(host_.editorText()))
+                                 ? toQt(folvane::corrections::proposedSaveName(host_.documentText()))
                                  : QFile::decodeName(document_.currentPath().c_str());
     const auto choice = dialogs_.chooseSaveAs(proposed, document_.format());
     if (!choice || choice->path.isEmpty()) return false;
@@ -228,7 +229,7 @@ bool DocumentController::saveDocumentAs() {
 }
 
 bool DocumentController::writeTo(const std::string& path, const std::optional<folvane::text::TextFormat>& format) {
-    const std::string text = host_.editorText();
+    const std::string text = host_.documentText();
     std::string error, notice;
     const bool ok = format ? document_.saveAs(path, text, *format, &error, &notice)
                            : document_.save(path, text, &error, &notice);

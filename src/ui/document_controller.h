@@ -63,6 +63,9 @@ public:
     virtual ~DocumentHost() = default;
     // The editor's text (GB18030, "\r\n").
     virtual std::string editorText() const = 0;
+    // The document's text: the editor's, or the user's text that the editor
+    // hides behind another passage meanwhile. Save writes this one.
+    virtual std::string documentText() const { return editorText(); }
     // Replaces the editor's text as one change.
     virtual void setEditorText(std::string_view gbText) = 0;
     // Shows a state of the history (Undo, Redo).
@@ -94,7 +97,8 @@ public:
     // Replaces the dialogs (tests answer them in advance).
     void setDialogs(DocumentDialogs dialogs) { dialogs_ = std::move(dialogs); }
 
-    void newDocument();
+    // False when the confirmation kept the document.
+    bool newDocument();
     // The confirmation, the file chooser, then openFile().
     void openDocument();
     // The confirmation, then openFile(`path`) (a recently opened file).

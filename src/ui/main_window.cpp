@@ -350,6 +350,11 @@ void MainWin::connectCommands() {
     recent.tell = [this](const QString& text) { statusParts_[0]->setText(text); };
     recentFiles_ = new RecentFilesMenu(action(Command::RecentFiles), std::move(recent), this);
     connect(&documents_, &DocumentController::fileUsed, recentFiles_, &RecentFilesMenu::add);
+    // Only a save uses a file while the text is hidden (opening is refused):
+    // the text that comes back is then the saved one.
+    connect(&documents_, &DocumentController::fileUsed, this, [this] {
+        if (decoyShown_) savedWhenHidden_ = true;
+    });
     on(Command::Undo, [this] { documents_.undo(); });
     on(Command::Redo, [this] { documents_.redo(); });
     on(Command::Exit, &MainWin::exitProgram);

@@ -242,13 +242,17 @@ private:
     void afterTextReplaced();
 
     // DesktopHost: what the hot keys and the clipboard watch ask of the window.
-    void replaceEditorText(const std::string& gbText) override;
+    bool takeClipboardText(const std::string& gbText) override;
     void autoReplace() override;
     bool startRun() override;
     bool editorBusy() const override;
     // The gate for a command that would replace the editor's text: when it
     // is closed, `why` goes to the status bar and the answer is true.
     bool refusedWhileBusy(const QString& why);
+    // While the quick-hide passage stands in for the user's text, commands
+    // that would replace or typeset the text are refused (true, with a word
+    // in the status bar); Save and Save As write the user's text.
+    bool refusedWhileHidden();
     void toggleWindowShown() override;
     void setPasteEnabled(bool enabled) override;
     void restoreWindow() override;
@@ -259,6 +263,7 @@ private:
     void showView(const folvane::editor::EditorView& view) override;
     void refreshDocumentState() override;
     folvane::editor::EditorText showOpenedText(const QString& text) override;
+    std::string documentText() const override;
     folvane::editor::Caret caret() const override;
     void openedTextShown() override;
     bool openInBackground(const QString& path, const std::string& fsPath) override;
@@ -333,6 +338,8 @@ private:
     QElapsedTimer runClock_;
     bool running_ = false;
     std::string stash_;  // quick-hide text
+    bool decoyShown_ = false;       // the stash holds the user's text, the editor the passage
+    bool savedWhenHidden_ = true;   // the document's saved state when its text was hidden
     EditorFont editorFont_;
     int windowWidth_ = 0;   // outer size at the last resize while not minimised
     int windowHeight_ = 0;

@@ -77,7 +77,12 @@ void MainWin::carryOut(const ProgramRequest& request) {
     }
 }
 
-void MainWin::replaceEditorText(const std::string& gbText) { setEditorText(gbText); }
+bool MainWin::takeClipboardText(const std::string& gbText) {
+    if (refusedWhileHidden()) return false;
+    if (!documents_.document().currentPath().empty() && !documents_.newDocument()) return false;
+    setEditorText(gbText);
+    return true;
+}
 
 void MainWin::autoReplace() {
     if (autoReplace_->isChecked()) replaceAllInEditor();
@@ -95,7 +100,14 @@ bool MainWin::editorBusy() const {
     return running_ || toolRunning_ || app_.runs().running() || bridge_->preparing();
 }
 
+bool MainWin::refusedWhileHidden() {
+    if (!decoyShown_) return false;
+    statusParts_[0]->setText(QStringLiteral("编辑内容已隐藏，请按Ctrl+M恢复后再操作"));
+    return true;
+}
+
 bool MainWin::refusedWhileBusy(const QString& why) {
+    if (refusedWhileHidden()) return true;
     if (!editorBusy()) return false;
     statusParts_[0]->setText(why);
     return true;

@@ -59,6 +59,8 @@ bool MainWin::openFile(const QString& path) { return documents_.openFile(path); 
 
 bool MainWin::loadingText() const { return bridge_->preparing(); }
 
+std::string MainWin::documentText() const { return decoyShown_ ? stash_ : editorText(); }
+
 folvane::editor::EditorText MainWin::showOpenedText(const QString& text) { return bridge_->setTextQuietly(text); }
 
 folvane::editor::Caret MainWin::caret() const { return editor_->textCursor().position(); }

@@ -75,9 +75,19 @@ void MainWin::pasteLarge(QString text) {
 void MainWin::clearAll() { setEditorText({}); }
 
 void MainWin::quickHide() {
+    folvane::editor::Document& doc = documents_.document();
+    const bool hiding = !decoyShown_;
+    if (hiding) savedWhenHidden_ = doc.savedIndicator();
     std::string shown = editorText();
     setEditorText(stash_);
     stash_.swap(shown);
+    decoyShown_ = hiding;
+    // Hiding and bringing back are no edits of the user's: the document is
+    // as changed or as saved as it was (saved, after a Save meanwhile).
+    if (!hiding) {
+        doc.restoreSavedIndicator(savedWhenHidden_);
+        refreshDocumentState();
+    }
     QTextCursor c = editor_->textCursor();
     c.setPosition(std::min(9999, editor_->document()->characterCount() - 1));
     editor_->setTextCursor(c);

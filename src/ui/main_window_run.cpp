@@ -93,7 +93,7 @@ void MainWin::startTypesetting(RunRange range) {
     // A trigger that arrives while a run or a tool is in progress, or while
     // a large text is being prepared, is ignored: two jobs never work on
     // the editor at the same time.
-    if (editorBusy()) return;
+    if (editorBusy() || refusedWhileHidden()) return;
     const bool started = app_.runs().startEditorRun(
         editorText(), editor_->font(), this, [this](EditorRunResult r) { onRunFinished(std::move(r)); }, range);
     if (!started) return;

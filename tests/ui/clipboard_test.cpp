@@ -13,6 +13,9 @@
 #include <QTest>
 
 #include "balloon_tip.h"
+#include "document_controller.h"
+#include "gbtext.h"
+#include "text/file_io.h"
 #include "desktop_controller.h"
 #include "editor_widget.h"
 #include "folvane_app.h"
@@ -84,6 +87,54 @@ TEST_F(ClipboardTest, AltQPastesTheClipboardAndTypesetsIt) {
         EXPECT_EQ(text(), kTwoLinesTypeset);
         EXPECT_EQ(clip(), copyAfter ? kTwoLinesTypeset : kTwoLines);
     }
+}
+
+// The clipboard's text is not the open file's: a clipboard-driven run works
+// in an untitled document, asking first as New does when the file's text
+// has unsaved changes, so a later Save never writes it into the file.
+TEST_F(ClipboardTest, ClipboardRunsNeverLandInTheOpenFile) {
+    const QString victim = settings.dir() + QStringLiteral("/victim.txt");
+    const std::string original = folvane::testing::g("原文");
+    ASSERT_TRUE(folvane::text::writeFileAtomically(victim.toStdString(), original));
+    ScriptedDocumentDialogs dialogs{w};
+    struct Case {
+        const char* name;
+        std::function<void()> trigger;
+    };
+    const Case cases[] = {
+        {"ALT+Q", [&] { desktop().onHotKey(kOneClickId); }},
+        {"copy-is-typeset", [&] { desktop().onWatchTimer(); }},
+    };
+    w.app().windowState().set(folvane::settings::WindowFlag::OneClick, true);
+    switchCopyTypesetOn();
+    int runs = 0;
+    for (const Case& c : cases) {
+        // Unchanged file: no question, the run goes to a new document.
+        ASSERT_TRUE(w.openFile(victim)) << c.name;
+        copy(QStringLiteral("%1甲\n乙").arg(++runs));
+        c.trigger();
+        ASSERT_TRUE(waitForRuns(runs)) << c.name;
+        EXPECT_TRUE(w.documents().document().currentPath().empty()) << c.name;
+        EXPECT_TRUE(dialogs.asked().empty()) << c.name;
+        // A changed file: Cancel keeps it and starts no run.
+        ASSERT_TRUE(w.openFile(victim));
+        QTextCursor cursor = editorOf(w)->textCursor();
+        cursor.insertText(QStringLiteral("改"));
+        dialogs.answer(folvane::editor::SaveAnswer::Cancel);
+        copy(QStringLiteral("%1丙\n丁").arg(runs + 100));
+        c.trigger();
+        EXPECT_EQ(dialogs.asked().size(), 1u) << c.name;
+        EXPECT_EQ(dialogs.last().title, QStringLiteral("新建前保存确认")) << c.name;
+        EXPECT_EQ(started, runs) << c.name;
+        EXPECT_TRUE(text().contains(QStringLiteral("改")) && text().contains(QStringLiteral("原文"))) << c.name;
+        dialogs.clear();
+        dialogs.answer(folvane::editor::SaveAnswer::No);
+        w.action(Command::New)->trigger();
+        dialogs.clear();
+    }
+    std::string bytes;
+    ASSERT_TRUE(folvane::text::readFile(victim.toStdString(), bytes));
+    EXPECT_EQ(bytes, original);
 }
 
 TEST_F(ClipboardTest, AltQWithAnEmptyClipboardRunsOnAnEmptyText) {

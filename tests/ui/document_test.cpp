@@ -18,6 +18,7 @@
 #include "editor_widget.h"
 #include "gbtext.h"
 #include "main_window.h"
+#include "worker.h"
 #include "text/file_io.h"
 #include "ui_support.h"
 
@@ -137,6 +138,45 @@ TEST_F(DocumentTest, UndoRightAfterOpeningKeepsTheFilesText) {
     w.action(Command::Undo)->trigger();
     w.action(Command::Undo)->trigger();
     EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("原文"));
+}
+
+// While the quick-hide passage is shown, Save and Save As write the user's
+// text, and commands that would replace or typeset the text are refused;
+// bringing the text back leaves the document as changed as it was.
+TEST_F(DocumentTest, TheQuickHidePassageIsNeverSavedOverTheFile) {
+    ASSERT_TRUE(w.openFile(file));
+    typeAtEnd(w, QStringLiteral("改"));
+    w.action(Command::QuickHide)->trigger();
+    ASSERT_NE(editorOf(w)->toPlainText(), QStringLiteral("原文改"));
+    w.action(Command::Save)->trigger();
+    EXPECT_EQ(readBytes(file), g("原文改"));
+    const QString other = settings.dir() + QStringLiteral("/另存.txt");
+    dialogs.saveAsTo(other, folvane::text::TextFormat{});
+    w.action(Command::SaveAs)->trigger();
+    EXPECT_EQ(readBytes(other), g("原文改"));
+    // Refused: a run, New and opening a recent file; the passage stays.
+    const QString passage = editorOf(w)->toPlainText();
+    w.action(Command::Run)->trigger();
+    EXPECT_FALSE(w.app().worker().busy());
+    w.action(Command::New)->trigger();
+    EXPECT_EQ(editorOf(w)->toPlainText(), passage);
+    EXPECT_EQ(statusPartOf(w, 0)->text(), QStringLiteral("编辑内容已隐藏，请按Ctrl+M恢复后再操作"));
+    w.action(Command::QuickHide)->trigger();
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("原文改"));
+    EXPECT_TRUE(statusPartOf(w, 2)->text().isEmpty());  // saved meanwhile
+
+    // Hidden and brought back without a save: as changed as before.
+    typeAtEnd(w, QStringLiteral("再"));
+    ASSERT_EQ(statusPartOf(w, 2)->text(), QStringLiteral("已修改"));
+    w.action(Command::QuickHide)->trigger();
+    w.action(Command::QuickHide)->trigger();
+    EXPECT_EQ(statusPartOf(w, 2)->text(), QStringLiteral("已修改"));
+    // Unchanged before hiding: unchanged after.
+    w.action(Command::Save)->trigger();
+    w.action(Command::QuickHide)->trigger();
+    w.action(Command::QuickHide)->trigger();
+    EXPECT_TRUE(statusPartOf(w, 2)->text().isEmpty());
+    EXPECT_EQ(readBytes(other), g("原文改再"));  // Save As made it the document's file
 }
 
 TEST_F(DocumentTest, SavedOrEmptyUntitledDocumentsAreNotAskedAbout) {
