@@ -342,6 +342,19 @@ TEST_F(CliInputs, ACopyOfAnInPlaceRewriteGoesOnlyWhenTheTargetIsWhole) {
     EXPECT_TRUE(fs::exists(orphan));  // its file is not in the folder
 }
 
+// A backslash is a character of a name: it separates no folders.
+TEST_F(CliInputs, BackslashesAreCharactersOfNames) {
+    const std::string a = write("a\\b.txt", "one");
+    const std::string c = write("c\\b.txt", "two");
+    const std::string t = write("tail\\", "three");
+    const Result r = runWith({"-o", dir_ + "/out", a, c, t});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(filesIn(dir_ + "/out"), (std::vector<std::string>{"a\\b.txt", "c\\b.txt", "tail\\.txt"}));
+    EXPECT_EQ(read(dir_ + "/out/a\\b.txt"), kU + "one");
+    EXPECT_EQ(read(dir_ + "/out/c\\b.txt"), kU + "two");
+}
+
 // Outputs that are links, hard links or special files.
 TEST_F(CliInputs, OutputsAreWrittenThroughLinks) {
     const std::string in = write("a.txt", "new");

@@ -518,7 +518,7 @@ TEST(OutputName, BatchNaming) {
     EXPECT_EQ(outputNameFor("dir/a.b.html"), "a.b.txt");
     EXPECT_EQ(outputNameFor("a.htm"), "a.txt");
     EXPECT_EQ(outputNameFor("a.txt"), "a.txt");
-    EXPECT_EQ(outputNameFor("C:\\x\\y.z.txt"), "y.z.txt");
+    EXPECT_EQ(outputNameFor("C:\\x\\y.z.txt"), "C:\\x\\y.z.txt");  // a backslash is part of the name
     EXPECT_EQ(outputNameFor("noext"), "noext.txt");
     EXPECT_EQ(outputNameFor("dir.d/noext"), "noext.txt");
     EXPECT_EQ(outputNameFor(".hidden"), ".txt");
