@@ -51,8 +51,10 @@ if [ "${1:-}" != --on-bus ]; then
   exit $status
 fi
 
-# On the test's own bus, as an ordinary user.
+# On the test's own bus, as an ordinary user, in a folder it may enter (the
+# build folder it was started from may be private).
 work=$2
+cd "$work"
 run=$work/run
 mkdir -p "$run" "$work/portals"
 chmod 700 "$run"
