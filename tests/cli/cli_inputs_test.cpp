@@ -189,7 +189,7 @@ TEST_F(CliInputs, HugeSparseFilesEndInAMessage) {
     { std::FILE* f = std::fopen(huge.c_str(), "w"); std::fclose(f); }
     fs::resize_file(huge, std::uint64_t{64} << 30);
     const std::string small = write("small.txt", "ok");
-    const std::string cli = FOLVANE_CLI_PATH;
+    const std::string cli = folvane::testing::shellWord(FOLVANE_CLI_PATH);
     std::FILE* p = ::popen((cli + " " + huge + " " + small + " 2>&1").c_str(), "r");
     ASSERT_NE(p, nullptr);
     std::string out;
