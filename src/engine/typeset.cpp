@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "corrections/mixed_punctuation.h"
 #include "corrections/protected_spans.h"
 #include "corrections/punctuation.h"
 #include "corrections/quotes.h"
@@ -139,7 +140,7 @@ void stripNoise(std::string& buf, const TypesetOptions& o, Ticker& ticker) {
 std::string_view correctLine(std::string_view line, const TypesetOptions& o, corrections::QuoteState& quotes,
                              std::string& scratch, std::string& spare) {
     const bool bothWidths = o.fullToHalfWidth && o.halfToFullWidth;
-    if (bothWidths && o.fixPunctuation) {
+    if (bothWidths && o.fixPunctuation && !o.mixedPunctuation) {
         corrections::correctWidthAndPunctuationInto(line, spare, scratch);
         scratch.swap(spare);
         line = scratch;
@@ -157,7 +158,10 @@ std::string_view correctLine(std::string_view line, const TypesetOptions& o, cor
             scratch.swap(spare);
             line = scratch;
         }
-        if (o.fixPunctuation) {
+        if (o.fixPunctuation && o.mixedPunctuation) {
+            scratch = corrections::correctMixedPunctuation(line);
+            line = scratch;
+        } else if (o.fixPunctuation) {
             corrections::correctPunctuationInto(line, spare, scratch);
             scratch.swap(spare);
             line = scratch;
