@@ -18,7 +18,8 @@
 namespace folvane::batch {
 namespace {
 
-constexpr std::string_view kSeparators = "/\\";
+// On Linux only "/" separates folders; a backslash is a character of a name.
+constexpr char kSeparator = '/';
 
 }  // namespace
 
@@ -47,12 +48,12 @@ std::optional<FileKind> kindOfExtension(std::string_view ext) {
 }
 
 std::string_view fileNameOf(std::string_view path) {
-    const std::size_t slash = path.find_last_of(kSeparators);
+    const std::size_t slash = path.rfind(kSeparator);
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 std::string_view folderOf(std::string_view path) {
-    const std::size_t slash = path.find_last_of(kSeparators);
+    const std::size_t slash = path.rfind(kSeparator);
     return slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash + 1);
 }
 

@@ -20,7 +20,8 @@ constexpr std::string_view kIdeoStop = "\xA1\xA3";  // 。
 constexpr std::string_view kComma = "\xA3\xAC";     // ，
 
 // Replaces every ASCII `mark` whose preceding character (in the text as
-// rewritten so far) is not half-width by `wide`; returns how many. A mark at
+// rewritten so far) is not half-width by `wide`; returns how many. A mark
+// after a lead byte standing alone stays: its wide form would join that byte. A mark at
 // the start of the line follows nothing and stays. The text in front of a
 // mark, with the earlier marks already replaced, is exactly what has been
 // written to `out`, so one pass decides as a search from the start would.
@@ -34,7 +35,7 @@ std::size_t convertAfterNonHalfWidth(std::string& s, char mark, std::string_view
     std::size_t copied = 0;
     for (; p != std::string::npos; p = s.find(mark, copied)) {
         out.append(std::string_view(s).substr(copied, p - copied));
-        if (out.endsHalfWidth()) {
+        if (out.endsHalfWidth() || out.endsInLoneLead()) {
             out.append(mark);
         } else {
             out.append(wide);
@@ -51,14 +52,20 @@ std::size_t convertAfterNonHalfWidth(std::string& s, char mark, std::string_view
 // converted only when neither the byte before nor the byte after it is the
 // sign, so longer runs stay whole. A pair at the start of the line counts as
 // not preceded by the sign. "《" and "》" hold no "<" or ">" byte, so a
-// conversion never changes a later decision.
+// conversion never changes a later decision. A pair right after a lead byte
+// standing alone stays, as the mark would join that byte.
 void convertIsolatedPairs(std::string& s, char sign, std::string_view mark) {
     const std::size_t n = s.size();
+    std::size_t floor = 0;  // a boundary at or before the search
     for (std::size_t p = s.find(sign); p != std::string::npos; p = s.find(sign, p)) {
         std::size_t end = p;
         while (end < n && s[end] == sign) ++end;
-        if (end - p == 2) std::memcpy(s.data() + p, mark.data(), 2);
+        if (end - p == 2 &&
+            !(p > 0 && text::isLeadByte(static_cast<unsigned char>(s[p - 1])) &&
+              text::charStartBefore(s, p, floor) == p - 1))
+            std::memcpy(s.data() + p, mark.data(), 2);
         p = end;
+        floor = end;
     }
 }
 
@@ -88,7 +95,7 @@ constexpr std::array<unsigned, 256> kMarkOf = [] {
 // "While the pattern is found, replace every occurrence": the collapsing
 // pass rebuilds the line, so it runs only where there is something to do.
 void collapse(std::string& s, std::string_view run, std::string_view kept) {
-    if (text::containsAligned(s, run)) text::replaceAllRepeat(s, run, kept);
+    if (text::containsAligned(s, run)) text::replaceAllRepeat(s, run, kept, true);
 }
 
 // The single pass over a line that does the twenty steps at once where the
@@ -153,6 +160,7 @@ public:
                     other(false);
                     ++i;
                 } else if (b == '<' || b == '>') {
+                    if (afterLoneLead_) return false;
                     std::size_t end = i + 1;
                     while (end < n && p[end] == b) ++end;
                     if (end - i == 2) replace(i, 2, b == '<' ? "\xA1\xB6" : "\xA1\xB7");  // 《 》
@@ -517,25 +525,31 @@ void correctPunctuationInStepsInto(std::string_view line, std::string& s, std::s
         }
     }
     // Dots and ellipses, in this order: each step sees the result of the
-    // previous ones, so "......." ends as "……" and "...." as "…".
-    if (wideStop && text::replaceAllInPlace(s, kFullStopWide, ".") > 0) marks |= kHasDot;
+    // previous ones, so "......." ends as "……" and "...." as "…". No
+    // replacement here or below joins a lead byte standing alone with the
+    // mark put after it, or with what a removal brings next to it.
+    auto all = [&s](std::string_view find, std::string_view repl) {
+        return text::replaceAllInPlace(s, find, repl, true);
+    };
+    if (wideStop && all(kFullStopWide, ".") > 0) marks |= kHasDot;
     bool ellipsesMade = false;  // a step put in an ellipsis or took a mark from beside one
+    bool dotsRemoved = false;   // "..": the marks on either side may meet
     if ((marks & kHasDot) && (s.find("..") != std::string::npos || s.find("\xA1\xAD.") != std::string::npos)) {
-        text::replaceAllInPlace(s, "......", kEllipsis2);
-        text::replaceAllInPlace(s, "...", kEllipsis);
-        text::replaceAllInPlace(s, "\xA1\xAD..", kEllipsis2);
-        text::replaceAllInPlace(s, "\xA1\xAD.", kEllipsis);
-        text::replaceAllInPlace(s, "..", "");
+        all("......", kEllipsis2);
+        all("...", kEllipsis);
+        all("\xA1\xAD..", kEllipsis2);
+        all("\xA1\xAD.", kEllipsis);
+        dotsRemoved = all("..", "") > 0;
         ellipsesMade = true;
     }
-    if (stopPair && text::replaceAllInPlace(s, "\xA1\xA3\xA1\xA3", kEllipsis2) > 0) ellipsesMade = true;  // 。。
-    if ((ellipsisStop || ellipsesMade) && text::replaceAllInPlace(s, "\xA1\xAD\xA1\xA3", kEllipsis) > 0)  // …。
+    if ((stopPair || dotsRemoved) && all("\xA1\xA3\xA1\xA3", kEllipsis2) > 0) ellipsesMade = true;  // 。。
+    if ((ellipsisStop || ellipsesMade) && all("\xA1\xAD\xA1\xA3", kEllipsis) > 0)  // …。
         ellipsesMade = true;
-    if (marks & kHasOpenParen) s = text::replaceAll(s, "(", "\xA3\xA8");
-    if (marks & kHasCloseParen) s = text::replaceAll(s, ")", "\xA3\xA9");
+    if (marks & kHasOpenParen) all("(", "\xA3\xA8");
+    if (marks & kHasCloseParen) all(")", "\xA3\xA9");
     if (ellipsisRun || ellipsesMade) collapse(s, kEllipsis3, kEllipsis2);
     if (marks & kHasDot) convertAfterNonHalfWidth(s, '.', kIdeoStop, work);
-    if (((marks & kHasComma) && convertAfterNonHalfWidth(s, ',', kComma, work) > 0) || commaPair)
+    if (((marks & kHasComma) && convertAfterNonHalfWidth(s, ',', kComma, work) > 0) || commaPair || dotsRemoved)
         collapse(s, "\xA3\xAC\xA3\xAC", kComma);
     if (marks & kHasQuestion) convertAfterNonHalfWidth(s, '?', "\xA3\xBF", work);     // ？
     if (marks & kHasExclamation) convertAfterNonHalfWidth(s, '!', "\xA3\xA1", work);  // ！

@@ -191,10 +191,14 @@ bool halfWidthFrom(std::string_view s, std::size_t pos) {
 bool halfWidthAfter(std::string_view line, std::size_t from, bool doubleOpen) {
     char buf[12];
     std::size_t n = 0;
+    bool afterLoneLead = false;
     for (std::size_t j = from; j < line.size() && n < 5;) {
         const std::size_t len = text::charLength(line, j);
         const char q = quoteAt(line, j, len);
-        if (q == '"') {
+        if (q == '"' && afterLoneLead && len == 1) {
+            buf[n++] = '"';
+            doubleOpen = !doubleOpen;
+        } else if (q == '"') {
             const std::string_view mark = doubleOpen ? kOpenDouble : kCloseDouble;
             std::memcpy(buf + n, mark.data(), 2);
             n += 2;
@@ -205,6 +209,7 @@ bool halfWidthAfter(std::string_view line, std::size_t from, bool doubleOpen) {
             std::memcpy(buf + n, line.data() + j, len);
             n += len;
         }
+        afterLoneLead = len == 1 && text::isLeadByte(static_cast<unsigned char>(line[j]));
         j += len;
     }
     return halfWidthFrom(std::string_view(buf, n), 0);
@@ -257,15 +262,19 @@ bool correctQuotesIfAny(std::string_view line, QuoteState& state, std::string& o
     std::size_t copied = 0;
     for (; i != std::string_view::npos; i = finder.next(copied, len, q)) {
         b.append(line.substr(copied, i - copied));
+        // Right after a lead byte standing alone an ASCII quote stays (it
+        // still counts in the alternation): a mark would join that byte.
+        const bool afterLoneLead = len == 1 && b.endsInLoneLead();
         if (q == '"') {
-            b.append(doubleOpen ? kOpenDouble : kCloseDouble);
+            b.append(afterLoneLead ? std::string_view("\"") : doubleOpen ? kOpenDouble : kCloseDouble);
             doubleOpen = !doubleOpen;
             sawDouble = true;
         } else {
             // An opening mark is due when Chinese text stands on either
             // side, a closing mark only when Chinese text follows.
             const bool halfAfter = halfWidthAfter(line, i + len, doubleOpen);
-            const bool convert = singleOpen ? (!halfAfter || !b.endsHalfWidth()) : !halfAfter;
+            const bool convert =
+                !afterLoneLead && (singleOpen ? (!halfAfter || !b.endsHalfWidth()) : !halfAfter);
             if (convert) {
                 b.append(singleOpen ? kOpenSingle : kCloseSingle);
                 singleOpen = !singleOpen;

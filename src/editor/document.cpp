@@ -5,7 +5,7 @@
 namespace folvane::editor {
 
 std::string fileNameOf(std::string_view path) {
-    const std::size_t sep = path.find_last_of("/\\");
+    const std::size_t sep = path.rfind('/');  // a backslash is a character of a name
     return std::string(sep == std::string_view::npos ? path : path.substr(sep + 1));
 }
 

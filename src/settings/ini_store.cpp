@@ -182,6 +182,9 @@ WriteResult IniStore::write(std::span<const IniAssignment> assignments) const {
     for (const auto& a : assignments) ini.set(section_, a.key, a.value);
     const std::string bytes = ini.bytes();
     if (existed && bytes == old) return {};
+    // A file without any write permission was protected by its user: it is
+    // left as it is (a rename over it would succeed all the same).
+    if (existed && (st.st_mode & 0222) == 0) return failure("the file is write-protected; the settings are not saved");
     std::string why;
     if (!text::writeFileAtomically(path_, bytes, &why)) return failure(why);
     return {};

@@ -15,6 +15,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+#include <vector>
+
 #include "text/release.h"
 
 namespace folvane::text {
@@ -240,7 +243,13 @@ bool AtomicFileWriter::open(std::string* error) {
 
 // Copies the finished temporary file over the old file's own bytes. Space
 // for a longer text is reserved first, so a full disk is found before the
-// old text is touched.
+// old text is touched. Before the first byte of the old file is written the
+// temporary file takes a name that holds the old file's inode number
+// (".folvane-PID-TAG-INO.copy"): from then on it may be the only whole copy
+// of either text, so neither the signal cleanup nor removeStaleTemporaries
+// removes it until the old file holds the same bytes. It goes once the copy
+// is complete and on disk; after a failure part way it stays, and the error
+// names it.
 bool AtomicFileWriter::copyIntoTarget(int& err) {
     struct stat st{};
     if (::fstat(fd_, &st) != 0) {
@@ -254,14 +263,28 @@ bool AtomicFileWriter::copyIntoTarget(int& err) {
     }
     struct stat was{};
     ::fstat(out, &was);
+    char name[64];
+    std::snprintf(name, sizeof name, "-%lx.copy", static_cast<unsigned long>(was.st_ino));
+    const std::string copy = tmp_.substr(0, tmp_.size() - 4) + name;  // tmp_ ends in ".tmp"
+    disarmTemporary(slot_);
+    slot_ = -1;
+    if (::rename(tmp_.c_str(), copy.c_str()) != 0) {
+        err = errno;
+        ::close(out);
+        return false;
+    }
+    tmp_ = copy;
     if (st.st_size > was.st_size) {
         const int r = ::posix_fallocate(out, 0, st.st_size);
         if (r != 0 && r != EOPNOTSUPP && r != EINVAL) {
+            // A full disk: the old file gets its own length back, whole.
+            if (::ftruncate(out, was.st_size) != 0) kept_ = true;
             ::close(out);
             err = r;
             return false;
         }
     }
+    kept_ = true;  // the old file is overwritten from here on
     char buf[1 << 16];
     off_t offset = 0;
     while (offset < st.st_size) {
@@ -286,6 +309,7 @@ bool AtomicFileWriter::copyIntoTarget(int& err) {
     }
     if (::ftruncate(out, st.st_size) != 0 || ::fsync(out) != 0) err = errno;
     if (::close(out) != 0 && !err) err = errno;
+    if (err == 0) kept_ = false;  // the old file holds the new text whole
     return err == 0;
 }
 
@@ -319,6 +343,15 @@ bool AtomicFileWriter::commit(std::string* error) {
     if (!err && inPlace_) copyIntoTarget(err);
     if (::close(fd_) != 0 && !err) err = errno;
     fd_ = -1;
+    if (kept_) {
+        // The old file may be cut part way: this is the whole new text.
+        if (error) *error = std::string(std::strerror(err)) + "; the new text is kept in " + tmp_;
+        kept_ = false;
+        disarmTemporary(slot_);
+        slot_ = -1;
+        tmp_.clear();
+        return false;
+    }
     if (inPlace_) ::unlink(tmp_.c_str());
     else if (!err && ::rename(tmp_.c_str(), target_.c_str()) != 0) err = errno;
     if (err) {
@@ -370,25 +403,80 @@ void removeTemporariesOnSignals() {
     for (const int sig : terminatingSignals()) ::sigaction(sig, &sa, nullptr);
 }
 
+namespace {
+
+// True when the regular files `a` and `b` in the folder `dir` hold the same bytes.
+bool sameBytes(int dir, const char* a, const char* b) {
+    const int fa = ::openat(dir, a, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fa < 0) return false;
+    const int fb = ::openat(dir, b, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fb < 0) {
+        ::close(fa);
+        return false;
+    }
+    bool same = false;
+    struct stat sa{}, sb{};
+    if (::fstat(fa, &sa) == 0 && ::fstat(fb, &sb) == 0 && S_ISREG(sa.st_mode) && S_ISREG(sb.st_mode) &&
+        sa.st_size == sb.st_size) {
+        static thread_local char ba[1 << 16], bb[1 << 16];
+        same = true;
+        for (off_t off = 0; same && off < sa.st_size;) {
+            const ssize_t na = ::pread(fa, ba, sizeof ba, off);
+            const ssize_t nb = na > 0 ? ::pread(fb, bb, static_cast<std::size_t>(na), off) : -1;
+            if (na <= 0 || nb != na || std::memcmp(ba, bb, static_cast<std::size_t>(na)) != 0) same = false;
+            off += na > 0 ? na : 0;
+        }
+    }
+    ::close(fa);
+    ::close(fb);
+    return same;
+}
+
+}  // namespace
+
 std::size_t removeStaleTemporaries(const std::string& folder) {
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return 0;
     std::size_t removed = 0;
     const int self = static_cast<int>(::getpid());
+    // Leftovers of copies into a file in place, each with the inode of its file.
+    std::vector<std::pair<std::string, unsigned long>> copies;
+    std::vector<std::pair<unsigned long, std::string>> entries;
     while (const dirent* e = ::readdir(dir)) {
+        entries.emplace_back(static_cast<unsigned long>(e->d_ino), e->d_name);
         int pid = 0, end = 0;
         unsigned tag = 0;
-        // Exactly the names createTemporary makes.
-        if (std::sscanf(e->d_name, ".folvane-%d-%8x.tmp%n", &pid, &tag, &end) != 2 ||
-            e->d_name[end] != '\0' || std::strlen(e->d_name) != static_cast<std::size_t>(end) || pid <= 0 ||
-            pid == self)
+        unsigned long ino = 0;
+        // Exactly the names createTemporary and copyIntoTarget make.
+        bool copy = false;
+        if (std::sscanf(e->d_name, ".folvane-%d-%8x.tmp%n", &pid, &tag, &end) == 2 && e->d_name[end] == '\0') {
+        } else if (end = 0; std::sscanf(e->d_name, ".folvane-%d-%8x-%lx.copy%n", &pid, &tag, &ino, &end) == 3 &&
+                            end > 0 && e->d_name[end] == '\0') {
+            copy = true;
+        } else {
             continue;
+        }
+        if (pid <= 0 || pid == self) continue;
         if (::kill(pid, 0) == 0 || errno != ESRCH) continue;  // running (perhaps another user's)
         struct stat st{};
         if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
             st.st_uid != ::geteuid())
             continue;
+        if (copy) {
+            copies.emplace_back(e->d_name, ino);
+            continue;
+        }
         if (::unlinkat(::dirfd(dir), e->d_name, 0) == 0) ++removed;
+    }
+    // A copy goes only when its file holds the same bytes: otherwise it is
+    // the one whole copy of the new text, and stays.
+    for (const auto& [name, ino] : copies) {
+        for (const auto& [entryIno, entry] : entries) {
+            if (entryIno != ino || entry == name) continue;
+            if (sameBytes(::dirfd(dir), entry.c_str(), name.c_str()) && ::unlinkat(::dirfd(dir), name.c_str(), 0) == 0)
+                ++removed;
+            break;
+        }
     }
     ::closedir(dir);
     return removed;

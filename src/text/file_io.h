@@ -76,6 +76,7 @@ private:
     int fd_ = -1;
     int slot_ = -1;
     bool inPlace_ = false;
+    bool kept_ = false;  // the old file is being rewritten: tmp_ must stay
 };
 
 // `path` with every symbolic link of its last component followed (relative
@@ -97,7 +98,9 @@ void removeTemporariesOnSignals();
 // Removes the temporary files that writers of this program left in
 // `folder` when their process died without cleaning up (SIGKILL, a power
 // cut): files named as ours, owned by this user, whose process id names no
-// running process. Returns how many went.
+// running process. The copy that a writer rewriting a file in place left
+// goes only when that file holds the same bytes: else it is the one whole
+// copy of the new text. Returns how many went.
 std::size_t removeStaleTemporaries(const std::string& folder);
 
 }  // namespace folvane::text

@@ -206,8 +206,26 @@ std::size_t replaceAllInPlace(std::string& s, std::string_view find, std::string
     if (find.empty()) return 0;
     if (repl.size() > find.size()) {
         std::size_t n = 0;
-        std::string out = replaceAll(s, find, repl, &n);
-        if (n) s.swap(out);
+        if (!keepOpaqueApart) {
+            std::string out = replaceAll(s, find, repl, &n);
+            if (n) s.swap(out);
+            return n;
+        }
+        Matcher m(s, find, 0);
+        std::string out;
+        std::size_t copied = 0, floor = 0;
+        for (std::size_t p = m.next(0); p != npos; p = m.next(copied)) {
+            if (copied == 0) out.reserve(s.size() + s.size() / 4);
+            out.append(s.data() + copied, p - copied);
+            const bool keep = joinsOpaqueByte(out, floor, repl, std::string_view(s).substr(p + find.size()), &floor);
+            out.append(keep ? std::string_view(s).substr(p, find.size()) : repl);
+            copied = p + find.size();
+            n += keep ? 0 : 1;
+        }
+        if (n) {
+            out.append(s.data() + copied, s.size() - copied);
+            s.swap(out);
+        }
         return n;
     }
     // The text does not grow.

@@ -114,6 +114,16 @@ inline char* putFullWidth(char* o, unsigned char u) {
     return o + 1;
 }
 
+// A lead byte standing alone is followed by no valid second byte, only by a
+// byte below 0x40 (or 0x7F, 0xFF, a digit that makes no four-byte code). The
+// full-width form of that byte would start with A1 or A3, a valid second
+// byte: the two would read as one character, the opaque byte lost and the
+// text after it shifted. So the byte after a lone lead byte stays as it is.
+inline char* keepByte(char* o, unsigned char u) {
+    *o = static_cast<char>(u);
+    return o + 1;
+}
+
 }  // namespace
 
 void toFullWidthInto(std::string_view s, std::string& out) {
@@ -124,16 +134,19 @@ void toFullWidthInto(std::string_view s, std::string& out) {
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
     const std::size_t n = s.size();
     char* o = out.data();
+    bool afterLoneLead = false;
     for (std::size_t i = 0; i < n;) {
         const unsigned char u = p[i];
         if (u < 0x80) {
-            o = putFullWidth(o, u);
+            o = afterLoneLead ? keepByte(o, u) : putFullWidth(o, u);
+            afterLoneLead = false;
             ++i;
             continue;
         }
         const std::size_t len = charLength(s, i);
         std::memcpy(o, p + i, len);
         o += len;
+        afterLoneLead = len == 1 && isLeadByte(u);
         i += len;
     }
     out.resize(static_cast<std::size_t>(o - out.data()));
@@ -148,7 +161,8 @@ void toFullWidthInto(std::string_view s, std::string& out) {
 // into one character with it, and a lead byte two or three bytes before it
 // stays alone either way (a four-byte character needs a lead byte third and
 // a digit fourth; the turned character gives neither before nor after). So:
-//   - a character 0x20-0x7E of `s` becomes its full-width form;
+//   - a character 0x20-0x7E of `s` becomes its full-width form, but right
+//     after a lone lead byte, where both steps keep it;
 //   - a character the first step turns into c becomes the full-width form of
 //     c. For the full-width forms and the full-width space that is the
 //     character itself (halfWidthOf reverses fullWidthForm); "。" becomes
@@ -163,14 +177,17 @@ void toHalfThenFullWidthInto(std::string_view s, std::string& out) {
     out.clear();
     out.resize(n * 2);
     char* o = out.data();
+    bool afterLoneLead = false;
     for (std::size_t i = 0; i < n;) {
         const unsigned char b0 = p[i];
         if (b0 < 0x80) {
-            o = putFullWidth(o, b0);
+            o = afterLoneLead ? keepByte(o, b0) : putFullWidth(o, b0);
+            afterLoneLead = false;
             ++i;
             continue;
         }
         const std::size_t len = charLength(s, i);
+        afterLoneLead = len == 1 && isLeadByte(b0);
         if (len == 2) {
             unsigned char b1 = p[i + 1];
             unsigned char lead = b0;

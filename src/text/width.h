@@ -14,7 +14,9 @@ std::string toHalfWidth(std::string_view s);
 
 // Every character 0x21-0x7E becomes its full-width form U+FF01-U+FF5E and the
 // space 0x20 becomes the full-width space. Every one of them is two bytes in
-// GB18030, so the text grows by one byte per converted character.
+// GB18030, so the text grows by one byte per converted character. A character
+// right after a lead byte standing alone stays as it is: its full-width form
+// would join that byte into one character.
 std::string toFullWidth(std::string_view s);
 
 // The same into `out` (replaced; `s` must not view it), whose storage is

@@ -1,5 +1,6 @@
 // One running program per user and display. The first start listens on a
-// local socket in the user's runtime directory; a later start hands its
+// local socket in the user's runtime directory (or, without a private one,
+// a folder of the user's own in the temporary folder); a later start hands its
 // request (ProgramRequest) to it and ends. A socket left behind by a program
 // that crashed is found dead and replaced. A lock file around the choice
 // keeps two programs started at the same moment from both listening.
@@ -18,16 +19,19 @@ public:
     explicit InstanceLink(QString socketPath, QObject* parent = nullptr);
     ~InstanceLink() override;
 
-    // The socket for this user and display: the runtime directory, named
-    // after the display (Wayland's, else X11's) so that two sessions of one
-    // user each have their program.
+    // The socket for this user and display: the runtime directory when it
+    // is set and private, else the folder "folvane-UID" in the temporary
+    // folder; named after the display (Wayland's, else X11's) so that two
+    // sessions of one user each have their program. A path longer than a
+    // socket may have is made shorter (in /tmp, the display as a digest).
     static QString defaultSocketPath();
 
     enum class Claim {
         Primary,    // this process now serves the socket
         Forwarded,  // a running program took the request
         NoAnswer,   // a program runs but did not take the request in time
-        Failed,     // no socket could be served (error() says why)
+        Failed,     // no socket could be served, or the one there is another
+                    // user's (error() says why)
     };
     // Hands `request` to a running program, or makes this one the program
     // that serves later requests. `timeoutMs` bounds every wait. Only a
@@ -42,7 +46,7 @@ Q_SIGNALS:
     void requested(const ProgramRequest& request);
 
 private:
-    enum class Delivery { NobodyListens, Delivered, NoAnswer };
+    enum class Delivery { NobodyListens, Delivered, NoAnswer, Foreign };
     Delivery forward(const ProgramRequest& request, int timeoutMs);
     void accept();
 

@@ -345,4 +345,5 @@ private:
     int windowHeight_ = 0;
     bool settingsSaved_ = false;
     bool unattendedExit_ = false;
+    bool askingToClose_ = false;  // the close question ("关闭确认") is open
 };

@@ -1,6 +1,7 @@
 // MainWin: always-on-top, showing and hiding, what the desktop controller
 // asks of the window, resizing.
 #include <QCheckBox>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QWindow>
 #include <QProgressBar>
@@ -72,6 +73,15 @@ void MainWin::carryOut(const ProgramRequest& request) {
         desktop_->trigger(folvane::engine::DesktopTrigger::ShowHide);
         break;
     case Action::Quit:
+        if (askingToClose_) {
+            // The open question comes to the front instead.
+            bringToFront();
+            if (QWidget* question = QApplication::activeModalWidget()) {
+                question->raise();
+                question->activateWindow();
+            }
+            break;
+        }
         if (close()) QCoreApplication::quit();
         break;
     }

@@ -89,7 +89,16 @@ void MainWin::startUp(const QStringList& arguments, const std::string& configPat
 }
 
 void MainWin::closeEvent(QCloseEvent* e) {
+    // A close asked for while the question of an earlier one is open (a
+    // second "--quit") waits for that answer: it neither asks again nor
+    // ends the program with the question unanswered.
+    if (askingToClose_) {
+        e->ignore();
+        return;
+    }
+    askingToClose_ = true;
     const bool proceed = unattendedExit_ || documents_.confirmBefore(folvane::editor::DocumentCommand::Close);
+    askingToClose_ = false;
     // The question may have been ended by an unattended exit that came while
     // it was open: the exit goes on.
     if (!proceed && !unattendedExit_) {

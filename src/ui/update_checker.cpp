@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 #include <QWidget>
 #include <QWindow>
+#include <memory>
 
 #include "text_bridge.h"
 #include "web_features.h"
@@ -106,14 +107,28 @@ void UpdateChecker::probe(const QUrl& url) {
     QNetworkRequest request(url);
     request.setTransferTimeout(kProbeTimeoutMs);
     QNetworkReply* reply = network_->get(request);
-    connect(reply, &QNetworkReply::finished, this, [this, reply, url] {
+    // The answer is read as it comes, and at most kProbeBytes of it: a
+    // longer one (an endless one, from anyone on the way) is cut off and
+    // taken for no answer. The reply buffers no more than that either.
+    reply->setReadBufferSize(kProbeBytes);
+    auto body = std::make_shared<QByteArray>();
+    auto take = [reply, body] {
+        body->append(reply->read(kProbeBytes + 1 - body->size()));
+        if (body->size() > kProbeBytes) reply->abort();
+    };
+    connect(reply, &QNetworkReply::readyRead, this, take);
+    connect(reply, &QNetworkReply::finished, this, [this, reply, body, take] {
         reply->deleteLater();
-        const bool ok = reply->error() == QNetworkReply::NoError;
-        const QString title =
-            ok ? htmlPageTitle(reply->read(kProbeBytes), reply->header(QNetworkRequest::ContentTypeHeader).toByteArray())
-               : QString();
+        if (body->size() <= kProbeBytes && reply->isOpen()) take();
+        const bool ok = reply->error() == QNetworkReply::NoError && body->size() <= kProbeBytes;
+        const QByteArray contentType = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
+        const QString title = ok ? htmlPageTitle(*body, contentType) : QString();
         if (ok && folvane::web::isServicePageTitle(fromQt(title)) && createView()) {
-            page_->load(url);  // the view reports the load itself
+            // The page the probe has read is shown as it is, with its own
+            // address for its links: the service is asked once, not twice.
+            // The view reports the load itself.
+            page_->setContent(*body, contentType.isEmpty() ? QStringLiteral("text/html") : QString::fromLatin1(contentType),
+                              reply->url());
             return;
         }
         onLoaded(ok, title);

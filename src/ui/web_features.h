@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QString>
+#include <QByteArray>
 #include <QUrl>
 #include <functional>
 
@@ -19,6 +20,9 @@ public:
     virtual ~EmbeddedPage() = default;
     virtual QWidget* widget() = 0;
     virtual void load(const QUrl& url) = 0;
+    // Shows `body`, already fetched from `base` (its address, for the
+    // page's own links and resources), without asking for it again.
+    virtual void setContent(const QByteArray& body, const QString& mimeType, const QUrl& base) = 0;
     // Called when a page has finished loading; a failed load reports false.
     virtual void setLoadFinishedHandler(std::function<void(bool succeeded, const QString& title)> handler) = 0;
 };

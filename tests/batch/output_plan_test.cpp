@@ -8,8 +8,10 @@ namespace {
 
 TEST(OutputNameFor, NamesAsTheBatchDoes) {
     const std::pair<const char*, const char*> cases[] = {
-        {"a.html", "a.txt"},       {"a.b.html", "a.b.txt"}, {"dir/a.htm", "a.txt"}, {"x\\y.txt", "y.txt"},
+        {"a.html", "a.txt"},       {"a.b.html", "a.b.txt"}, {"dir/a.htm", "a.txt"},
         {"noext", "noext.txt"},    {"d.d/noext", "noext.txt"}, {".hidden", ".txt"},  {"a.", "a.txt"},
+        // A backslash is a character of a name, not a folder separator.
+        {"x\\y.txt", "x\\y.txt"}, {"d/a\\b.htm", "a\\b.txt"}, {"tail\\", "tail\\.txt"}, {"\\", "\\.txt"},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(outputNameFor(in), out) << in;
 }

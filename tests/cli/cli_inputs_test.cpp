@@ -2,6 +2,7 @@
 // input stops the run, results stay apart and every byte comes back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -188,7 +189,7 @@ TEST_F(CliInputs, HugeSparseFilesEndInAMessage) {
     { std::FILE* f = std::fopen(huge.c_str(), "w"); std::fclose(f); }
     fs::resize_file(huge, std::uint64_t{64} << 30);
     const std::string small = write("small.txt", "ok");
-    const std::string cli = FOLVANE_CLI_PATH;
+    const std::string cli = folvane::testing::shellWord(FOLVANE_CLI_PATH);
     std::FILE* p = ::popen((cli + " " + huge + " " + small + " 2>&1").c_str(), "r");
     ASSERT_NE(p, nullptr);
     std::string out;
@@ -261,6 +262,97 @@ TEST_F(CliInputs, StaleTemporariesGoWithTheNextRun) {
     EXPECT_FALSE(fs::exists(stale));
     EXPECT_TRUE(fs::exists(live));
     EXPECT_EQ(read(dir_ + "/out/a.txt"), kU + "text");
+}
+
+// A run killed while it rewrote a hard-linked target in place: the old or
+// the new text is there whole, in the target or in the copy beside it, and
+// the next run into the folder removes that copy only once the target holds
+// the same bytes.
+TEST_F(CliInputs, AKillDuringAnInPlaceRewriteLosesNeitherText) {
+    std::string big;
+    for (int i = 0; big.size() < (48u << 20); ++i) big += "line " + std::to_string(i) + " of a long text\r\n\r\n";
+    const std::string in = write("in.txt", big);
+    const std::string expected = runWith({in}).out;
+    const std::string out = dir_ + "/out";
+    const std::string old = "the old text, also under a second name";
+    const std::string target = write("out/in.txt", old);
+    fs::create_hard_link(target, dir_ + "/second-name.txt");
+    const std::string cli = FOLVANE_CLI_PATH;
+    std::vector<std::string> args = {cli, "-o", out, in};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    ASSERT_EQ(::posix_spawn(&pid, cli.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+    // Killed as soon as the target starts to change (or not at all, when the
+    // run is over first).
+    auto copies = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(out))
+            if (e.path().filename().string().starts_with(".folvane-")) names.push_back(e.path().string());
+        return names;
+    };
+    int status = 0;
+    struct stat st{};
+    while (::stat(target.c_str(), &st) == 0 && static_cast<std::size_t>(st.st_size) == old.size() &&
+           ::waitpid(pid, &status, WNOHANG) == 0) {
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+    // The next run into the folder cleans up; the old or the new text is
+    // still there whole, in the target or beside it.
+    const std::string other = write("other.txt", "x");
+    EXPECT_EQ(runWith({"-o", out, other}).status, 0);
+    const std::string now = read(target);
+    if (now != old && now != expected) {
+        const std::vector<std::string> left = copies();
+        EXPECT_TRUE(std::any_of(left.begin(), left.end(), [&](const std::string& f) { return read(f) == expected; }))
+            << "the target is cut and no whole copy of the new text is left";
+    }
+    // Once a run writes the target whole, its copy goes with the run after.
+    EXPECT_EQ(runWith({"-o", out, in}).status, 0);
+    EXPECT_TRUE(read(dir_ + "/second-name.txt") == expected);
+    EXPECT_EQ(runWith({"-o", out, other}).status, 0);
+    EXPECT_EQ(copies(), std::vector<std::string>{});
+}
+
+// What a killed in-place rewrite leaves, as it leaves it: the copy goes only
+// when the target holds the same bytes.
+TEST_F(CliInputs, ACopyOfAnInPlaceRewriteGoesOnlyWhenTheTargetIsWhole) {
+    const pid_t dead = ::fork();
+    if (dead == 0) ::_exit(0);
+    ASSERT_GT(dead, 0);
+    ::waitpid(dead, nullptr, 0);
+    const std::string cut = write("out/cut.txt", std::string("new te\0\0\0", 9));
+    const std::string whole = write("out/whole.txt", "new text");
+    auto copyOf = [&](const std::string& path, const std::string& tag) {
+        struct stat st{};
+        EXPECT_EQ(::stat(path.c_str(), &st), 0);
+        char name[96];
+        std::snprintf(name, sizeof name, "out/.folvane-%d-%s-%lx.copy", static_cast<int>(dead), tag.c_str(),
+                      static_cast<unsigned long>(st.st_ino));
+        return write(name, "new text");
+    };
+    const std::string keep = copyOf(cut, "0000000a");
+    const std::string drop = copyOf(whole, "0000000b");
+    const std::string orphan = write("out/.folvane-" + std::to_string(dead) + "-0000000c-1.copy", "new text");
+    EXPECT_EQ(runWith({"-o", dir_ + "/out", write("a.txt", "x")}).status, 0);
+    EXPECT_TRUE(fs::exists(keep));
+    EXPECT_FALSE(fs::exists(drop));
+    EXPECT_TRUE(fs::exists(orphan));  // its file is not in the folder
+}
+
+// A backslash is a character of a name: it separates no folders.
+TEST_F(CliInputs, BackslashesAreCharactersOfNames) {
+    const std::string a = write("a\\b.txt", "one");
+    const std::string c = write("c\\b.txt", "two");
+    const std::string t = write("tail\\", "three");
+    const Result r = runWith({"-o", dir_ + "/out", a, c, t});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(filesIn(dir_ + "/out"), (std::vector<std::string>{"a\\b.txt", "c\\b.txt", "tail\\.txt"}));
+    EXPECT_EQ(read(dir_ + "/out/a\\b.txt"), kU + "one");
+    EXPECT_EQ(read(dir_ + "/out/c\\b.txt"), kU + "two");
 }
 
 // Outputs that are links, hard links or special files.

@@ -518,7 +518,7 @@ TEST(OutputName, BatchNaming) {
     EXPECT_EQ(outputNameFor("dir/a.b.html"), "a.b.txt");
     EXPECT_EQ(outputNameFor("a.htm"), "a.txt");
     EXPECT_EQ(outputNameFor("a.txt"), "a.txt");
-    EXPECT_EQ(outputNameFor("C:\\x\\y.z.txt"), "y.z.txt");
+    EXPECT_EQ(outputNameFor("C:\\x\\y.z.txt"), "C:\\x\\y.z.txt");  // a backslash is part of the name
     EXPECT_EQ(outputNameFor("noext"), "noext.txt");
     EXPECT_EQ(outputNameFor("dir.d/noext"), "noext.txt");
     EXPECT_EQ(outputNameFor(".hidden"), ".txt");
@@ -526,7 +526,8 @@ TEST(OutputName, BatchNaming) {
 
 // The real executable, as scripts call it.
 TEST(CliProcess, FiltersStandardInputAndReportsStatus) {
-    const std::string cmd = std::string(FOLVANE_CLI_PATH) + " --encoding gb18030 --set joinNonParagraphBreaks=1";
+    const std::string cli = folvane::testing::shellWord(FOLVANE_CLI_PATH);
+    const std::string cmd = cli + " --encoding gb18030 --set joinNonParagraphBreaks=1";
     FILE* p = ::popen(("printf '\\243\\254\\r\\n\\241\\243' | " + cmd).c_str(), "r");
     ASSERT_NE(p, nullptr);
     std::string out;
@@ -536,13 +537,13 @@ TEST(CliProcess, FiltersStandardInputAndReportsStatus) {
     const int status = ::pclose(p);
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(out, kI + "\xA3\xAC\xA1\xA3");
-    EXPECT_EQ(WEXITSTATUS(std::system((std::string(FOLVANE_CLI_PATH) + " --set x=1 2>/dev/null").c_str())), 2);
-    EXPECT_EQ(WEXITSTATUS(std::system((std::string(FOLVANE_CLI_PATH) + " /no/such/file 2>/dev/null").c_str())), 1);
+    EXPECT_EQ(WEXITSTATUS(std::system((cli + " --set x=1 2>/dev/null").c_str())), 2);
+    EXPECT_EQ(WEXITSTATUS(std::system((cli + " /no/such/file 2>/dev/null").c_str())), 1);
 }
 
 TEST(CliProcess, TypesetsTheSampleArticle) {
-    const std::string cmd = std::string(FOLVANE_CLI_PATH) + " --set joinNonParagraphBreaks=1 " FOLVANE_DATA_DIR
-                                                            "/sample-article.txt";
+    const std::string cmd = folvane::testing::shellWord(FOLVANE_CLI_PATH) + " --set joinNonParagraphBreaks=1 " +
+                            folvane::testing::shellWord(FOLVANE_DATA_DIR "/sample-article.txt");
     FILE* p = ::popen(cmd.c_str(), "r");
     ASSERT_NE(p, nullptr);
     std::string out;

@@ -101,16 +101,22 @@ TEST(CorrectPunctuation, MultiByteMarksMatchWholeCharactersOnly) {
 // where they stopped, testing the text in front as it stands after every
 // replacement.
 std::string literalPunctuation(std::string s) {
-    auto all = [&](const char* find, const char* repl) { s = text::replaceAll(s, g(find), g(repl)); };
+    // No replacement joins a lead byte standing alone with what follows it.
+    auto afterLoneLead = [&](std::size_t p) {
+        return p > 0 && text::isLeadByte(static_cast<unsigned char>(s[p - 1])) &&
+               text::charStartBefore(s, p, 0) == p - 1;
+    };
+    auto all = [&](const char* find, const char* repl) { text::replaceAllInPlace(s, g(find), g(repl), true); };
     auto repeat = [&](const char* find, const char* repl) {
-        while (text::containsAligned(s, g(find))) s = text::replaceAll(s, g(find), g(repl));
+        while (text::replaceAllInPlace(s, g(find), g(repl), true) > 0) {
+        }
     };
     auto afterNonHalfWidth = [&](char mark, const char* wide) {
         const std::string r = g(wide);
         for (std::size_t pos = 0;;) {
             const std::size_t p = s.find(mark, pos);
             if (p == std::string::npos) break;
-            if (!text::endsHalfWidth(std::string_view(s).substr(0, p))) {
+            if (!text::endsHalfWidth(std::string_view(s).substr(0, p)) && !afterLoneLead(p)) {
                 s.replace(p, 1, r);
                 pos = p + r.size();
             } else {
@@ -126,7 +132,7 @@ std::string literalPunctuation(std::string s) {
             if (p == std::string::npos) break;
             const bool signAfter = p + 2 < s.size() && s[p + 2] == sign;
             const bool signBefore = p > 0 && s[p - 1] == sign;
-            if (!signAfter && !signBefore) {
+            if (!signAfter && !signBefore && !afterLoneLead(p)) {
                 s.replace(p, 2, r);
                 pos = p + 2;
             } else {
@@ -219,7 +225,11 @@ TEST(CorrectPunctuation, SinglePassAgreesWithTheSteps) {
         {"…。", "…"},
         {"………,", "……，"},
         {"…….", "……"},
-        {"..，..，", "，，"},  // the "，，" the removal makes stays, as it always has
+        // A removal brings marks together for the steps after it.
+        {"..，..，", "，"},
+        {"中文，..，好", "中文，好"},
+        {"。..。", "……"},
+        {"中,..,", "中，"},
     };
     for (const auto& c : cases) {
         const std::string in = g(c.input);
@@ -248,6 +258,40 @@ TEST(CorrectPunctuation, SinglePassAgreesWithTheStepsAroundOpaqueBytes) {
         std::string("\xA3\xAC\x81,", 4),
     };
     for (const auto& line : lines) EXPECT_GB_EQ(correctPunctuation(line), correctPunctuationInSteps(line)) << show(line);
+}
+
+TEST(CorrectPunctuation, NoStepJoinsALoneLeadByteWithAMark) {
+    struct Bytes {
+        std::string input, expected;
+    };
+    const Bytes cases[] = {
+        {"\x81,", "\x81,"},
+        {"\x81.", "\x81."},
+        {"\x81...", "\x81."},  // no "…" beside the byte; step 6 then takes two dots
+        {"\x81(x)", "\x81(x" + g("）")},
+        {"\x81<<a>>", "\x81<<a" + g("》")},
+        {"\x81\x30\x81:", "\x81\x30\x81:"},
+        {"\x80,", "\x80" + g("，")},  // 80 leads nothing
+    };
+    for (const auto& c : cases) {
+        EXPECT_GB_EQ(correctPunctuation(c.input), c.expected) << show(c.input);
+        EXPECT_GB_EQ(correctPunctuationInSteps(c.input), c.expected) << show(c.input);
+    }
+    // A removal that would bring a lone lead byte and a digit together with
+    // a lead byte and a digit after them (one four-byte character) is not made.
+    const std::string fused = "\x81..\x30\x81\x30";
+    EXPECT_GB_EQ(correctPunctuation(fused), fused);
+    using folvane::testing::opaqueBytes;
+    const std::string before[] = {"", "\x81", "\x81\x30\x81", g("中")};
+    const std::string after[] = {"", "\x81", "0", ".", "..", g("。"), ",", "<<"};
+    const auto fault = folvane::testing::firstCodeInContextWhere(before, after, [](const std::string& s) {
+        return opaqueBytes(correctPunctuation(s)) == opaqueBytes(s) &&
+               opaqueBytes(correctWidthAndPunctuation(s)) == opaqueBytes(s);
+    });
+    if (fault) {
+        EXPECT_EQ(opaqueBytes(correctPunctuation(*fault)), opaqueBytes(*fault)) << show(*fault);
+        EXPECT_EQ(opaqueBytes(correctWidthAndPunctuation(*fault)), opaqueBytes(*fault)) << show(*fault);
+    }
 }
 
 TEST(CorrectPunctuation, SinglePassAgreesWithTheStepsOnRandomText) {

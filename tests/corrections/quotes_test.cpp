@@ -67,15 +67,27 @@ TEST(CorrectQuotes, PairingContinuesOverLines) {
     EXPECT_GB_EQ(correctQuotes(g("\"x"), st), g("“x"));
 }
 
+// True when the character before `p` is a lead byte standing alone.
+bool afterLoneLead(std::string_view s, std::size_t p) {
+    return p > 0 && text::isLeadByte(static_cast<unsigned char>(s[p - 1])) && text::charStartBefore(s, p, 0) == p - 1;
+}
+
 // The documented algorithm: fold, then repeatedly take the first remaining
-// quote from the start of the line, testing the line as it stands.
+// quote from the start of the line, testing the line as it stands. A quote
+// right after a lead byte standing alone stays ASCII (its mark would join
+// that byte); a double one still counts in the alternation.
 std::string literalQuotes(std::string s, QuoteState& st) {
     for (const char* q : {"“", "”", "＂"}) s = text::replaceAll(s, g(q), "\"");
     for (const char* q : {"‘", "’", "＇"}) s = text::replaceAll(s, g(q), "'");
     if (st.nextDoubleQuote.empty()) st.nextDoubleQuote = g("“");
     if (st.nextSingleQuote.empty()) st.nextSingleQuote = g("‘");
-    for (std::size_t p; (p = text::findAligned(s, "\"")) != text::npos;) {
-        s.replace(p, 1, st.nextDoubleQuote);
+    for (std::size_t p, from = 0; (p = text::findAligned(s, "\"", from)) != text::npos;) {
+        if (afterLoneLead(s, p)) {
+            from = p + 1;
+        } else {
+            s.replace(p, 1, st.nextDoubleQuote);
+            from = p + 2;
+        }
         st.nextDoubleQuote = st.nextDoubleQuote == g("“") ? g("”") : g("“");
     }
     for (std::size_t p; (p = text::findAligned(s, "'")) != text::npos;) {
@@ -83,7 +95,7 @@ std::string literalQuotes(std::string s, QuoteState& st) {
         const std::size_t limit = std::min(p + 3, s.size());
         const bool after = text::BoundaryWalker(s).reach(limit) && text::endsHalfWidth(std::string_view(s).substr(0, limit));
         const bool opening = st.nextSingleQuote == g("‘");
-        if (opening ? (!before || !after) : !after) {
+        if (!afterLoneLead(s, p) && (opening ? (!before || !after) : !after)) {
             s.replace(p, 1, st.nextSingleQuote);
             st.nextSingleQuote = opening ? g("’") : g("‘");
         } else {
@@ -170,6 +182,25 @@ TEST(CorrectQuotes, IfAnyDeclinesOnlyLinesWithoutQuotes) {
         }
         EXPECT_EQ(st.nextDoubleQuote, ref.nextDoubleQuote) << c.name;
         EXPECT_EQ(st.nextSingleQuote, ref.nextSingleQuote) << c.name;
+    }
+}
+
+TEST(CorrectQuotes, AQuoteAfterALoneLeadByteStaysApartFromIt) {
+    struct Case {
+        std::string input, expected;
+    };
+    const Case cases[] = {
+        {"\x81\"", "\x81\""},
+        {"\x81'", "\x81'"},
+        {"\x81\"" + g("中\""), "\x81\"" + g("中”")},  // the kept quote opened the pair
+        {"\x81\x30\x81'" + g("中"), "\x81\x30\x81'" + g("中")},
+        {"\x80\"", "\x80" + g("“")},  // 80 leads nothing
+    };
+    for (const auto& c : cases) {
+        QuoteState st;
+        const std::string out = correctQuotes(c.input, st);
+        EXPECT_GB_EQ(out, c.expected) << show(c.input);
+        EXPECT_EQ(folvane::testing::opaqueBytes(out), folvane::testing::opaqueBytes(c.input)) << show(c.input);
     }
 }
 

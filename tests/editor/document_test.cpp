@@ -116,9 +116,9 @@ TEST_F(DocumentTest, ASavedSnapshotDroppedAsTheOldestIsForgotten) {
     }
 }
 
-TEST(FileName, EitherSeparator) {
+TEST(FileName, OnlyTheSlashSeparates) {
     EXPECT_EQ(fileNameOf("/home/u/a b.txt"), "a b.txt");
-    EXPECT_EQ(fileNameOf("C:\\docs\\a.txt"), "a.txt");
+    EXPECT_EQ(fileNameOf("/home/u/a\\b.txt"), "a\\b.txt");  // a backslash is part of the name
     EXPECT_EQ(fileNameOf("a.txt"), "a.txt");
     EXPECT_EQ(fileNameOf("/home/u/"), "");
     EXPECT_EQ(lengthStatus(12), g("文本长度：12字节"));

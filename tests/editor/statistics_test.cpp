@@ -66,15 +66,26 @@ std::string halfWidthForms(std::string_view s) {
     return out;
 }
 
+// The size of the full-width copy: two bytes for every character 0x20-0x7E
+// (the count the conversion's growth stands for, also after a lone lead
+// byte, where the conversion itself keeps the character).
+std::size_t fullWidthSize(std::string_view s) {
+    std::size_t n = s.size();
+    text::forEachChar(s, [&](std::size_t pos, std::size_t len) {
+        if (len == 1 && s[pos] >= 0x20 && s[pos] <= 0x7E) ++n;
+    });
+    return n;
+}
+
 TextStatistics documentedCounts(std::string_view text) {
     TextStatistics st;
     std::string t(text);
     for (char& c : t)
         if (c == '\t') c = 'a';
     st.size = text.size();
-    st.nonChinese = text::toFullWidth(t).size() - t.size();
+    st.nonChinese = fullWidthSize(t) - t.size();
     const std::string u = text::replaceAll(t, "\r\n", "");
-    st.chinese = (2 * halfWidthForms(u).size() - text::toFullWidth(u).size()) / 2;
+    st.chinese = (2 * halfWidthForms(u).size() - fullWidthSize(u)) / 2;
     st.lines = text.empty() ? 0 : text::findAllAligned(t, "\r\n").size() + 1;
     st.fullWidth = (st.size - st.nonChinese) / 2;
     st.total = st.nonChinese + st.chinese;

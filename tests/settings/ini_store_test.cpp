@@ -248,6 +248,23 @@ TEST_F(IniStoreTest, UnreadableFileIsLeftAlone) {
     EXPECT_EQ(contents(), "[folvane]\r\nk=1\r\nsecret=2\r\n");
 }
 
+// A file its user made read-only keeps every byte, root's run included
+// (a rename would replace it all the same); the write says why it failed.
+TEST_F(IniStoreTest, WriteProtectedFileIsLeftAlone) {
+    const std::string old = "[folvane]\r\nk=1\r\n\x01\xFE binary \x80\r\n";
+    ASSERT_TRUE(text::writeFileAtomically(path_, old));
+    ASSERT_EQ(::chmod(path_.c_str(), 0444), 0);
+    IniStore store(path_, "folvane");
+    EXPECT_EQ(store.readText("k", "0"), "1");
+    const WriteResult r = store.writeText("k", "2");
+    EXPECT_FALSE(r);
+    EXPECT_NE(r.message.find("write-protected"), std::string::npos) << r.message;
+    EXPECT_EQ(contents(), old);
+    EXPECT_TRUE(store.writeText("k", "1"));  // nothing to change: no complaint
+    ::chmod(path_.c_str(), 0644);
+    EXPECT_TRUE(store.writeText("k", "2"));
+}
+
 TEST_F(IniStoreTest, DirectoryInPlaceOfTheFileIsReported) {
     fs::create_directory(path_);
     IniStore store(path_, "folvane");

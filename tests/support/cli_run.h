@@ -12,6 +12,14 @@
 
 namespace folvane::testing {
 
+// `word` as one word of a shell command line, whatever it holds (the
+// build folder may lie under a path with spaces).
+inline std::string shellWord(std::string_view word) {
+    std::string out = "'";
+    for (const char c : word) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
 struct CliRun {
     int status = -1;
     std::string out;

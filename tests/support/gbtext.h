@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "text/codec.h"
+#include "text/gb18030.h"
 
 namespace folvane::testing {
 
@@ -31,6 +32,20 @@ std::optional<std::string> firstCodeInContextWhere(std::span<const std::string> 
                 }
         }
     return std::nullopt;
+}
+
+// The bytes of `s` that are characters of their own though no character
+// (0x80, 0xFF, lead bytes without a valid follower), in order. A step that
+// keeps every such byte apart gives them back unchanged: one that joined
+// one with a neighbour would lose it here.
+inline std::string opaqueBytes(std::string_view s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t len = text::charLength(s, i);
+        if (len == 1 && static_cast<unsigned char>(s[i]) >= 0x80) out += s[i];
+        i += len;
+    }
+    return out;
 }
 
 // GB18030 bytes of a UTF-8 literal.

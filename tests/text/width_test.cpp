@@ -80,10 +80,12 @@ std::string referenceHalfWidth(std::string_view s) {
 
 std::string referenceFullWidth(std::string_view s) {
     std::string out;
+    bool afterLoneLead = false;
     forEachChar(s, [&](std::size_t i, std::size_t len) {
         const auto u = static_cast<unsigned char>(s[i]);
-        if (len == 1 && u >= 0x20 && u <= 0x7E) out += toFullWidth(std::string(1, s[i]));
+        if (len == 1 && u >= 0x20 && u <= 0x7E && !afterLoneLead) out += toFullWidth(std::string(1, s[i]));
         else out.append(s, i, len);
+        afterLoneLead = len == 1 && isLeadByte(u);
     });
     return out;
 }
@@ -141,6 +143,44 @@ TEST(ToHalfThenFullWidth, AgreesWithTheTwoPassesOnRandomText) {
     toHalfThenFullWidthInto(std::string(100, 'x'), out);
     toHalfThenFullWidthInto(g("。a"), out);
     EXPECT_GB_EQ(out, g("．ａ"));
+}
+
+TEST(Width, ALoneLeadByteStaysApartFromTheCharacterAfterIt) {
+    // 中, a lone 81, "0", 文: the full-width "０" (A3 B0) would read as 81 A3.
+    const std::string lone = "\xD6\xD0\x81\x30\xCE\xC4";
+    struct Case {
+        std::string input, full, halfThenFull;
+    };
+    const Case cases[] = {
+        {lone, lone, lone},
+        {"\x81 ", "\x81 ", "\x81 "},
+        {"\x81!a", "\x81!\xA3\xE1", "\x81!\xA3\xE1"},
+        {"\x81\x30\x81?", "\x81\x30\x81?", "\x81\x30\x81?"},  // two lone lead bytes
+        {"\xFE\x39\xFE", "\xFE\x39\xFE", "\xFE\x39\xFE"},
+        {"\x80!", "\x80\xA3\xA1", "\x80\xA3\xA1"},  // 80 leads nothing
+        {"\x81\x30\x81\x30", "\x81\x30\x81\x30", "\x81\x30\x81\x30"},  // one four-byte character
+        {"\x81\x30\xA1\xA3", "\x81\x30\xA1\xA3", "\x81\x30\xA3\xAE"},  // the 。 follows "0"
+    };
+    for (const auto& c : cases) {
+        EXPECT_GB_EQ(toFullWidth(c.input), c.full) << folvane::testing::show(c.input);
+        EXPECT_GB_EQ(toHalfThenFullWidth(c.input), c.halfThenFull) << folvane::testing::show(c.input);
+    }
+}
+
+TEST(Width, NoConversionJoinsAnOpaqueByteWithANeighbour) {
+    using folvane::testing::opaqueBytes;
+    const std::string before[] = {"", "\x81", "\x81\x30", "\x81\x30\x81", "a", g("中")};
+    const std::string after[] = {"", "\x81", "0", " ", "\x30\x81\x30", "\xA1\xA3", "."};
+    const auto fault = folvane::testing::firstCodeInContextWhere(before, after, [](const std::string& s) {
+        const std::string o = opaqueBytes(s);
+        return opaqueBytes(toFullWidth(s)) == o && opaqueBytes(toHalfWidth(s)) == o &&
+               opaqueBytes(toHalfThenFullWidth(s)) == o;
+    });
+    if (fault) {
+        EXPECT_EQ(opaqueBytes(toFullWidth(*fault)), opaqueBytes(*fault)) << folvane::testing::show(*fault);
+        EXPECT_EQ(opaqueBytes(toHalfThenFullWidth(*fault)), opaqueBytes(*fault)) << folvane::testing::show(*fault);
+        EXPECT_EQ(opaqueBytes(toHalfWidth(*fault)), opaqueBytes(*fault)) << folvane::testing::show(*fault);
+    }
 }
 
 TEST(HalfWidthOf, OnlyTheFullWidthForms) {

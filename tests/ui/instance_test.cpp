@@ -12,6 +12,14 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "editor_widget.h"
 #include "instance_link.h"
@@ -197,6 +205,29 @@ TEST_F(SecondStart, ActionsReachTheRunningWindow) {
     EXPECT_TRUE(waitUntil([&] { return !w.isVisible(); }, kWait));
 }
 
+// A second "--quit" while the first one's question ("关闭确认") is open
+// waits for its answer: the question is not asked twice, and cancelling it
+// keeps the window and its edit.
+TEST_F(SecondStart, ASecondQuitWaitsForTheOpenQuestion) {
+    ASSERT_NO_FATAL_FAILURE(serve());
+    editorOf(w)->insertPlainText(QStringLiteral("未保存的改动"));
+    int asked = 0, secondQuit = -1;
+    auto d = w.documents().dialogs();
+    d.askToSave = [&](const QString& title, const QString&) {
+        EXPECT_EQ(title, QStringLiteral("关闭确认"));
+        if (++asked == 1) secondQuit = run({QStringLiteral("--quit")});  // while this question is open
+        return folvane::editor::SaveAnswer::Cancel;
+    };
+    w.documents().setDialogs(d);
+    EXPECT_EQ(run({QStringLiteral("--quit")}), 0);
+    ASSERT_TRUE(waitUntil([&] { return asked >= 1 && secondQuit != -1; }, kWait));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(secondQuit, 0);  // the request was taken
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("未保存的改动"));
+}
+
 // A program killed outright leaves its socket file behind; the next start
 // finds nobody answering there and serves in its place.
 TEST_F(SecondStart, AStaleSocketOfAKilledProgramIsReplaced) {
@@ -214,6 +245,257 @@ TEST_F(SecondStart, AStaleSocketOfAKilledProgramIsReplaced) {
     ASSERT_NO_FATAL_FAILURE(serve());
     EXPECT_EQ(run({QStringLiteral("--show-hide")}), 0);
     EXPECT_TRUE(waitUntil([&] { return !w.isVisible(); }, kWait));
+}
+
+// A socket path longer than the kernel takes: the program still finds the
+// one that runs (the socket moves to a shorter path of the user's own).
+TEST_F(SecondStart, ALongRuntimeDirectoryStillGivesOneProgram) {
+    QString longRuntime = runtime;
+    while (longRuntime.size() < 160) longRuntime += QStringLiteral("/deeper-folder");
+    ASSERT_TRUE(QDir().mkpath(longRuntime));
+    ASSERT_EQ(::chmod(QFile::encodeName(longRuntime).constData(), 0700), 0);
+    qputenv("XDG_RUNTIME_DIR", longRuntime.toLocal8Bit());
+    const QString path = InstanceLink::defaultSocketPath();
+    EXPECT_LE(QFile::encodeName(path).size(), 107) << path.toStdString();
+    ASSERT_NO_FATAL_FAILURE(serve());
+    EXPECT_EQ(run({QStringLiteral("--show-hide")}), 0);
+    EXPECT_TRUE(waitUntil([&] { return !w.isVisible(); }, kWait));
+}
+
+// Without a runtime directory the socket is in a folder of the user's own,
+// mode 0700, in the temporary folder; a runtime directory that another user
+// may enter is not used.
+TEST(SocketPath, OnlyInAFolderOfTheUsersOwn) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR"), savedTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(dir.path()));
+    const QString own = dir.path() + QStringLiteral("/folvane-%1").arg(::geteuid());
+    qunsetenv("XDG_RUNTIME_DIR");
+    EXPECT_TRUE(InstanceLink::defaultSocketPath().startsWith(own + QLatin1Char('/')))
+        << InstanceLink::defaultSocketPath().toStdString();
+    const QString open = dir.filePath(QStringLiteral("open"));
+    ASSERT_TRUE(QDir().mkpath(open));
+    ASSERT_EQ(::chmod(QFile::encodeName(open).constData(), 0777), 0);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(open));
+    EXPECT_TRUE(InstanceLink::defaultSocketPath().startsWith(own + QLatin1Char('/')));
+    {
+        // The folder is made private; one that is not is refused with a message.
+        InstanceLink link(InstanceLink::defaultSocketPath());
+        ASSERT_EQ(link.claim({}, 2000), InstanceLink::Claim::Primary) << link.error().toStdString();
+        struct stat st{};
+        ASSERT_EQ(::stat(QFile::encodeName(own).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u);
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(own).constData(), 0755), 0);
+    InstanceLink link(InstanceLink::defaultSocketPath());
+    EXPECT_EQ(link.claim({}, 2000), InstanceLink::Claim::Failed);
+    EXPECT_TRUE(link.error().contains(own)) << link.error().toStdString();
+    qputenv("TMPDIR", savedTmp);
+    if (savedRuntime.isNull()) qunsetenv("XDG_RUNTIME_DIR");
+    else qputenv("XDG_RUNTIME_DIR", savedRuntime);
+}
+
+// A second user of the system, made for one test and removed after it with
+// the processes it ran for the test (root only: the tests skip otherwise).
+class OtherUser {
+public:
+    OtherUser() {
+        if (::geteuid() != 0) return;
+        name_ = "folvane-test-" + std::to_string(::getpid());
+        if (QProcess::execute(QStringLiteral("useradd"),
+                              {QStringLiteral("--system"), QStringLiteral("--no-create-home"), QStringLiteral("--shell"),
+                               QStringLiteral("/usr/sbin/nologin"), QString::fromStdString(name_)}) != 0) {
+            name_.clear();
+            return;
+        }
+        const passwd* pw = ::getpwnam(name_.c_str());
+        if (!pw) return;
+        uid_ = pw->pw_uid;
+        gid_ = pw->pw_gid;
+    }
+    ~OtherUser() {
+        for (const pid_t pid : children_) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+        if (!name_.empty()) QProcess::execute(QStringLiteral("userdel"), {QString::fromStdString(name_)});
+    }
+    bool made() const { return uid_ != 0; }
+    uid_t uid() const { return uid_; }
+
+    // Listens as this user on `path` (made reachable by everyone), answers
+    // each connection with the acknowledgement a program gives, and copies
+    // what it is sent to the returned pipe. Returns once it listens.
+    int listen(const std::string& path) {
+        int out[2], ready[2];
+        if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(ready, O_CLOEXEC) != 0) return -1;
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::setgid(gid_) != 0 || ::setuid(uid_) != 0) ::_exit(1);
+            const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            ::unlink(addr.sun_path);
+            if (::bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(s, 8) != 0) ::_exit(2);
+            ::chmod(addr.sun_path, 0777);
+            if (::write(ready[1], "r", 1) != 1) ::_exit(3);
+            for (;;) {
+                const int c = ::accept(s, nullptr, nullptr);
+                if (c < 0) continue;
+                const char ack = '\x06';
+                if (::write(c, &ack, 1) != 1) ::_exit(4);
+                char buf[4096];
+                for (ssize_t n; (n = ::read(c, buf, sizeof buf)) > 0;)
+                    if (::write(out[1], buf, static_cast<std::size_t>(n)) != n) ::_exit(5);
+                ::close(c);
+            }
+        }
+        ::close(out[1]);
+        ::close(ready[1]);
+        if (pid < 0) return -1;
+        children_.push_back(pid);
+        char r = 0;
+        const bool up = ::read(ready[0], &r, 1) == 1;
+        ::close(ready[0]);
+        if (!up) return -1;
+        ::fcntl(out[0], F_SETFL, O_NONBLOCK);
+        return out[0];
+    }
+
+    // Connects as this user to `path` and sends `bytes`; the returned pipe
+    // gets "A" when an acknowledgement came back, "N" when none did.
+    int send(const std::string& path, const QByteArray& bytes) {
+        int out[2];
+        if (::pipe2(out, O_CLOEXEC) != 0) return -1;
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            char answer = 'N';
+            if (::setgid(gid_) != 0 || ::setuid(uid_) != 0) ::_exit(1);
+            const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            if (::connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+                ::write(s, bytes.constData(), static_cast<std::size_t>(bytes.size())) == bytes.size()) {
+                char a = 0;
+                if (::read(s, &a, 1) == 1 && a == '\x06') answer = 'A';
+            }
+            if (::write(out[1], &answer, 1) != 1) ::_exit(2);
+            ::_exit(0);
+        }
+        ::close(out[1]);
+        if (pid < 0) return -1;
+        children_.push_back(pid);
+        ::fcntl(out[0], F_SETFL, O_NONBLOCK);
+        return out[0];
+    }
+
+private:
+    std::string name_;
+    uid_t uid_ = 0;
+    gid_t gid_ = 0;
+    std::vector<pid_t> children_;
+};
+
+// What is in the non-blocking pipe `fd` now.
+QByteArray drain(int fd) {
+    QByteArray got;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) got.append(buf, static_cast<int>(n));
+    return got;
+}
+
+// Another user who listens where the program used to fall back to (the
+// shared temporary folder) or who put a socket into the runtime directory
+// gets nothing: the program names the problem and runs on its own.
+TEST_F(SecondStart, AnotherUsersSocketGetsNoRequest) {
+    OtherUser other;
+    if (!other.made()) GTEST_SKIP() << "needs root to make a second user";
+    // The other user may reach its folders in the test's.
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0711), 0);
+    const QString tmp = dir.filePath(QStringLiteral("tmp"));
+    ASSERT_TRUE(QDir().mkpath(tmp));
+    ASSERT_EQ(::chmod(QFile::encodeName(tmp).constData(), 01777), 0);
+    const std::string theirs = QFile::encodeName(tmp + QStringLiteral("/folvane-none.socket")).toStdString();
+    const int heard = other.listen(theirs);
+    ASSERT_GE(heard, 0);
+    QFile f(dir.filePath(QStringLiteral("secret.txt")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+
+    // Started with no runtime directory, and with the runtime folder Qt
+    // would have used made by the other user.
+    auto startAlone = [&](const QString& why) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("TMPDIR"), tmp);
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        if (why == QStringLiteral("runtime")) env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        else env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        p.setProcessEnvironment(env);
+        p.start(program, {f.fileName()});
+        EXPECT_TRUE(p.waitForStarted(kWait));
+        QByteArray errors;
+        const bool said = waitUntil([&] {
+            errors += p.readAllStandardError();
+            return errors.contains("folvane: ") || p.state() == QProcess::NotRunning;
+        }, kWait);
+        EXPECT_TRUE(said);
+        // Still running: a program of its own, not a request handed over.
+        EXPECT_EQ(p.state(), QProcess::Running) << errors.toStdString();
+        p.kill();
+        p.waitForFinished(kWait);
+        return QString::fromLocal8Bit(errors);
+    };
+    // Qt's own runtime folder for this user, made by the other user first.
+    const QString qtRuntime = tmp + QStringLiteral("/runtime-") + QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name);
+    ASSERT_TRUE(QDir().mkpath(qtRuntime));
+    ASSERT_EQ(::chown(QFile::encodeName(qtRuntime).constData(), other.uid(), 0), 0);
+    // 1. The other user made the folder of this user's name in the temporary folder.
+    const QString squatted = tmp + QStringLiteral("/folvane-%1").arg(::geteuid());
+    ASSERT_TRUE(QDir().mkpath(squatted));
+    ASSERT_EQ(::chown(QFile::encodeName(squatted).constData(), other.uid(), 0), 0);
+    const std::string inSquatted = QFile::encodeName(squatted + QStringLiteral("/folvane-none.socket")).toStdString();
+    const int heardThere = other.listen(inSquatted);
+    ASSERT_GE(heardThere, 0);
+    QString errors = startAlone(QStringLiteral("none"));
+    EXPECT_TRUE(errors.contains(squatted)) << errors.toStdString();
+    // 2. A socket of the other user's in the runtime directory.
+    const std::string inRuntime = QFile::encodeName(runtime + QStringLiteral("/folvane-none.socket")).toStdString();
+    ASSERT_EQ(::rename(inSquatted.c_str(), inRuntime.c_str()), 0);
+    errors = startAlone(QStringLiteral("runtime"));
+    EXPECT_TRUE(errors.contains(QStringLiteral("another user"))) << errors.toStdString();
+    EXPECT_EQ(drain(heard), QByteArray());
+    EXPECT_EQ(drain(heardThere), QByteArray());
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0700);
+}
+
+// The running program takes no request from another user, even where that
+// user can reach its socket.
+TEST_F(SecondStart, ARequestFromAnotherUserIsRefused) {
+    OtherUser other;
+    if (!other.made()) GTEST_SKIP() << "needs root to make a second user";
+    ASSERT_NO_FATAL_FAILURE(serve());
+    bool asked = false;
+    QObject::connect(link.get(), &InstanceLink::requested, [&] { asked = true; });
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0711), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(runtime).constData(), 0711), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(link->socketPath()).constData(), 0777), 0);
+    const int answer = other.send(QFile::encodeName(link->socketPath()).toStdString(),
+                                  encodeRequest({Action::ShowHide, {}}));
+    ASSERT_GE(answer, 0);
+    QByteArray got;
+    ASSERT_TRUE(waitUntil([&] { return !(got += drain(answer)).isEmpty(); }, kWait));
+    EXPECT_EQ(got, "N");
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(asked);
+    EXPECT_TRUE(w.isVisible());
+    ::chmod(QFile::encodeName(runtime).constData(), 0700);
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0700);
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QToolBar>
 
@@ -36,6 +38,8 @@ public:
     using QWidget::QWidget;
     QWidget* widget() override { return this; }
     void load(const QUrl& url) override { loads.append(url); }
+    // A page shown from the probe's body counts as loaded from its address.
+    void setContent(const QByteArray&, const QString&, const QUrl& base) override { loads.append(base); }
     void setLoadFinishedHandler(std::function<void(bool, const QString&)> h) override { handler = std::move(h); }
     void finish(bool ok, const QString& title) { handler(ok, title); }
     QList<QUrl> loads;
@@ -302,6 +306,55 @@ TEST(UpdateRequest, TheViewIsMadeOnlyForTheServicesPage) {
             }
         }
     }
+}
+
+// A fake service reached through http_proxy (as anyone on the path of the
+// plain HTTP request could answer) that answers with the service's page
+// and then never ends it: the check reads 256 KB at most, takes that for
+// no answer and closes the connection. The service stops by itself after
+// 64 MB, which the check must never get to.
+TEST(UpdateRequest, AnEndlessAnswerIsCutOffAndTakenForNone) {
+    constexpr qint64 kCap = 64 << 20;
+    qint64 sent = 0;
+    bool closedEarly = false;
+    QTcpServer proxy;  // after what its sockets' handlers write
+    ASSERT_TRUE(proxy.listen(QHostAddress::LocalHost, 0));
+    QObject::connect(&proxy, &QTcpServer::newConnection, [&] {
+        QTcpSocket* s = proxy.nextPendingConnection();
+        QObject::connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+        QObject::connect(s, &QTcpSocket::disconnected, [&] { closedEarly = sent < kCap; });
+        auto more = [&, s] {
+            if (sent >= kCap || s->bytesToWrite() > (1 << 20)) return;
+            const QByteArray chunk(64 * 1024, 'x');
+            s->write(chunk);
+            sent += chunk.size();
+        };
+        QObject::connect(s, &QTcpSocket::readyRead, s, [s, more] {
+            if (!s->readAll().contains("\r\n\r\n")) return;
+            s->write("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n\r\n" + kServicePage);
+            more();
+        });
+        QObject::connect(s, &QTcpSocket::bytesWritten, s, more);
+    });
+    const QByteArray savedProxy = qgetenv("http_proxy"), savedNoProxy = qgetenv("no_proxy");
+    qputenv("http_proxy", QStringLiteral("http://127.0.0.1:%1").arg(proxy.serverPort()).toLatin1());
+    qunsetenv("no_proxy");
+    FakeWebFeatures web;
+    QWidget bar;
+    const QUrl url(QStringLiteral("http://updates.invalid/soft/tf.asp"));
+    UpdateChecker checker([&] { return web.createPage(&bar); }, [url] { return url; });
+    int loaded = 0;
+    QObject::connect(&checker, &UpdateChecker::pageLoaded, [&] { ++loaded; });
+    checker.start();
+    checker.retryTimer().stop();
+    EXPECT_TRUE(waitUntil([&] { return loaded == 1 || sent >= kCap; }, 60000));
+    EXPECT_EQ(loaded, 1);
+    EXPECT_FALSE(web.view);  // no answer: the page is not shown
+    EXPECT_TRUE(waitUntil([&] { return closedEarly; }, 60000)) << sent;
+    EXPECT_LT(sent, kCap);
+    if (savedProxy.isNull()) qunsetenv("http_proxy");
+    else qputenv("http_proxy", savedProxy);
+    if (!savedNoProxy.isNull()) qputenv("no_proxy", savedNoProxy);
 }
 
 TEST(UpdateRequest, PageTitleAsABrowserReadsIt) {

@@ -7,7 +7,29 @@
 
 DecliningPage::DecliningPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent) {}
 
-QWebEnginePage* DecliningPage::createWindow(WebWindowType) { return nullptr; }
+QWebEnginePage* DecliningPage::createWindow(WebWindowType) {
+    qInfo("folvane: the page asked for a new window; declined");
+    return nullptr;
+}
+
+void DecliningPage::javaScriptAlert(const QUrl&, const QString& msg) {
+    qInfo("folvane: the page's alert was not shown: %s", qUtf8Printable(msg.left(200)));
+}
+
+bool DecliningPage::javaScriptConfirm(const QUrl&, const QString& msg) {
+    qInfo("folvane: the page's question was not shown: %s", qUtf8Printable(msg.left(200)));
+    return false;
+}
+
+bool DecliningPage::javaScriptPrompt(const QUrl&, const QString& msg, const QString&, QString*) {
+    qInfo("folvane: the page's prompt was not shown: %s", qUtf8Printable(msg.left(200)));
+    return false;
+}
+
+QStringList DecliningPage::chooseFiles(FileSelectionMode, const QStringList&, const QStringList&) {
+    qInfo("folvane: the page asked to choose files; declined");
+    return {};
+}
 
 QWebEngineProfile* createDecliningProfile(QObject* parent) {
     auto* profile = new QWebEngineProfile(parent);  // no storage name: off the record
@@ -34,3 +56,7 @@ EnginePageView::EnginePageView(QWebEngineProfile* profile, QWidget* parent) : QW
 EnginePageView::~EnginePageView() { delete page_; }
 
 void EnginePageView::load(const QUrl& url) { page_->load(url); }
+
+void EnginePageView::setContent(const QByteArray& body, const QString& mimeType, const QUrl& base) {
+    page_->setContent(body, mimeType, base);
+}

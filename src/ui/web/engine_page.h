@@ -1,5 +1,6 @@
 // Pages of the embedded web engine that decline what a page may ask for on
-// its own: new windows and downloads.
+// its own: new windows, downloads, JavaScript dialogs and file choosers
+// (each logged, and the page goes on as if the user had said no).
 #pragma once
 
 #include <QWebEnginePage>
@@ -18,6 +19,12 @@ public:
 
 protected:
     QWebEnginePage* createWindow(WebWindowType type) override;
+    void javaScriptAlert(const QUrl& securityOrigin, const QString& msg) override;
+    bool javaScriptConfirm(const QUrl& securityOrigin, const QString& msg) override;
+    bool javaScriptPrompt(const QUrl& securityOrigin, const QString& msg, const QString& defaultValue,
+                          QString* result) override;
+    QStringList chooseFiles(FileSelectionMode mode, const QStringList& oldFiles,
+                            const QStringList& acceptedMimeTypes) override;
 };
 
 // A profile that keeps nothing on disk and cancels every download.
@@ -31,6 +38,7 @@ public:
     ~EnginePageView() override;
     QWidget* widget() override { return this; }
     void load(const QUrl& url) override;
+    void setContent(const QByteArray& body, const QString& mimeType, const QUrl& base) override;
     void setLoadFinishedHandler(std::function<void(bool, const QString&)> handler) override {
         handler_ = std::move(handler);
     }

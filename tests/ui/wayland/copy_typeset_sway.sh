@@ -3,8 +3,7 @@
 # headless sway, another client (foot) in front, texts copied with wl-copy
 # and read back with wl-paste ("排版后拷贝" is on, so the typeset result is
 # what the clipboard holds). sway refuses to run as root: as root, the test
-# runs everything as the system user folvane-test, removed at the end when
-# this test made it.
+# runs everything as a system user of its own (test_user.sh).
 # Usage: copy_typeset_sway.sh PROGRAM
 set -euo pipefail
 program=$1
@@ -12,14 +11,24 @@ for tool in sway wl-copy wl-paste wtype foot iconv; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 
+# shellcheck source=test_user.sh
+. "$(dirname "$0")/test_user.sh"
 user=$(id -un)
-made_user=""
+test_user=""
+work=""
+cleanup() {
+  # Newest first: sway last, whose end also ends the clients it still has
+  # (wl-copy keeps one serving the clipboard).
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  [ -z "$work" ] || rm -rf "$work"
+  remove_test_user || exit 1
+}
+pids=()
+trap cleanup EXIT
 if [ "$(id -u)" -eq 0 ]; then
-  user=folvane-test
-  if ! id "$user" >/dev/null 2>&1; then
-    useradd --system --no-create-home --shell /usr/sbin/nologin "$user"
-    made_user=$user
-  fi
+  make_test_user
+  user=$test_user
 fi
 # setpriv runs the command itself as the user (no parent to outlive it),
 # so that the test can end every process it started.
@@ -27,7 +36,6 @@ as_user() {
   if [ "$(id -u)" -eq 0 ]; then setpriv --reuid="$user" --regid="$user" --init-groups -- "$@"; else "$@"; fi
 }
 # The same in the background; the process is remembered for the end.
-pids=()
 start() {
   if [ "$(id -u)" -eq 0 ]; then setpriv --reuid="$user" --regid="$user" --init-groups -- "$@" &
   else "$@" &
@@ -36,16 +44,6 @@ start() {
 }
 
 work=$(mktemp -d)
-cleanup() {
-  # Newest first: sway last, whose end also ends the clients it still has
-  # (wl-copy keeps one serving the clipboard).
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-  # The user this test made goes with it.
-  if [ -n "$made_user" ]; then userdel "$made_user" 2>/dev/null || true; fi
-}
-trap cleanup EXIT
 run="$work/run"
 mkdir -p "$run" "$work/prog" "$work/home"
 export HOME=$work/home

@@ -10,8 +10,10 @@
 # 2. A back end that grants it: the program binds ALT+q and SHIFT+F12, and
 #    when the back end reports ALT+Q pressed, the clipboard (set with
 #    wl-copy) is typeset: wl-paste shows the result.
-# sway refuses to run as root: as root, everything runs as the system user
-# folvane-test, removed at the end when this test made it.
+# sway refuses to run as root: as root, everything runs as a system user of
+# the test's own (test_user.sh). What that user runs, this script too, is
+# copied into the test's folder first: the source tree may lie in a folder
+# it cannot enter.
 # Usage: portal_shortcut_sway.sh PROGRAM BACKEND
 set -euo pipefail
 frontend=/usr/libexec/xdg-desktop-portal
@@ -23,34 +25,36 @@ if [ "${1:-}" != --on-bus ]; then
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
   done
   [ -x "$frontend" ] || { echo "SKIP: $frontend is not installed (package xdg-desktop-portal)"; exit 77; }
+  # shellcheck source=test_user.sh
+  . "$(dirname "$0")/test_user.sh"
   work=$(mktemp -d)
-  made_user=""
+  test_user=""
   cleanup() {
     rm -rf "$work"
-    if [ -n "$made_user" ]; then userdel "$made_user" 2>/dev/null || true; fi
+    remove_test_user || exit 1
   }
   trap cleanup EXIT
   mkdir -p "$work/prog" "$work/home"
   cp "$program" "$work/prog/folvane"   # its settings file is the one beside it
   cp "$backend" "$work/portal_backend"
-  chmod 755 "$work"
+  cp "$0" "$work/portal_shortcut_sway.sh"
+  chmod 755 "$work" "$work/portal_shortcut_sway.sh"
   status=0
   if [ "$(id -u)" -eq 0 ]; then
-    user=folvane-test
-    if ! id "$user" >/dev/null 2>&1; then
-      useradd --system --no-create-home --shell /usr/sbin/nologin "$user"
-      made_user=$user
-    fi
-    chown -R "$user" "$work"
-    setpriv --reuid="$user" --regid="$user" --init-groups -- env HOME="$work/home" dbus-run-session -- "$0" --on-bus "$work" || status=$?
+    make_test_user
+    chown -R "$test_user" "$work"
+    setpriv --reuid="$test_user" --regid="$test_user" --init-groups -- env HOME="$work/home" \
+      dbus-run-session -- "$work/portal_shortcut_sway.sh" --on-bus "$work" || status=$?
   else
-    HOME=$work/home dbus-run-session -- "$0" --on-bus "$work" || status=$?
+    HOME=$work/home dbus-run-session -- "$work/portal_shortcut_sway.sh" --on-bus "$work" || status=$?
   fi
   exit $status
 fi
 
-# On the test's own bus, as an ordinary user.
+# On the test's own bus, as an ordinary user, in a folder it may enter (the
+# build folder it was started from may be private).
 work=$2
+cd "$work"
 run=$work/run
 mkdir -p "$run" "$work/portals"
 chmod 700 "$run"

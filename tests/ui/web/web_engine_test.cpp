@@ -278,6 +278,8 @@ TEST_F(WebEngineTest, UpdatePageShownOnlyForTheServiceTitleAndRetriedOtherwise) 
         EXPECT_EQ(checker.view() != nullptr, c.shown);
         EXPECT_EQ(checker.view() && checker.view()->isVisibleTo(&bar), c.shown);
         const qsizetype served = server_.targets("/soft/tf.asp").size();
+        // The view shows the page the plain request read: one request.
+        if (c.shown) EXPECT_EQ(served, 1);
         for (int tick = 0; tick < 3; ++tick) {
             checker.onTick();
             if (c.shown) continue;
@@ -292,6 +294,47 @@ TEST_F(WebEngineTest, UpdatePageShownOnlyForTheServiceTitleAndRetriedOtherwise) 
         }
         checker.retryTimer().stop();
     }
+}
+
+// A page that asks for alerts, questions, prompts, windows and files gets
+// none: nothing is shown over the window, each call returns as if the user
+// had said no, and the page goes on.
+TEST_F(WebEngineTest, TheUpdatePageOpensNoDialogOrWindow) {
+    QWidget bar;
+    bar.resize(677, 39);
+    bar.show();
+    EnginePageView view(profile_, &bar);
+    bool done = false;
+    QString title;
+    view.setLoadFinishedHandler([&](bool, const QString& t) {
+        done = true;
+        title = t;
+    });
+    // Any window that does come up is counted and closed, so that the test
+    // ends either way.
+    int shown = 0;
+    QTimer sweep;
+    QObject::connect(&sweep, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w == &bar || !w->isVisible()) continue;
+            ++shown;
+            w->close();
+        }
+    });
+    sweep.start(50);
+    view.setContent("<html><head><title>start</title><script>"
+                    "for (let i = 0; i < 20; ++i) alert('x' + i);"
+                    "const asked = confirm('q');"
+                    "const typed = prompt('p', 'd');"
+                    "window.open('about:blank');"
+                    "document.title = 'after:' + asked + ':' + typed;"
+                    "</script></head><body>x</body></html>",
+                    QStringLiteral("text/html"), server_.url(QStringLiteral("/soft/tf.asp")));
+    ASSERT_TRUE(waitUntil([&] { return done; }, kLoadTimeoutMs));
+    ASSERT_TRUE(waitUntil([&] { return view.webView()->title().startsWith(QStringLiteral("after:")); }, kLoadTimeoutMs));
+    sweep.stop();
+    EXPECT_EQ(view.webView()->title(), QStringLiteral("after:false:null"));
+    EXPECT_EQ(shown, 0);
 }
 
 TEST_F(WebEngineTest, MainWindowSendsTheSixFieldsToTheService) {
