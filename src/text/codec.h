@@ -24,7 +24,19 @@ struct TextFormat {
     // break back in its own form; any other text gets "\n" throughout.
     std::size_t lineBreaks = 0;
     std::vector<std::size_t> crLfBreaks;
+    // The break the text ended with ("\r\n", or "\n" or "\r" where the
+    // bytes passed as they were); empty when its last line had none. Part
+    // of the file's format: keepFinalBreak gives a result the same end.
+    std::string finalBreak;
 };
+
+// The line break a text ends with ("\r\n", "\n", "\r"), or "".
+std::string_view finalBreakOf(std::string_view text);
+
+// Makes `result` end with a line break exactly when the text of `format`
+// did: the file's last break is put back where a run took it off, and one
+// the file never had is taken off.
+void keepFinalBreak(std::string& result, const TextFormat& format);
 
 enum class EncodingChoice {
     Auto,     // BOM, else valid UTF-8, UTF-16 by its zero bytes, UTF-8 with stray bytes, GB18030
