@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "batch/html_strip.h"
+#include "markup/html_strip.h"
 #include "engine/typeset.h"
 #include "text/file_io.h"
 #include "text/search.h"
@@ -234,7 +234,7 @@ std::string typesetForBatch(std::string_view inputPath, std::string content, con
         // breaks they stand as "\r\n" here and go whole, as strip-html
         // takes them, not leaving their "\r" behind.
         if (format.lfOnly) text::replaceAllInPlace(content, "\r\n", "\n");
-        content = htmlToTextTaking(std::move(content));
+        content = markup::htmlToTextTaking(std::move(content));
     }
     if (progress) progress->converting();
     return engine::typesetOwnedText(std::move(content), true, options, context, progress);

@@ -6,7 +6,6 @@
 #include <nlohmann/json.hpp>
 
 #include "batch/batch_job.h"
-#include "batch/html_strip.h"
 #include "cli/cli_args.h"
 #include "cli/unified_diff.h"
 #include "batch/output_plan.h"

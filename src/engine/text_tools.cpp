@@ -1,6 +1,6 @@
 #include "engine/text_tools.h"
 
-#include "batch/html_strip.h"
+#include "markup/html_strip.h"
 #include "corrections/case_forms.h"
 #include "corrections/dictionary_converter.h"
 #include "engine/paragraph_tools.h"
@@ -47,8 +47,8 @@ std::string applyTextTool(TextTool tool, std::string&& text, const TextToolArgum
             // with "\n" breaks they stand as "\r\n" here and go whole, not
             // leaving their "\r" behind.
             if (a.lfOnly) text::replaceAllInPlace(text, "\r\n", "\n");
-            return batch::htmlToTextTaking(std::move(text));
-        case TextTool::StripUbb: return batch::stripForumCodesTaking(std::move(text));
+            return markup::htmlToTextTaking(std::move(text));
+        case TextTool::StripUbb: return markup::stripForumCodesTaking(std::move(text));
         case TextTool::RemoveBlankLines: return inPlace(removeBlankLinesInPlace);
         case TextTool::DeleteHeadSpaces: return inPlace(deleteParagraphHeadSpacesInPlace);
         case TextTool::Replace:

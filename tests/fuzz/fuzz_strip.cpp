@@ -12,7 +12,7 @@
 // for texts without such (opaque) bytes.
 #include <set>
 
-#include "batch/html_strip.h"
+#include "markup/html_strip.h"
 #include "engine/join_lines.h"
 #include "engine/paragraph_tools.h"
 #include "fuzz_input.h"
@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::set<std::string_view> characters = multiByteCharacters(text);
     const bool opaque = hasOpaqueBytes(text);
 
-    const std::string html = batch::htmlToText(text);
+    const std::string html = markup::htmlToText(text);
     requireNoNewCharacter(characters, html, "HTML stripping made a character");
     if (!opaque) {
         const std::size_t lt = html.find('<');
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fuzz::require(p > 0 && html[p - 1] == '\r', "a lone line feed after HTML stripping");
     }
 
-    const std::string ubb = batch::stripForumCodes(text);
+    const std::string ubb = markup::stripForumCodes(text);
     requireNoNewCharacter(characters, ubb, "forum-code stripping made a character");
     const std::size_t open = text::findAligned(ubb, "[");
     fuzz::require(opaque || open == text::npos || text::findAligned(ubb, "]", open) == text::npos,

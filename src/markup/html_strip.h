@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace folvane::batch {
+namespace folvane::markup {
 
 // Every block from `opening` through the first `closing` after it is
 // removed, content included; ASCII letters match whatever their case. An
@@ -33,4 +33,4 @@ std::string stripForumCodes(std::string_view text);
 // The same on a text it takes over (stripped in place).
 std::string stripForumCodesTaking(std::string&& text);
 
-}  // namespace folvane::batch
+}  // namespace folvane::markup

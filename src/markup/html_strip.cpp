@@ -1,11 +1,11 @@
-#include "batch/html_strip.h"
+#include "markup/html_strip.h"
 
 #include <cstring>
 
 #include "text/gb18030.h"
 #include "text/search.h"
 
-namespace folvane::batch {
+namespace folvane::markup {
 
 std::string removeBlocks(std::string_view text, std::string_view opening, std::string_view closing) {
     std::string out(text);
@@ -77,4 +77,4 @@ std::string stripForumCodesTaking(std::string&& text) {
     return s;
 }
 
-}  // namespace folvane::batch
+}  // namespace folvane::markup

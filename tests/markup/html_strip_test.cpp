@@ -1,4 +1,4 @@
-#include "batch/html_strip.h"
+#include "markup/html_strip.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include "gbtext.h"
 #include "random_text.h"
 
-namespace folvane::batch {
+namespace folvane::markup {
 namespace {
 
 using folvane::testing::g;
@@ -139,4 +139,4 @@ TEST(OpaqueBytes, NoRemovalJoinsThemIntoACharacter) {
 }
 
 }  // namespace
-}  // namespace folvane::batch
+}  // namespace folvane::markup
