@@ -392,7 +392,7 @@ FileResult BatchRun::processFile(std::size_t i, bool merge, const BatchTransform
         return r;
     }
     // The file's last line break is part of its format.
-    text::keepFinalBreak(result, decoded->format);
+    if (keepFinalBreak_) text::keepFinalBreak(result, decoded->format);
     std::string notice;
     const bool written = writeOutput(i, path, result, decoded->format, r.error, notice);
     if (!notice.empty()) r.notice += (r.notice.empty() ? "" : "\n") + notice;

@@ -218,6 +218,10 @@ public:
     // Larger inputs fail, each on its own, before they are read
     // (default: text::defaultReadLimit()).
     void setReadLimit(std::uint64_t maxBytes) { readLimit_ = maxBytes; }
+    // A file of its own (not merged) ends with a line break exactly when
+    // its input did (text::keepFinalBreak): for typeset results, whose
+    // run takes the text's last breaks off.
+    void setKeepFinalBreak(bool keep) { keepFinalBreak_ = keep; }
 
 private:
     struct FileId {
@@ -239,6 +243,7 @@ private:
     std::string folder_;
     text::EncodingChoice encoding_;
     std::uint64_t readLimit_ = text::defaultReadLimit();
+    bool keepFinalBreak_ = false;
     std::vector<std::string> inputs_;
     std::unordered_map<FileId, std::vector<std::size_t>, FileIdHash> unread_;
     std::vector<std::optional<FileId>> ids_;

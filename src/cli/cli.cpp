@@ -233,6 +233,7 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
         // as the batch window does.
         batch::BatchRun run(config.outDir, config.encoding, config.files);
         run.setReadLimit(config.maxFileSize);
+        run.setKeepFinalBreak(typeset);
         const std::string separator = typeset ? batch::paragraphSeparator(config.options) : std::string("\r\n");
         for (std::size_t i = 0; i < config.files.size(); ++i) {
             const std::string& input = config.files[i];
@@ -344,8 +345,7 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
             std::string result = applyCommand(config, *setup, std::move(decoded->text), decoded->format, ctx,
                                               converter, progress ? &*progress : nullptr,
                                               records && typeset ? &changes : nullptr);
-            if (config.command == Command::Typeset || config.command == Command::Tool)
-                text::keepFinalBreak(result, decoded->format);
+            if (typeset) text::keepFinalBreak(result, decoded->format);
 
             if (reportOnly) {
                 if (result == before) continue;

@@ -145,10 +145,12 @@ marks, converts scripts and widths, cleans line ends and adds signatures.
 Each FILE (standard input when there is none, or for "-") is processed and
 the result written to standard output. Several files are processed one after
 another with one run context: quote pairing and signatures continue from file
-to file, as in the batch mode. Their non-empty results are separated by the
+to file, as in the batch mode (not under --check, --diff and --report, where
+each file starts afresh). Their non-empty results are separated by the
 paragraph break of the switches (one line break, plus the blank lines of
 doubleBreak or tripleBreak); after a result that ends with a line break of
-its own only the blank lines follow. Only the first argument can name a
+its own only the blank lines follow. A typeset result ends with a line break
+exactly when its input did: the file's last break is part of its format. Only the first argument can name a
 command.
 Options take their value as the next argument or after "=" (--set=NAME=1).
 )";

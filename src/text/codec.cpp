@@ -1359,12 +1359,7 @@ std::string_view finalBreakOf(std::string_view t) {
 }
 
 void keepFinalBreak(std::string& result, const TextFormat& format) {
-    const std::string_view has = finalBreakOf(result);
-    if (format.finalBreak.empty()) {
-        result.resize(result.size() - has.size());
-    } else if (has.empty()) {
-        result += format.finalBreak;
-    }
+    if (!format.finalBreak.empty() && finalBreakOf(result).empty()) result += format.finalBreak;
 }
 
 std::optional<DecodedText> decodeText(std::string_view bytes, EncodingChoice choice, std::string* error) {

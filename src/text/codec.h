@@ -33,9 +33,9 @@ struct TextFormat {
 // The line break a text ends with ("\r\n", "\n", "\r"), or "".
 std::string_view finalBreakOf(std::string_view text);
 
-// Makes `result` end with a line break exactly when the text of `format`
-// did: the file's last break is put back where a run took it off, and one
-// the file never had is taken off.
+// Puts the file's last line break back on `result` where a run took it off
+// (a typeset text never ends with a break; one that a command made, such
+// as a replacement's, stays).
 void keepFinalBreak(std::string& result, const TextFormat& format);
 
 enum class EncodingChoice {
