@@ -350,37 +350,24 @@ private:
     // The pieces of a text node that are its source as written: a
     // backslash escape or an entity (whose text differs from its source)
     // ends one piece, and the next starts behind it.
-    void addText(cmark_node* n) {
-        const int line = cmark_node_get_start_line(n);
-        const int col = cmark_node_get_start_column(n);
-        const int endCol = cmark_node_get_end_column(n);
-        const char* lit = cmark_node_get_literal(n);
-        const bool first = !markupOnly_ || lastBlock_ != block_;
-        markupOnly_ = false;
-        if (!lit || line <= 0 || col <= 0 || endCol < col - 1 || cmark_node_get_end_line(n) != line) return;
-        const auto l = static_cast<std::size_t>(line - 1);
-        if (l >= map_.lineCount()) return;
-        const std::size_t lineStart = map_.u8LineStart(l);
-        const std::size_t lineEnd = contentEnd(u8_, lineStart);
-        const std::size_t a = lineStart + static_cast<std::size_t>(col - 1);
-        const std::size_t b = lineStart + static_cast<std::size_t>(endCol);
-        const std::string_view literal(lit);
-        if (b > lineEnd || a > b) return;
-        const std::string_view src = u8_.substr(a, b - a);
-
+    // Where the literal of a text node is written in the source from `a`
+    // on (within the line ending at `lineEnd`): the pieces that are its
+    // source as written, without the escapes and entities between them.
+    // False when the source from `a` is not that literal.
+    bool align(std::size_t a, std::size_t lineEnd, std::string_view literal,
+               std::vector<std::pair<std::size_t, std::size_t>>& pieces) const {
+        pieces.clear();
+        const std::string_view src = u8_.substr(a, lineEnd - a);
         std::size_t i = 0, j = 0, pieceStart = 0;
-        bool joined = !first;
-        auto piece = [&](std::size_t from, std::size_t to) {
-            if (to > from) {
-                addRun(l, a + from, a + to, joined);
-            }
-            joined = false;
+        auto piece = [&](std::size_t to) {
+            if (to > pieceStart) pieces.emplace_back(a + pieceStart, a + to);
         };
-        while (i < src.size() && j < literal.size()) {
+        while (j < literal.size()) {
+            if (i >= src.size()) return false;
             const char c = src[i];
             if (c == '\\' && i + 1 < src.size() && isAsciiPunctuation(src[i + 1])) {
-                if (literal[j] != src[i + 1]) break;
-                piece(pieceStart, i);
+                if (literal[j] != src[i + 1]) return false;
+                piece(i);
                 i += 2;
                 j += 1;
                 pieceStart = i;
@@ -389,7 +376,7 @@ private:
             if (c == '&') {
                 const std::size_t e = entityLength(src, i);
                 if (e > 0 && literal.substr(j, e) != src.substr(i, e)) {
-                    piece(pieceStart, i);
+                    piece(i);
                     std::size_t k = utf8UnitLength(literal, j);
                     const std::size_t next = i + e;
                     if (j + k < literal.size() && next < src.size() && literal[j + k] != src[next] &&
@@ -401,13 +388,63 @@ private:
                     continue;
                 }
             }
-            if (c != literal[j]) break;
+            if (c != literal[j]) return false;
             ++i;
             ++j;
         }
-        if (i == src.size() && j == literal.size()) piece(pieceStart, i);
-        else piece(pieceStart, std::min(i, pieceStart));  // out of step: the rest is not taken
+        piece(i);
+        return true;
+    }
+
+    // The pieces of a text node that are its source as written: a
+    // backslash escape or an entity (whose text differs from its source)
+    // ends one piece, and the next starts behind it. The reader's column
+    // is taken first; where the literal is not written there (columns on
+    // the continuation lines of some containers, and after a backslash
+    // break, are off), the line is searched: the last place at or before
+    // the reader's column, else the first after it, behind what this line
+    // gave already.
+    void addText(cmark_node* n) {
+        const int line = cmark_node_get_start_line(n);
+        const int col = cmark_node_get_start_column(n);
+        const char* lit = cmark_node_get_literal(n);
+        const bool first = !markupOnly_ || lastBlock_ != block_;
+        markupOnly_ = false;
         lastBlock_ = block_;
+        if (!lit || line <= 0 || col <= 0 || !*lit) return;
+        std::size_t l = static_cast<std::size_t>(line - 1);
+        if (l >= map_.lineCount()) return;
+        std::size_t a = map_.u8LineStart(l) + static_cast<std::size_t>(col - 1);
+        if (a > u8_.size()) return;
+        // A column past its line's end counts on into the lines after it.
+        while (l + 1 < map_.lineCount() && a >= contentEnd(u8_, map_.u8LineStart(l))) ++l;
+        const std::size_t lineStart = map_.u8LineStart(l);
+        a = std::max(a, lineStart);
+        const std::size_t lineEnd = contentEnd(u8_, lineStart);
+        const std::string_view literal(lit);
+        const std::size_t floor = lastLine_ == l ? lastEnd_ : lineStart;
+        bool found = a >= floor && a <= lineEnd && align(a, lineEnd, literal, pieces_);
+        if (!found) {
+            std::size_t best = npos;
+            for (std::size_t p = floor; p < lineEnd; ++p) {
+                if (u8_[p] != literal[0] && u8_[p] != '\\' && u8_[p] != '&') continue;
+                if (!align(p, lineEnd, literal, spare_)) continue;
+                if (p <= a || best == npos) best = p;
+                if (p > a) break;
+            }
+            if (best == npos) return;
+            align(best, lineEnd, literal, pieces_);
+            found = true;
+        }
+        bool joined = !first;
+        for (const auto& [from, to] : pieces_) {
+            addRun(l, from, to, joined);
+            joined = false;
+        }
+        if (!pieces_.empty()) {
+            lastLine_ = l;
+            lastEnd_ = pieces_.back().second;
+        }
         markupOnly_ = true;
         lastDepth_ = depth_;
     }
@@ -469,6 +506,8 @@ private:
     PositionMap map_;
     std::vector<ProseRun> runs_;
     std::vector<Range> excluded_;
+    std::vector<std::pair<std::size_t, std::size_t>> pieces_, spare_;
+    std::size_t lastLine_ = npos, lastEnd_ = 0;  // the end of the last text taken, and its line
     std::uint32_t block_ = 0, lastBlock_ = 0;
     int depth_ = 0, lastDepth_ = 0, skip_ = 0;
     bool markupOnly_ = false;
