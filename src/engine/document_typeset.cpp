@@ -120,7 +120,8 @@ std::string typesetMarkdown(std::string_view text, const TypesetOptions& o, RunC
     std::optional<TextPositions> where;
     if (changes) where.emplace(text);
     StepPositions steps;
-    std::string stepped;
+    std::string stepped, again;
+    constexpr int kMaxPasses = 4;
 
     auto record = [&](std::size_t start, std::size_t end, std::string_view rule, std::string_view before,
                       std::string_view after) {
@@ -145,6 +146,7 @@ std::string typesetMarkdown(std::string_view text, const TypesetOptions& o, RunC
             block = r.block;
         }
         const std::string_view piece = text.substr(r.start, r.end - r.start);
+        const corrections::QuoteState quotesBefore = quotes;
         std::string_view corrected;
         if (changes) {
             steps.clear();
@@ -157,6 +159,13 @@ std::string typesetMarkdown(std::string_view text, const TypesetOptions& o, RunC
                 steps.add(std::move(hunks));
             };
             stepped = corrector.correctBySteps(piece, quotes, step);
+            for (int pass = 1; pass < kMaxPasses; ++pass) {
+                corrections::QuoteState replay = quotesBefore;
+                std::string next = corrector.correctBySteps(stepped, replay, step);
+                quotes = replay;
+                if (next == stepped) break;
+                stepped.swap(next);
+            }
             if (converter) {
                 for (const bool toTraditional : {true, false}) {
                     if (toTraditional ? !o.toTraditional : !o.toSimplified) continue;
@@ -169,6 +178,21 @@ std::string typesetMarkdown(std::string_view text, const TypesetOptions& o, RunC
             corrected = stepped;
         } else {
             corrected = corrector.correct(piece, quotes);
+            // One switch can make work for another (a quote curled after
+            // the punctuation step was done): the run is corrected until
+            // it stays, so that a second run changes nothing.
+            for (int pass = 1; pass < kMaxPasses && corrected != piece; ++pass) {
+                again.assign(corrected);
+                corrections::QuoteState q = quotesBefore;
+                const std::string_view next = corrector.correct(again, q);
+                quotes = q;
+                if (next == again) {
+                    corrected = again;  // the corrector's storage has been reused
+                    break;
+                }
+                stepped.assign(next);
+                corrected = stepped;
+            }
         }
         const bool space = o.spaceHanLatin && r.afterMarkup && spaceBetween(tail, corrected);
         if (space && r.spaceBeforeMarkers) {
