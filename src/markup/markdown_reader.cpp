@@ -24,13 +24,19 @@ std::vector<std::size_t> lineStarts(std::string_view s) {
     std::vector<std::size_t> starts{0};
     const char* d = s.data();
     const std::size_t n = s.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        if (d[i] == '\n') {
-            starts.push_back(i + 1);
-        } else if (d[i] == '\r') {
-            if (i + 1 < n && d[i + 1] == '\n') ++i;
-            starts.push_back(i + 1);
+    // Line feeds are found with memchr; a lone "\r" is rare and looked for
+    // only in the stretches between them.
+    for (std::size_t from = 0; from < n;) {
+        const void* lf = std::memchr(d + from, '\n', n - from);
+        const std::size_t end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - d) : n;
+        for (const char* cr = static_cast<const char*>(std::memchr(d + from, '\r', end - from)); cr;) {
+            const auto i = static_cast<std::size_t>(cr - d);
+            if (i + 1 < end) starts.push_back(i + 1);  // a "\r" not before the line feed
+            cr = i + 1 < end ? static_cast<const char*>(std::memchr(d + i + 1, '\r', end - i - 1)) : nullptr;
         }
+        if (!lf) break;
+        starts.push_back(end + 1);
+        from = end + 1;
     }
     return starts;
 }
@@ -72,6 +78,7 @@ std::size_t utf8UnitLength(std::string_view s, std::size_t p) {
 // the reader would replace each with three bytes and shift the columns of
 // the rest of the line. One byte for one byte keeps every offset.
 void replaceMalformed(std::string& s) {
+    if (text::isValidUtf8(s) && std::memchr(s.data(), '\0', s.size()) == nullptr) return;
     for (std::size_t p = 0; p < s.size();) {
         if (s[p] == '\0') {
             s[p++] = '\x1A';
@@ -118,19 +125,41 @@ std::size_t entityLength(std::string_view s, std::size_t p) {
     return i < s.size() && s[i] == ';' ? i + 1 - p : 0;
 }
 
-// The reader, set up once: CommonMark with the GFM extensions.
+// The reader, set up once: CommonMark with the GFM extensions, and the node
+// types the extensions register (read off a parsed sample, as the library
+// exports no names for them).
 struct Extensions {
     cmark_syntax_extension* table;
     cmark_syntax_extension* strikethrough;
     cmark_syntax_extension* autolink;
     cmark_syntax_extension* tasklist;
+    cmark_node_type tableCell = CMARK_NODE_NONE;
+    cmark_node_type strikethroughNode = CMARK_NODE_NONE;
 };
 
 const Extensions& extensions() {
     static const Extensions e = [] {
         cmark_gfm_core_extensions_ensure_registered();
-        return Extensions{cmark_find_syntax_extension("table"), cmark_find_syntax_extension("strikethrough"),
-                          cmark_find_syntax_extension("autolink"), cmark_find_syntax_extension("tasklist")};
+        Extensions x{cmark_find_syntax_extension("table"), cmark_find_syntax_extension("strikethrough"),
+                     cmark_find_syntax_extension("autolink"), cmark_find_syntax_extension("tasklist")};
+        cmark_parser* p = cmark_parser_new(CMARK_OPT_DEFAULT);
+        for (cmark_syntax_extension* ext : {x.table, x.strikethrough})
+            if (ext) cmark_parser_attach_syntax_extension(p, ext);
+        const char sample[] = "| a |\n|---|\n| ~~b~~ |\n";
+        cmark_parser_feed(p, sample, sizeof sample - 1);
+        cmark_node* doc = cmark_parser_finish(p);
+        cmark_iter* it = cmark_iter_new(doc);
+        for (cmark_event_type ev; (ev = cmark_iter_next(it)) != CMARK_EVENT_DONE;) {
+            cmark_node* n = cmark_iter_get_node(it);
+            const char* name = cmark_node_get_type_string(n);
+            if (!name) continue;
+            if (std::strcmp(name, "table_cell") == 0) x.tableCell = cmark_node_get_type(n);
+            if (std::strcmp(name, "strikethrough") == 0) x.strikethroughNode = cmark_node_get_type(n);
+        }
+        cmark_iter_free(it);
+        cmark_node_free(doc);
+        cmark_parser_free(p);
+        return x;
     }();
     return e;
 }
@@ -155,6 +184,7 @@ public:
                                                             u8Lines_(lineStarts(u8)) {}
 
     bool linesAgree() const { return gbLines_.size() == u8Lines_.size(); }
+    const std::vector<std::size_t>& gbLines() const { return gbLines_; }
     std::size_t lineCount() const { return u8Lines_.size(); }
     std::size_t u8LineStart(std::size_t line) const { return u8Lines_[line]; }
     std::size_t gbLineStart(std::size_t line) const {
@@ -241,18 +271,13 @@ void mathRanges(std::string_view s, const std::vector<std::size_t>& lines, std::
     }
 }
 
-bool isMarkupNode(cmark_node* n) {
-    const cmark_node_type t = cmark_node_get_type(n);
-    if (t == CMARK_NODE_EMPH || t == CMARK_NODE_STRONG || t == CMARK_NODE_LINK) return true;
-    const char* name = cmark_node_get_type_string(n);
-    return name && std::strcmp(name, "strikethrough") == 0;
+bool isMarkupNode(cmark_node_type t, const Extensions& e) {
+    return t == CMARK_NODE_EMPH || t == CMARK_NODE_STRONG || t == CMARK_NODE_LINK ||
+           (t == e.strikethroughNode && t != CMARK_NODE_NONE);
 }
 
-bool isBlockOfProse(cmark_node* n) {
-    const cmark_node_type t = cmark_node_get_type(n);
-    if (t == CMARK_NODE_PARAGRAPH || t == CMARK_NODE_HEADING) return true;
-    const char* name = cmark_node_get_type_string(n);
-    return name && std::strcmp(name, "table_cell") == 0;
+bool isBlockOfProse(cmark_node_type t, const Extensions& e) {
+    return t == CMARK_NODE_PARAGRAPH || t == CMARK_NODE_HEADING || (t == e.tableCell && t != CMARK_NODE_NONE);
 }
 
 // A link the reader made of an address (an autolink "<…>" or a bare
@@ -264,7 +289,8 @@ bool isAutolink(cmark_node* link) {
     const char* lit = cmark_node_get_literal(child);
     if (!url || !lit) return false;
     const std::string_view u(url), l(lit);
-    return u == l || u == "mailto:" + std::string(l) || u == "http://" + std::string(l);
+    auto prefixed = [&](std::string_view prefix) { return u.size() == prefix.size() + l.size() && u.starts_with(prefix) && u.ends_with(l); };
+    return u == l || prefixed("mailto:") || prefixed("http://");
 }
 
 enum class Marker { None, Disable, Enable, DisableNextLine };
@@ -283,7 +309,7 @@ Marker markerOf(const char* literal) {
 
 class ProseCollector {
 public:
-    ProseCollector(std::string_view gb, std::string_view u8) : gb_(gb), u8_(u8), map_(gb, u8) {}
+    ProseCollector(std::string_view gb, std::string_view u8) : gb_(gb), u8_(u8), map_(gb, u8), ext_(extensions()) {}
 
     std::vector<ProseRun> collect(cmark_node* document) {
         if (!map_.linesAgree()) return {};
@@ -292,7 +318,8 @@ public:
         while ((ev = cmark_iter_next(it.get())) != CMARK_EVENT_DONE) {
             cmark_node* n = cmark_iter_get_node(it.get());
             const bool enter = ev == CMARK_EVENT_ENTER;
-            if (isBlockOfProse(n)) {
+            const cmark_node_type t = cmark_node_get_type(n);
+            if (isBlockOfProse(t, ext_)) {
                 if (enter) {
                     ++block_;
                     depth_ = 0;
@@ -301,17 +328,16 @@ public:
                 }
                 continue;
             }
-            if (cmark_node_get_type(n) == CMARK_NODE_LINK && isAutolink(n)) {
+            if (t == CMARK_NODE_LINK && isAutolink(n)) {
                 skip_ += enter ? 1 : -1;
                 markupOnly_ = false;
                 continue;
             }
-            if (isMarkupNode(n)) {
+            if (isMarkupNode(t, ext_)) {
                 depth_ += enter ? 1 : -1;
                 continue;
             }
             if (!enter) continue;
-            const cmark_node_type t = cmark_node_get_type(n);
             if (t == CMARK_NODE_HTML_BLOCK || t == CMARK_NODE_HTML_INLINE) noteMarker(n);
             if (t == CMARK_NODE_TEXT && skip_ == 0) {
                 addText(n);
@@ -466,7 +492,7 @@ private:
     // Runs in text order, less the excluded stretches (math, disabled
     // passages); the block numbers rise with the text.
     std::vector<ProseRun> finish() {
-        mathRanges(gb_, lineStartsOf(gb_), excluded_);
+        mathRanges(gb_, map_.gbLines(), excluded_);
         std::stable_sort(runs_.begin(), runs_.end(),
                          [](const ProseRun& x, const ProseRun& y) { return x.start < y.start; });
         std::sort(excluded_.begin(), excluded_.end(), [](const Range& x, const Range& y) { return x.start < y.start; });
@@ -500,10 +526,9 @@ private:
         return out;
     }
 
-    static std::vector<std::size_t> lineStartsOf(std::string_view s) { return lineStarts(s); }
-
     std::string_view gb_, u8_;
     PositionMap map_;
+    const Extensions& ext_;
     std::vector<ProseRun> runs_;
     std::vector<Range> excluded_;
     std::vector<std::pair<std::size_t, std::size_t>> pieces_, spare_;
