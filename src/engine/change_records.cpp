@@ -159,8 +159,7 @@ std::vector<Change> changesBetween(std::string_view before, std::string_view aft
     for (const Hunk& h : lineHunks(before, after)) {
         const std::string_view a = before.substr(h.oldStart, h.oldEnd - h.oldStart);
         const std::string_view b = after.substr(h.newStart, h.newEnd - h.newStart);
-        const auto lines = [](std::string_view s) { return std::count(s.begin(), s.end(), '\n'); };
-        if (lines(a) == lines(b) && a.size() + b.size() < 64 * 1024) {
+        if (a.size() + b.size() < 64 * 1024) {
             for (const Hunk& c : characterHunks(a, b))
                 record(h.oldStart + c.oldStart, h.oldStart + c.oldEnd, h.newStart + c.newStart, h.newStart + c.newEnd);
         } else {

@@ -51,8 +51,8 @@ private:
     std::size_t line_ = 0, pos_ = 0, column_ = 1;
 };
 
-// Records of every change from `before` to `after` under one rule: lines
-// first, then the characters of lines replaced one for one.
+// Records of every change from `before` to `after` under one rule: the
+// changed lines first, then the characters within them.
 std::vector<Change> changesBetween(std::string_view before, std::string_view after, std::string_view rule);
 
 }  // namespace folvane::engine
