@@ -74,16 +74,14 @@ void Document::beginOpen(std::string path, text::TextFormat format) {
 
 void Document::fileLoaded(std::string text, Caret caret) {
     savedIndicator_ = true;
-    history_.restart();
-    history_.textChanged(std::move(text), caret);
+    history_.restartAt(EditorText::fromBytes(text), caret);
     history_.markSaved();
     loadingFile_ = false;
 }
 
 void Document::fileLoaded(EditorText text, Caret caret) {
     savedIndicator_ = true;
-    history_.restart();
-    history_.replaced(std::move(text), caret);
+    history_.restartAt(std::move(text), caret);
     history_.markSaved();
     loadingFile_ = false;
 }

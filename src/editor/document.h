@@ -63,7 +63,7 @@ public:
     void newDocument();
     // Open, once the file has been read: the document takes the path and
     // the file's format, and the window then puts the text into the editor;
-    // fileLoaded ends the load and records the text as the first snapshot.
+    // fileLoaded ends the load; the text becomes snapshot 1, where the history starts.
     void beginOpen(std::string path, text::TextFormat format = {});
     void fileLoaded(std::string text, Caret caret);
     void fileLoaded(EditorText text, Caret caret);

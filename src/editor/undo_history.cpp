@@ -247,6 +247,14 @@ void UndoHistory::restart() {
     inSync_ = false;
 }
 
+void UndoHistory::restartAt(EditorText text, Caret caret) {
+    restart();
+    current_ = std::move(text);
+    slots_[0].caret = caret;
+    lastCaret_ = caret;
+    inSync_ = true;
+}
+
 std::string UndoHistory::snapshot(std::size_t index) const {
     if (index == 0 || index > slots_.size()) return {};
     std::string text = current_.str();

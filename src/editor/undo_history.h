@@ -92,6 +92,10 @@ public:
     // they belong to another text. The window then replaces the editor's
     // text and reports it, so that the history holds the editor's text again.
     void restart();
+    // An opened document: restart(), with snapshot 1 holding `text`, the
+    // file's text as the editor shows it, and `caret`. Its history starts
+    // there, so Undo has nothing to take back, as after start-up.
+    void restartAt(EditorText text, Caret caret);
 
     // The snapshot the file on disk holds (after an open or a save). It
     // stays marked while the history moves away from it and back, and is

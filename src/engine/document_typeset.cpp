@@ -87,9 +87,9 @@ DocumentFormat documentFormatOfPath(std::string_view path) {
 }
 
 bool appliesToMarkdown(std::string_view name) {
-    static constexpr std::array<std::string_view, 8> kProse = {
-        "fixPunctuation", "fixQuotes",    "spaceHanLatin", "fullToHalfWidth",
-        "halfToFullWidth", "protectLinks", "toTraditional", "toSimplified"};
+    static constexpr std::array<std::string_view, 9> kProse = {
+        "fixPunctuation", "fixQuotes",     "spaceHanLatin", "fullToHalfWidth",  "halfToFullWidth",
+        "protectLinks",   "toTraditional", "toSimplified",  "mixedPunctuation"};
     return std::find(kProse.begin(), kProse.end(), name) != kProse.end();
 }
 

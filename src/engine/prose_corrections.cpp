@@ -1,5 +1,6 @@
 #include "engine/prose_corrections.h"
 
+#include "corrections/mixed_punctuation.h"
 #include "corrections/punctuation.h"
 #include "corrections/quotes.h"
 #include "text/width.h"
@@ -14,7 +15,7 @@ namespace {
 std::string_view correctPiece(std::string_view line, const TypesetOptions& o, corrections::QuoteState& quotes,
                               std::string& scratch, std::string& spare) {
     const bool bothWidths = o.fullToHalfWidth && o.halfToFullWidth;
-    if (bothWidths && o.fixPunctuation) {
+    if (bothWidths && o.fixPunctuation && !o.mixedPunctuation) {
         corrections::correctWidthAndPunctuationInto(line, spare, scratch);
         scratch.swap(spare);
         line = scratch;
@@ -32,7 +33,10 @@ std::string_view correctPiece(std::string_view line, const TypesetOptions& o, co
             scratch.swap(spare);
             line = scratch;
         }
-        if (o.fixPunctuation) {
+        if (o.fixPunctuation && o.mixedPunctuation) {
+            scratch = corrections::correctMixedPunctuation(line);
+            line = scratch;
+        } else if (o.fixPunctuation) {
             corrections::correctPunctuationInto(line, spare, scratch);
             scratch.swap(spare);
             line = scratch;
@@ -96,6 +100,7 @@ std::string applyProseStep(ProseStep step, std::string_view piece, const Typeset
         case ProseStep::Punctuation:
             if (!o.fixPunctuation) return std::string(piece);
             // correctWidthAndPunctuation is this after the width step.
+            if (o.mixedPunctuation) return corrections::correctMixedPunctuation(piece);
             corrections::correctPunctuationInto(piece, out, spare);
             return out;
         case ProseStep::Quotes:
@@ -112,7 +117,9 @@ std::string_view proseStepRule(ProseStep step, const TypesetOptions& o) {
             if (o.fullToHalfWidth) return "fullToHalfWidth";
             if (o.halfToFullWidth) return "halfToFullWidth";
             return "";
-        case ProseStep::Punctuation: return o.fixPunctuation ? "fixPunctuation" : "";
+        case ProseStep::Punctuation:
+            if (!o.fixPunctuation) return "";
+            return o.mixedPunctuation ? "mixedPunctuation" : "fixPunctuation";
         case ProseStep::Quotes: return o.fixQuotes ? "fixQuotes" : "";
     }
     return "";

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "corrections/mixed_punctuation.h"
 #include "corrections/protected_spans.h"
 #include "corrections/punctuation.h"
 #include "corrections/quotes.h"

@@ -60,6 +60,8 @@ constexpr std::array kFields{
         "中英文间加空格", kNoBar, "", "One half-width space between a Chinese character and an ASCII letter or digit (none inside links and code, none where a space is)."},
     TypesetOptionField{"smartJoin", &O::smartJoin, "智能合并换行", false, 21, G::Paragraphs, 4, kCheck, "智能合并换行",
         kNoBar, "", "With joinNonParagraphBreaks: headings (short lines before a blank line, 第…章) stay paragraphs of their own, and a paragraph also ends after an ellipsis or a dash."},
+    TypesetOptionField{"mixedPunctuation", &O::mixedPunctuation, "中英混排标点", false, 22, G::Punctuation, 4, kCheck,
+        "中英混排标点", kNoBar, "", "With fixPunctuation: a comma or full stop after Latin text inside a Chinese clause becomes the Chinese mark (iPhone,好 gives iPhone，好), English and Korean sentences keep their marks, parentheses become full-width only around Chinese text (computed() stays) and \"..\" stays outside Chinese text (cd ..)."},
 };
 // clang-format on
 

@@ -33,6 +33,7 @@ struct TypesetOptions {
     bool protectLinks = false;            // links, addresses and code pass the corrections unchanged
     bool spaceHanLatin = false;           // a space between Chinese characters and Latin letters or digits
     bool smartJoin = false;               // joining keeps headings and ends paragraphs after pauses
+    bool mixedPunctuation = false;        // with fixPunctuation: marks judged by the Chinese or Latin text around them
 
     // The built-in default configuration ("恢复默认配置"): every switch at
     // the default of its table row.

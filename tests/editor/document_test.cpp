@@ -166,10 +166,17 @@ TEST_F(DocumentTest, OpenAndNewRestartTheHistory) {
     ASSERT_TRUE(text::writeFileAtomically(path, "file"));
     open(path);
     EXPECT_FALSE(doc_.loadingFile());
-    EXPECT_EQ(doc_.history().historyPos(), 2u);
-    EXPECT_FALSE(doc_.canRedo());
+    // The history starts at the file's text: nothing before it to go back
+    // to (an empty snapshot there once let Undo and Save empty the file).
+    EXPECT_EQ(doc_.history().historyPos(), 1u);
+    EXPECT_FALSE(doc_.canRedo() || doc_.canUndo());
+    EXPECT_EQ(doc_.history().current().str(), "file");
+    EXPECT_TRUE(doc_.savedIndicator());
+    doc_.textChanged("file2", 5);
+    EXPECT_FALSE(doc_.savedIndicator());
     ASSERT_TRUE(doc_.canUndo());
-    EXPECT_EQ(doc_.undo()->text(), "");  // before the file there was the empty snapshot 1
+    EXPECT_EQ(doc_.undo()->text(), "file");
+    EXPECT_FALSE(doc_.canUndo());
 
     doc_.newDocument();
     EXPECT_EQ(doc_.history().historyPos(), 1u);

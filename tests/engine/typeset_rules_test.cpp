@@ -169,5 +169,26 @@ TEST(NewSwitches, OffChangesNothing) {
     }
 }
 
+TEST(MixedPunctuation, ActsWithPunctuationCorrectionOnly) {
+    const std::string text = g("我买了iPhone,好开心.\r\n调用computed()后cd ..");
+    const TypesetOptions plain = on({&O::fixPunctuation});
+    TypesetOptions mixed = plain;
+    mixed.mixedPunctuation = true;
+    EXPECT_NE(run(text, plain).find(g("computed（）")), std::string::npos);
+    const std::string out = run(text, mixed);
+    EXPECT_NE(out.find(g("我买了iPhone，好开心。")), std::string::npos) << folvane::testing::show(out);
+    EXPECT_NE(out.find(g("调用computed()后cd ..")), std::string::npos) << folvane::testing::show(out);
+    // Without the punctuation correction the switch is inert, also with
+    // both width conversions, whose fused pass it turns off.
+    TypesetOptions inert = on({&O::halfToFullWidth, &O::fullToHalfWidth});
+    const std::string before = run(text, inert);
+    inert.mixedPunctuation = true;
+    EXPECT_EQ(run(text, inert), before);
+    // With the widths, the mixed correction runs on what they give.
+    TypesetOptions widths = mixed;
+    widths.halfToFullWidth = widths.fullToHalfWidth = true;
+    EXPECT_NE(run(text, widths).find(g("ｉＰｈｏｎｅ")), std::string::npos);
+}
+
 }  // namespace
 }  // namespace folvane::engine

@@ -117,6 +117,28 @@ TEST_F(DocumentTest, NewWithAChangedDocumentAnsweredNoCancelYes) {
     }
 }
 
+// A document's history starts at the text it was opened with: Undo right
+// after opening has nothing to take back, and Save then writes the file's
+// own text, never an empty one.
+TEST_F(DocumentTest, UndoRightAfterOpeningKeepsTheFilesText) {
+    typeAtEnd(w, QStringLiteral("草稿"));
+    dialogs.answer(SaveAnswer::No);
+    ASSERT_TRUE(w.openFile(file));
+    EXPECT_FALSE(w.action(Command::Undo)->isEnabled());
+    w.action(Command::Undo)->trigger();
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("原文"));
+    QTest::keyClick(editorOf(w), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("原文"));
+    EXPECT_TRUE(statusPartOf(w, 2)->text().isEmpty());
+    w.action(Command::Save)->trigger();
+    EXPECT_EQ(readBytes(file), g("原文"));
+    // An edit after opening is undone back to the opened text, not beyond.
+    typeAtEnd(w, QStringLiteral("改"));
+    w.action(Command::Undo)->trigger();
+    w.action(Command::Undo)->trigger();
+    EXPECT_EQ(editorOf(w)->toPlainText(), QStringLiteral("原文"));
+}
+
 TEST_F(DocumentTest, SavedOrEmptyUntitledDocumentsAreNotAskedAbout) {
     w.action(Command::New)->trigger();  // untitled and empty
     ASSERT_TRUE(w.openFile(file));  // an open file not changed since
