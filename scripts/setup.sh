@@ -17,6 +17,9 @@ packages=(
   dpkg-dev file help2man
   qt6-translations-l10n
   clang libclang-rt-14-dev
+  libcmark-gfm-dev libcmark-gfm-extensions-dev  # the Markdown reader (CommonMark with the GFM extensions)
+  nlohmann-json3-dev  # folvane-cli --report json
+  pre-commit  # the hooks' test in a throwaway repository
 )
 # What .ci/run checks the installed package with.
 if [ "${1:-}" = "--ci" ]; then

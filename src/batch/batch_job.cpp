@@ -112,6 +112,8 @@ std::size_t BatchList::waitingCount() const {
 
 std::string outputNameFor(std::string_view inputPath) {
     const std::string_view name = fileNameOf(inputPath);
+    // A Markdown document stays one: it keeps its name.
+    if (engine::documentFormatOfPath(name) == engine::DocumentFormat::Markdown) return std::string(name);
     const std::size_t dot = name.rfind('.');
     if (dot == std::string_view::npos) return std::string(name) + ".txt";
     return std::string(name.substr(0, dot + 1)) + "txt";
@@ -237,6 +239,15 @@ std::string typesetForBatch(std::string_view inputPath, std::string content, con
     }
     if (progress) progress->converting();
     return engine::typesetOwnedText(std::move(content), true, options, context, progress);
+}
+
+std::string typesetForBatch(std::string_view inputPath, std::string content, const text::TextFormat& format,
+                            engine::DocumentFormat documentFormat, const engine::TypesetOptions& options,
+                            engine::RunContext& context, BatchFileProgress* progress) {
+    if (documentFormat == engine::DocumentFormat::Text)
+        return typesetForBatch(inputPath, std::move(content), format, options, context, progress);
+    if (progress) progress->converting();
+    return engine::typesetDocument(std::move(content), documentFormat, true, options, context, progress);
 }
 
 BatchRun::BatchRun(std::string folder, text::EncodingChoice encoding, std::vector<std::string> inputs)
@@ -381,6 +392,8 @@ FileResult BatchRun::processFile(std::size_t i, bool merge, const BatchTransform
         r.outcome = FileOutcome::Appended;
         return r;
     }
+    // The file's last line break is part of its format.
+    if (keepFinalBreak_) text::keepFinalBreak(result, decoded->format);
     std::string notice;
     const bool written = writeOutput(i, path, result, decoded->format, r.error, notice);
     if (!notice.empty()) r.notice += (r.notice.empty() ? "" : "\n") + notice;

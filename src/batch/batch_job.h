@@ -20,6 +20,7 @@
 
 #include "engine/progress.h"
 #include "engine/run_context.h"
+#include "engine/document_typeset.h"
 #include "engine/typeset_options.h"
 #include "text/codec.h"
 #include "text/file_io.h"
@@ -87,7 +88,8 @@ private:
 
 // Name of the output file of an input: its name up to and including the
 // last ".", then "txt" ("a.b.html" gives "a.b.txt"); ".txt" is appended to a
-// name without ".".
+// name without ".". A Markdown document (engine::documentFormatOfPath)
+// keeps its name ("a.md" gives "a.md").
 std::string outputNameFor(std::string_view inputPath);
 // `folder` + "/" + outputNameFor (no second "/" when the folder ends in one).
 std::string outputPathFor(std::string_view folder, std::string_view inputPath);
@@ -152,6 +154,11 @@ std::string lfOnlyWarning(std::string_view text, text::EncodingChoice encoding);
 std::string typesetForBatch(std::string_view inputPath, std::string text, const text::TextFormat& format,
                             const engine::TypesetOptions& options, engine::RunContext& context,
                             BatchFileProgress* progress);
+// The same for a document of `documentFormat`: a Markdown document is
+// typeset in Markdown mode (engine/document_typeset.h), whatever its name.
+std::string typesetForBatch(std::string_view inputPath, std::string text, const text::TextFormat& format,
+                            engine::DocumentFormat documentFormat, const engine::TypesetOptions& options,
+                            engine::RunContext& context, BatchFileProgress* progress);
 
 enum class FileOutcome {
     Empty,     // nothing to write: "√" and no output
@@ -211,6 +218,10 @@ public:
     // Larger inputs fail, each on its own, before they are read
     // (default: text::defaultReadLimit()).
     void setReadLimit(std::uint64_t maxBytes) { readLimit_ = maxBytes; }
+    // A file of its own (not merged) ends with a line break exactly when
+    // its input did (text::keepFinalBreak): for typeset results, whose
+    // run takes the text's last breaks off.
+    void setKeepFinalBreak(bool keep) { keepFinalBreak_ = keep; }
 
 private:
     struct FileId {
@@ -232,6 +243,7 @@ private:
     std::string folder_;
     text::EncodingChoice encoding_;
     std::uint64_t readLimit_ = text::defaultReadLimit();
+    bool keepFinalBreak_ = false;
     std::vector<std::string> inputs_;
     std::unordered_map<FileId, std::vector<std::size_t>, FileIdHash> unread_;
     std::vector<std::optional<FileId>> ids_;

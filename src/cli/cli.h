@@ -12,6 +12,7 @@
 
 #include "corrections/date_template.h"
 #include "corrections/script_converter.h"
+#include "engine/document_typeset.h"
 #include "engine/text_tools.h"
 #include "engine/typeset_options.h"
 #include "text/codec.h"
@@ -44,6 +45,23 @@ struct CliConfig {
     // and their changes shown as a unified diff (diff).
     bool check = false;
     bool diff = false;
+    // Nothing is written either: one record per change, as JSON lines or
+    // as annotations of a CI workflow.
+    enum class Report { None, Json, Github };
+    Report report = Report::None;
+    // The document format of every input; nullopt: by the file's name
+    // (engine::documentFormatOfPath), standard input is text.
+    std::optional<engine::DocumentFormat> format;
+    // How each file's switches are made: from `configOptions` when a
+    // settings file was given, else from the default switches of its
+    // format; then its ".folvanerc" (unless `repositoryConfig` is off);
+    // then `sets`, in order. `options` is that for a text without a
+    // ".folvanerc".
+    bool fromSettingsFile = false;
+    engine::TypesetOptions configOptions = engine::TypesetOptions::defaults();
+    std::vector<std::pair<std::string, bool>> sets;
+    bool standardGiven = false;  // --standard or the settings file chose it
+    bool repositoryConfig = true;
     bool help = false;
     std::vector<std::string> files;  // empty: standard input; "-" is standard input
     // Larger inputs are refused, each on its own, before they are read.

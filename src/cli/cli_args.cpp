@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "engine/document_typeset.h"
 #include "engine/text_tools.h"
 #include "engine/typeset_options.h"
 #include "folvane_version.h"
@@ -52,14 +53,17 @@ struct OptionInfo {
 };
 
 enum OptionIndex {
-    kSet, kSignature, kConfig, kHead, kTail, kNow, kEncoding, kStandard, kOutDir, kMerge, kCheck, kDiff, kHelp,
+    kSet, kSignature, kConfig, kHead, kTail, kNow, kEncoding, kStandard, kFormat, kOutDir, kMerge, kCheck, kDiff,
+    kReport, kNoRc, kHelp,
     kOptionCount
 };
 
 constexpr OptionInfo kOptions[kOptionCount] = {
     {"--set", "--set NAME=0|1", true,
      "Set one typesetting switch (repeatable). The starting point is the default configuration: "
-     "the switches marked \"on by default\" on, the rest off. The names are listed under Switches."},
+     "the switches marked \"on by default\" on, the rest off; for a Markdown document it is fixPunctuation, "
+     "spaceHanLatin and protectLinks. A .folvanerc sets its switches on top of it, --set wins over both. The "
+     "names are listed under Switches."},
     {"--signature", "--signature", true,
      "Add the head and tail signatures (and take off those this run added to an earlier file)."},
     {"--config", "--config FILE", true,
@@ -85,10 +89,22 @@ constexpr OptionInfo kOptions[kOptionCount] = {
      "toTraditional and toSimplified: opencc (default; the converter's own), tw (Taiwan's character forms), "
      "twp (Taiwan's forms and words: 软件 and 軟體; these words may change the length of the text), hk (Hong "
      "Kong's forms). Wins over the key 繁简标准 of --config."},
+    {"--format", "--format auto|text|markdown", false,
+     "The kind of document. auto (default): files named *.md, *.markdown and *.mdown are Markdown (or as the "
+     "[format] patterns of a .folvanerc say), every other file and standard input text. In a Markdown "
+     "document only the prose is corrected (the text of paragraphs, headings, list items, table cells, block "
+     "quotes, emphasis, links, image descriptions and footnotes) by fixPunctuation, fixQuotes, spaceHanLatin, "
+     "the width switches, toTraditional and toSimplified (with --standard) and protectLinks; every other byte "
+     "stays as it is: code, link destinations, HTML, front matter, math ($...$, $$...$$), markers and "
+     "indentation. The paragraph switches (trimParagraphEnds, addIndent, indentFullWidth, lineBreakFix, "
+     "doubleBreak, tripleBreak, joinNonParagraphBreaks, smartJoin, stripHeadNoise, stripTailNoise, "
+     "fillBlankLines) and --signature do not apply to it. Quotes pair within one block. Between "
+     "\"<!-- folvane-disable -->\" and \"<!-- folvane-enable -->\", and on the line after \"<!-- "
+     "folvane-disable-next-line -->\", nothing is corrected."},
     {"-o,--output-dir", "-o DIR", false,
      "Write each FILE's result to DIR/<name up to its last \".\">txt (a.b.html gives a.b.txt) instead of "
      "standard output, exactly as the batch window does: typeset turns .htm and .html files into text "
-     "first. DIR is created when missing. Empty files are skipped. A result that would replace an input not "
+     "first. A Markdown file keeps its name (a.md gives a.md). DIR is created when missing. Empty files are skipped. A result that would replace an input not "
      "yet read is not written: that FILE fails with a message naming both paths (exit status 1), and the "
      "input is processed in its turn. When FILEs share an output name, the later result replaces the earlier, "
      "with a warning on standard error. Not for stats, title."},
@@ -103,6 +119,19 @@ constexpr OptionInfo kOptions[kOptionCount] = {
     {"--diff", "--diff", false,
      "Write nothing: print a unified diff (UTF-8) of the changes the command would make to each FILE; exit "
      "status 1 when there is one, 0 when none would change. With --check, the list comes first."},
+    {"--report", "--report list|diff|json|github", false,
+     "Write nothing: report what the command would change; exit status 1 when there is a change, 0 when none "
+     "would. list is --check, diff is --diff; json prints one JSON array with a record per change (file, line, "
+     "column, end {line, column}, rule, before, after; lines and columns from 1, columns in characters, of the "
+     "file as it is; rule is the switch's name, or \"typeset\" where a text's paragraphs were rebuilt); github "
+     "prints one annotation per change in the workflow-command format of GitHub Actions. Under --check, --diff "
+     "and --report each FILE starts afresh: no quote left open and no signature from the FILE before."},
+    {"--no-rc", "--no-rc", false,
+     "Do not read .folvanerc files. Without it, each FILE's switches, standard and format come also from the "
+     "nearest .folvanerc from its folder upward to the root of its repository (the folder that holds .git); "
+     "standard input's from the working directory's. UTF-8 INI: NAME = 0|1 with the names of --set, standard = "
+     "opencc|tw|twp|hk, and a section [format] of PATTERN = text|markdown (a pattern without \"/\" is matched "
+     "against the file's name, else against its path from the .folvanerc's folder). The command line wins."},
     {"-h,--help", "-h, --help", false, "Show this help."},
 };
 
@@ -116,10 +145,12 @@ marks, converts scripts and widths, cleans line ends and adds signatures.
 Each FILE (standard input when there is none, or for "-") is processed and
 the result written to standard output. Several files are processed one after
 another with one run context: quote pairing and signatures continue from file
-to file, as in the batch mode. Their non-empty results are separated by the
+to file, as in the batch mode (not under --check, --diff and --report, where
+each file starts afresh). Their non-empty results are separated by the
 paragraph break of the switches (one line break, plus the blank lines of
 doubleBreak or tripleBreak); after a result that ends with a line break of
-its own only the blank lines follow. Only the first argument can name a
+its own only the blank lines follow. A typeset result ends with a line break
+exactly when its input did: the file's last break is part of its format. Only the first argument can name a
 command.
 Options take their value as the next argument or after "=" (--set=NAME=1).
 )";
@@ -222,8 +253,8 @@ struct Collected {
     std::vector<std::string> sets;
     bool signature = false;
     std::string config;
-    std::string head, tail, now, encoding, outDir, standard;
-    bool merge = false, check = false, diff = false;
+    std::string head, tail, now, encoding, outDir, standard, format, report;
+    bool merge = false, check = false, diff = false, noRc = false;
     std::vector<std::string> positional;
 };
 
@@ -252,6 +283,17 @@ std::string checkStandard(const std::string& v) {
                                                : "unknown standard '" + v + "' (opencc, tw, twp, hk)";
 }
 
+std::string checkFormat(const std::string& v) {
+    return v == "auto" || engine::documentFormatNamed(v) ? std::string()
+                                                          : "unknown format '" + v + "' (auto, text, markdown)";
+}
+
+std::string checkReport(const std::string& v) {
+    return v == "list" || v == "diff" || v == "json" || v == "github"
+               ? std::string()
+               : "unknown report '" + v + "' (list, diff, json, github)";
+}
+
 std::string checkDirectory(const std::string& v) { return v.empty() ? "needs a directory" : std::string(); }
 
 CLI::Option* addOption(CLI::App& app, OptionIndex index, Collected& c) {
@@ -264,6 +306,11 @@ CLI::Option* addOption(CLI::App& app, OptionIndex index, Collected& c) {
         case kHelp: return app.add_flag(names, c.help);
         case kMerge: return app.add_flag(names, c.merge);
         case kCheck: return app.add_flag(names, c.check);
+        case kNoRc: return app.add_flag(names, c.noRc);
+        case kFormat:
+            return app.add_option(names, c.format)->take_last()->check(CLI::Validator(checkFormat, ""));
+        case kReport:
+            return app.add_option(names, c.report)->take_last()->check(CLI::Validator(checkReport, ""));
         case kDiff: return app.add_flag(names, c.diff);
         case kStandard:
             return app.add_option(names, c.standard)->take_last()->check(CLI::Validator(checkStandard, ""));
@@ -420,6 +467,9 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
             r.notices.push_back("settings file " + got.config + " is not stamped " FOLVANE_VERSION
                                 ": starting from the default switches without signatures, as the program does");
         c.options = start.options;
+        c.configOptions = start.options;
+        c.fromSettingsFile = true;
+        c.standardGiven = true;
         fromFileSignature = start.signatureEnabled;
         c.headTemplate = start.headSignatureTemplate;
         c.tailTemplate = start.tailSignatureTemplate;
@@ -428,6 +478,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
     for (const std::string& s : got.sets) {
         const std::size_t eq = s.find('=');
         c.options.*(engine::findTypesetOptionField(s.substr(0, eq))->member) = s.substr(eq + 1) == "1";
+        c.sets.emplace_back(s.substr(0, eq), s.substr(eq + 1) == "1");
     }
     c.signature = got.signature || fromFileSignature;
     if (opts[kHead]->count() > 0) c.headTemplate = argumentText(got.head);
@@ -438,7 +489,16 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
         c.now = d;
     }
     if (opts[kEncoding]->count() > 0) c.encoding = findEncoding(got.encoding)->choice;
-    if (opts[kStandard]->count() > 0) c.standard = *corrections::scriptStandardNamed(got.standard);
+    if (opts[kStandard]->count() > 0) {
+        c.standard = *corrections::scriptStandardNamed(got.standard);
+        c.standardGiven = true;
+    }
+    if (opts[kFormat]->count() > 0 && got.format != "auto") c.format = engine::documentFormatNamed(got.format);
+    c.repositoryConfig = !got.noRc;
+    if (got.report == "list") c.check = true;
+    else if (got.report == "diff") c.diff = true;
+    else if (got.report == "json") c.report = CliConfig::Report::Json;
+    else if (got.report == "github") c.report = CliConfig::Report::Github;
     c.outDir = got.outDir;
     c.merge = got.merge;
     c.check = got.check;
@@ -456,9 +516,10 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
     }
     c.files.assign(got.positional.begin() + static_cast<std::ptrdiff_t>(firstFile), got.positional.end());
     if (c.merge && c.outDir.empty()) r.error = "--merge needs -o DIR";
-    if ((c.check || c.diff) && !c.outDir.empty()) r.error = "--check and --diff write nothing: not with -o";
-    if ((c.check || c.diff) && (c.command == Command::Stats || c.command == Command::Title))
-        r.error = "--check and --diff are not for stats and title: they print a report";
+    const bool reportOnly = c.check || c.diff || c.report != CliConfig::Report::None;
+    if (reportOnly && !c.outDir.empty()) r.error = "--check, --diff and --report write nothing: not with -o";
+    if (reportOnly && (c.command == Command::Stats || c.command == Command::Title))
+        r.error = "--check, --diff and --report are not for stats and title: they print a report";
     if (!c.outDir.empty() && r.error.empty()) {
         if (c.command == Command::Stats || c.command == Command::Title)
             r.error = "-o is not for stats and title: they print a report";

@@ -12,6 +12,7 @@
 #include "engine/join_lines.h"
 #include "engine/line_noise.h"
 #include "engine/paragraph_ends.h"
+#include "engine/prose_corrections.h"
 #include "text/codec.h"
 #include "text/gb18030.h"
 #include "text/release.h"
@@ -133,77 +134,6 @@ void stripNoise(std::string& buf, const TypesetOptions& o, Ticker& ticker) {
     buf.resize(w);
 }
 
-// Steps 6a-6d: the corrections of one line. Returns the line itself when no
-// switch changes it, else a view of `scratch`. The quote pairing continues
-// from line to line in `quotes`. Each step writes into `spare`, which then
-// changes places with `scratch`: line after line, both keep their storage.
-std::string_view correctLine(std::string_view line, const TypesetOptions& o, corrections::QuoteState& quotes,
-                             std::string& scratch, std::string& spare) {
-    const bool bothWidths = o.fullToHalfWidth && o.halfToFullWidth;
-    if (bothWidths && o.fixPunctuation && !o.mixedPunctuation) {
-        corrections::correctWidthAndPunctuationInto(line, spare, scratch);
-        scratch.swap(spare);
-        line = scratch;
-    } else {
-        if (bothWidths) {
-            text::toHalfThenFullWidthInto(line, spare);
-            scratch.swap(spare);
-            line = scratch;
-        } else if (o.fullToHalfWidth) {
-            text::toHalfWidthInto(line, spare);
-            scratch.swap(spare);
-            line = scratch;
-        } else if (o.halfToFullWidth) {
-            text::toFullWidthInto(line, spare);
-            scratch.swap(spare);
-            line = scratch;
-        }
-        if (o.fixPunctuation && o.mixedPunctuation) {
-            scratch = corrections::correctMixedPunctuation(line);
-            line = scratch;
-        } else if (o.fixPunctuation) {
-            corrections::correctPunctuationInto(line, spare, scratch);
-            scratch.swap(spare);
-            line = scratch;
-        }
-    }
-    if (o.fixQuotes && corrections::correctQuotesIfAny(line, quotes, spare)) {
-        scratch.swap(spare);
-        line = scratch;
-    }
-    return line;
-}
-
-// The corrections of one line around its protected stretches (links,
-// addresses, code), which pass unchanged; then the spaces between Chinese
-// and Latin. Returns a view of the line or of one of the scratch strings.
-// `spans` is storage for the stretches, reused from line to line.
-std::string_view correctLineAround(std::string_view line, const TypesetOptions& o, corrections::QuoteState& quotes,
-                                   std::string& scratch, std::string& spare, std::string& assembled,
-                                   std::vector<corrections::Span>& spans) {
-    const bool corrects = o.fullToHalfWidth || o.halfToFullWidth || o.fixPunctuation || o.fixQuotes;
-    if (o.protectLinks && corrects) {
-        corrections::protectedSpansInto(line, spans);
-        if (!spans.empty()) {
-            assembled.clear();
-            corrections::correctAround(
-                line, spans, [&](std::string_view piece) { return correctLine(piece, o, quotes, scratch, spare); },
-                assembled);
-            line = assembled;
-        } else {
-            line = correctLine(line, o, quotes, scratch, spare);
-        }
-    } else {
-        line = correctLine(line, o, quotes, scratch, spare);
-    }
-    if (o.spaceHanLatin) {
-        std::string spaced = corrections::spaceHanLatin(line);
-        assembled.swap(spaced);
-        line = assembled;
-    }
-    return line;
-}
-
 }  // namespace
 
 const std::string& PhaseLabels::stripNoise() {
@@ -320,8 +250,7 @@ std::string typesetOwnedText(std::string&& text, bool fromBatch, const TypesetOp
     if (o.doubleBreak) perLine += (o.fillBlankLines ? indent.size() : 0) + 2;
     if (o.tripleBreak) perLine += (o.fillBlankLines ? 2 * indent.size() : 0) + 4;
     text::reserveLarge(out, buf.size() * (o.halfToFullWidth ? 2 : 1) + buf.size() / 8 + lineFeeds * perLine + 64);
-    std::string scratch, spare, assembled;
-    std::vector<corrections::Span> spans;
+    ProseCorrector corrector(o);
     // Breaks of the output after which joining must end a paragraph: around
     // the headings that smartJoin finds here, where blank lines still show.
     const bool smart = o.smartJoin && o.joinNonParagraphBreaks;
@@ -357,7 +286,7 @@ std::string typesetOwnedText(std::string&& text, bool fromBatch, const TypesetOp
     text::FrontReleaser done(buf);
     lines.forEach([&](std::string_view raw) {
         done.consumed(static_cast<std::size_t>(raw.data() - buf.data()));
-        std::string_view line = correctLineAround(raw, o, ctx.quotes, scratch, spare, assembled, spans);
+        std::string_view line = corrector.correct(raw, ctx.quotes);
         std::string_view trimmed = text::trimSpaces(line);
         // A tab left at the end now is one that step 2 kept to part an
         // opaque byte from a full-width space that the trim has just taken

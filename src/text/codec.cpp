@@ -1351,13 +1351,26 @@ constexpr std::size_t kPieceSize = 1 << 20;
 
 }  // namespace
 
+std::string_view finalBreakOf(std::string_view t) {
+    if (t.ends_with("\r\n")) return "\r\n";
+    if (t.ends_with('\n')) return "\n";
+    if (t.ends_with('\r')) return "\r";
+    return {};
+}
+
+void keepFinalBreak(std::string& result, const TextFormat& format) {
+    if (!format.finalBreak.empty() && finalBreakOf(result).empty()) result += format.finalBreak;
+}
+
 std::optional<DecodedText> decodeText(std::string_view bytes, EncodingChoice choice, std::string* error) {
     std::string copy(bytes);
-    return decodeOwned(copy, choice, error);
+    return decodeTakingBytes(std::move(copy), choice, error);
 }
 
 std::optional<DecodedText> decodeTakingBytes(std::string&& bytes, EncodingChoice choice, std::string* error) {
-    return decodeOwned(bytes, choice, error);
+    auto d = decodeOwned(bytes, choice, error);
+    if (d) d->format.finalBreak = std::string(finalBreakOf(d->text));
+    return d;
 }
 
 void encodeTextTo(std::string_view text, const TextFormat& format,

@@ -24,7 +24,19 @@ struct TextFormat {
     // break back in its own form; any other text gets "\n" throughout.
     std::size_t lineBreaks = 0;
     std::vector<std::size_t> crLfBreaks;
+    // The break the text ended with ("\r\n", or "\n" or "\r" where the
+    // bytes passed as they were); empty when its last line had none. Part
+    // of the file's format: keepFinalBreak gives a result the same end.
+    std::string finalBreak;
 };
+
+// The line break a text ends with ("\r\n", "\n", "\r"), or "".
+std::string_view finalBreakOf(std::string_view text);
+
+// Puts the file's last line break back on `result` where a run took it off
+// (a typeset text never ends with a break; one that a command made, such
+// as a replacement's, stays).
+void keepFinalBreak(std::string& result, const TextFormat& format);
 
 enum class EncodingChoice {
     Auto,     // BOM, else valid UTF-8, UTF-16 by its zero bytes, UTF-8 with stray bytes, GB18030

@@ -389,10 +389,10 @@ TEST_F(CliInputs, StandardOutputHasOneEncodingAndOneByteOrderMark) {
         std::string expected;
     };
     for (const Case& c : {
-             Case{{a, b}, bom + kU + "甲\n" + kU + "乙"},
-             Case{{a, gbk}, bom + kU + "甲\n" + kU + "丙丁戊己庚辛"},
-             Case{{gbk, a}, g("　　丙丁戊己庚辛\r\n　　甲")},
-             Case{{a, u16}, bom + kU + "甲\n" + kU + "乙"},
+             Case{{a, b}, bom + kU + "甲\n" + kU + "乙\n"},
+             Case{{a, gbk}, bom + kU + "甲\n" + kU + "丙丁戊己庚辛\r\n"},
+             Case{{gbk, a}, g("　　丙丁戊己庚辛\r\n　　甲\n")},
+             Case{{a, u16}, bom + kU + "甲\n" + kU + "乙\n"},
          }) {
         const Result r = runWith({"--set", "lineBreakFix=0", c.files[0], c.files[1]});
         EXPECT_EQ(r.status, 0) << r.err;
@@ -425,7 +425,7 @@ TEST_F(CliInputs, WebPagesWithLineFeedsThroughARun) {
     const std::string page = write("page.html", "<p>甲行\n乙行</p>\n<p>丙</p>\n");
     const Result r = runWith({"-o", dir_ + "/out", page});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(read(dir_ + "/out/page.txt"), kU + "甲行乙行\n" + kU + "丙");
+    EXPECT_EQ(read(dir_ + "/out/page.txt"), kU + "甲行乙行\n" + kU + "丙\n");  // and the page's last break
 }
 
 TEST_F(CliInputs, LineBreaksComeBackAsTheFileHadThem) {

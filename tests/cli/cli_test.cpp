@@ -40,14 +40,15 @@ TEST_F(CliTest, TypesetsStandardInputWithSwitches) {
         std::string expected;
     };
     const Case cases[] = {
-        {{"--encoding", "gb18030"}, kI + g("第一段第一行\r\n") + kI + g("第一段第二行。\r\n") + kI + g("第二段，结束！")},
+        {{"--encoding", "gb18030"}, kI + g("第一段第一行\r\n") + kI + g("第一段第二行。\r\n") + kI + g("第二段，结束！\r\n")},
         {{"--encoding", "gb18030", "--set", "joinNonParagraphBreaks=1"},
-         kI + g("第一段第一行第一段第二行。\r\n") + kI + g("第二段，结束！")},
+         kI + g("第一段第一行第一段第二行。\r\n") + kI + g("第二段，结束！\r\n")},
         {{"typeset", "--encoding", "gbk", "--set", "lineBreakFix=0"},
-         kI + g("第一段第一行\r\n") + kI + g("第一段第二行。\r\n") + kI + "\r\n" + kI + "\r\n" + kI + g("第二段，结束！")},
+         kI + g("第一段第一行\r\n") + kI + g("第一段第二行。\r\n") + kI + "\r\n" + kI + "\r\n" + kI + g("第二段，结束！\r\n")},
         {{"--set", "addIndent=0", "--set", "doubleBreak=1"},
-         g("第一段第一行\r\n\r\n第一段第二行。\r\n\r\n第二段，结束！")},
+         g("第一段第一行\r\n\r\n第一段第二行。\r\n\r\n第二段，结束！\r\n")},
     };
+    // The input's last line break is its file's: the result ends with one.
     for (const auto& c : cases) {
         const CliRun r = run(c.args, kExample);
         EXPECT_EQ(r.status, 0) << r.err;
@@ -134,7 +135,7 @@ TEST_F(CliTest, JoiningRestoresEachLayout) {
 TEST_F(CliTest, Utf8InputKeepsItsEncodingAndLineFeeds) {
     const CliRun r = run({"--set", "joinNonParagraphBreaks=1"}, "  第一行\n第二行。\n\n第三行\n");
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "　　第一行第二行。\n　　第三行");
+    EXPECT_EQ(r.out, "　　第一行第二行。\n　　第三行\n");
     const CliRun forced = run({"--encoding", "utf-8"}, "甲\r\n乙");
     EXPECT_EQ(forced.out, "　　甲\r\n　　乙");
 }
@@ -293,7 +294,7 @@ TEST_F(CliTest, SettingsFileIsTheStartingPoint) {
         args.insert(args.end(), c.args.begin(), c.args.end());
         const CliRun r = run(args, in);
         EXPECT_EQ(r.status, 0) << c.name << ": " << r.err;
-        EXPECT_GB_EQ(r.out, c.expected) << c.name;
+        EXPECT_GB_EQ(r.out, c.expected + "\r\n") << c.name;  // the input's last line break
         if (c.notice.empty()) {
             EXPECT_EQ(r.err, "") << c.name;
         } else {
