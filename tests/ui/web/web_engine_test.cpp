@@ -279,7 +279,9 @@ TEST_F(WebEngineTest, UpdatePageShownOnlyForTheServiceTitleAndRetriedOtherwise) 
         EXPECT_EQ(checker.view() && checker.view()->isVisibleTo(&bar), c.shown);
         const qsizetype served = server_.targets("/soft/tf.asp").size();
         // The view shows the page the plain request read: one request.
-        if (c.shown) EXPECT_EQ(served, 1);
+        if (c.shown) {
+            EXPECT_EQ(served, 1);
+        }
         for (int tick = 0; tick < 3; ++tick) {
             checker.onTick();
             if (c.shown) continue;
