@@ -95,7 +95,8 @@ void MainWin::startTypesetting(RunRange range) {
     // the editor at the same time.
     if (editorBusy() || refusedWhileHidden()) return;
     const bool started = app_.runs().startEditorRun(
-        editorText(), editor_->font(), this, [this](EditorRunResult r) { onRunFinished(std::move(r)); }, range);
+        editorText(), editor_->font(), this, [this](EditorRunResult r) { onRunFinished(std::move(r)); }, range,
+        document_.documentFormat());
     if (!started) return;
     progressLabel_->setText(QStringLiteral("\n正在从编辑器中读取文本"));
     progressLabel_->show();
