@@ -344,6 +344,26 @@ TEST_F(Window, TheCountIsWhatReplaceAllReplaces) {
     }
 }
 
+TEST_F(Window, TheCountFollowsATextReplacedWhole) {
+    w.action(Command::FindPanel)->trigger();
+    auto* count = findPanelOf(w)->findChild<QLabel*>(QStringLiteral("findCount"));
+    auto countIs = [&](const QString& expected) {
+        return waitUntil([&] { return count->text() == expected; }, 3000);
+    };
+    editorOf(w)->setPlainText(QStringLiteral("abc"));
+    findFieldOf(w)->setText(QStringLiteral("abc"));
+    ASSERT_TRUE(countIs(QStringLiteral("共 1 处"))) << count->text().toStdString();
+    // Replacing every match leaves none; Undo brings it back; a run counts anew.
+    replaceFieldOf(w)->setText(QString());
+    QTest::mouseClick(findPanelOf(w)->findChild<QPushButton*>(QStringLiteral("replaceAll")), Qt::LeftButton);
+    ASSERT_EQ(text(), QString());
+    EXPECT_TRUE(countIs(QStringLiteral("共 0 处"))) << count->text().toStdString();
+    w.action(Command::Undo)->trigger();
+    EXPECT_TRUE(countIs(QStringLiteral("共 1 处"))) << count->text().toStdString();
+    w.setEditorText("abc abc");
+    EXPECT_TRUE(countIs(QStringLiteral("共 2 处"))) << count->text().toStdString();
+}
+
 // ----------------------------------------------------------- recent files
 
 TEST_F(Window, RecentFilesListOpenedAndSavedFilesAndDropMissingOnes) {
