@@ -23,6 +23,7 @@
 
 #include "editor_widget.h"
 #include "instance_link.h"
+#include "folvane_version.h"
 #include "main_window.h"
 #include "program_request.h"
 #include "ui_support.h"
@@ -68,7 +69,9 @@ TEST(ProgramArguments, WhatTheCommandLineAsksFor) {
         EXPECT_EQ(p.help, c.help) << name;
     }
     EXPECT_TRUE(parseProgramArguments({QStringLiteral("--bogus")}).error.contains(QStringLiteral("--bogus")));
-    for (const char* option : {"--typeset-clipboard", "--show-hide", "--quit", "--help"})
+    EXPECT_TRUE(parseProgramArguments({QStringLiteral("--version")}).version);
+    EXPECT_FALSE(parseProgramArguments({QStringLiteral("--help")}).version);
+    for (const char* option : {"--typeset-clipboard", "--show-hide", "--quit", "--help", "--version"})
         EXPECT_TRUE(programHelpText().contains(QLatin1String(option))) << option;
 }
 
@@ -166,6 +169,11 @@ TEST_F(SecondStart, UsageErrorsAndHelpNeedNoRunningProgram) {
     EXPECT_EQ(run({QStringLiteral("--bogus")}, &errors), 2);
     EXPECT_TRUE(errors.contains(QStringLiteral("--bogus"))) << errors.toStdString();
     EXPECT_EQ(run({QStringLiteral("--help")}), 0);
+    QProcess version;
+    version.start(program, {QStringLiteral("--version")});
+    ASSERT_TRUE(version.waitForFinished(kWait));
+    EXPECT_EQ(version.exitCode(), 0);
+    EXPECT_EQ(version.readAllStandardOutput(), QByteArray("folvane " FOLVANE_VERSION "\n"));
     // Nothing runs: --quit has nothing to end and starts nothing itself.
     EXPECT_EQ(run({QStringLiteral("--quit")}), 0);
     EXPECT_FALSE(QFile::exists(InstanceLink::defaultSocketPath()));
