@@ -137,7 +137,7 @@ void MainWin::onRunFinished(EditorRunResult result) {
     progressBar_->hide();
     if (options.minimizeAfter) showMinimized();
     // Copy-is-typeset: re-armed on the clipboard as the run left it.
-    desktop_->finishRun();
+    desktop_->finishRun(options.copyAfter || options.cutAfter);
     editor_->setFocus();
     QTextCursor c = editor_->textCursor();
     if (result.selectionStart >= 0 && !options.cutAfter) {
