@@ -248,18 +248,26 @@ TEST_F(SecondStart, AStaleSocketOfAKilledProgramIsReplaced) {
 }
 
 // A socket path longer than the kernel takes: the program still finds the
-// one that runs (the socket moves to a shorter path of the user's own).
+// one that runs (the socket moves to a shorter path of the user's own, in
+// the temporary folder, here the test's).
 TEST_F(SecondStart, ALongRuntimeDirectoryStillGivesOneProgram) {
     QString longRuntime = runtime;
     while (longRuntime.size() < 160) longRuntime += QStringLiteral("/deeper-folder");
     ASSERT_TRUE(QDir().mkpath(longRuntime));
     ASSERT_EQ(::chmod(QFile::encodeName(longRuntime).constData(), 0700), 0);
     qputenv("XDG_RUNTIME_DIR", longRuntime.toLocal8Bit());
+    const QByteArray savedTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(dir.path()));
     const QString path = InstanceLink::defaultSocketPath();
     EXPECT_LE(QFile::encodeName(path).size(), 107) << path.toStdString();
-    ASSERT_NO_FATAL_FAILURE(serve());
-    EXPECT_EQ(run({QStringLiteral("--show-hide")}), 0);
-    EXPECT_TRUE(waitUntil([&] { return !w.isVisible(); }, kWait));
+    EXPECT_TRUE(path.startsWith(dir.filePath(QStringLiteral("folvane-%1/").arg(::geteuid())))) << path.toStdString();
+    serve();
+    if (!HasFatalFailure()) {
+        EXPECT_EQ(run({QStringLiteral("--show-hide")}), 0);
+        EXPECT_TRUE(waitUntil([&] { return !w.isVisible(); }, kWait));
+    }
+    if (savedTmp.isNull()) qunsetenv("TMPDIR");
+    else qputenv("TMPDIR", savedTmp);
 }
 
 // Without a runtime directory the socket is in a folder of the user's own,
@@ -294,6 +302,33 @@ TEST(SocketPath, OnlyInAFolderOfTheUsersOwn) {
     qputenv("TMPDIR", savedTmp);
     if (savedRuntime.isNull()) qunsetenv("XDG_RUNTIME_DIR");
     else qputenv("XDG_RUNTIME_DIR", savedRuntime);
+}
+
+// A display name too long for the socket's path becomes a digest, still
+// in the runtime directory and still one per display.
+TEST(SocketPath, ALongDisplayNameBecomesADigestPerDisplay) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString runtime = dir.filePath(QStringLiteral("run"));
+    ASSERT_TRUE(QDir().mkpath(runtime));
+    ASSERT_EQ(::chmod(QFile::encodeName(runtime).constData(), 0700), 0);
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR"), savedWayland = qgetenv("WAYLAND_DISPLAY");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    auto pathFor = [](const QByteArray& display) {
+        qputenv("WAYLAND_DISPLAY", display);
+        return InstanceLink::defaultSocketPath();
+    };
+    EXPECT_EQ(pathFor("wayland-1"), runtime + QStringLiteral("/folvane-wayland-1.socket"));
+    const QString one = pathFor(QByteArray(200, 'w') + "1"), two = pathFor(QByteArray(200, 'w') + "2");
+    EXPECT_NE(one, two);
+    for (const QString& p : {one, two}) {
+        EXPECT_LE(QFile::encodeName(p).size(), 107) << p.toStdString();
+        EXPECT_TRUE(p.startsWith(runtime + QLatin1Char('/'))) << p.toStdString();
+    }
+    if (savedRuntime.isNull()) qunsetenv("XDG_RUNTIME_DIR");
+    else qputenv("XDG_RUNTIME_DIR", savedRuntime);
+    if (savedWayland.isNull()) qunsetenv("WAYLAND_DISPLAY");
+    else qputenv("WAYLAND_DISPLAY", savedWayland);
 }
 
 // A second user of the system, made for one test and removed after it with
