@@ -11,6 +11,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include "cli/cli.h"
@@ -353,6 +354,73 @@ TEST_F(CliInputs, BackslashesAreCharactersOfNames) {
     EXPECT_EQ(filesIn(dir_ + "/out"), (std::vector<std::string>{"a\\b.txt", "c\\b.txt", "tail\\.txt"}));
     EXPECT_EQ(read(dir_ + "/out/a\\b.txt"), kU + "one");
     EXPECT_EQ(read(dir_ + "/out/c\\b.txt"), kU + "two");
+}
+
+// Inputs an attacker would give. Names that hold line breaks, bytes that
+// are no UTF-8 or spaces, or that look like options, are files like any
+// other (a bare "-x" is an unknown option, after "--" a FILE); a folder and
+// /dev/zero (endless, held to the size limit) fail each with a message
+// naming it; a FIFO is read to its end. The other files are processed, on
+// standard output and under -o alike, and nothing is left behind.
+TEST_F(CliInputs, HostileNamesAndSpecialFilesAsInputs) {
+    const std::vector<std::string> names = {"-dash.txt", "--set=x.txt", "line\nbreak.txt", "bad\xff\xfe.txt",
+                                            " lead and tail .txt", "中文.txt"};
+    std::vector<std::string> args;
+    for (std::size_t i = 0; i < names.size(); ++i) args.push_back(write(names[i], "n" + std::to_string(i)));
+    const std::string folder = dir_ + "/folder.txt";
+    fs::create_directories(folder);
+    const std::string fifo = dir_ + "/fifo.txt";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    args.insert(args.end(), {folder, "/dev/zero", fifo});
+    // Writes to the FIFO once the program opens it; a run that never opens
+    // it is found out by the test's own reader, which frees the writer.
+    auto withFifoWriter = [&](const std::vector<std::string>& a) {
+        std::thread writer([&] {
+            const int fd = ::open(fifo.c_str(), O_WRONLY);
+            if (fd >= 0) {
+                EXPECT_EQ(::write(fd, "fifo", 4), 4);
+                ::close(fd);
+            }
+        });
+        const Result r = runWith(a, 1 << 20);
+        const int unblock = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+        writer.join();
+        ::close(unblock);
+        return r;
+    };
+    auto expectMessages = [&](const Result& r) {
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("cannot read " + folder + ": Is a directory"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("cannot read /dev/zero: file too large"), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;
+    };
+
+    const Result out = withFifoWriter(args);
+    expectMessages(out);
+    std::size_t at = 0;
+    for (std::size_t i = 0; i <= names.size(); ++i) {
+        const std::string result = kU + (i < names.size() ? "n" + std::to_string(i) : std::string("fifo"));
+        at = out.out.find(result, at);
+        EXPECT_NE(at, std::string::npos) << result << " in " << out.out;
+    }
+
+    std::vector<std::string> toFolder = {"-o", dir_ + "/out"};
+    toFolder.insert(toFolder.end(), args.begin(), args.end());
+    expectMessages(withFifoWriter(toFolder));
+    std::vector<std::string> expected = names;
+    expected.push_back("fifo.txt");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(filesIn(dir_ + "/out"), expected);
+    for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(read(dir_ + "/out/" + names[i]), kU + "n" + std::to_string(i));
+    EXPECT_EQ(read(dir_ + "/out/fifo.txt"), kU + "fifo");
+    EXPECT_EQ(leftovers(), std::vector<std::string>{});
+
+    const Result dash = runWith({"-dash.txt"});
+    EXPECT_EQ(dash.status, 2);
+    EXPECT_NE(dash.err.find("unknown option '-dash.txt'"), std::string::npos) << dash.err;
+    const Result file = runWith({"--", "-no-such.txt"});
+    EXPECT_EQ(file.status, 1);
+    EXPECT_NE(file.err.find("cannot read -no-such.txt"), std::string::npos) << file.err;
 }
 
 // Outputs that are links, hard links or special files.
