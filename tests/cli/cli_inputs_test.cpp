@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -315,6 +316,97 @@ TEST_F(CliInputs, AKillDuringAnInPlaceRewriteLosesNeitherText) {
     EXPECT_TRUE(read(dir_ + "/second-name.txt") == expected);
     EXPECT_EQ(runWith({"-o", out, other}).status, 0);
     EXPECT_EQ(copies(), std::vector<std::string>{});
+}
+
+// Two runs at once onto one target, 20 times, the target a plain file and
+// a file with a second hard link (rewritten in place): it holds one of the
+// two results whole, never a mixture, and no temporary file is left.
+TEST_F(CliInputs, ConcurrentRunsOntoOneTargetLeaveOneWholeResult) {
+    std::string a, b;
+    for (int i = 0; a.size() < (2u << 20); ++i) {
+        a += "first " + std::to_string(i) + " of one text\r\n\r\n";
+        b += "second, " + std::to_string(i) + ", of the other\r\n\r\n";
+    }
+    const std::string inA = write("a/same.txt", a), inB = write("b/same.txt", b);
+    const std::string resultA = runWith({inA}).out, resultB = runWith({inB}).out;
+    const std::string out = dir_ + "/out", target = out + "/same.txt";
+    const std::string cli = FOLVANE_CLI_PATH;
+    auto spawn = [&](const std::string& in) {
+        std::vector<std::string> args = {cli, "-o", out, in};
+        std::vector<char*> argv;
+        for (auto& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        pid_t pid = 0;
+        EXPECT_EQ(::posix_spawn(&pid, cli.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+        return pid;
+    };
+    for (const bool linked : {false, true}) {
+        SCOPED_TRACE(linked ? "a hard-linked target" : "a plain target");
+        write("out/same.txt", "old");
+        if (linked) fs::create_hard_link(target, dir_ + "/second-name.txt");
+        for (int round = 0; round < 20; ++round) {
+            const pid_t one = spawn(inA), two = spawn(inB);
+            int s1 = 0, s2 = 0;
+            ::waitpid(one, &s1, 0);
+            ::waitpid(two, &s2, 0);
+            EXPECT_TRUE(WIFEXITED(s1) && WEXITSTATUS(s1) == 0 && WIFEXITED(s2) && WEXITSTATUS(s2) == 0) << round;
+            const std::string now = read(target);
+            ASSERT_TRUE(now == resultA || now == resultB) << "round " << round << ": " << now.size() << " bytes";
+            if (linked) {
+                ASSERT_EQ(read(dir_ + "/second-name.txt"), now);
+            }
+        }
+        EXPECT_EQ(leftovers(), std::vector<std::string>{});
+        fs::remove(dir_ + "/second-name.txt");
+    }
+}
+
+// A file rewritten in place is rewritten under an exclusive lock: a run
+// waits while another writer holds it (the kernel lists it as waiting for
+// the target's lock) and writes its whole text once it is free.
+TEST_F(CliInputs, AnInPlaceRewriteWaitsForTheLockOfTheTarget) {
+    const std::string in = write("in.txt", "new text");
+    const std::string target = write("out/in.txt", "old");
+    fs::create_hard_link(target, dir_ + "/second-name.txt");
+    const int held = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    struct stat st{};
+    ASSERT_EQ(::fstat(held, &st), 0);
+    const std::string cli = FOLVANE_CLI_PATH;
+    std::vector<std::string> args = {cli, "-o", dir_ + "/out", in};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    ASSERT_EQ(::posix_spawn(&pid, cli.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+    // "N: -> FLOCK  ADVISORY  WRITE PID MAJ:MIN:INODE 0 EOF": a lock asked for, not yet given.
+    auto waiting = [&] {
+        std::string locks;
+        text::readFile("/proc/locks", locks);
+        const std::string mine = " " + std::to_string(pid) + " ";
+        const std::string inode = ":" + std::to_string(st.st_ino) + " ";
+        for (std::size_t at = 0; at < locks.size();) {
+            const std::size_t end = std::min(locks.find('\n', at), locks.size());
+            const std::string line = locks.substr(at, end - at);
+            if (line.find("-> FLOCK") != std::string::npos && line.find(mine) != std::string::npos &&
+                line.find(inode) != std::string::npos)
+                return true;
+            at = end + 1;
+        }
+        return false;
+    };
+    int status = 0;
+    bool seen = false;
+    while (!(seen = waiting()) && ::waitpid(pid, &status, WNOHANG) == 0) {
+    }
+    EXPECT_TRUE(seen) << "the run did not wait for the lock";
+    EXPECT_EQ(read(target), "old");
+    ::close(held);
+    if (seen) ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(read(dir_ + "/second-name.txt"), kU + "new text");
+    EXPECT_EQ(leftovers(), std::vector<std::string>{});
 }
 
 // What a killed in-place rewrite leaves, as it leaves it: the copy goes only
