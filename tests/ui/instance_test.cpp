@@ -11,10 +11,14 @@
 #include <QLocalServer>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QtEndian>
+#include <algorithm>
+#include <memory>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -329,6 +333,174 @@ TEST(SocketPath, ALongDisplayNameBecomesADigestPerDisplay) {
     else qputenv("XDG_RUNTIME_DIR", savedRuntime);
     if (savedWayland.isNull()) qunsetenv("WAYLAND_DISPLAY");
     else qputenv("WAYLAND_DISPLAY", savedWayland);
+}
+
+// A client of the program's socket at the level of bytes, never blocking:
+// the server runs in this very thread, served while the client waits.
+class RawClient {
+public:
+    explicit RawClient(const QString& path) {
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        sockaddr_un a{};
+        a.sun_family = AF_UNIX;
+        const QByteArray p = QFile::encodeName(path);
+        std::memcpy(a.sun_path, p.constData(), std::min<std::size_t>(p.size(), sizeof a.sun_path - 1));
+        // A full backlog refuses for now: the server takes connections as
+        // its events are processed.
+        for (int tries = 0; tries < 100000; ++tries) {
+            if (::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 || errno == EISCONN) {
+                connected_ = true;
+                return;
+            }
+            if (errno != EAGAIN && errno != EINPROGRESS) return;
+            QCoreApplication::processEvents();
+        }
+    }
+    ~RawClient() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    RawClient(const RawClient&) = delete;
+    RawClient& operator=(const RawClient&) = delete;
+
+    bool connected() const { return connected_; }
+    // Sends all of `bytes`, `chunk` at a time with the server's events in
+    // between; false when the server closed the connection first.
+    bool send(const QByteArray& bytes, qsizetype chunk = 1 << 16) {
+        for (qsizetype at = 0; at < bytes.size();) {
+            const ssize_t n = ::send(fd_, bytes.constData() + at, std::min(chunk, bytes.size() - at), MSG_NOSIGNAL);
+            if (n > 0) at += n;
+            else if (n < 0 && errno != EAGAIN) return false;
+            QCoreApplication::processEvents();
+        }
+        return true;
+    }
+    // What the server answered: 'A' the acknowledgement, 'C' it closed the
+    // connection without one, 0 nothing within `ms` (a bound, never reached
+    // by a sound server).
+    char answer(int ms = kWait) {
+        char c = 0;
+        const bool done = waitUntil([&] {
+            const ssize_t n = ::recv(fd_, &c, 1, 0);
+            if (n == 1) return true;
+            if (n == 0 || (n < 0 && errno != EAGAIN)) {
+                c = 'C';
+                return true;
+            }
+            return false;
+        }, ms);
+        if (!done) return 0;
+        return c == '\x06' ? 'A' : c == 'C' ? 'C' : '?';
+    }
+
+private:
+    int fd_ = -1;
+    bool connected_ = false;
+};
+
+QByteArray requestHeader(quint32 magic, quint8 action, quint32 length) {
+    QByteArray b;
+    QDataStream out(&b, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_6_0);
+    out << magic << action << length;
+    return b;
+}
+
+// What another program of the user (or anything that reaches the socket)
+// may send: malformed requests are dropped, a flood is cut off, a request
+// that comes a byte at a time arrives whole, held connections block nobody;
+// the program serves the next request all along.
+TEST(InstanceServer, HostileClientsLeaveItServing) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    InstanceLink link(dir.filePath(QStringLiteral("folvane-test.socket")));
+    ASSERT_EQ(link.claim({}, 2000), InstanceLink::Claim::Primary) << link.error().toStdString();
+    std::vector<ProgramRequest> received;
+    QObject::connect(&link, &InstanceLink::requested, [&](const ProgramRequest& r) { received.push_back(r); });
+    const QByteArray good = encodeRequest({Action::Open, QStringLiteral("/tmp/文章 1.txt")});
+    auto stillServes = [&] {
+        received.clear();
+        RawClient c(link.socketPath());
+        EXPECT_TRUE(c.connected());
+        EXPECT_TRUE(c.send(good));
+        EXPECT_EQ(c.answer(), 'A');
+        EXPECT_TRUE(waitUntil([&] { return !received.empty(); }, kWait));
+        return received.size() == 1 && received.front() == ProgramRequest{Action::Open, QStringLiteral("/tmp/文章 1.txt")};
+    };
+
+    const quint32 magic = qFromBigEndian<quint32>(reinterpret_cast<const uchar*>(good.constData()));
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        bool closedBySender;  // the client ends the connection itself, unanswered
+    };
+    const Case cases[] = {
+        {"another program's bytes", QByteArrayLiteral("GET / HTTP/1.1\r\nHost: x\r\n\r\n"), false},
+        {"a wrong magic number", requestHeader(magic + 1, 2, 0), false},
+        {"action 0", requestHeader(magic, 0, 0), false},
+        {"an unknown action", requestHeader(magic, 99, 0), false},
+        {"the largest action", requestHeader(magic, 255, 0), false},
+        {"a file longer than any", requestHeader(magic, 2, quint32(kMaxRequestBytes) + 1), false},
+        {"a length of 4 GB", requestHeader(magic, 2, 0xFFFFFFFFu), false},
+        {"zero bytes", {}, true},
+        {"the magic alone", good.left(4), true},
+        {"a header without its file", good.left(9), true},
+        {"a request cut short", good.left(good.size() - 1), true},
+        {"NUL bytes", QByteArray(64, '\0'), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        received.clear();
+        {
+            RawClient client(link.socketPath());
+            ASSERT_TRUE(client.connected());
+            client.send(c.bytes);
+            if (!c.closedBySender) {
+                EXPECT_EQ(client.answer(), 'C');
+            }
+        }
+        EXPECT_TRUE(stillServes());
+        EXPECT_EQ(received.size(), 1u);
+    }
+
+    {
+        SCOPED_TRACE("a byte at a time");
+        received.clear();
+        RawClient slow(link.socketPath());
+        ASSERT_TRUE(slow.connected());
+        EXPECT_TRUE(slow.send(good, 1));
+        EXPECT_EQ(slow.answer(), 'A');
+        EXPECT_TRUE(waitUntil([&] { return received.size() == 1; }, kWait));
+        EXPECT_EQ(received.front().file, QStringLiteral("/tmp/文章 1.txt"));
+    }
+    {
+        SCOPED_TRACE("a flood of 10 MB");
+        RawClient flood(link.socketPath());
+        ASSERT_TRUE(flood.connected());
+        EXPECT_FALSE(flood.send(QByteArray(10 << 20, 'x')));
+        EXPECT_TRUE(stillServes());
+    }
+    {
+        SCOPED_TRACE("held connections");
+        // Each connection takes a descriptor at both ends, here in one process.
+        constexpr int kWanted = 1100;
+        rlimit files{};
+        ::getrlimit(RLIMIT_NOFILE, &files);
+        const rlimit saved = files;
+        files.rlim_cur = std::max(files.rlim_cur, std::min<rlim_t>(files.rlim_max, 2 * kWanted + 256));
+        ::setrlimit(RLIMIT_NOFILE, &files);
+        const int held = static_cast<int>(std::min<rlim_t>(kWanted, (files.rlim_cur - 256) / 2));
+        std::vector<std::unique_ptr<RawClient>> clients;
+        for (int i = 0; i < held; ++i) {
+            clients.push_back(std::make_unique<RawClient>(link.socketPath()));
+            ASSERT_TRUE(clients.back()->connected()) << i;
+            if (i % 2) clients.back()->send(good.left(5));  // half a header
+        }
+        EXPECT_TRUE(stillServes());
+        clients.clear();
+        QCoreApplication::processEvents();
+        ::setrlimit(RLIMIT_NOFILE, &saved);
+    }
+    EXPECT_TRUE(stillServes());
 }
 
 // A second user of the system, made for one test and removed after it with
