@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalServer>
+#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -249,6 +250,63 @@ TEST_F(SecondStart, AStaleSocketOfAKilledProgramIsReplaced) {
     ASSERT_NO_FATAL_FAILURE(serve());
     EXPECT_EQ(run({QStringLiteral("--show-hide")}), 0);
     EXPECT_TRUE(waitUntil([&] { return !w.isVisible(); }, kWait));
+}
+
+// A lock left by a program killed while it held it (between asking and
+// listening) is taken over: the next start serves.
+TEST_F(SecondStart, AStaleLockOfAKilledProgramIsTakenOver) {
+    const QString lockPath = InstanceLink::defaultSocketPath() + QStringLiteral(".lock");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        QLockFile lock(lockPath);
+        ::_exit(lock.tryLock(0) ? 0 : 1);  // ends holding it
+    }
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(QFile::exists(lockPath));
+    serve();
+    if (!HasFatalFailure()) {
+        EXPECT_EQ(run({QStringLiteral("--show-hide")}), 0);
+        EXPECT_TRUE(waitUntil([&] { return !w.isVisible(); }, kWait));
+    }
+}
+
+// Starts at the same moment: one of them serves, every other hands it its
+// request and ends with status 0. (A dozen: a hundred hold up as well, but
+// take gigabytes at once in a sanitizer's build.)
+TEST_F(SecondStart, StartsAtOnceGiveOneProgram) {
+    constexpr int kStarts = 12;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    std::vector<std::unique_ptr<QProcess>> starts;
+    for (int i = 0; i < kStarts; ++i) {
+        starts.push_back(std::make_unique<QProcess>());
+        starts.back()->setProcessEnvironment(env);
+        starts.back()->start(program, {});
+    }
+    auto ended = [&] {
+        return static_cast<int>(std::count_if(starts.begin(), starts.end(),
+                                              [](const auto& p) { return p->state() == QProcess::NotRunning; }));
+    };
+    EXPECT_TRUE(waitUntil([&] { return ended() >= kStarts - 1; }, kWait));
+    EXPECT_EQ(ended(), kStarts - 1);
+    for (const auto& p : starts) {
+        if (p->state() == QProcess::NotRunning) {
+            EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+        }
+    }
+    // The one that serves ends on a request of its own.
+    EXPECT_EQ(run({QStringLiteral("--quit")}), 0);
+    for (const auto& p : starts) {
+        if (p->state() != QProcess::NotRunning && !p->waitForFinished(kWait)) {
+            p->kill();
+            p->waitForFinished();
+            ADD_FAILURE() << "a program still runs after --quit";
+        }
+    }
 }
 
 // A socket path longer than the kernel takes: the program still finds the
