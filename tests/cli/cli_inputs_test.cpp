@@ -409,6 +409,70 @@ TEST_F(CliInputs, AnInPlaceRewriteWaitsForTheLockOfTheTarget) {
     EXPECT_EQ(leftovers(), std::vector<std::string>{});
 }
 
+// -o into a full file system (a small tmpfs; mounting needs root): the
+// run fails with a message, the old output, plain or hard-linked, stays
+// whole and nothing is left beside it.
+TEST_F(CliInputs, AFullFileSystemKeepsTheOldOutputs) {
+    const std::string mnt = dir_ + "/small";
+    fs::create_directories(mnt);
+    if (std::system(("mount -t tmpfs -o size=64k tmpfs " + folvane::testing::shellWord(mnt) + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    const std::string plain = write("small/a.txt", "old a"), linked = write("small/b.txt", "old b");
+    fs::create_hard_link(linked, mnt + "/b-second.txt");
+    const std::string big(200 * 1024, 'x');
+    const std::string a = write("a.txt", big), b = write("b.txt", big);
+    const Result r = runWith({"-o", mnt, a, b});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(mnt + "/a.txt"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(mnt + "/b.txt"), std::string::npos) << r.err;
+    EXPECT_EQ(read(plain), "old a");
+    EXPECT_EQ(read(linked), "old b");
+    EXPECT_EQ(read(mnt + "/b-second.txt"), "old b");
+    EXPECT_EQ(filesIn(mnt), (std::vector<std::string>{"a.txt", "b-second.txt", "b.txt"}));
+    EXPECT_EQ(std::system(("umount " + folvane::testing::shellWord(mnt)).c_str()), 0);
+}
+
+// A run killed outright (SIGKILL) while it writes a plain target, six
+// times: the target holds the old text or the new one whole, and the next
+// run into the folder takes away what the killed one left.
+TEST_F(CliInputs, KillsDuringAWriteOfAPlainTargetLoseNoText) {
+    std::string big;
+    for (int i = 0; big.size() < (8u << 20); ++i) big += "line " + std::to_string(i) + " of a long text\r\n\r\n";
+    const std::string in = write("in.txt", big);
+    const std::string expected = runWith({in}).out;
+    const std::string out = dir_ + "/out", target = out + "/in.txt";
+    const std::string cli = FOLVANE_CLI_PATH;
+    std::vector<std::string> args = {cli, "-o", out, in};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE(round);
+        write("out/in.txt", "the old text");
+        pid_t pid = 0;
+        ASSERT_EQ(::posix_spawn(&pid, cli.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+        // Killed once its temporary file holds part of the text (or not at
+        // all, when the run is over first).
+        auto writing = [&] {
+            for (const std::string& f : leftovers()) {
+                struct stat st{};
+                if (::stat(f.c_str(), &st) == 0 && st.st_size > 0) return true;
+            }
+            return false;
+        };
+        int status = 0;
+        while (!writing() && ::waitpid(pid, &status, WNOHANG) == 0) {
+        }
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        const std::string now = read(target);
+        EXPECT_TRUE(now == "the old text" || now == expected) << now.size() << " bytes";
+        const std::string other = write("other.txt", "x");
+        EXPECT_EQ(runWith({"-o", out, other}).status, 0);
+        EXPECT_EQ(leftovers(), std::vector<std::string>{});
+    }
+}
+
 // What a killed in-place rewrite leaves, as it leaves it: the copy goes only
 // when the target holds the same bytes.
 TEST_F(CliInputs, ACopyOfAnInPlaceRewriteGoesOnlyWhenTheTargetIsWhole) {
