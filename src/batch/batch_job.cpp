@@ -83,7 +83,7 @@ std::size_t BatchList::addPaths(const std::vector<std::string>& paths, PathSourc
         const auto kind = kindOfExtension(extensionOf(tested));
         if (!kind) continue;
         if (!added_.insert(std::move(key)).second) continue;
-        rows_.push_back(BatchRow{path, std::string(fileNameOf(path)), *kind, RowStatus::Waiting});
+        rows_.push_back(BatchRow{path, std::string(fileNameOf(path)), *kind, RowStatus::Waiting, {}});
         lastAddFolder_ = std::string(folderOf(path));
         ++added;
     }

@@ -57,6 +57,7 @@ struct BatchRow {
     std::string name;  // "文件名"
     FileKind kind = FileKind::PlainText;
     RowStatus status = RowStatus::Waiting;
+    std::string reason;  // "失败": what went wrong (the system's words, naming the path)
 };
 
 // The file list with the paths added since it was last cleared.

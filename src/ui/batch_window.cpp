@@ -1,5 +1,7 @@
 #include "batch_window.h"
 
+#include <utility>
+
 #include "desktop_open.h"
 
 #include <QAction>
@@ -58,10 +60,14 @@ int BatchListModel::rowCount(const QModelIndex& parent) const {
 int BatchListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 4; }
 
 QVariant BatchListModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid()) return {};
+    if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || !index.isValid()) return {};
     const auto row = static_cast<std::size_t>(index.row());
     if (row >= list_.rows().size()) return {};
     const batch::BatchRow& r = list_.rows()[row];
+    // A failed row says why when the pointer rests on it.
+    if (role == Qt::ToolTipRole)
+        return r.status == batch::RowStatus::Failed && !r.reason.empty() ? QString::fromLocal8Bit(r.reason.c_str())
+                                                                         : QVariant();
     switch (index.column()) {
         case 0: return qtPath(r.path);
         case 1: return qtPath(r.name);
@@ -384,6 +390,8 @@ void BatchWindow::build() {
 // ------------------------------------------------------------------ list
 
 void BatchWindow::addPaths(const QStringList& paths, batch::PathSource source) {
+    // The rows of the run before stay to be read until the list changes.
+    if (std::exchange(showingLastRun_, false)) clearList();
     std::vector<std::string> native;
     native.reserve(static_cast<std::size_t>(paths.size()));
     for (const QString& p : paths) native.push_back(nativePath(p));
@@ -404,6 +412,7 @@ void BatchWindow::chooseFolder() {
 }
 
 void BatchWindow::clearList() {
+    showingLastRun_ = false;
     model_->beginChange();
     list_.clear();
     model_->endChange();
@@ -486,6 +495,30 @@ void BatchWindow::closeEvent(QCloseEvent* e) {
 }
 
 // ------------------------------------------------------------------- run
+
+void BatchWindow::setFailed(std::size_t row, const std::string& reason) {
+    if (row < list_.rows().size()) list_.rows()[row].reason = reason;
+    setStatus(row, batch::RowStatus::Failed);
+}
+
+QString BatchWindow::failedFilesText(const std::vector<batch::BatchRow>& rows) {
+    // Each failed file with its reason, a screenful at most.
+    constexpr int kMostNamed = 10;
+    QString text;
+    int named = 0, more = 0;
+    for (const batch::BatchRow& r : rows) {
+        if (r.status != batch::RowStatus::Failed) continue;
+        if (named == kMostNamed) {
+            ++more;
+            continue;
+        }
+        ++named;
+        text += QStringLiteral("\n%1").arg(qtPath(r.path));
+        if (!r.reason.empty()) text += QStringLiteral("：") + QString::fromLocal8Bit(r.reason.c_str());
+    }
+    if (more > 0) text += QStringLiteral("\n……另有 %1 个文件失败").arg(more);
+    return text.isEmpty() ? text : QStringLiteral("\n\n失败的文件：") + text;
+}
 
 void BatchWindow::setStatus(std::size_t row, batch::RowStatus status) {
     if (row >= list_.rows().size()) return;
@@ -650,7 +683,7 @@ void BatchWindow::processNext() {
         submit([run, closed](folvane::engine::RunContext&) { *closed = run->closeMerged(); },
                [self, closed] {
                    if (!self) return;
-                   for (std::size_t f : closed->failed) self->setStatus(f, batch::RowStatus::Failed);
+                   for (std::size_t f : closed->failed) self->setFailed(f, closed->error);
                    self->finishRun();
                });
         return;
@@ -678,8 +711,9 @@ void BatchWindow::processNext() {
 }
 
 void BatchWindow::fileDone(std::size_t row, const batch::FileResult& result) {
-    for (std::size_t f : result.mergedFailed) setStatus(f, batch::RowStatus::Failed);
-    setStatus(row, result.outcome == batch::FileOutcome::Failed ? batch::RowStatus::Failed : batch::RowStatus::Done);
+    for (std::size_t f : result.mergedFailed) setFailed(f, result.mergedError);
+    if (result.outcome == batch::FileOutcome::Failed) setFailed(row, result.error);
+    else setStatus(row, batch::RowStatus::Done);
     if (shown_.currentRow == row) shown_.currentRow.reset();
     shown_.overall = ++done_;
     scheduleRefresh();
@@ -696,9 +730,11 @@ void BatchWindow::finishRun() {
         if (r.status == batch::RowStatus::Failed) ++failed;
     failed_ = failed;
     const std::string message = batch::finalMessage(files_, fromQt(elapsed_->text()), failed);
+    // The rows stay with their status (and a failed row's reason) until the
+    // list is cleared or changed for the next run.
+    showingLastRun_ = true;
     services_.message(this, failed == 0 ? QMessageBox::Information : QMessageBox::Warning, QStringLiteral("完成"),
-                      toQt(message));
-    clearList();
+                      toQt(message) + failedFilesText(list_.rows()));
     run_.reset();
     progress_.reset();
     setRunning(false);

@@ -89,6 +89,9 @@ public:
     // The dialog's title, filter and the folder chooser's prompt.
     static QString fileDialogTitle();
     static QString fileDialogFilter();
+    // The final box's list of the rows that failed, with their reasons
+    // (empty when none did).
+    static QString failedFilesText(const std::vector<folvane::batch::BatchRow>& rows);
     static QString folderPrompt();
     // The default output folder of this process (created when missing).
     static QString processDefaultFolder();
@@ -144,6 +147,7 @@ private:
     void finishRun();
     void showElapsed();
     void setStatus(std::size_t row, folvane::batch::RowStatus status);
+    void setFailed(std::size_t row, const std::string& reason);
     void scheduleRefresh();
     // A report about `row` that arrives after its end is stale.
     bool rowFinished(std::size_t row) const;
@@ -174,6 +178,7 @@ private:
 
     // The run.
     bool running_ = false;
+    bool showingLastRun_ = false;  // the rows are those of the run that ended
     // Shared with the piece of work in progress, which may outlive the window.
     std::shared_ptr<folvane::batch::BatchRun> run_;
     std::shared_ptr<Progress> progress_;

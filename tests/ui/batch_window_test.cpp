@@ -377,12 +377,24 @@ TEST(BatchWindow, ARunOverTextAndWebPages) {
         EXPECT_TRUE(h.messages[0].text.startsWith(QStringLiteral("转换任务已完成，其中 1 个文件失败")))
             << h.messages[0].text.toStdString();
         EXPECT_TRUE(h.messages[0].text.contains(QStringLiteral("\n总共转换 5 个文件，历经")));
-        EXPECT_TRUE(h.messages[0].text.endsWith(QStringLiteral("秒。")));
-        // Back to idle, the list empty.
-        EXPECT_EQ(h.column(0).size(), 0);
+        // The box names the failed file and why.
+        EXPECT_TRUE(h.messages[0].text.contains(QStringLiteral("秒。\n\n失败的文件：\n") + q(missing) + QStringLiteral("：")))
+            << h.messages[0].text.toStdString();
+        EXPECT_TRUE(h.messages[0].text.contains(QStringLiteral("missing.txt"))) << h.messages[0].text.toStdString();
+        // Back to idle; the rows stay with their status, a failed one with its reason.
+        auto* list = child<QTreeView>(*h.window, QStringLiteral("list"));
+        EXPECT_EQ(h.column(3), (QStringList{QStringLiteral("√"), QStringLiteral("√"), QStringLiteral("√"),
+                                            QStringLiteral("√"), QStringLiteral("失败")}));
+        const QString reason = list->model()->index(4, 3).data(Qt::ToolTipRole).toString();
+        EXPECT_TRUE(reason.contains(q(missing))) << reason.toStdString();
+        EXPECT_FALSE(list->model()->index(1, 3).data(Qt::ToolTipRole).isValid());
         EXPECT_FALSE(child<QGroupBox>(*h.window, QStringLiteral("progress"))->isVisible());
         EXPECT_TRUE(child<QPushButton>(*h.window, QStringLiteral("start"))->isEnabled());
-        EXPECT_TRUE(child<QTreeView>(*h.window, QStringLiteral("list"))->isEnabled());
+        EXPECT_TRUE(list->isEnabled());
+        // The next file added starts a new list, so a failed file can be tried again.
+        h.drop({q(missing), q(a)});
+        EXPECT_EQ(h.column(0), (QStringList{q(missing), q(a)}));
+        EXPECT_EQ(h.column(3), (QStringList{QStringLiteral("等待"), QStringLiteral("等待")}));
         EXPECT_TRUE(h.window->close());
 
         const std::string o = out.toStdString();
