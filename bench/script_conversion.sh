@@ -9,6 +9,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${BUILD:-build}"
+# The benchmark programs are off in a default build.
+[ -x "$build/bench/generate_article" ] || ./scripts/build.sh "$build" -DFOLVANE_BUILD_BENCH=ON
 out="bench-results"
 mb="${1:-10}"
 mkdir -p "$out"
