@@ -254,8 +254,25 @@ void LanguageServer::Impl::receive(std::string_view body) {
     json params = message.contains("params") ? std::move(message["params"]) : json::object();
     message = json();
     try {
-        if (beforeHandling) beforeHandling(method);
-        dispatch(method, id, request, params);
+        try {
+            if (beforeHandling) beforeHandling(method);
+            dispatch(method, id, request, params);
+        } catch (...) {
+            // A change that was not applied whole leaves the held text
+            // unlike the editor's: nothing is offered for it until the
+            // whole text comes again.
+            if (method == "textDocument/didChange") {
+                const json* item = optionalMember(params, "textDocument");
+                const json* uri = item ? optionalMember(*item, "uri") : nullptr;
+                const auto it = uri && uri->is_string() ? documents.find(uri->get<std::string>()) : documents.end();
+                if (it != documents.end()) {
+                    it->second.outOfStep = true;
+                    it->second.analysis.reset();
+                    it->second.dirty = true;
+                }
+            }
+            throw;
+        }
     } catch (const RpcError& e) {
         if (request) replyError(id, e.code, e.what());
         else log(MessageType::Error, method + ": " + e.what());
@@ -421,35 +438,27 @@ void LanguageServer::Impl::didChange(json& params) {
         std::optional<std::pair<Position, Position>> range;
         std::string* text;
     };
+    // Every change is read before the first is applied (receive() marks
+    // the document out of step when anything here fails).
     std::vector<Edit> edits;
-    try {
-        json& changes = memberRef(params, "contentChanges");
-        if (!changes.is_array()) invalid("contentChanges 应是数组");
-        for (json& c : changes) {
-            Edit e;
-            stringMember(c, "text");
-            e.text = &c["text"].get_ref<std::string&>();
-            if (const json* r = optionalMember(c, "range"))
-                e.range = std::make_pair(positionFrom(member(*r, "start")), positionFrom(member(*r, "end")));
-            edits.push_back(e);
-        }
-    } catch (...) {
-        d.outOfStep = true;
-        throw;
+    json& changes = memberRef(params, "contentChanges");
+    if (!changes.is_array()) invalid("contentChanges 应是数组");
+    for (json& c : changes) {
+        Edit e;
+        stringMember(c, "text");
+        e.text = &c["text"].get_ref<std::string&>();
+        if (const json* r = optionalMember(c, "range"))
+            e.range = std::make_pair(positionFrom(member(*r, "start")), positionFrom(member(*r, "end")));
+        edits.push_back(e);
     }
-    try {
-        for (const Edit& e : edits) {
-            if (!e.range) {
-                d.text = std::move(*e.text);
-                d.index = LineIndex(d.text);
-                d.outOfStep = false;
-            } else if (!d.outOfStep && !replaceRange(d.text, d.index, e.range->first, e.range->second, *e.text, encoding)) {
-                d.outOfStep = true;
-            }
+    for (const Edit& e : edits) {
+        if (!e.range) {
+            d.text = std::move(*e.text);
+            d.index = LineIndex(d.text);
+            d.outOfStep = false;
+        } else if (!d.outOfStep && !replaceRange(d.text, d.index, e.range->first, e.range->second, *e.text, encoding)) {
+            d.outOfStep = true;
         }
-    } catch (...) {
-        d.outOfStep = true;
-        throw;
     }
     if (d.outOfStep) log(MessageType::Error, "无法应用对 " + d.uri + " 的修改：请重新打开该文档");
 }
