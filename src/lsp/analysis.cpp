@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_map>
 #include <utility>
 
 #include "editor/text_diff.h"
@@ -142,44 +143,23 @@ using LineColumn = std::pair<std::size_t, std::size_t>;  // from 1, columns in c
 
 }  // namespace
 
-Analysis analyseDocument(std::string_view utf8, const DocumentSetup& setup,
-                         const corrections::ScriptConverter* converter, PositionEncoding encoding) {
-    std::string eol;
-    const std::u16string before = utf16WithLineFeeds(utf8, eol);
-    std::string input = text::gb18030FromUtf16(before, true);
-    const bool finalBreak = input.ends_with("\r\n");
+namespace {
 
-    engine::RunContext ctx;
-    ctx.scriptConverter = converter;
-    ctx.scriptStandard = setup.standard;
-    const bool markdown = setup.format == engine::DocumentFormat::Markdown;
-    std::vector<engine::Change> records;
-    std::string result = engine::typesetDocument(std::move(input), setup.format, false, setup.options, ctx, nullptr,
-                                                 markdown ? &records : nullptr);
-    if (finalBreak) {
-        text::TextFormat format;
-        format.finalBreak = "\r\n";
-        text::keepFinalBreak(result, format);
-    }
-    const std::u16string after = text::gb18030ToUtf16(result, true);
-    std::string().swap(result);
+// Where a fix lies in the run's terms (lines and columns of characters),
+// and the lines that hold it.
+struct FixPlace {
+    LineColumn from, to;
+    std::size_t firstLineStart, lastLineEnd;  // UTF-16 offsets in the document
+};
 
-    Analysis a;
-    Walker walk{before, encoding};
+// A run's records that meet each fix name its switches.
+void nameByRecords(std::vector<Fix>& fixes, const std::vector<FixPlace>& places,
+                   const std::vector<engine::Change>& records) {
     std::size_t record = 0;
-    for (const Span& s : characterSpans(before, after)) {
-        Fix f;
-        walk.to(s.bs);
-        f.start = {walk.line, walk.units};
-        const LineColumn from{walk.line + 1, walk.chars + 1};
-        walk.to(s.be);
-        f.end = {walk.line, walk.units};
-        const LineColumn to{walk.line + 1, walk.chars + 1};
-        const std::u16string_view changedAfter = std::u16string_view(after).substr(s.as, s.ae - s.as);
-        f.newText = utf8Of(changedAfter, eol);
-        f.before = utf8Of(std::u16string_view(before).substr(s.bs, s.be - s.bs), "\n");
-        f.after = utf8Of(changedAfter, "\n");
-        // The records of the run that meet this change name its switches.
+    for (std::size_t i = 0; i < fixes.size(); ++i) {
+        const LineColumn from = places[i].from, to = places[i].to;
+        std::vector<std::string>& rules = fixes[i].rules;
+        rules.clear();
         while (record < records.size() && LineColumn{records[record].endLine, records[record].endColumn} < from)
             ++record;
         for (std::size_t r = record; r < records.size(); ++r) {
@@ -190,12 +170,118 @@ Analysis analyseDocument(std::string_view utf8, const DocumentSetup& setup,
             // the other's range.
             const bool meets = (rs < to && from < re) || (rs == re && from <= rs && rs <= to) ||
                                (from == to && rs <= from && from <= re);
-            if (!meets) continue;
-            if (std::find(f.rules.begin(), f.rules.end(), c.rule) == f.rules.end()) f.rules.push_back(c.rule);
+            if (meets && std::find(rules.begin(), rules.end(), c.rule) == rules.end()) rules.push_back(c.rule);
         }
-        if (f.rules.empty()) f.rules.push_back("typeset");
-        a.fixes.push_back(std::move(f));
+        if (rules.empty()) rules.push_back("typeset");
     }
+}
+
+std::string typesetOf(std::u16string_view before, const DocumentSetup& setup,
+                      const corrections::ScriptConverter* converter, std::vector<engine::Change>* records) {
+    std::string input = text::gb18030FromUtf16(before, true);
+    const bool finalBreak = input.ends_with("\r\n");
+    engine::RunContext ctx;
+    ctx.scriptConverter = converter;
+    ctx.scriptStandard = setup.standard;
+    std::string result =
+        engine::typesetDocument(std::move(input), setup.format, false, setup.options, ctx, nullptr, records);
+    if (finalBreak) {
+        text::TextFormat format;
+        format.finalBreak = "\r\n";
+        text::keepFinalBreak(result, format);
+    }
+    return result;
+}
+
+// Past this many fixes not named from memory, the whole document is run
+// again with records rather than each fix's lines on their own.
+constexpr std::size_t kMaxNamedAlone = 16;
+
+}  // namespace
+
+Analysis analyseDocument(std::string_view utf8, const DocumentSetup& setup,
+                         const corrections::ScriptConverter* converter, PositionEncoding encoding,
+                         RuleMemory* memory) {
+    std::string eol;
+    const std::u16string before = utf16WithLineFeeds(utf8, eol);
+    const bool markdown = setup.format == engine::DocumentFormat::Markdown;
+    // Without a memory the switches are named from the run's own records.
+    std::vector<engine::Change> records;
+    const bool recordsNow = markdown && !memory;
+    const std::u16string after =
+        text::gb18030ToUtf16(typesetOf(before, setup, converter, recordsNow ? &records : nullptr), true);
+
+    Analysis a;
+    std::vector<FixPlace> places;
+    Walker walk{before, encoding};
+    for (const Span& s : characterSpans(before, after)) {
+        Fix f;
+        FixPlace p;
+        walk.to(s.bs);
+        f.start = {walk.line, walk.units};
+        p.from = {walk.line + 1, walk.chars + 1};
+        walk.to(s.be);
+        f.end = {walk.line, walk.units};
+        p.to = {walk.line + 1, walk.chars + 1};
+        const std::size_t nl = s.bs == 0 ? std::u16string::npos : before.rfind(u'\n', s.bs - 1);
+        p.firstLineStart = nl == std::u16string::npos ? 0 : nl + 1;
+        p.lastLineEnd = std::min(before.find(u'\n', s.be), before.size());
+        const std::u16string_view changedAfter = std::u16string_view(after).substr(s.as, s.ae - s.as);
+        f.newText = utf8Of(changedAfter, eol);
+        f.before = utf8Of(std::u16string_view(before).substr(s.bs, s.be - s.bs), "\n");
+        f.after = utf8Of(changedAfter, "\n");
+        a.fixes.push_back(std::move(f));
+        places.push_back(p);
+    }
+    if (!markdown) {
+        for (Fix& f : a.fixes) f.rules = {"typeset"};
+        return a;
+    }
+    if (recordsNow) {
+        nameByRecords(a.fixes, places, records);
+        return a;
+    }
+
+    // A fix met before on the same lines, at the same place and with the
+    // same texts, was made by the same switches; the others are named by a
+    // run over their lines alone when it makes the very same change, else
+    // by a run over the whole document with records.
+    const bool remembered = memory->setup == setup;
+    std::unordered_map<std::string, std::vector<std::string>> known;
+    std::vector<std::string> keys;
+    std::vector<std::size_t> unnamed;
+    for (std::size_t i = 0; i < a.fixes.size(); ++i) {
+        const FixPlace& p = places[i];
+        std::string key = utf8Of(std::u16string_view(before).substr(p.firstLineStart, p.lastLineEnd - p.firstLineStart), "\n");
+        key += '\x1F' + std::to_string(p.from.second) + '\x1F' + std::to_string(p.to.first - p.from.first) + '\x1F' +
+               std::to_string(p.to.second) + '\x1F' + a.fixes[i].before + '\x1F' + a.fixes[i].after;
+        const auto it = remembered ? memory->byKey.find(key) : memory->byKey.end();
+        if (it != memory->byKey.end()) a.fixes[i].rules = it->second;
+        else unnamed.push_back(i);
+        keys.push_back(std::move(key));
+    }
+    bool whole = unnamed.size() > kMaxNamedAlone;
+    for (std::size_t k = 0; k < unnamed.size() && !whole; ++k) {
+        const std::size_t i = unnamed[k];
+        const FixPlace& p = places[i];
+        const std::string lines =
+            utf8Of(std::u16string_view(before).substr(p.firstLineStart, p.lastLineEnd - p.firstLineStart), "\n");
+        const Analysis alone = analyseDocument(lines, setup, converter, PositionEncoding::Utf32, nullptr);
+        const Position start{0, p.from.second - 1}, end{p.to.first - p.from.first, p.to.second - 1};
+        whole = true;
+        for (const Fix& g : alone.fixes)
+            if (g.start == start && g.end == end && g.before == a.fixes[i].before && g.after == a.fixes[i].after) {
+                a.fixes[i].rules = g.rules;
+                whole = false;
+            }
+    }
+    if (whole) {
+        typesetOf(before, setup, converter, &records);
+        nameByRecords(a.fixes, places, records);
+    }
+    memory->setup = setup;
+    memory->byKey.clear();
+    for (std::size_t i = 0; i < a.fixes.size(); ++i) memory->byKey.emplace(std::move(keys[i]), a.fixes[i].rules);
     return a;
 }
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "corrections/script_converter.h"
@@ -40,9 +41,20 @@ struct Analysis {
 // afresh (no quote open, no signature). The document's last line break is
 // kept, as folvane-cli keeps a file's. The run sees every line break as
 // "\r\n"; a line break it writes comes back as the document's most frequent
-// kind ("\n" when it has none).
+// kind ("\n" when it has none). With `memory`, Markdown fixes are named
+// from it where it knows them, and it then holds this analysis' names.
+// What the fixes of a document's last analysis were named, by their lines,
+// place and texts: the names of a Markdown document's fixes come from the
+// run's records, which cost about as much as the run itself, so a change
+// that leaves the other lines alone takes their names from here.
+struct RuleMemory {
+    DocumentSetup setup;
+    std::unordered_map<std::string, std::vector<std::string>> byKey;
+};
+
 Analysis analyseDocument(std::string_view utf8, const DocumentSetup& setup,
-                         const corrections::ScriptConverter* converter, PositionEncoding encoding);
+                         const corrections::ScriptConverter* converter, PositionEncoding encoding,
+                         RuleMemory* memory = nullptr);
 
 // All fixes as one: from the first one's start to the last one's end, what
 // the typeset document holds there (nothing when `fixes` is empty).

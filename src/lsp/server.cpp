@@ -167,6 +167,7 @@ struct Document {
     LineIndex index;
     DocumentSetup setup;
     std::optional<Analysis> analysis;  // of the text as it is
+    RuleMemory names;                  // of the fixes of the last analysis
     bool dirty = true;                 // diagnostics to publish
     // A change could not be applied: the text may differ from the
     // editor's, so nothing is offered until the whole text comes again.
@@ -468,7 +469,7 @@ const Analysis& LanguageServer::Impl::analysisOf(Document& d) {
     if (!d.analysis) {
         const bool script = d.setup.options.toTraditional || d.setup.options.toSimplified;
         if (script && !converter) converter.emplace();
-        d.analysis = analyseDocument(d.text, d.setup, converter ? &*converter : nullptr, encoding);
+        d.analysis = analyseDocument(d.text, d.setup, converter ? &*converter : nullptr, encoding, &d.names);
     }
     return *d.analysis;
 }
@@ -536,8 +537,40 @@ void LanguageServer::Impl::formatting(const json& id, const json& params) {
     reply(id, editsJson(d));
 }
 
+namespace {
+
+// JSON text written directly: a long document's thousands of diagnostics
+// cost a fraction of building them as values first.
+void appendJsonString(std::string& out, std::string_view s) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += '"';
+    for (const char c : s) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20) {
+            out += "\\u00";
+            out += kHex[u >> 4];
+            out += kHex[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+void appendPosition(std::string& out, const Position& p) {
+    out += "{\"line\":" + std::to_string(p.line) + ",\"character\":" + std::to_string(p.character) + "}";
+}
+
+}  // namespace
+
 void LanguageServer::Impl::publish(Document& d) {
-    json diagnostics = json::array();
+    std::string out = "{\"jsonrpc\":\"2.0\",\"method\":\"textDocument/publishDiagnostics\",\"params\":{\"uri\":";
+    appendJsonString(out, d.uri);
+    if (d.version.is_number_integer()) out += ",\"version\":" + d.version.dump();
+    out += ",\"diagnostics\":[";
     if (!d.outOfStep) {
         if (d.text.size() > automaticLimit) {
             if (!d.tooLargeTold) {
@@ -546,12 +579,24 @@ void LanguageServer::Impl::publish(Document& d) {
                                              " MB，不随修改检查；格式化和“全部修正”仍可使用");
             }
         } else {
-            for (const Fix& f : analysisOf(d).fixes) diagnostics.push_back(diagnosticJson(f));
+            bool first = true;
+            for (const Fix& f : analysisOf(d).fixes) {
+                if (!first) out += ',';
+                first = false;
+                out += "{\"range\":{\"start\":";
+                appendPosition(out, f.start);
+                out += ",\"end\":";
+                appendPosition(out, f.end);
+                out += "},\"severity\":3,\"source\":\"folvane\",\"code\":";
+                appendJsonString(out, f.rules.front());
+                out += ",\"message\":";
+                appendJsonString(out, fixMessage(f));
+                out += '}';
+            }
         }
     }
-    json p = {{"uri", d.uri}, {"diagnostics", std::move(diagnostics)}};
-    if (d.version.is_number_integer()) p["version"] = d.version;
-    notify("textDocument/publishDiagnostics", std::move(p));
+    out += "]}}";
+    sink(out);
 }
 
 void LanguageServer::Impl::flush() {

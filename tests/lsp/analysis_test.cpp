@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "cli_run.h"
 #include "corrections/dictionary_converter.h"
 
@@ -123,6 +125,32 @@ TEST(AnalyseDocument, AllFixesGiveWhatTheCommandLineWrites) {
                 EXPECT_EQ(applied(c.text, {all}, e), cli.out) << c.text;
             }
             for (std::size_t i = 1; i < a.fixes.size(); ++i) EXPECT_LT(a.fixes[i - 1].end, a.fixes[i].start);
+        }
+    }
+}
+
+// Names kept from the last analysis are the names the run's records give,
+// edit after edit (quotes that pair across lines, lines that change their
+// block, fixes that come and go).
+TEST(AnalyseDocument, RememberedNamesAreTheRecordsNames) {
+    std::string text =
+        "# 标题,好\n\n他说\"你好\n然后\"走了,English.\n\n- 列表,项\n  续行abc\n\n| 表,头 | b |\n|---|---|\n| 中文abc | 好, |\n";
+    DocumentSetup setup = markdown();
+    setup.options.fixQuotes = true;
+    const std::string inserts[] = {",", "\"", "a", "中", "\n", "```\n", "|", "😀", "- "};
+    RuleMemory memory;
+    std::mt19937 rng(7);
+    for (int step = 0; step < 120; ++step) {
+        if (step == 60) setup.options.halfToFullWidth = true;  // other switches: nothing remembered holds
+        std::size_t at = rng() % (text.size() + 1);
+        while (at > 0 && at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) --at;
+        text.insert(at, inserts[rng() % std::size(inserts)]);
+        const Analysis remembered = analyseDocument(text, setup, nullptr, PositionEncoding::Utf16, &memory);
+        const Analysis recorded = analyseDocument(text, setup, nullptr, PositionEncoding::Utf16);
+        ASSERT_EQ(remembered.fixes.size(), recorded.fixes.size()) << text;
+        for (std::size_t i = 0; i < recorded.fixes.size(); ++i) {
+            EXPECT_EQ(remembered.fixes[i].rules, recorded.fixes[i].rules) << step << ": " << text;
+            EXPECT_EQ(remembered.fixes[i].newText, recorded.fixes[i].newText);
         }
     }
 }
