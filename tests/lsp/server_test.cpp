@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "lsp/positions.h"
+#include "cli_run.h"
 #include "lsp_session.h"
 #include "temp_dir.h"
 
@@ -281,6 +282,25 @@ TEST_F(LspConfiguration, SettingsComeFromTheRepositoryAndTheClientWins) {
     EXPECT_EQ(out[0]["method"], "window/showMessage");
     EXPECT_EQ(out[0]["params"]["message"], "Folvane 设置：未知的开关：bogus");
     EXPECT_EQ(LspSession::diagnosticsIn(out, uri).size(), 2u);  // back to the repository's: “ and ”，
+}
+
+// Thousands of edits go as one edit of the changed stretch, which gives
+// the same document.
+TEST(LspServer, ManyEditsBecomeOne) {
+    LspSession s;
+    s.start();
+    std::string text;
+    for (int i = 0; i < 5000; ++i) text += "第" + std::to_string(i) + "段\n";
+    const std::string uri = "file:///nonexistent-folvane/many.txt";
+    s.notify("textDocument/didOpen", openParams(text, uri, "plaintext"));
+    const json edits = s.request("textDocument/formatting", {{"textDocument", {{"uri", uri}}}})["result"];
+    ASSERT_EQ(edits.size(), 1u);
+    EXPECT_EQ(edits[0]["range"]["start"], json({{"line", 0}, {"character", 0}}));
+    EXPECT_EQ(edits[0]["range"]["end"], json({{"line", 4999}, {"character", 0}}));
+    const folvane::testing::CliRun cli =
+        folvane::testing::runCliInProcess({"--format", "text", "--no-rc", "--encoding", "utf-8", "-"}, text);
+    const std::size_t lastLine = text.rfind('\n', text.size() - 2) + 1;
+    EXPECT_EQ(edits[0]["newText"].get<std::string>() + text.substr(lastLine), cli.out);
 }
 
 // A document of 50 MB is held and edited; it gets no diagnostics as it
