@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -94,6 +95,7 @@ struct Walker {
     std::u16string_view s;
     PositionEncoding encoding;
     std::size_t pos = 0, line = 0, units = 0, chars = 0;
+    std::size_t lineStart = 0;
 
     void to(std::size_t target) {
         while (pos < target && pos < s.size()) {
@@ -101,6 +103,7 @@ struct Walker {
             if (c == u'\n') {
                 ++line, ++pos;
                 units = chars = 0;
+                lineStart = pos;
                 continue;
             }
             ++chars;
@@ -196,6 +199,8 @@ std::string typesetOf(std::u16string_view before, const DocumentSetup& setup,
 // Past this many fixes not named from memory, the whole document is run
 // again with records rather than each fix's lines on their own.
 constexpr std::size_t kMaxNamedAlone = 16;
+// Lines longer than this (UTF-16 units) are not run alone.
+constexpr std::size_t kMaxLineAlone = 64 * 1024;
 
 }  // namespace
 
@@ -214,18 +219,21 @@ Analysis analyseDocument(std::string_view utf8, const DocumentSetup& setup,
     Analysis a;
     std::vector<FixPlace> places;
     Walker walk{before, encoding};
+    std::size_t lineEnd = std::u16string::npos;
     for (const Span& s : characterSpans(before, after)) {
         Fix f;
         FixPlace p;
         walk.to(s.bs);
+        const std::size_t startLine = walk.lineStart;
         f.start = {walk.line, walk.units};
         p.from = {walk.line + 1, walk.chars + 1};
         walk.to(s.be);
         f.end = {walk.line, walk.units};
         p.to = {walk.line + 1, walk.chars + 1};
-        const std::size_t nl = s.bs == 0 ? std::u16string::npos : before.rfind(u'\n', s.bs - 1);
-        p.firstLineStart = nl == std::u16string::npos ? 0 : nl + 1;
-        p.lastLineEnd = std::min(before.find(u'\n', s.be), before.size());
+        p.firstLineStart = startLine;
+        // The end of the last line, found once for all the fixes on it.
+        if (lineEnd == std::u16string::npos || lineEnd < s.be) lineEnd = std::min(before.find(u'\n', s.be), before.size());
+        p.lastLineEnd = lineEnd;
         const std::u16string_view changedAfter = std::u16string_view(after).substr(s.as, s.ae - s.as);
         f.newText = utf8Of(changedAfter, eol);
         f.before = utf8Of(std::u16string_view(before).substr(s.bs, s.be - s.bs), "\n");
@@ -250,9 +258,18 @@ Analysis analyseDocument(std::string_view utf8, const DocumentSetup& setup,
     std::unordered_map<std::string, std::vector<std::string>> known;
     std::vector<std::string> keys;
     std::vector<std::size_t> unnamed;
+    // The lines of a fix enter its key as a hash, taken once for all the
+    // fixes on the same lines: a long line with many fixes costs its length
+    // once.
+    std::size_t hashedStart = std::u16string::npos, hashedEnd = 0, lineHash = 0;
     for (std::size_t i = 0; i < a.fixes.size(); ++i) {
         const FixPlace& p = places[i];
-        std::string key = utf8Of(std::u16string_view(before).substr(p.firstLineStart, p.lastLineEnd - p.firstLineStart), "\n");
+        if (p.firstLineStart != hashedStart || p.lastLineEnd != hashedEnd) {
+            hashedStart = p.firstLineStart;
+            hashedEnd = p.lastLineEnd;
+            lineHash = std::hash<std::u16string_view>{}(std::u16string_view(before).substr(hashedStart, hashedEnd - hashedStart));
+        }
+        std::string key = std::to_string(lineHash) + '\x1F' + std::to_string(p.lastLineEnd - p.firstLineStart);
         key += '\x1F' + std::to_string(p.from.second) + '\x1F' + std::to_string(p.to.first - p.from.first) + '\x1F' +
                std::to_string(p.to.second) + '\x1F' + a.fixes[i].before + '\x1F' + a.fixes[i].after;
         const auto it = remembered ? memory->byKey.find(key) : memory->byKey.end();
@@ -261,15 +278,25 @@ Analysis analyseDocument(std::string_view utf8, const DocumentSetup& setup,
         keys.push_back(std::move(key));
     }
     bool whole = unnamed.size() > kMaxNamedAlone;
+    std::optional<Analysis> alone;  // of the lines of the fix before, when this one's are the same
+    std::size_t aloneStart = 0, aloneEnd = 0;
     for (std::size_t k = 0; k < unnamed.size() && !whole; ++k) {
         const std::size_t i = unnamed[k];
         const FixPlace& p = places[i];
-        const std::string lines =
-            utf8Of(std::u16string_view(before).substr(p.firstLineStart, p.lastLineEnd - p.firstLineStart), "\n");
-        const Analysis alone = analyseDocument(lines, setup, converter, PositionEncoding::Utf32, nullptr);
+        if (p.lastLineEnd - p.firstLineStart > kMaxLineAlone) {
+            whole = true;
+            break;
+        }
+        if (!alone || aloneStart != p.firstLineStart || aloneEnd != p.lastLineEnd) {
+            const std::string lines =
+                utf8Of(std::u16string_view(before).substr(p.firstLineStart, p.lastLineEnd - p.firstLineStart), "\n");
+            alone = analyseDocument(lines, setup, converter, PositionEncoding::Utf32, nullptr);
+            aloneStart = p.firstLineStart;
+            aloneEnd = p.lastLineEnd;
+        }
         const Position start{0, p.from.second - 1}, end{p.to.first - p.from.first, p.to.second - 1};
         whole = true;
-        for (const Fix& g : alone.fixes)
+        for (const Fix& g : alone->fixes)
             if (g.start == start && g.end == end && g.before == a.fixes[i].before && g.after == a.fixes[i].after) {
                 a.fixes[i].rules = g.rules;
                 whole = false;
@@ -291,10 +318,11 @@ Fix combinedFix(std::string_view utf8, const LineIndex& index, const std::vector
     if (fixes.empty()) return all;
     all.start = fixes.front().start;
     all.end = fixes.back().end;
+    PositionCursor cursor(utf8, index, encoding);
     for (std::size_t i = 0; i < fixes.size(); ++i) {
         if (i > 0) {
-            const std::size_t a = index.offsetOf(utf8, fixes[i - 1].end, encoding);
-            const std::size_t b = index.offsetOf(utf8, fixes[i].start, encoding);
+            const std::size_t a = cursor.offsetOf(fixes[i - 1].end);
+            const std::size_t b = cursor.offsetOf(fixes[i].start);
             all.newText.append(utf8.substr(a, b - a));
         }
         all.newText += fixes[i].newText;

@@ -87,6 +87,24 @@ void LineIndex::replaced(std::string_view text, std::size_t start, std::size_t e
     starts_.insert(at, found.begin(), found.end());
 }
 
+std::size_t PositionCursor::offsetOf(Position p) {
+    if (p.line >= index_.lineCount()) return text_.size();
+    if (p.line != line_ || p.character < units_) {
+        line_ = p.line;
+        units_ = 0;
+        at_ = index_.lineStart(p.line);
+        end_ = index_.lineEnd(text_, p.line);
+    }
+    while (at_ < end_) {
+        const std::size_t len = std::min(utf8LengthOfLead(static_cast<unsigned char>(text_[at_])), end_ - at_);
+        const std::size_t next = units_ + unitsOfUtf8Length(len, encoding_);
+        if (next > p.character) break;
+        units_ = next;
+        at_ += len;
+    }
+    return at_;
+}
+
 bool replaceRange(std::string& text, LineIndex& index, Position start, Position end, std::string_view replacement,
                   PositionEncoding encoding) {
     const std::size_t a = index.offsetOf(text, start, encoding);

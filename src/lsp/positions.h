@@ -74,6 +74,22 @@ private:
     std::vector<std::size_t> starts_;
 };
 
+// Offsets of positions asked in rising order, walking each line once (the
+// many fixes of one long line cost its length, not its length each).
+class PositionCursor {
+public:
+    PositionCursor(std::string_view text, const LineIndex& index, PositionEncoding encoding)
+        : text_(text), index_(index), encoding_(encoding) {}
+    // As LineIndex::offsetOf.
+    std::size_t offsetOf(Position p);
+
+private:
+    std::string_view text_;
+    const LineIndex& index_;
+    PositionEncoding encoding_;
+    std::size_t line_ = static_cast<std::size_t>(-1), units_ = 0, at_ = 0, end_ = 0;
+};
+
 // Replaces the range [start, end) of `text` (UTF-8) by `replacement` and
 // updates `index`. False, changing nothing, when the range's start lies
 // after its end.

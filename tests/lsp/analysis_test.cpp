@@ -16,13 +16,18 @@ DocumentSetup markdown() { return {DocumentFormat::Markdown, engine::markdownDef
 DocumentSetup plainText() { return {DocumentFormat::Text, engine::TypesetOptions::defaults(), {}}; }
 
 // The document with every fix applied, as an editor applies the edits.
-std::string applied(std::string text, const std::vector<Fix>& fixes, PositionEncoding e) {
+std::string applied(const std::string& text, const std::vector<Fix>& fixes, PositionEncoding e) {
     const LineIndex index(text);
-    for (auto f = fixes.rbegin(); f != fixes.rend(); ++f) {
-        const std::size_t a = index.offsetOf(text, f->start, e), b = index.offsetOf(text, f->end, e);
-        text.replace(a, b - a, f->newText);
+    PositionCursor cursor(text, index, e);
+    std::string out;
+    std::size_t done = 0;
+    for (const Fix& f : fixes) {
+        const std::size_t a = cursor.offsetOf(f.start), b = cursor.offsetOf(f.end);
+        out.append(text, done, a - done);
+        out += f.newText;
+        done = b;
     }
-    return text;
+    return out + text.substr(done);
 }
 
 const corrections::DictionaryConverter& converter() {
@@ -153,6 +158,24 @@ TEST(AnalyseDocument, RememberedNamesAreTheRecordsNames) {
             EXPECT_EQ(remembered.fixes[i].newText, recorded.fixes[i].newText);
         }
     }
+}
+
+// One line of 300 KB with thousands of fixes: named from memory after a
+// change elsewhere, and the same names as the records give.
+TEST(AnalyseDocument, ALongLineWithManyFixes) {
+    std::string line;
+    while (line.size() < 300 * 1000) line += "中文English混排,测试";
+    std::string text = "# 标题\n\n" + line + "\n";
+    RuleMemory memory;
+    const Analysis first = analyseDocument(text, markdown(), nullptr, PositionEncoding::Utf16, &memory);
+    text.insert(2, ",");  // the heading changes, the long line not
+    const Analysis again = analyseDocument(text, markdown(), nullptr, PositionEncoding::Utf16, &memory);
+    const Analysis recorded = analyseDocument(text, markdown(), nullptr, PositionEncoding::Utf16);
+    ASSERT_GT(first.fixes.size(), 30000u);
+    ASSERT_EQ(again.fixes.size(), recorded.fixes.size());
+    for (std::size_t i = 0; i < again.fixes.size(); ++i) ASSERT_EQ(again.fixes[i].rules, recorded.fixes[i].rules) << i;
+    const Fix all = combinedFix(text, LineIndex(text), again.fixes, PositionEncoding::Utf16);
+    EXPECT_EQ(applied(text, {all}, PositionEncoding::Utf16), applied(text, again.fixes, PositionEncoding::Utf16));
 }
 
 TEST(AnalyseDocument, TheRunsLineBreaksTakeTheDocumentsKind) {

@@ -130,6 +130,19 @@ TEST(LineIndex, EditsKeepTheIndexExact) {
     }
 }
 
+// The cursor gives what offsetOf gives, in rising order and when a
+// position goes back (it starts the line again).
+TEST(PositionCursor, AgreesWithTheIndex) {
+    const LineIndex index(kText);
+    for (const PositionEncoding e : {U8, U16, U32}) {
+        PositionCursor cursor(kText, index, e);
+        const Position asked[] = {{0, 0}, {0, 1}, {0, 3}, {0, 4}, {0, 2}, {0, 99}, {1, 0}, {1, 2}, {3, 0}, {0, 5}, {9, 9}};
+        for (const Position& p : asked)
+            EXPECT_EQ(cursor.offsetOf(p), index.offsetOf(kText, p, e))
+                << positionEncodingName(e) << " " << p.line << ":" << p.character;
+    }
+}
+
 TEST(ReplaceRange, ReplacesByPositionsAndRefusesABackwardRange) {
     std::string text = "第一行😀\n第二行";
     LineIndex index(text);
