@@ -45,7 +45,26 @@ std::string textOf(std::size_t bytes) {
     return out;
 }
 
-void runChange(benchmark::State& state, const std::string& document, const char* language, const char* uri) {
+// The first line from the middle on that starts with a Chinese character.
+std::size_t middleLine(const std::string& document, bool chinese) {
+    const std::size_t lines = static_cast<std::size_t>(std::count(document.begin(), document.end(), '\n'));
+    if (!chinese) return lines / 2;
+    std::size_t line = 0, at = 0;
+    while (at < document.size()) {
+        const auto lead = static_cast<unsigned char>(document[at]);
+        if (line >= lines / 2 && lead >= 0xE4 && lead <= 0xE9) return line;
+        at = document.find('\n', at);
+        if (at == std::string::npos) break;
+        ++at, ++line;
+    }
+    return lines / 2;
+}
+
+// `fault`: the "," goes behind the line's first (Chinese) character, a new
+// fix the server has not seen; else at the start of the line, where it is
+// none.
+void runChange(benchmark::State& state, const std::string& document, const char* language, const char* uri,
+               bool fault = false) {
     std::size_t published = 0, diagnostics = 0;
     lsp::LanguageServer server([&](std::string_view body) {
         published += body.size();
@@ -63,14 +82,15 @@ void runChange(benchmark::State& state, const std::string& document, const char*
                         {"params", {{"textDocument", {{"uri", uri}, {"languageId", language}, {"version", 1}, {"text", document}}}}}}
                        .dump());
     server.flush();
-    const std::size_t middle = static_cast<std::size_t>(std::count(document.begin(), document.end(), '\n')) / 2;
+    const std::size_t middle = middleLine(document, fault);
+    const std::size_t column = fault ? 1 : 0;
     int version = 1;
     bool insert = true;
     for (auto _ : state) {
         state.PauseTiming();
         // Type a "," at the start of the middle line, then take it back.
-        const json range = {{"start", {{"line", middle}, {"character", 0}}},
-                            {"end", {{"line", middle}, {"character", insert ? 0 : 1}}}};
+        const json range = {{"start", {{"line", middle}, {"character", column}}},
+                            {"end", {{"line", middle}, {"character", column + (insert ? 0 : 1)}}}};
         const std::string change =
             json{{"jsonrpc", "2.0"},
                  {"method", "textDocument/didChange"},
@@ -94,6 +114,14 @@ void BM_LspChangeMarkdown(benchmark::State& state) {
     runChange(state, d, "markdown", "file:///nonexistent-folvane/bench.md");
 }
 BENCHMARK(BM_LspChangeMarkdown)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+void BM_LspChangeMarkdownNewFault(benchmark::State& state) {
+    static std::map<std::int64_t, std::string> docs;
+    auto& d = docs[state.range(0)];
+    if (d.empty()) d = markdownOf(static_cast<std::size_t>(state.range(0)) * kKB);
+    runChange(state, d, "markdown", "file:///nonexistent-folvane/bench.md", true);
+}
+BENCHMARK(BM_LspChangeMarkdownNewFault)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 void BM_LspChangeText(benchmark::State& state) {
     static std::map<std::int64_t, std::string> docs;
