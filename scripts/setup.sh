@@ -20,6 +20,7 @@ packages=(
   libcmark-gfm-dev libcmark-gfm-extensions-dev  # the Markdown reader (CommonMark with the GFM extensions)
   nlohmann-json3-dev  # folvane-cli --report json and the language server (folvane-cli lsp)
   pre-commit  # the hooks' test in a throwaway repository
+  patch  # the test that diffs of folvane-cli --diff apply (with patch -p1 and git apply)
 )
 # What .ci/run checks the installed package with.
 if [ "${1:-}" = "--ci" ]; then

@@ -39,6 +39,10 @@ int main(int argc, char** argv) {
         printTo(stdout, programHelpText());
         return 0;
     }
+    if (parsed.version) {
+        printTo(stdout, programVersionText());
+        return 0;
+    }
     ProgramRequest& request = parsed.request;
     // The running program has another working directory.
     if (request.action == ProgramRequest::Action::Open) request.file = QFileInfo(request.file).absoluteFilePath();

@@ -23,7 +23,14 @@ constexpr char kSeparator = '/';
 
 }  // namespace
 
-std::string kindCaption(FileKind kind) { return text::gb(kind == FileKind::WebPage ? "网页文件" : "纯文本"); }
+std::string kindCaption(FileKind kind) {
+    switch (kind) {
+        case FileKind::PlainText: break;
+        case FileKind::WebPage: return text::gb("网页文件");
+        case FileKind::Markdown: return "Markdown";
+    }
+    return text::gb("纯文本");
+}
 
 std::string statusCaption(RowStatus status) {
     switch (status) {
@@ -44,6 +51,7 @@ std::string_view extensionOf(std::string_view path) {
 std::optional<FileKind> kindOfExtension(std::string_view ext) {
     if (ext == "txt") return FileKind::PlainText;
     if (ext == "htm" || ext == "html") return FileKind::WebPage;
+    if (ext == "md" || ext == "markdown" || ext == "mdown") return FileKind::Markdown;
     return std::nullopt;
 }
 
@@ -223,9 +231,12 @@ std::string lfOnlyWarning(std::string_view text, text::EncodingChoice encoding) 
            "GB18030 bytes (automatic detection takes them as line breaks)";
 }
 
-std::string typesetForBatch(std::string_view inputPath, std::string content, const text::TextFormat& format,
-                            const engine::TypesetOptions& options, engine::RunContext& context,
-                            BatchFileProgress* progress) {
+namespace {
+
+// A text or a web page, as the batch typesets them.
+std::string typesetTextOrPage(std::string_view inputPath, std::string content, const text::TextFormat& format,
+                              const engine::TypesetOptions& options, engine::RunContext& context,
+                              BatchFileProgress* progress) {
     const auto kind = kindOfExtension(lowerAscii(extensionOf(inputPath)));
     if (kind == FileKind::WebPage) {
         // A page is read as one C text: it ends at its first zero byte.
@@ -241,11 +252,20 @@ std::string typesetForBatch(std::string_view inputPath, std::string content, con
     return engine::typesetOwnedText(std::move(content), true, options, context, progress);
 }
 
+}  // namespace
+
+std::string typesetForBatch(std::string_view inputPath, std::string content, const text::TextFormat& format,
+                            const engine::TypesetOptions& options, engine::RunContext& context,
+                            BatchFileProgress* progress) {
+    return typesetForBatch(inputPath, std::move(content), format, engine::documentFormatOfPath(inputPath), options,
+                           context, progress);
+}
+
 std::string typesetForBatch(std::string_view inputPath, std::string content, const text::TextFormat& format,
                             engine::DocumentFormat documentFormat, const engine::TypesetOptions& options,
                             engine::RunContext& context, BatchFileProgress* progress) {
     if (documentFormat == engine::DocumentFormat::Text)
-        return typesetForBatch(inputPath, std::move(content), format, options, context, progress);
+        return typesetTextOrPage(inputPath, std::move(content), format, options, context, progress);
     if (progress) progress->converting();
     return engine::typesetDocument(std::move(content), documentFormat, true, options, context, progress);
 }

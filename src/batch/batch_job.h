@@ -27,7 +27,7 @@
 
 namespace folvane::batch {
 
-enum class FileKind { PlainText, WebPage };  // "纯文本", "网页文件"
+enum class FileKind { PlainText, WebPage, Markdown };  // "纯文本", "网页文件", "Markdown"
 enum class RowStatus { Waiting, Initializing, Converting, Done, Failed };
 
 // Captions of the list's columns "格式" and "状态" (GB18030).
@@ -36,7 +36,8 @@ std::string statusCaption(RowStatus status);  // "等待", "正在初始化", "�
 
 // The text after the last "." (the whole path when it has none).
 std::string_view extensionOf(std::string_view path);
-// "txt" is text, "htm" and "html" are web pages; byte comparison, so "TXT" is none.
+// "txt" is text, "htm" and "html" are web pages, "md", "markdown" and "mdown"
+// Markdown documents; byte comparison, so "TXT" is none.
 std::optional<FileKind> kindOfExtension(std::string_view extension);
 // The text after the last "/" or "\".
 std::string_view fileNameOf(std::string_view path);
@@ -148,7 +149,8 @@ std::string lfOnlyWarning(std::string_view text, text::EncodingChoice encoding);
 
 // The batch's own transform: web pages (".htm", ".html" in any case) are
 // cut at their first zero byte and turned into plain text, then the text is
-// typeset with `options` and `context` for the batch. `format` is the one
+// typeset with `options` and `context` for the batch; a Markdown document
+// (engine::documentFormatOfPath) is typeset in Markdown mode. `format` is the one
 // the file was read in: a page read with "\n" line breaks loses its line
 // feeds whole.
 std::string typesetForBatch(std::string_view inputPath, std::string text, const text::TextFormat& format,

@@ -7,6 +7,7 @@
 
 #include "batch/batch_job.h"
 #include "cli/cli_args.h"
+#include "cli/quoted_name.h"
 #include "cli/unified_diff.h"
 #include "batch/output_plan.h"
 #include "corrections/case_forms.h"
@@ -158,6 +159,19 @@ std::string annotation(const std::string& file, const engine::Change& ch) {
            "::" + workflowEscape(changeMessage(ch), false) + "\n";
 }
 
+
+// The diff of one input: of its bytes and those the command writes, or of
+// both texts in UTF-8 (the same for a UTF-8 file).
+std::string fileDiff(const CliConfig& c, const std::string& input, const std::string& original,
+                     const std::string& before, const std::string& result, const text::TextFormat& format) {
+    if (!c.diffUtf8) return unifiedDiff(input, original, text::encodeText(result, format));
+    text::TextFormat view = format;
+    if (view.encoding != text::Encoding::Utf8) {
+        view.encoding = text::Encoding::Utf8;
+        view.bom = false;
+    }
+    return unifiedDiff(input, text::encodeText(before, view), text::encodeText(result, view));
+}
 
 // The result of the command on one decoded input, which it takes over: a
 // long text is held once where the command can work in place, else at most
@@ -319,6 +333,8 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
                 fail("cannot read " + displayName(input) + (why.empty() ? "" : ": " + why));
                 continue;
             }
+            // A diff is made of the file's very bytes, so that it applies.
+            const std::string original = config.diff && !config.diffUtf8 ? bytes : std::string();
             auto decoded = text::decodeTakingBytes(std::move(bytes), config.encoding, &why);
             if (!decoded) {
                 fail(displayName(input) + ": " + why);
@@ -356,9 +372,8 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
             if (reportOnly) {
                 if (result == before) continue;
                 anyChanged = true;
-                changedList += input + "\n";
-                if (config.diff)
-                    diffs += unifiedDiff(input, text::gb18030ToUtf8(before), text::gb18030ToUtf8(result));
+                changedList += config.nulSeparated ? input + '\0' : quotedName(input) + "\n";
+                if (config.diff) diffs += fileDiff(config, input, original, before, result, decoded->format);
                 if (records && !typeset) changes = engine::changesBetween(before, result, std::string(commandNameOf(config)));
                 for (const engine::Change& ch : changes) {
                     if (config.report == CliConfig::Report::Json) jsonRecords.push_back(changeRecord(input, ch));

@@ -47,6 +47,12 @@ struct CliConfig {
     // and their changes shown as a unified diff (diff).
     bool check = false;
     bool diff = false;
+    // The list of check: names quoted where a line could not hold them
+    // (quotedName), or each as it is, ended by a NUL byte.
+    bool nulSeparated = false;
+    // The diff in the file's own bytes, which apply to it, or (diffUtf8)
+    // in UTF-8 for reading.
+    bool diffUtf8 = false;
     // Nothing is written either: one record per change, as JSON lines or
     // as annotations of a CI workflow.
     enum class Report { None, Json, Github };

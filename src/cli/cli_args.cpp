@@ -56,8 +56,8 @@ struct OptionInfo {
 };
 
 enum OptionIndex {
-    kSet, kSignature, kConfig, kHead, kTail, kNow, kEncoding, kStandard, kFormat, kOutDir, kMerge, kCheck, kDiff,
-    kReport, kNoRc, kHelp,
+    kSet, kSignature, kConfig, kHead, kTail, kNow, kEncoding, kStandard, kFormat, kOutDir, kMerge, kCheck, kNul, kDiff,
+    kDiffEncoding, kReport, kNoRc, kHelp,
     kOptionCount
 };
 
@@ -118,10 +118,23 @@ constexpr OptionInfo kOptions[kOptionCount] = {
      "other commands). The file is put in place when the last FILE is done."},
     {"--check", "--check", false,
      "Write nothing: list on standard output the FILEs the command would change, one a line; exit status 1 "
-     "when there is one, 0 when none would change. For a pre-commit hook or CI."},
+     "when there is one, 0 when none would change. For a pre-commit hook or CI. A name that holds a control "
+     "character (a line break, a tab), '\"', '\\' or bytes that are no UTF-8 is written as git writes it: in "
+     "double quotes, with \\n, \\t, \\\", \\\\ and the like, and \\ooo (three octal digits) for any other such byte; "
+     "other names, Chinese and spaces included, stand as they are."},
+    {"-z", "-z", false,
+     "With --check: end each name with a NUL byte instead of a line break, and write every name as it is, "
+     "without quotes (for xargs -0)."},
     {"--diff", "--diff", false,
-     "Write nothing: print a unified diff (UTF-8) of the changes the command would make to each FILE; exit "
-     "status 1 when there is one, 0 when none would change. With --check, the list comes first."},
+     "Write nothing: print a unified diff of the changes the command would make to each FILE; exit status 1 "
+     "when there is one, 0 when none would change. With --check, the list comes first. The diff is made of "
+     "the FILE's own bytes, whatever its encoding (GB18030, UTF-8 with or without a byte-order mark, UTF-16), "
+     "each line with its own line break (\"\\r\\n\" stays), so that patch -p1 and git apply, run where "
+     "folvane-cli ran, give the very bytes the command writes. A name is quoted as --check quotes it."},
+    {"--diff-encoding", "--diff-encoding file|utf-8", false,
+     "The bytes of --diff. file (default): the FILE's own, which apply. utf-8: the lines of a GB18030 or UTF-16 "
+     "FILE in UTF-8, without a byte-order mark, to be read on a UTF-8 terminal; such a diff does not apply to "
+     "that FILE. A UTF-8 FILE's diff is the same either way."},
     {"--report", "--report list|diff|json|github", false,
      "Write nothing: report what the command would change; exit status 1 when there is a change, 0 when none "
      "would. list is --check, diff is --diff; json prints one JSON array with a record per change (file, line, "
@@ -257,7 +270,8 @@ struct Collected {
     bool signature = false;
     std::string config;
     std::string head, tail, now, encoding, outDir, standard, format, report;
-    bool merge = false, check = false, diff = false, noRc = false;
+    std::string diffEncoding;
+    bool merge = false, check = false, nul = false, diff = false, noRc = false;
     std::vector<std::string> positional;
 };
 
@@ -297,6 +311,10 @@ std::string checkReport(const std::string& v) {
                : "unknown report '" + v + "' (list, diff, json, github)";
 }
 
+std::string checkDiffEncoding(const std::string& v) {
+    return v == "file" || v == "utf-8" ? std::string() : "unknown diff encoding '" + v + "' (file, utf-8)";
+}
+
 std::string checkDirectory(const std::string& v) { return v.empty() ? "needs a directory" : std::string(); }
 
 CLI::Option* addOption(CLI::App& app, OptionIndex index, Collected& c) {
@@ -314,7 +332,10 @@ CLI::Option* addOption(CLI::App& app, OptionIndex index, Collected& c) {
             return app.add_option(names, c.format)->take_last()->check(CLI::Validator(checkFormat, ""));
         case kReport:
             return app.add_option(names, c.report)->take_last()->check(CLI::Validator(checkReport, ""));
+        case kNul: return app.add_flag(names, c.nul);
         case kDiff: return app.add_flag(names, c.diff);
+        case kDiffEncoding:
+            return app.add_option(names, c.diffEncoding)->take_last()->check(CLI::Validator(checkDiffEncoding, ""));
         case kStandard:
             return app.add_option(names, c.standard)->take_last()->check(CLI::Validator(checkStandard, ""));
         case kConfig: return app.add_option(names, c.config)->take_last();
@@ -507,14 +528,14 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
     }
     if (opts[kFormat]->count() > 0 && got.format != "auto") c.format = engine::documentFormatNamed(got.format);
     c.repositoryConfig = !got.noRc;
-    if (got.report == "list") c.check = true;
-    else if (got.report == "diff") c.diff = true;
-    else if (got.report == "json") c.report = CliConfig::Report::Json;
+    c.check = got.check || got.report == "list";
+    c.diff = got.diff || got.report == "diff";
+    if (got.report == "json") c.report = CliConfig::Report::Json;
     else if (got.report == "github") c.report = CliConfig::Report::Github;
+    c.nulSeparated = got.nul;
+    c.diffUtf8 = got.diffEncoding == "utf-8";
     c.outDir = got.outDir;
     c.merge = got.merge;
-    c.check = got.check;
-    c.diff = got.diff;
 
     std::size_t firstFile = 0;
     if (c.command == Command::Tool && c.tool == engine::TextTool::Replace) {

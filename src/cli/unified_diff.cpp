@@ -4,12 +4,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "cli/quoted_name.h"
+
 namespace folvane::cli {
 namespace {
 
 struct Line {
-    std::string_view text;  // without its break
-    bool broken;            // followed by "\r\n"
+    std::string_view text;  // without its "\n"
+    bool broken;            // followed by "\n"
     bool operator==(const Line&) const = default;
 };
 
@@ -17,13 +19,13 @@ std::vector<Line> linesOf(std::string_view s) {
     std::vector<Line> lines;
     std::size_t start = 0;
     while (start < s.size()) {
-        const std::size_t p = s.find("\r\n", start);
+        const std::size_t p = s.find('\n', start);
         if (p == std::string_view::npos) {
             lines.push_back({s.substr(start), false});
             break;
         }
         lines.push_back({s.substr(start, p - start), true});
-        start = p + 2;
+        start = p + 1;
     }
     return lines;
 }
@@ -78,6 +80,14 @@ std::string range(std::size_t start, std::size_t count) {
     return std::to_string(count == 0 ? start : start + 1) + (count == 1 ? "" : "," + std::to_string(count));
 }
 
+// A name of the header as version control writes it: relative names under
+// "a/" and "b/", an absolute one as it is; quoted where it must be; a tab
+// after a name with a space, so that `patch` takes the whole name.
+std::string headerName(std::string_view prefix, std::string_view name) {
+    const std::string full = name.starts_with('/') ? std::string(name) : std::string(prefix) + std::string(name);
+    return quotedName(full) + (name.find(' ') != std::string_view::npos ? "\t" : "");
+}
+
 }  // namespace
 
 std::string unifiedDiff(std::string_view name, std::string_view before, std::string_view after) {
@@ -93,10 +103,7 @@ std::string unifiedDiff(std::string_view name, std::string_view before, std::str
     ops.insert(ops.end(), tail, Op::Keep);
 
     constexpr std::size_t kContext = 3;
-    // Relative names as version control shows them; an absolute one as it is.
-    const bool relative = !name.starts_with('/');
-    std::string out = (relative ? "--- a/" : "--- ") + std::string(name) + "\n" + (relative ? "+++ b/" : "+++ ") +
-                      std::string(name) + "\n";
+    std::string out = "--- " + headerName("a/", name) + "\n+++ " + headerName("b/", name) + "\n";
     std::size_t k = 0;
     // Positions in a and b at each op.
     std::vector<std::size_t> ia(ops.size() + 1), ib(ops.size() + 1);

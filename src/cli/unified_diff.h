@@ -6,12 +6,14 @@
 
 namespace folvane::cli {
 
-// A unified diff (three lines of context) of two texts whose lines end in
-// "\r\n", with the line breaks left out of the lines shown; empty when the
-// texts are equal. `before` and `after` are UTF-8; `name` heads it as
-// "--- a/NAME" and "+++ b/NAME" (an absolute NAME without "a/" and "b/"). A text whose last line has no line break
-// gets "\ No newline at end of file" after that line when the other text's
-// last line has one.
+// A unified diff (three lines of context) of two files' bytes, as `patch`
+// and `git apply` read them: a line ends at each "\n" byte, and whatever
+// stands before it ("\r", the other byte of a UTF-16 unit) is part of the
+// line, so the diff applies to the very bytes of `before` and gives those
+// of `after`. Empty when they are equal. `name` heads it as "--- a/NAME"
+// and "+++ b/NAME" (an absolute NAME without "a/" and "b/"), quoted as
+// quotedName quotes it, and followed by a tab when it holds a space. A
+// last line without "\n" gets "\ No newline at end of file" after it.
 std::string unifiedDiff(std::string_view name, std::string_view before, std::string_view after);
 
 }  // namespace folvane::cli

@@ -62,12 +62,14 @@ void Document::newDocument() {
     savedFlag_ = false;
     currentPath_.clear();
     format_ = {};
+    documentFormat_ = engine::DocumentFormat::Text;
     savedIndicator_ = true;
 }
 
 void Document::beginOpen(std::string path, text::TextFormat format) {
     currentPath_ = std::move(path);
-    format_ = format;
+    format_ = std::move(format);
+    documentFormat_ = engine::documentFormatOfPath(currentPath_);
     savedIndicator_ = true;
     loadingFile_ = true;
 }
@@ -90,7 +92,14 @@ bool Document::save(const std::string& path, std::string_view text, std::string*
     currentPath_ = path;
     if (const std::size_t slash = path.rfind('/'); slash != std::string::npos)
         text::removeStaleTemporaries(slash == 0 ? "/" : path.substr(0, slash));
-    if (!text::writeFileAtomically(path, text::encodeText(text, format_), error, notice)) {
+    std::string whole;
+    std::string_view bytes = text;
+    if (!format_.finalBreak.empty() && text::finalBreakOf(text).empty()) {
+        whole.reserve(text.size() + format_.finalBreak.size());
+        whole.append(text).append(format_.finalBreak);
+        bytes = whole;
+    }
+    if (!text::writeFileAtomically(path, text::encodeText(bytes, format_), error, notice)) {
         savedIndicator_ = false;
         return false;
     }
@@ -102,7 +111,15 @@ bool Document::save(const std::string& path, std::string_view text, std::string*
 
 bool Document::saveAs(const std::string& path, std::string_view text, const text::TextFormat& format,
                       std::string* error, std::string* notice) {
+    return saveAs(path, text, format, documentFormat_, error, notice);
+}
+
+bool Document::saveAs(const std::string& path, std::string_view text, const text::TextFormat& format,
+                      engine::DocumentFormat documentFormat, std::string* error, std::string* notice) {
+    std::string finalBreak = std::move(format_.finalBreak);
     format_ = format;
+    if (format_.finalBreak.empty()) format_.finalBreak = std::move(finalBreak);
+    documentFormat_ = documentFormat;
     return save(path, text, error, notice);
 }
 

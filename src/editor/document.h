@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "editor/undo_history.h"
+#include "engine/document_typeset.h"
 #include "folvane_version.h"
 #include "text/codec.h"
 
@@ -61,24 +62,30 @@ public:
 
     // New, after the confirmation: the window then empties the editor.
     void newDocument();
-    // Open, once the file has been read: the document takes the path and
-    // the file's format, and the window then puts the text into the editor;
+    // Open, once the file has been read: the document takes the path, the
+    // file's format and the document format its name suggests (a ".md" file
+    // is Markdown), and the window then puts the text into the editor;
     // fileLoaded ends the load; the text becomes snapshot 1, where the history starts.
     void beginOpen(std::string path, text::TextFormat format = {});
     void fileLoaded(std::string text, Caret caret);
     void fileLoaded(EditorText text, Caret caret);
 
     // Writes `text` to `path` in the document's format (new documents:
-    // GB18030 with "\r\n"), atomically. On success the document takes the
+    // GB18030 with "\r\n"), atomically; an opened file's last line break
+    // is part of its format: the bytes end with one exactly when the file
+    // did (a run takes it off the text, Save puts it back). On success the document takes the
     // path and is saved; on failure it takes the path too but stays marked
     // as changed, so that closing asks again, and `error` says why.
     // `notice` receives what of the old file could not be kept (its owner).
     bool save(const std::string& path, std::string_view text, std::string* error = nullptr,
               std::string* notice = nullptr);
     // Save As: the document takes `format` (the encoding and line breaks
-    // chosen) and is saved in it; later Saves keep it.
+    // chosen; the last line break stays the document's) and the document
+    // format chosen, and is saved in them; later Saves keep them.
     bool saveAs(const std::string& path, std::string_view text, const text::TextFormat& format,
                 std::string* error = nullptr, std::string* notice = nullptr);
+    bool saveAs(const std::string& path, std::string_view text, const text::TextFormat& format,
+                engine::DocumentFormat documentFormat, std::string* error = nullptr, std::string* notice = nullptr);
 
     const std::string& currentPath() const { return currentPath_; }
     std::string fileName() const { return fileNameOf(currentPath_); }
@@ -94,6 +101,9 @@ public:
     void restoreSavedIndicator(bool saved) { savedIndicator_ = saved; }
     bool loadingFile() const { return loadingFile_; }
     const text::TextFormat& format() const { return format_; }
+    // Text or Markdown: how F5 typesets the document.
+    engine::DocumentFormat documentFormat() const { return documentFormat_; }
+    void setDocumentFormat(engine::DocumentFormat format) { documentFormat_ = format; }
     const UndoHistory& history() const { return history_; }
 
 private:
@@ -102,6 +112,7 @@ private:
     UndoHistory history_;
     std::string currentPath_;
     text::TextFormat format_;
+    engine::DocumentFormat documentFormat_ = engine::DocumentFormat::Text;
     bool savedIndicator_ = true;
     bool savedFlag_ = false;
     bool loadingFile_ = false;

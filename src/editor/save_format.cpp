@@ -48,4 +48,17 @@ std::string formatStatus(const text::TextFormat& format) {
     return name + (format.lfOnly ? "  LF" : "  CRLF");
 }
 
+std::string formatStatus(const text::TextFormat& format, engine::DocumentFormat documentFormat) {
+    const std::string status = formatStatus(format);
+    return documentFormat == engine::DocumentFormat::Markdown ? "Markdown  " + status : status;
+}
+
+std::size_t documentFormatIndex(engine::DocumentFormat format) {
+    return format == engine::DocumentFormat::Markdown ? 1 : 0;
+}
+
+engine::DocumentFormat documentFormatAt(std::size_t index) {
+    return index == 1 ? engine::DocumentFormat::Markdown : engine::DocumentFormat::Text;
+}
+
 }  // namespace folvane::editor

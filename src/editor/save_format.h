@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 
+#include "engine/document_typeset.h"
 #include "text/codec.h"
 
 namespace folvane::editor {
@@ -37,5 +38,14 @@ text::TextFormat saveAsFormat(std::size_t encodingIndex, std::size_t lineBreakIn
 // The status bar's note of a format (UTF-8 text): "GB18030  CRLF",
 // "UTF-8 BOM  LF", "UTF-16 LE  CRLF".
 std::string formatStatus(const text::TextFormat& format);
+// The same with a Markdown document's format in front: "Markdown  UTF-8  LF"
+// (a text document's note stays as above).
+std::string formatStatus(const text::TextFormat& format, engine::DocumentFormat documentFormat);
+
+// The document formats Save As offers, in its order: "纯文本" (Text, index 0)
+// and "Markdown" (index 1).
+inline constexpr std::array<const char*, 2> kDocumentFormatCaptions = {"纯文本", "Markdown"};
+std::size_t documentFormatIndex(engine::DocumentFormat format);
+engine::DocumentFormat documentFormatAt(std::size_t index);
 
 }  // namespace folvane::editor

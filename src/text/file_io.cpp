@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <new>
 #include <random>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -241,7 +242,9 @@ bool AtomicFileWriter::open(std::string* error) {
     return true;
 }
 
-// Copies the finished temporary file over the old file's own bytes. Space
+// Copies the finished temporary file over the old file's own bytes, under
+// an exclusive flock of the old file that other writers of this program
+// wait for. Space
 // for a longer text is reserved first, so a full disk is found before the
 // old text is touched. Before the first byte of the old file is written the
 // temporary file takes a name that holds the old file's inode number
@@ -260,6 +263,11 @@ bool AtomicFileWriter::copyIntoTarget(int& err) {
     if (out < 0) {
         err = errno;
         return false;
+    }
+    // One rewrite at a time: two runs writing the same file in place would
+    // leave a mixture of both texts. The lock goes with the descriptor (a
+    // killed process frees it).
+    while (::flock(out, LOCK_EX) != 0 && errno == EINTR) {
     }
     struct stat was{};
     ::fstat(out, &was);

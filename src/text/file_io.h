@@ -43,8 +43,9 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes, std::s
 // set-user-ID, set-group-ID or sticky), its owner and group where the
 // process may set them, and its other hard links: a file with several
 // names, or whose owner a rename would change, is rewritten in place once
-// the whole text is safely in the temporary file (space reserved first).
-// A target that exists but is no regular file (a FIFO, a device, a
+// the whole text is safely in the temporary file (space reserved first),
+// one writer at a time (an exclusive flock of the file, which writers
+// rewriting it in place wait for). A target that exists but is no regular file (a FIFO, a device, a
 // directory) is refused. What could not be kept is told by notice().
 class AtomicFileWriter {
 public:

@@ -159,11 +159,13 @@ private:
 QString BatchWindow::fileDialogTitle() { return QStringLiteral("请选择欲转换的文件(可多选)："); }
 
 QString BatchWindow::fileDialogFilter() {
-    // The filter's four texts, as a Qt name filter: "所有可转换文件" offers
-    // .text too (such files are then refused, as in the list rules).
+    // The filter's texts, as a Qt name filter: "所有可转换文件" offers
+    // .text too (such files are then refused, as in the list rules), and
+    // Markdown documents.
     return QStringLiteral(
-        "所有可转换文件(*.txt;*.html;*.htm;*.text) (*.txt *.html *.htm *.text);;文本文件(*.txt) (*.txt);;"
-        "网页文件(*.html;*htm) (*.html *.htm)");
+        "所有可转换文件(*.txt;*.html;*.htm;*.text;*.md;*.markdown;*.mdown) "
+        "(*.txt *.html *.htm *.text *.md *.markdown *.mdown);;文本文件(*.txt) (*.txt);;"
+        "网页文件(*.html;*htm) (*.html *.htm);;Markdown文档(*.md;*.markdown;*.mdown) (*.md *.markdown *.mdown)");
 }
 
 QString BatchWindow::folderPrompt() { return QStringLiteral("请选择转换后电子书文件的存放路径"); }
@@ -592,6 +594,8 @@ void BatchWindow::startRun() {
     run_ = std::make_shared<batch::BatchRun>(
         nativePath(folder), detect_->isChecked() ? folvane::text::EncodingChoice::Auto : folvane::text::EncodingChoice::Gb18030,
         std::move(inputs));
+    // A file's last line break is part of its format, like its encoding.
+    run_->setKeepFinalBreak(true);
     progress_ = std::make_shared<Progress>(this);
     shown_ = Shown{};
     done_ = 0;

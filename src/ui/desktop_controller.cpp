@@ -1,5 +1,7 @@
 #include "desktop_controller.h"
 
+#include <utility>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
@@ -97,7 +99,8 @@ void DesktopController::trigger(engine::DesktopTrigger which) {
         // on the empty text.
         if (!host_.takeClipboardText(clipboardGb())) break;
         host_.autoReplace();
-        if (host_.startRun()) showTip(doneTip());  // as soon as the run has started
+        // The tip comes when the result is on the clipboard (finishRun).
+        if (host_.startRun()) oneClickRun_ = true;
         break;
     }
     case engine::HotKeyAction::ToggleWindow:
@@ -139,8 +142,12 @@ void DesktopController::onWatchTimer() {
     host_.setPasteEnabled(hasText);
 }
 
-void DesktopController::finishRun() {
-    if (engine::finishClipboardRun(app_.clipboard(), clipboardGb())) showTip(doneTip());
+void DesktopController::finishRun(bool resultOnClipboard) {
+    const bool watched = engine::finishClipboardRun(app_.clipboard(), clipboardGb());
+    const bool oneClick = std::exchange(oneClickRun_, false);
+    if (!watched && !oneClick) return;
+    if (resultOnClipboard) showTip(doneTip());
+    else if (lastTip_ == workingTip()) balloon_->hide();
 }
 
 bool DesktopController::backgroundClipboard() const { return wayland_ != nullptr; }

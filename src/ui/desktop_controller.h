@@ -72,7 +72,10 @@ public:
     // One tick of the watch (the timer calls it every 100 ms).
     void onWatchTimer();
     // The end of every run: the completion step while copy-is-typeset is on.
-    void finishRun();
+    // A clipboard-driven run (ALT+Q, copy-is-typeset) ends with the tip
+    // "已成功排版，直接粘贴即可提取" only when `resultOnClipboard` (the
+    // switches copied or cut the result); otherwise the working tip goes.
+    void finishRun(bool resultOnClipboard = false);
 
     // The clipboard as the desktop sees it. In a Wayland session whose
     // compositor offers the data-control protocol it is read and written
@@ -119,6 +122,7 @@ private:
     QTimer watch_;
     BalloonTip* balloon_;
     QString lastTip_;
+    bool oneClickRun_ = false;  // an ALT+Q run is under way
     QIcon icon_;
     std::unique_ptr<QMenu> trayMenu_;
     QSystemTrayIcon* tray_ = nullptr;

@@ -19,7 +19,9 @@ using editor::DocumentCommand;
 namespace {
 
 const QStringList& textFilters() {
-    static const QStringList filters{QStringLiteral("文本文件 (*.txt)"), QStringLiteral("所有文件 (*)")};
+    static const QStringList filters{QStringLiteral("文本文件 (*.txt)"),
+                                     QStringLiteral("Markdown文档 (*.md *.markdown *.mdown)"),
+                                     QStringLiteral("所有文件 (*)")};
     return filters;
 }
 
@@ -55,7 +57,8 @@ std::unique_ptr<QFileDialog> DocumentDialogs::saveDialog(QWidget* parent, const 
 }
 
 std::unique_ptr<QFileDialog> DocumentDialogs::saveAsDialog(QWidget* parent, const QString& proposedName,
-                                                           const folvane::text::TextFormat& current) {
+                                                           const folvane::text::TextFormat& current,
+                                                           folvane::engine::DocumentFormat currentDocument) {
     auto dialog = saveDialog(parent, proposedName);
     dialog->setWindowTitle(QStringLiteral("另存为"));
     // The boxes go into the dialog's own grid, below its file type row;
@@ -70,16 +73,31 @@ std::unique_ptr<QFileDialog> DocumentDialogs::saveAsDialog(QWidget* parent, cons
     breaks->setObjectName(QStringLiteral("saveLineBreaks"));
     for (const char* c : editor::kLineBreakCaptions) breaks->addItem(QString::fromUtf8(c));
     breaks->setCurrentIndex(static_cast<int>(editor::lineBreakIndex(current)));
+    auto* kind = new QComboBox(dialog.get());
+    kind->setObjectName(QStringLiteral("saveDocumentFormat"));
+    for (const char* c : editor::kDocumentFormatCaptions) kind->addItem(QString::fromUtf8(c));
+    kind->setCurrentIndex(static_cast<int>(editor::documentFormatIndex(currentDocument)));
+    // A name typed or picked with a Markdown extension suggests Markdown,
+    // one with another extension text; the box can still be set by hand.
+    QObject::connect(dialog.get(), &QFileDialog::currentChanged, kind, [kind](const QString& path) {
+        if (QFileInfo(path).suffix().isEmpty()) return;
+        kind->setCurrentIndex(static_cast<int>(editor::documentFormatIndex(
+            folvane::engine::documentFormatOfPath(QFile::encodeName(path).toStdString()))));
+    });
     auto* encodingLabel = new QLabel(QStringLiteral("编码(&E):"), dialog.get());
     encodingLabel->setBuddy(encoding);
     auto* breaksLabel = new QLabel(QStringLiteral("换行符(&B):"), dialog.get());
     breaksLabel->setBuddy(breaks);
+    auto* kindLabel = new QLabel(QStringLiteral("文档格式(&F):"), dialog.get());
+    kindLabel->setBuddy(kind);
     if (grid) {
         const int row = grid->rowCount();
         grid->addWidget(encodingLabel, row, 0);
         grid->addWidget(encoding, row, 1);
         grid->addWidget(breaksLabel, row + 1, 0);
         grid->addWidget(breaks, row + 1, 1);
+        grid->addWidget(kindLabel, row + 2, 0);
+        grid->addWidget(kind, row + 2, 1);
     }
     return dialog;
 }
@@ -89,6 +107,11 @@ folvane::text::TextFormat DocumentDialogs::chosenFormat(const QFileDialog& dialo
     const auto* breaks = dialog.findChild<QComboBox*>(QStringLiteral("saveLineBreaks"));
     return editor::saveAsFormat(encoding ? static_cast<std::size_t>(std::max(encoding->currentIndex(), 0)) : 0,
                                 breaks ? static_cast<std::size_t>(std::max(breaks->currentIndex(), 0)) : 0);
+}
+
+folvane::engine::DocumentFormat DocumentDialogs::chosenDocumentFormat(const QFileDialog& dialog) {
+    const auto* kind = dialog.findChild<QComboBox*>(QStringLiteral("saveDocumentFormat"));
+    return editor::documentFormatAt(kind ? static_cast<std::size_t>(std::max(kind->currentIndex(), 0)) : 0);
 }
 
 DocumentDialogs DocumentDialogs::windowDialogs(QWidget* parent,
@@ -111,12 +134,13 @@ DocumentDialogs DocumentDialogs::windowDialogs(QWidget* parent,
         aroundModal([&] { path = chosenFile(*saveDialog(parent, proposedName)); });
         return path;
     };
-    d.chooseSaveAs = [parent, aroundModal](const QString& proposedName, const folvane::text::TextFormat& current) {
+    d.chooseSaveAs = [parent, aroundModal](const QString& proposedName, const folvane::text::TextFormat& current,
+                                           folvane::engine::DocumentFormat currentDocument) {
         std::optional<SaveAsChoice> choice;
         aroundModal([&] {
-            auto dialog = saveAsDialog(parent, proposedName, current);
+            auto dialog = saveAsDialog(parent, proposedName, current, currentDocument);
             const QString path = chosenFile(*dialog);
-            if (!path.isEmpty()) choice = SaveAsChoice{path, chosenFormat(*dialog)};
+            if (!path.isEmpty()) choice = SaveAsChoice{path, chosenFormat(*dialog), chosenDocumentFormat(*dialog)};
         });
         return choice;
     };
@@ -213,8 +237,10 @@ bool DocumentController::saveDocument() {
         const QString chosen = dialogs_.chooseFileToSave(toQt(folvane::corrections::proposedSaveName(host_.documentText())));
         if (chosen.isEmpty()) return false;  // a cancelled dialog changes nothing
         path = QFile::encodeName(chosen).toStdString();
+        // An untitled document becomes what its new name says (notes.md: Markdown).
+        document_.setDocumentFormat(folvane::engine::documentFormatOfPath(path));
     }
-    return writeTo(path, std::nullopt);
+    return writeTo(path, std::nullopt, document_.documentFormat());
 }
 
 bool DocumentController::saveDocumentAs() {
@@ -223,15 +249,17 @@ bool DocumentController::saveDocumentAs() {
     const QString proposed = document_.currentPath().empty()
                                  ? toQt(folvane::corrections::proposedSaveName(host_.documentText()))
                                  : QFile::decodeName(document_.currentPath().c_str());
-    const auto choice = dialogs_.chooseSaveAs(proposed, document_.format());
+    const auto choice = dialogs_.chooseSaveAs(proposed, document_.format(), document_.documentFormat());
     if (!choice || choice->path.isEmpty()) return false;
-    return writeTo(QFile::encodeName(choice->path).toStdString(), choice->format);
+    return writeTo(QFile::encodeName(choice->path).toStdString(), choice->format,
+                   choice->documentFormat.value_or(document_.documentFormat()));
 }
 
-bool DocumentController::writeTo(const std::string& path, const std::optional<folvane::text::TextFormat>& format) {
+bool DocumentController::writeTo(const std::string& path, const std::optional<folvane::text::TextFormat>& format,
+                                 folvane::engine::DocumentFormat documentFormat) {
     const std::string text = host_.documentText();
     std::string error, notice;
-    const bool ok = format ? document_.saveAs(path, text, *format, &error, &notice)
+    const bool ok = format ? document_.saveAs(path, text, *format, documentFormat, &error, &notice)
                            : document_.save(path, text, &error, &notice);
     host_.refreshDocumentState();
     Q_EMIT formatChanged();

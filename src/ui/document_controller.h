@@ -20,10 +20,12 @@
 class QFileDialog;
 class QWidget;
 
-// What the Save As dialog chose: the file and the format to write it in.
+// What the Save As dialog chose: the file, the format to write it in and
+// the document format (text or Markdown; none: the document's stays).
 struct SaveAsChoice {
     QString path;
     folvane::text::TextFormat format;
+    std::optional<folvane::engine::DocumentFormat> documentFormat = std::nullopt;
 };
 
 // The modal windows the document flow needs.
@@ -34,9 +36,11 @@ struct DocumentDialogs {
     std::function<QString()> chooseFileToOpen;
     // The file to save to, offering `proposedName`; empty when cancelled.
     std::function<QString(const QString& proposedName)> chooseFileToSave;
-    // Save As: the file and its encoding and line breaks, the dialog
-    // starting from `proposedName` and `current`; nullopt when cancelled.
-    std::function<std::optional<SaveAsChoice>(const QString& proposedName, const folvane::text::TextFormat& current)>
+    // Save As: the file, its encoding and line breaks and its document
+    // format, the dialog starting from `proposedName`, `current` and
+    // `currentDocument`; nullopt when cancelled.
+    std::function<std::optional<SaveAsChoice>(const QString& proposedName, const folvane::text::TextFormat& current,
+                                              folvane::engine::DocumentFormat currentDocument)>
         chooseSaveAs;
     // An error or information message with its OK button.
     std::function<void(QMessageBox::Icon icon, const QString& title, const QString& text)> message;
@@ -49,12 +53,15 @@ struct DocumentDialogs {
     static std::unique_ptr<QMessageBox> saveQuestion(QWidget* parent, const QString& title, const QString& text);
     static std::unique_ptr<QFileDialog> openDialog(QWidget* parent);
     static std::unique_ptr<QFileDialog> saveDialog(QWidget* parent, const QString& proposedName);
-    // The save dialog with the boxes "编码(&E):" and "换行符(&B):" (object
-    // names "saveEncoding" and "saveLineBreaks") set to `current`.
-    static std::unique_ptr<QFileDialog> saveAsDialog(QWidget* parent, const QString& proposedName,
-                                                     const folvane::text::TextFormat& current);
+    // The save dialog with the boxes "编码(&E):", "换行符(&B):" and
+    // "文档格式(&F):" (object names "saveEncoding", "saveLineBreaks" and
+    // "saveDocumentFormat") set to `current` and `currentDocument`.
+    static std::unique_ptr<QFileDialog> saveAsDialog(
+        QWidget* parent, const QString& proposedName, const folvane::text::TextFormat& current,
+        folvane::engine::DocumentFormat currentDocument = folvane::engine::DocumentFormat::Text);
     // The format the boxes of a saveAsDialog show.
     static folvane::text::TextFormat chosenFormat(const QFileDialog& dialog);
+    static folvane::engine::DocumentFormat chosenDocumentFormat(const QFileDialog& dialog);
 };
 
 // What the controller asks of the window that shows the document.
@@ -135,7 +142,8 @@ Q_SIGNALS:
 private:
     // Writes the editor's text to `path` (with `format` for Save As) and tells
     // the user of a failure.
-    bool writeTo(const std::string& path, const std::optional<folvane::text::TextFormat>& format);
+    bool writeTo(const std::string& path, const std::optional<folvane::text::TextFormat>& format,
+                 folvane::engine::DocumentFormat documentFormat);
 
     DocumentHost& host_;
     DocumentDialogs dialogs_;

@@ -86,20 +86,21 @@ InstanceLink::~InstanceLink() {
 }
 
 QString InstanceLink::defaultSocketPath() {
-    // A socket path longer than the kernel takes cannot be listened on:
-    // then the folder of this user's own in /tmp, and a display name too
-    // long for it is shortened to a digest that still tells displays apart.
+    // A socket path longer than the kernel takes cannot be listened on: a
+    // display name too long is shortened to a digest that still tells
+    // displays apart, and a folder too long gives way to the folder of this
+    // user's own in the temporary folder, then in /tmp.
     const QString display = displayName();
-    QString name = QStringLiteral("folvane-") + display + QStringLiteral(".socket");
-    auto fits = [&](const QString& dir) { return QFile::encodeName(dir + QLatin1Char('/') + name).size() <= kMaxSocketPath; };
-    QString dir = socketFolder();
-    const QString shortDir = QStringLiteral("/tmp/folvane-%1").arg(::geteuid());
-    if (!fits(dir)) dir = shortDir;
-    if (!fits(dir)) {
-        const QByteArray digest = QCryptographicHash::hash(display.toUtf8(), QCryptographicHash::Sha256).toHex().left(24);
-        name = QStringLiteral("folvane-") + QString::fromLatin1(digest) + QStringLiteral(".socket");
-    }
-    return dir + QLatin1Char('/') + name;
+    const QByteArray digest = QCryptographicHash::hash(display.toUtf8(), QCryptographicHash::Sha256).toHex().left(24);
+    const QString names[] = {QStringLiteral("folvane-") + display + QStringLiteral(".socket"),
+                             QStringLiteral("folvane-") + QString::fromLatin1(digest) + QStringLiteral(".socket")};
+    const QString own = QStringLiteral("/folvane-%1").arg(::geteuid());
+    const QString folders[] = {socketFolder(), QDir::tempPath() + own, QStringLiteral("/tmp") + own};
+    for (const QString& dir : folders)
+        for (const QString& name : names)
+            if (const QString path = dir + QLatin1Char('/') + name; QFile::encodeName(path).size() <= kMaxSocketPath)
+                return path;
+    return folders[2] + QLatin1Char('/') + names[1];  // always fits
 }
 
 InstanceLink::Claim InstanceLink::claim(const ProgramRequest& request, int timeoutMs) {

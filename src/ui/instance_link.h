@@ -23,7 +23,8 @@ public:
     // is set and private, else the folder "folvane-UID" in the temporary
     // folder; named after the display (Wayland's, else X11's) so that two
     // sessions of one user each have their program. A path longer than a
-    // socket may have is made shorter (in /tmp, the display as a digest).
+    // socket may have is made shorter: the display as a digest, and the
+    // folder "folvane-UID" in the temporary folder, else in /tmp.
     static QString defaultSocketPath();
 
     enum class Claim {

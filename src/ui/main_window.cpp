@@ -296,7 +296,8 @@ void MainWin::buildStatusBar() {
 }
 
 void MainWin::showDocumentFormat() {
-    formatLabel_->setText(QString::fromUtf8(folvane::editor::formatStatus(document_.format())));
+    formatLabel_->setText(
+        QString::fromUtf8(folvane::editor::formatStatus(document_.format(), document_.documentFormat())));
 }
 
 void MainWin::buildContextMenu() {

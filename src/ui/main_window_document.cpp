@@ -21,6 +21,9 @@ void MainWin::onEditorTextChanged() { afterChange(); }
 void MainWin::afterChange() {
     statusParts_[3]->setText(qtFromGb(folvane::editor::lengthStatus(document_.text().size())));
     refreshDocumentState();
+    // A text put in place quietly (a replacement, Undo, a run) counts the
+    // matches of the find panel anew, as an edit does.
+    findTextChanged();
 }
 
 void MainWin::onCursorMoved() {

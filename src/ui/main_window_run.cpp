@@ -95,7 +95,8 @@ void MainWin::startTypesetting(RunRange range) {
     // the editor at the same time.
     if (editorBusy() || refusedWhileHidden()) return;
     const bool started = app_.runs().startEditorRun(
-        editorText(), editor_->font(), this, [this](EditorRunResult r) { onRunFinished(std::move(r)); }, range);
+        editorText(), editor_->font(), this, [this](EditorRunResult r) { onRunFinished(std::move(r)); }, range,
+        document_.documentFormat());
     if (!started) return;
     progressLabel_->setText(QStringLiteral("\n正在从编辑器中读取文本"));
     progressLabel_->show();
@@ -136,7 +137,7 @@ void MainWin::onRunFinished(EditorRunResult result) {
     progressBar_->hide();
     if (options.minimizeAfter) showMinimized();
     // Copy-is-typeset: re-armed on the clipboard as the run left it.
-    desktop_->finishRun();
+    desktop_->finishRun(options.copyAfter || options.cutAfter);
     editor_->setFocus();
     QTextCursor c = editor_->textCursor();
     if (result.selectionStart >= 0 && !options.cutAfter) {

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "engine/document_typeset.h"
 #include "link_label.h"
 
 namespace engine = folvane::engine;
@@ -53,6 +54,8 @@ Button* named(const char* caption, const QString& name) {
     b->setObjectName(name);
     return b;
 }
+
+const QString kNotForMarkdown = QStringLiteral("Markdown文档不适用");
 
 // Plain check boxes of a group side by side: the punctuation pair sits in
 // one line, the other groups stack their boxes.
@@ -164,6 +167,7 @@ void OptionsWindow::build() {
             }
             auto* check = new QCheckBox(QString::fromUtf8(f->captionUtf8.data(), qsizetype(f->captionUtf8.size())));
             check->setObjectName(QString::fromUtf8(f->name.data(), qsizetype(f->name.size())));
+            if (!engine::appliesToMarkdown(f->name)) check->setToolTip(kNotForMarkdown);
             grid->addWidget(check, gridRow + checkIndex / perLine, checkIndex % perLine);
             ++checkIndex;
             checks_.emplace_back(f, check);
@@ -171,6 +175,16 @@ void OptionsWindow::build() {
         column[g < 3 ? 0 : 1]->addWidget(box);
     }
     for (QVBoxLayout* c : column) c->addStretch(1);
+    for (QWidget* paragraphs : std::initializer_list<QWidget*>{trimEnds_, addIndent_, indentFull_, indentHalf_,
+                                                                deleteBlank_, spacing_[0], spacing_[1], spacing_[2],
+                                                                joinBreaks_})
+        paragraphs->setToolTip(kNotForMarkdown);
+    // Markdown documents take the corrections only; the paragraph switches
+    // would break their structure.
+    auto* markdownNote = new QLabel(QStringLiteral("Markdown文档只作标点、引号、空格、全半角与简繁修正，段落设置不适用"));
+    markdownNote->setObjectName(QStringLiteral("markdownNote"));
+    markdownNote->setEnabled(false);
+    top->addWidget(markdownNote);
 
     auto* restoreLink = new LinkLabel(QStringLiteral("<a href=\"#\">恢复成默认设置</a>"));
     restoreLink->setObjectName(QStringLiteral("restoreLink"));

@@ -4,6 +4,8 @@
 #include <QIODevice>
 #include <array>
 
+#include "folvane_version.h"
+
 namespace {
 
 struct OptionRow {
@@ -49,6 +51,10 @@ ParsedArguments parseProgramArguments(const QStringList& arguments) {
             parsed.help = true;
             continue;
         }
+        if (a == QLatin1String("--version")) {
+            parsed.version = true;
+            continue;
+        }
         const OptionRow* row = nullptr;
         for (const OptionRow& r : kOptions)
             if (a == QLatin1String(r.name)) row = &r;
@@ -89,10 +95,13 @@ QString programHelpText() {
         text += QStringLiteral("  %1\n    %2\n").arg(QLatin1String(r.name), QString::fromUtf8(r.help));
     text += QStringLiteral(
         "  -h, --help\n    显示本帮助\n"
+        "  --version\n    显示版本号\n"
         "\n"
         "未知的选项是用法错误，退出状态为 2。\n");
     return text;
 }
+
+QString programVersionText() { return QStringLiteral("folvane " FOLVANE_VERSION "\n"); }
 
 QByteArray encodeRequest(const ProgramRequest& request) {
     QByteArray bytes;

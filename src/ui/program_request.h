@@ -25,6 +25,7 @@ struct ProgramRequest {
 struct ParsedArguments {
     ProgramRequest request;
     bool help = false;
+    bool version = false;  // --version: print the name and version, exit 0
     QString error;  // non-empty: a usage error (exit status 2); it names the argument
 };
 
@@ -36,6 +37,8 @@ ParsedArguments parseProgramArguments(const QStringList& arguments);
 
 // What --help prints (UTF-8 on the terminal).
 QString programHelpText();
+// What --version prints: "folvane " and the version, with a line break.
+QString programVersionText();
 
 class QDataStream;
 

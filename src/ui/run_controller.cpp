@@ -5,6 +5,7 @@
 #include <QTextDocument>
 #include <QThread>
 
+#include "engine/document_typeset.h"
 #include "engine/typeset.h"
 #include "folvane_app.h"
 #include "settings/settings_lifecycle.h"
@@ -60,17 +61,19 @@ namespace {
 
 // Typesets the units [range.start, range.end) of `text` as a passage of its
 // own and returns the whole text with the result in its place.
-QString typesetPassage(const std::string& text, RunRange range, const folvane::engine::TypesetOptions& options,
-                       const folvane::engine::RunContext& shared, folvane::engine::TypesetProgress& progress,
-                       EditorRunResult& result) {
+QString typesetPassage(const std::string& text, RunRange range, folvane::engine::DocumentFormat format,
+                       const folvane::engine::TypesetOptions& options, const folvane::engine::RunContext& shared,
+                       folvane::engine::TypesetProgress& progress, EditorRunResult& result) {
     QString all = toQt(text);
     const int start = std::clamp(range.start, 0, static_cast<int>(all.size()));
     const int end = std::clamp(range.end, start, static_cast<int>(all.size()));
     folvane::engine::RunContext passage;
     passage.clock = shared.clock;
     passage.scriptConverter = shared.scriptConverter;
-    const QString out = toQt(folvane::engine::typesetText(fromQt(all.mid(start, end - start)), {}, false, options,
-                                                          passage, &progress));
+    const std::string selected = fromQt(all.mid(start, end - start));
+    const QString out = toQt(format == folvane::engine::DocumentFormat::Markdown
+                                 ? folvane::engine::typesetMarkdown(selected, options, passage)
+                                 : folvane::engine::typesetText(selected, {}, false, options, passage, &progress));
     result.selectionStart = start;
     result.selectionEnd = start + static_cast<int>(out.size());
     all.replace(start, end - start, out);
@@ -80,7 +83,8 @@ QString typesetPassage(const std::string& text, RunRange range, const folvane::e
 }  // namespace
 
 bool RunController::startEditorRun(std::string editorText, const QFont& editorFont, QObject* context,
-                                   std::function<void(EditorRunResult)> done, RunRange range) {
+                                   std::function<void(EditorRunResult)> done, RunRange range,
+                                   folvane::engine::DocumentFormat format) {
     if (running_) return false;
     app_.runContext().quotes.reset();
     std::function<void()> countRun;
@@ -90,17 +94,19 @@ bool RunController::startEditorRun(std::string editorText, const QFont& editorFo
     QPointer<QObject> receiver(context);
     return startRun(
         this,
-        [text = std::move(editorText), editorFont, countRun, result, gui, range](
+        [text = std::move(editorText), editorFont, countRun, result, gui, range, format](
             const folvane::engine::TypesetOptions& options, folvane::engine::RunContext& runContext,
             folvane::engine::TypesetProgress& progress) mutable {
             if (countRun) countRun();
             QString units;
             if (range.whole()) {
-                std::string out = folvane::engine::typesetText(text, {}, false, options, runContext, &progress);
+                std::string out = format == folvane::engine::DocumentFormat::Markdown
+                                      ? folvane::engine::typesetMarkdown(text, options, runContext)
+                                      : folvane::engine::typesetText(text, {}, false, options, runContext, &progress);
                 units = toQt(out);
                 result->after = std::make_shared<const std::string>(std::move(out));
             } else {
-                units = typesetPassage(text, range, options, runContext, progress, *result);
+                units = typesetPassage(text, range, format, options, runContext, progress, *result);
                 result->after = std::make_shared<const std::string>(fromQt(units));
             }
             result->before = std::make_shared<const std::string>(std::move(text));

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "editor/editor_text.h"
+#include "engine/document_typeset.h"
 #include "engine/progress.h"
 #include "engine/run_context.h"
 #include "engine/typeset_options.h"
@@ -60,8 +61,12 @@ public:
     // and tail signatures (which belong to a whole article) and without
     // touching the signatures the last whole-text run remembers; the rest
     // of the text stays as it is.
+    //
+    // A Markdown document (`format`) is typeset in Markdown mode: its prose
+    // is corrected, every other byte kept.
     bool startEditorRun(std::string editorText, const QFont& editorFont, QObject* context,
-                        std::function<void(EditorRunResult)> done, RunRange range = {});
+                        std::function<void(EditorRunResult)> done, RunRange range = {},
+                        folvane::engine::DocumentFormat format = folvane::engine::DocumentFormat::Text);
 
     // Any other kind of run (the batch window): `job` runs on the worker with
     // copies of the options and of the run context as they are now, and the

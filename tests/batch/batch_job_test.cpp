@@ -63,6 +63,12 @@ TEST(BatchList, RowsAndLastFolder) {
     EXPECT_EQ(list.lastAddFolder(), "/home/u/");  // of the file added last, not the refused one
     EXPECT_EQ(kindCaption(FileKind::WebPage), g("网页文件"));
     EXPECT_EQ(statusCaption(RowStatus::Done), g("√"));
+
+    // Markdown documents are rows of their own kind; ".text" stays refused.
+    BatchList docs;
+    EXPECT_EQ(docs.addPaths({"/d/a.md", "/d/b.MARKDOWN", "/d/c.mdown", "/d/e.text", "/d/f.mdx"}, PathSource::Dialog), 3u);
+    for (const BatchRow& r : docs.rows()) EXPECT_EQ(r.kind, FileKind::Markdown) << r.path;
+    EXPECT_EQ(kindCaption(FileKind::Markdown), "Markdown");
 }
 
 TEST(BatchList, RemovingRowsKeepsTheirPathsAdded) {
@@ -251,6 +257,28 @@ TEST_F(BatchFiles, TextAndWebPagesOneFileEach) {
     EXPECT_GB_EQ(read(dir_ + "/out/a.b.txt"), kI + g("网页\r\n") + kI + g("甲"));
     EXPECT_EQ(read(dir_ + "/out/b.txt"), kI + "y");  // the page ends at its zero byte
     EXPECT_GB_EQ(read(dir_ + "/out/c.txt"), kI + g("文本"));
+}
+
+TEST_F(BatchFiles, MarkdownKeepsItsStructureAndEveryFileItsLastBreak) {
+    // The window's switches: the paragraph switches leave a Markdown
+    // document alone, its prose is corrected, its code kept.
+    const std::string md = g("# 标题\r\n\r\n- 中文,好\r\n\r\n```\r\nfoo(1);\r\n```\r\n");
+    const std::string a = write("in/doc.md", md);
+    const std::string b = write("in/t.txt", g("文本\r\n"));
+    const std::string c = write("in/none.txt", g("末行"));
+    BatchRun run(dir_ + "/out", text::EncodingChoice::Gb18030, {a, b, c});
+    run.setKeepFinalBreak(true);
+    ASSERT_TRUE(prepareOutputFolder(dir_ + "/out"));
+    engine::RunContext ctx;
+    engine::TypesetOptions o = engine::TypesetOptions::defaults();
+    o.fixPunctuation = true;
+    const Outcomes r = runAll(run, kNever, o, ctx);
+    using O = FileOutcome;
+    EXPECT_EQ(r.outcomes, (std::vector<O>{O::Written, O::Written, O::Written}));
+    EXPECT_EQ(filesIn(dir_ + "/out"), (std::vector<std::string>{"doc.md", "none.txt", "t.txt"}));
+    EXPECT_GB_EQ(read(dir_ + "/out/doc.md"), g("# 标题\r\n\r\n- 中文，好\r\n\r\n```\r\nfoo(1);\r\n```\r\n"));
+    EXPECT_GB_EQ(read(dir_ + "/out/t.txt"), kI + g("文本\r\n"));
+    EXPECT_GB_EQ(read(dir_ + "/out/none.txt"), kI + g("末行"));
 }
 
 TEST_F(BatchFiles, MergedFileIsNamedAfterTheFirstNonEmptyFile) {

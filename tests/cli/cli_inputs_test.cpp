@@ -8,9 +8,11 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include "cli/cli.h"
@@ -316,6 +318,161 @@ TEST_F(CliInputs, AKillDuringAnInPlaceRewriteLosesNeitherText) {
     EXPECT_EQ(copies(), std::vector<std::string>{});
 }
 
+// Two runs at once onto one target, 20 times, the target a plain file and
+// a file with a second hard link (rewritten in place): it holds one of the
+// two results whole, never a mixture, and no temporary file is left.
+TEST_F(CliInputs, ConcurrentRunsOntoOneTargetLeaveOneWholeResult) {
+    std::string a, b;
+    for (int i = 0; a.size() < (2u << 20); ++i) {
+        a += "first " + std::to_string(i) + " of one text\r\n\r\n";
+        b += "second, " + std::to_string(i) + ", of the other\r\n\r\n";
+    }
+    const std::string inA = write("a/same.txt", a), inB = write("b/same.txt", b);
+    const std::string resultA = runWith({inA}).out, resultB = runWith({inB}).out;
+    const std::string out = dir_ + "/out", target = out + "/same.txt";
+    const std::string cli = FOLVANE_CLI_PATH;
+    auto spawn = [&](const std::string& in) {
+        std::vector<std::string> args = {cli, "-o", out, in};
+        std::vector<char*> argv;
+        for (auto& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        pid_t pid = 0;
+        EXPECT_EQ(::posix_spawn(&pid, cli.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+        return pid;
+    };
+    for (const bool linked : {false, true}) {
+        SCOPED_TRACE(linked ? "a hard-linked target" : "a plain target");
+        write("out/same.txt", "old");
+        if (linked) fs::create_hard_link(target, dir_ + "/second-name.txt");
+        for (int round = 0; round < 20; ++round) {
+            const pid_t one = spawn(inA), two = spawn(inB);
+            int s1 = 0, s2 = 0;
+            ::waitpid(one, &s1, 0);
+            ::waitpid(two, &s2, 0);
+            EXPECT_TRUE(WIFEXITED(s1) && WEXITSTATUS(s1) == 0 && WIFEXITED(s2) && WEXITSTATUS(s2) == 0) << round;
+            const std::string now = read(target);
+            ASSERT_TRUE(now == resultA || now == resultB) << "round " << round << ": " << now.size() << " bytes";
+            if (linked) {
+                ASSERT_EQ(read(dir_ + "/second-name.txt"), now);
+            }
+        }
+        EXPECT_EQ(leftovers(), std::vector<std::string>{});
+        fs::remove(dir_ + "/second-name.txt");
+    }
+}
+
+// A file rewritten in place is rewritten under an exclusive lock: a run
+// waits while another writer holds it (the kernel lists it as waiting for
+// the target's lock) and writes its whole text once it is free.
+TEST_F(CliInputs, AnInPlaceRewriteWaitsForTheLockOfTheTarget) {
+    const std::string in = write("in.txt", "new text");
+    const std::string target = write("out/in.txt", "old");
+    fs::create_hard_link(target, dir_ + "/second-name.txt");
+    const int held = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    struct stat st{};
+    ASSERT_EQ(::fstat(held, &st), 0);
+    const std::string cli = FOLVANE_CLI_PATH;
+    std::vector<std::string> args = {cli, "-o", dir_ + "/out", in};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    ASSERT_EQ(::posix_spawn(&pid, cli.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+    // "N: -> FLOCK  ADVISORY  WRITE PID MAJ:MIN:INODE 0 EOF": a lock asked for, not yet given.
+    auto waiting = [&] {
+        std::string locks;
+        text::readFile("/proc/locks", locks);
+        const std::string mine = " " + std::to_string(pid) + " ";
+        const std::string inode = ":" + std::to_string(st.st_ino) + " ";
+        for (std::size_t at = 0; at < locks.size();) {
+            const std::size_t end = std::min(locks.find('\n', at), locks.size());
+            const std::string line = locks.substr(at, end - at);
+            if (line.find("-> FLOCK") != std::string::npos && line.find(mine) != std::string::npos &&
+                line.find(inode) != std::string::npos)
+                return true;
+            at = end + 1;
+        }
+        return false;
+    };
+    int status = 0;
+    bool seen = false;
+    while (!(seen = waiting()) && ::waitpid(pid, &status, WNOHANG) == 0) {
+    }
+    EXPECT_TRUE(seen) << "the run did not wait for the lock";
+    EXPECT_EQ(read(target), "old");
+    ::close(held);
+    if (seen) ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(read(dir_ + "/second-name.txt"), kU + "new text");
+    EXPECT_EQ(leftovers(), std::vector<std::string>{});
+}
+
+// -o into a full file system (a small tmpfs; mounting needs root): the
+// run fails with a message, the old output, plain or hard-linked, stays
+// whole and nothing is left beside it.
+TEST_F(CliInputs, AFullFileSystemKeepsTheOldOutputs) {
+    const std::string mnt = dir_ + "/small";
+    fs::create_directories(mnt);
+    if (std::system(("mount -t tmpfs -o size=64k tmpfs " + folvane::testing::shellWord(mnt) + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    const std::string plain = write("small/a.txt", "old a"), linked = write("small/b.txt", "old b");
+    fs::create_hard_link(linked, mnt + "/b-second.txt");
+    const std::string big(200 * 1024, 'x');
+    const std::string a = write("a.txt", big), b = write("b.txt", big);
+    const Result r = runWith({"-o", mnt, a, b});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(mnt + "/a.txt"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(mnt + "/b.txt"), std::string::npos) << r.err;
+    EXPECT_EQ(read(plain), "old a");
+    EXPECT_EQ(read(linked), "old b");
+    EXPECT_EQ(read(mnt + "/b-second.txt"), "old b");
+    EXPECT_EQ(filesIn(mnt), (std::vector<std::string>{"a.txt", "b-second.txt", "b.txt"}));
+    EXPECT_EQ(std::system(("umount " + folvane::testing::shellWord(mnt)).c_str()), 0);
+}
+
+// A run killed outright (SIGKILL) while it writes a plain target, six
+// times: the target holds the old text or the new one whole, and the next
+// run into the folder takes away what the killed one left.
+TEST_F(CliInputs, KillsDuringAWriteOfAPlainTargetLoseNoText) {
+    std::string big;
+    for (int i = 0; big.size() < (8u << 20); ++i) big += "line " + std::to_string(i) + " of a long text\r\n\r\n";
+    const std::string in = write("in.txt", big);
+    const std::string expected = runWith({in}).out;
+    const std::string out = dir_ + "/out", target = out + "/in.txt";
+    const std::string cli = FOLVANE_CLI_PATH;
+    std::vector<std::string> args = {cli, "-o", out, in};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE(round);
+        write("out/in.txt", "the old text");
+        pid_t pid = 0;
+        ASSERT_EQ(::posix_spawn(&pid, cli.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+        // Killed once its temporary file holds part of the text (or not at
+        // all, when the run is over first).
+        auto writing = [&] {
+            for (const std::string& f : leftovers()) {
+                struct stat st{};
+                if (::stat(f.c_str(), &st) == 0 && st.st_size > 0) return true;
+            }
+            return false;
+        };
+        int status = 0;
+        while (!writing() && ::waitpid(pid, &status, WNOHANG) == 0) {
+        }
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        const std::string now = read(target);
+        EXPECT_TRUE(now == "the old text" || now == expected) << now.size() << " bytes";
+        const std::string other = write("other.txt", "x");
+        EXPECT_EQ(runWith({"-o", out, other}).status, 0);
+        EXPECT_EQ(leftovers(), std::vector<std::string>{});
+    }
+}
+
 // What a killed in-place rewrite leaves, as it leaves it: the copy goes only
 // when the target holds the same bytes.
 TEST_F(CliInputs, ACopyOfAnInPlaceRewriteGoesOnlyWhenTheTargetIsWhole) {
@@ -353,6 +510,73 @@ TEST_F(CliInputs, BackslashesAreCharactersOfNames) {
     EXPECT_EQ(filesIn(dir_ + "/out"), (std::vector<std::string>{"a\\b.txt", "c\\b.txt", "tail\\.txt"}));
     EXPECT_EQ(read(dir_ + "/out/a\\b.txt"), kU + "one");
     EXPECT_EQ(read(dir_ + "/out/c\\b.txt"), kU + "two");
+}
+
+// Inputs an attacker would give. Names that hold line breaks, bytes that
+// are no UTF-8 or spaces, or that look like options, are files like any
+// other (a bare "-x" is an unknown option, after "--" a FILE); a folder and
+// /dev/zero (endless, held to the size limit) fail each with a message
+// naming it; a FIFO is read to its end. The other files are processed, on
+// standard output and under -o alike, and nothing is left behind.
+TEST_F(CliInputs, HostileNamesAndSpecialFilesAsInputs) {
+    const std::vector<std::string> names = {"-dash.txt", "--set=x.txt", "line\nbreak.txt", "bad\xff\xfe.txt",
+                                            " lead and tail .txt", "中文.txt"};
+    std::vector<std::string> args;
+    for (std::size_t i = 0; i < names.size(); ++i) args.push_back(write(names[i], "n" + std::to_string(i)));
+    const std::string folder = dir_ + "/folder.txt";
+    fs::create_directories(folder);
+    const std::string fifo = dir_ + "/fifo.txt";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    args.insert(args.end(), {folder, "/dev/zero", fifo});
+    // Writes to the FIFO once the program opens it; a run that never opens
+    // it is found out by the test's own reader, which frees the writer.
+    auto withFifoWriter = [&](const std::vector<std::string>& a) {
+        std::thread writer([&] {
+            const int fd = ::open(fifo.c_str(), O_WRONLY);
+            if (fd >= 0) {
+                EXPECT_EQ(::write(fd, "fifo", 4), 4);
+                ::close(fd);
+            }
+        });
+        const Result r = runWith(a, 1 << 20);
+        const int unblock = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+        writer.join();
+        ::close(unblock);
+        return r;
+    };
+    auto expectMessages = [&](const Result& r) {
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("cannot read " + folder + ": Is a directory"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("cannot read /dev/zero: file too large"), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;
+    };
+
+    const Result out = withFifoWriter(args);
+    expectMessages(out);
+    std::size_t at = 0;
+    for (std::size_t i = 0; i <= names.size(); ++i) {
+        const std::string result = kU + (i < names.size() ? "n" + std::to_string(i) : std::string("fifo"));
+        at = out.out.find(result, at);
+        EXPECT_NE(at, std::string::npos) << result << " in " << out.out;
+    }
+
+    std::vector<std::string> toFolder = {"-o", dir_ + "/out"};
+    toFolder.insert(toFolder.end(), args.begin(), args.end());
+    expectMessages(withFifoWriter(toFolder));
+    std::vector<std::string> expected = names;
+    expected.push_back("fifo.txt");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(filesIn(dir_ + "/out"), expected);
+    for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(read(dir_ + "/out/" + names[i]), kU + "n" + std::to_string(i));
+    EXPECT_EQ(read(dir_ + "/out/fifo.txt"), kU + "fifo");
+    EXPECT_EQ(leftovers(), std::vector<std::string>{});
+
+    const Result dash = runWith({"-dash.txt"});
+    EXPECT_EQ(dash.status, 2);
+    EXPECT_NE(dash.err.find("unknown option '-dash.txt'"), std::string::npos) << dash.err;
+    const Result file = runWith({"--", "-no-such.txt"});
+    EXPECT_EQ(file.status, 1);
+    EXPECT_NE(file.err.find("cannot read -no-such.txt"), std::string::npos) << file.err;
 }
 
 // Outputs that are links, hard links or special files.

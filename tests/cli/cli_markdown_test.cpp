@@ -135,6 +135,18 @@ TEST_F(CliMarkdown, GithubReportAnnotatesEachChange) {
     EXPECT_EQ(runCliInProcess({"--report", "xml", md}).status, 2);
 }
 
+// A name with a line break, a carriage return or "%" stays one name in
+// every report: escaped for the workflow commands, by JSON in the records.
+TEST_F(CliMarkdown, ReportsKeepHostileNamesWhole) {
+    const std::string md = write("50%\nnext\rline.md", "好,的\n");
+    const CliRun github = runCliInProcess({"--report", "github", md});
+    EXPECT_EQ(github.status, 1);
+    EXPECT_TRUE(github.out.starts_with("::error file=" + dir_ + "/50%25%0Anext%0Dline.md,line=1,")) << github.out;
+    EXPECT_EQ(github.out.find('\n'), github.out.size() - 1) << github.out;
+    const CliRun json = runCliInProcess({"--report", "json", md});
+    EXPECT_EQ(nlohmann::json::parse(json.out).at(0)["file"], md);
+}
+
 TEST_F(CliMarkdown, RepositoryConfigurationIsFoundUpwardAndTheCommandLineWins) {
     std::filesystem::create_directories(dir_ + "/repo/.git");
     write("repo/.folvanerc", "# the repository's switches\nfixQuotes = 1\nspaceHanLatin = 0\n[format]\n*.txt = markdown\n");

@@ -191,7 +191,7 @@ TEST_F(DocumentTest, SaveKeepsTheFileFormat) {
     ASSERT_TRUE(doc_.save(path, "a\r\nb\r\nc"));
     std::string back;
     ASSERT_TRUE(text::readFile(path, back));
-    EXPECT_EQ(back, "\xEF\xBB\xBF" "a\nb\nc");
+    EXPECT_EQ(back, "\xEF\xBB\xBF" "a\nb\nc\n");  // the file's last line break kept
 
     doc_.newDocument();
     const std::string fresh = dir_ + "/new.txt";

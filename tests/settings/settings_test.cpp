@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -264,6 +265,30 @@ TEST_F(SettingsTest, SavingWritesEveryKeyInOrderAndReadsBack) {
     SettingsRecord back = decodeSettings(store().read(), "folvane");
     back.version = saved.version;  // not saved: written when it changes
     EXPECT_EQ(back, saved);
+}
+
+// 3,000 bytes of binary (every byte value, line breaks, "[" and "=" among
+// them) after the settings: the file still loads, and a save changes the
+// value it changes and keeps every other byte.
+TEST_F(SettingsTest, BinaryBytesInTheFileSurviveASave) {
+    writeCurrent("");
+    ASSERT_TRUE(saveSettings(store(), capture()));
+    std::mt19937 rng(3000);
+    std::string binary(3000, '\0');
+    for (char& c : binary) c = static_cast<char>(rng() & 0xFF);
+    const std::string before = contents();
+    writeFile(before + binary);
+    const TypesetOptions saved = options_;
+    options_.fixQuotes = !saved.fixQuotes;
+    EXPECT_FALSE(load().defaultsRestored);
+    EXPECT_EQ(options_, saved);
+    options_.fixQuotes = !saved.fixQuotes;
+    ASSERT_TRUE(saveSettings(store(), capture()));
+    const std::string after = contents();
+    EXPECT_EQ(stored(g("引号修正")), options_.fixQuotes ? "1" : "0");
+    ASSERT_GE(after.size(), binary.size());
+    EXPECT_EQ(after.substr(after.size() - binary.size()), binary);
+    EXPECT_EQ(after.size(), before.size() + binary.size());
 }
 
 TEST_F(SettingsTest, ScriptStandardReadsItsNamesAndFallsBackToTheConvertersOwn) {

@@ -215,7 +215,8 @@ TEST(BatchWindow, ListRulesThroughDropsAndTheDialog) {
     h.answer = {d + "/sub/B.TXT", d + "/A.txt", d + "/x.text"};
     QTest::mouseClick(child<QPushButton>(*h.window, QStringLiteral("add")), Qt::LeftButton);
     EXPECT_EQ(h.dialogTitle, QStringLiteral("请选择欲转换的文件(可多选)："));
-    EXPECT_TRUE(h.dialogFilter.contains(QStringLiteral("所有可转换文件(*.txt;*.html;*.htm;*.text)")));
+    EXPECT_TRUE(h.dialogFilter.contains(QStringLiteral("所有可转换文件(*.txt;*.html;*.htm;*.text;*.md;*.markdown;*.mdown)")));
+    EXPECT_TRUE(h.dialogFilter.contains(QStringLiteral("Markdown文档(*.md;*.markdown;*.mdown)")));
     EXPECT_TRUE(h.dialogFilter.contains(QStringLiteral("*.text")));
     EXPECT_EQ(h.dialogFolder, d + "/");  // the folder of the file added last
     EXPECT_EQ(h.column(0), (QStringList{d + "/a.txt", d + "/页.html", d + "/sub/B.TXT"}));

@@ -80,12 +80,12 @@ TEST_F(ClipboardTest, AltQPastesTheClipboardAndTypesetsIt) {
         copy(kTwoLines);
         desktop().onHotKey(kOneClickId);
         EXPECT_EQ(started, 1);
-        // The tip comes as soon as the run has started.
-        EXPECT_EQ(desktop().lastTip(), DesktopController::doneTip());
-        EXPECT_TRUE(desktop().balloon()->isVisible());
         ASSERT_TRUE(waitForRuns(1));
         EXPECT_EQ(text(), kTwoLinesTypeset);
         EXPECT_EQ(clip(), copyAfter ? kTwoLinesTypeset : kTwoLines);
+        // "直接粘贴即可提取" is said only when the result is on the clipboard.
+        EXPECT_EQ(desktop().lastTip(), copyAfter ? DesktopController::doneTip() : QString()) << copyAfter;
+        EXPECT_EQ(desktop().balloon()->isVisible(), copyAfter);
     }
 }
 
@@ -263,8 +263,10 @@ TEST_F(ClipboardTest, CopyIsTypesetCycle) {
     EXPECT_EQ(desktop().lastTip(), DesktopController::workingTip());
     ASSERT_TRUE(waitForRuns(1));
     EXPECT_EQ(text(), kTwoLinesTypeset);
-    EXPECT_EQ(desktop().lastTip(), DesktopController::doneTip());
     EXPECT_EQ(clip(), kTwoLines);  // copyAfter off: the clipboard keeps the copy
+    // so no tip says the result could be pasted, and the working tip goes.
+    EXPECT_EQ(desktop().lastTip(), DesktopController::workingTip());
+    EXPECT_FALSE(desktop().balloon()->isVisible());
     // The same text again starts no run.
     desktop().onWatchTimer();
     EXPECT_EQ(started, 1);
@@ -277,6 +279,7 @@ TEST_F(ClipboardTest, WithCopyAfterTheResultIsNotTypesetAgain) {
     desktop().onWatchTimer();
     ASSERT_TRUE(waitForRuns(1));
     EXPECT_EQ(clip(), kTwoLinesTypeset);
+    EXPECT_EQ(desktop().lastTip(), DesktopController::doneTip());
     desktop().onWatchTimer();
     EXPECT_EQ(started, 1);
 }
@@ -346,13 +349,14 @@ TEST_F(ClipboardTest, OneClickMessageIsShownWithoutAlwaysOnTop) {
 
 TEST_F(ClipboardTest, ABalloonTipClosesOnAClick) {
     w.app().windowState().set(folvane::settings::WindowFlag::OneClick, true);
+    app.options().copyAfter = true;
     desktop().onHotKey(kOneClickId);
+    ASSERT_TRUE(waitForRuns(1));
     BalloonTip* tip = desktop().balloon();
     ASSERT_TRUE(tip->isVisible());
     EXPECT_EQ(tip->text(), DesktopController::doneTip());
     QTest::mouseClick(tip, Qt::LeftButton);
     EXPECT_FALSE(tip->isVisible());
-    ASSERT_TRUE(waitForRuns(1));
 }
 
 TEST_F(ClipboardTest, TheModesAreSavedWithTheSettings) {

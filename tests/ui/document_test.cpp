@@ -287,7 +287,77 @@ TEST_F(DocumentTest, SaveKeepsTheFilesEncodingAndLineBreaks) {
     ASSERT_TRUE(w.openFile(utf8));
     typeAtEnd(w, QStringLiteral("尾"));
     w.action(Command::Save)->trigger();
-    EXPECT_EQ(readBytes(utf8), "第一行\n第二行\n尾");
+    // The file ended with a line break, so its text still does.
+    EXPECT_EQ(readBytes(utf8), "第一行\n第二行\n尾\n");
+}
+
+TEST_F(DocumentTest, SaveEndsWithALineBreakExactlyWhenTheFileDid) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::string saved;  // after a run and Save
+    } cases[] = {
+        {"CRLF", g("甲\r\n"), g("　　甲\r\n")},
+        {"LF", "甲\n", "　　甲\n"},
+        {"none", "甲", "　　甲"},
+        {"blank lines at the end become one break", "甲\n\n\n", "　　甲\n"},
+    };
+    for (const auto& c : cases) {
+        const QString path = settings.dir() + QStringLiteral("/end.txt");
+        writeBytes(path, c.bytes);
+        ASSERT_TRUE(w.openFile(path)) << c.name;
+        bool finished = false;
+        const auto connection = QObject::connect(&w, &MainWin::typesettingFinished, [&] { finished = true; });
+        w.startTypesetting();
+        ASSERT_TRUE(waitUntil([&] { return finished; })) << c.name;
+        QObject::disconnect(connection);
+        w.action(Command::Save)->trigger();
+        EXPECT_EQ(readBytes(path), c.saved) << c.name;
+    }
+}
+
+TEST_F(DocumentTest, AMarkdownFileIsTypesetAsMarkdownAndSavedWithItsStructure) {
+    using folvane::engine::DocumentFormat;
+    const std::string source =
+        "---\ntitle: 说明,一\n---\n\n# 安装install\n\n- 中文,好\n- [链接](../a/b.md)\n\n"
+        "```js\nfoo(1);\n```\n\n| 甲 | 乙 |\n| --- | --- |\n| 中文,好 | `a,b` |\n";
+    const std::string typeset =
+        "---\ntitle: 说明,一\n---\n\n# 安装 install\n\n- 中文，好\n- [链接](../a/b.md)\n\n"
+        "```js\nfoo(1);\n```\n\n| 甲 | 乙 |\n| --- | --- |\n| 中文，好 | `a,b` |\n";
+    const QString md = settings.dir() + QStringLiteral("/说明.md");
+    writeBytes(md, source);
+    ASSERT_TRUE(w.openFile(md));
+    EXPECT_EQ(w.document().documentFormat(), DocumentFormat::Markdown);
+    EXPECT_EQ(formatLabelOf(w)->text(), QStringLiteral("Markdown  UTF-8  LF"));
+    w.options().fixPunctuation = true;  // a linter's switches
+    w.options().spaceHanLatin = true;
+    bool finished = false;
+    QObject::connect(&w, &MainWin::typesettingFinished, [&] { finished = true; });
+    w.startTypesetting();
+    ASSERT_TRUE(waitUntil([&] { return finished; }));
+    w.action(Command::Save)->trigger();
+    EXPECT_EQ(readBytes(md), typeset);
+    EXPECT_EQ(formatLabelOf(w)->text(), QStringLiteral("Markdown  UTF-8  LF"));  // Save keeps it
+
+    // Save As offers the document's format, and the choice sticks: as text,
+    // F5 runs the paragraph pipeline.
+    const QString txt = settings.dir() + QStringLiteral("/说明.txt");
+    dialogs.saveAsTo(txt, w.document().format(), DocumentFormat::Text);
+    w.action(Command::SaveAs)->trigger();
+    ASSERT_EQ(dialogs.script().documentFormatsOffered.size(), 1u);
+    EXPECT_EQ(dialogs.script().documentFormatsOffered[0], DocumentFormat::Markdown);
+    EXPECT_EQ(readBytes(txt), typeset);
+    EXPECT_EQ(w.document().documentFormat(), DocumentFormat::Text);
+    EXPECT_EQ(formatLabelOf(w)->text(), QStringLiteral("UTF-8  LF"));
+    // New is text again; an untitled document saved under a Markdown name is Markdown.
+    w.action(Command::New)->trigger();
+    EXPECT_EQ(w.document().documentFormat(), DocumentFormat::Text);
+    typeAtEnd(w, QStringLiteral("笔记"));
+    const QString notes = settings.dir() + QStringLiteral("/笔记.md");
+    dialogs.saveTo(notes);
+    w.action(Command::Save)->trigger();
+    EXPECT_EQ(w.document().documentFormat(), DocumentFormat::Markdown);
+    EXPECT_EQ(formatLabelOf(w)->text(), QStringLiteral("Markdown  GB18030  CRLF"));
 }
 
 TEST_F(DocumentTest, FailedSaveIsReportedAndTheDocumentStaysChanged) {
@@ -365,7 +435,8 @@ TEST(DocumentDialogs, QuestionAndFileDialogsAsTheUserSeesThem) {
     EXPECT_EQ(question->standardButtons(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     EXPECT_EQ(question->parentWidget(), &parent);
 
-    const QStringList filters{QStringLiteral("文本文件 (*.txt)"), QStringLiteral("所有文件 (*)")};
+    const QStringList filters{QStringLiteral("文本文件 (*.txt)"), QStringLiteral("Markdown文档 (*.md *.markdown *.mdown)"),
+                              QStringLiteral("所有文件 (*)")};
     const auto open = DocumentDialogs::openDialog(&parent);
     EXPECT_EQ(open->windowTitle(), QStringLiteral("打开"));
     EXPECT_EQ(open->fileMode(), QFileDialog::ExistingFile);

@@ -212,6 +212,31 @@ TEST_F(Window, SaveAsDialogOffersTheFormatsAndStartsFromTheDocuments) {
     EXPECT_EQ(f.encoding, Encoding::Utf8);
     EXPECT_TRUE(f.bom);
     EXPECT_FALSE(f.lfOnly);
+
+    // The document format: it starts from the document's, follows the
+    // extension of a name picked, and can be set by hand.
+    using folvane::engine::DocumentFormat;
+    auto md = DocumentDialogs::saveAsDialog(&w, QStringLiteral("a.md"), format(Encoding::Utf8, false, true),
+                                            DocumentFormat::Markdown);
+    auto* kind = md->findChild<QComboBox*>(QStringLiteral("saveDocumentFormat"));
+    ASSERT_NE(kind, nullptr);
+    EXPECT_EQ(kind->count(), 2);
+    EXPECT_EQ(kind->itemText(0), QStringLiteral("纯文本"));
+    EXPECT_EQ(kind->currentText(), QStringLiteral("Markdown"));
+    EXPECT_EQ(DocumentDialogs::chosenDocumentFormat(*md), DocumentFormat::Markdown);
+    const struct {
+        QString picked;
+        DocumentFormat expected;
+    } picks[] = {{QStringLiteral("/x/b.txt"), DocumentFormat::Text},
+                 {QStringLiteral("/x/c.MARKDOWN"), DocumentFormat::Markdown},
+                 {QStringLiteral("/x/noextension"), DocumentFormat::Markdown},  // says nothing: kept
+                 {QStringLiteral("/x/d.mdown"), DocumentFormat::Markdown}};
+    for (const auto& p : picks) {
+        Q_EMIT md->currentChanged(p.picked);
+        EXPECT_EQ(DocumentDialogs::chosenDocumentFormat(*md), p.expected) << p.picked.toStdString();
+    }
+    kind->setCurrentIndex(0);
+    EXPECT_EQ(DocumentDialogs::chosenDocumentFormat(*md), DocumentFormat::Text);
 }
 
 // -------------------------------------------------------------- find next
@@ -317,6 +342,26 @@ TEST_F(Window, TheCountIsWhatReplaceAllReplaces) {
         QTest::mouseClick(findPanelOf(w)->findChild<QPushButton*>(QStringLiteral("replaceAll")), Qt::LeftButton);
         EXPECT_EQ(text().count(QChar(1)), n) << i;
     }
+}
+
+TEST_F(Window, TheCountFollowsATextReplacedWhole) {
+    w.action(Command::FindPanel)->trigger();
+    auto* count = findPanelOf(w)->findChild<QLabel*>(QStringLiteral("findCount"));
+    auto countIs = [&](const QString& expected) {
+        return waitUntil([&] { return count->text() == expected; }, 3000);
+    };
+    editorOf(w)->setPlainText(QStringLiteral("abc"));
+    findFieldOf(w)->setText(QStringLiteral("abc"));
+    ASSERT_TRUE(countIs(QStringLiteral("共 1 处"))) << count->text().toStdString();
+    // Replacing every match leaves none; Undo brings it back; a run counts anew.
+    replaceFieldOf(w)->setText(QString());
+    QTest::mouseClick(findPanelOf(w)->findChild<QPushButton*>(QStringLiteral("replaceAll")), Qt::LeftButton);
+    ASSERT_EQ(text(), QString());
+    EXPECT_TRUE(countIs(QStringLiteral("共 0 处"))) << count->text().toStdString();
+    w.action(Command::Undo)->trigger();
+    EXPECT_TRUE(countIs(QStringLiteral("共 1 处"))) << count->text().toStdString();
+    w.setEditorText("abc abc");
+    EXPECT_TRUE(countIs(QStringLiteral("共 2 处"))) << count->text().toStdString();
 }
 
 // ----------------------------------------------------------- recent files

@@ -9,12 +9,17 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalServer>
+#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QtEndian>
+#include <algorithm>
+#include <memory>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -23,6 +28,7 @@
 
 #include "editor_widget.h"
 #include "instance_link.h"
+#include "folvane_version.h"
 #include "main_window.h"
 #include "program_request.h"
 #include "ui_support.h"
@@ -68,7 +74,9 @@ TEST(ProgramArguments, WhatTheCommandLineAsksFor) {
         EXPECT_EQ(p.help, c.help) << name;
     }
     EXPECT_TRUE(parseProgramArguments({QStringLiteral("--bogus")}).error.contains(QStringLiteral("--bogus")));
-    for (const char* option : {"--typeset-clipboard", "--show-hide", "--quit", "--help"})
+    EXPECT_TRUE(parseProgramArguments({QStringLiteral("--version")}).version);
+    EXPECT_FALSE(parseProgramArguments({QStringLiteral("--help")}).version);
+    for (const char* option : {"--typeset-clipboard", "--show-hide", "--quit", "--help", "--version"})
         EXPECT_TRUE(programHelpText().contains(QLatin1String(option))) << option;
 }
 
@@ -166,6 +174,11 @@ TEST_F(SecondStart, UsageErrorsAndHelpNeedNoRunningProgram) {
     EXPECT_EQ(run({QStringLiteral("--bogus")}, &errors), 2);
     EXPECT_TRUE(errors.contains(QStringLiteral("--bogus"))) << errors.toStdString();
     EXPECT_EQ(run({QStringLiteral("--help")}), 0);
+    QProcess version;
+    version.start(program, {QStringLiteral("--version")});
+    ASSERT_TRUE(version.waitForFinished(kWait));
+    EXPECT_EQ(version.exitCode(), 0);
+    EXPECT_EQ(version.readAllStandardOutput(), QByteArray("folvane " FOLVANE_VERSION "\n"));
     // Nothing runs: --quit has nothing to end and starts nothing itself.
     EXPECT_EQ(run({QStringLiteral("--quit")}), 0);
     EXPECT_FALSE(QFile::exists(InstanceLink::defaultSocketPath()));
@@ -247,19 +260,84 @@ TEST_F(SecondStart, AStaleSocketOfAKilledProgramIsReplaced) {
     EXPECT_TRUE(waitUntil([&] { return !w.isVisible(); }, kWait));
 }
 
+// A lock left by a program killed while it held it (between asking and
+// listening) is taken over: the next start serves.
+TEST_F(SecondStart, AStaleLockOfAKilledProgramIsTakenOver) {
+    const QString lockPath = InstanceLink::defaultSocketPath() + QStringLiteral(".lock");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        QLockFile lock(lockPath);
+        ::_exit(lock.tryLock(0) ? 0 : 1);  // ends holding it
+    }
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(QFile::exists(lockPath));
+    serve();
+    if (!HasFatalFailure()) {
+        EXPECT_EQ(run({QStringLiteral("--show-hide")}), 0);
+        EXPECT_TRUE(waitUntil([&] { return !w.isVisible(); }, kWait));
+    }
+}
+
+// Starts at the same moment: one of them serves, every other hands it its
+// request and ends with status 0. (A dozen: a hundred hold up as well, but
+// take gigabytes at once in a sanitizer's build.)
+TEST_F(SecondStart, StartsAtOnceGiveOneProgram) {
+    constexpr int kStarts = 12;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    std::vector<std::unique_ptr<QProcess>> starts;
+    for (int i = 0; i < kStarts; ++i) {
+        starts.push_back(std::make_unique<QProcess>());
+        starts.back()->setProcessEnvironment(env);
+        starts.back()->start(program, {});
+    }
+    auto ended = [&] {
+        return static_cast<int>(std::count_if(starts.begin(), starts.end(),
+                                              [](const auto& p) { return p->state() == QProcess::NotRunning; }));
+    };
+    EXPECT_TRUE(waitUntil([&] { return ended() >= kStarts - 1; }, kWait));
+    EXPECT_EQ(ended(), kStarts - 1);
+    for (const auto& p : starts) {
+        if (p->state() == QProcess::NotRunning) {
+            EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+        }
+    }
+    // The one that serves ends on a request of its own.
+    EXPECT_EQ(run({QStringLiteral("--quit")}), 0);
+    for (const auto& p : starts) {
+        if (p->state() != QProcess::NotRunning && !p->waitForFinished(kWait)) {
+            p->kill();
+            p->waitForFinished();
+            ADD_FAILURE() << "a program still runs after --quit";
+        }
+    }
+}
+
 // A socket path longer than the kernel takes: the program still finds the
-// one that runs (the socket moves to a shorter path of the user's own).
+// one that runs (the socket moves to a shorter path of the user's own, in
+// the temporary folder, here the test's).
 TEST_F(SecondStart, ALongRuntimeDirectoryStillGivesOneProgram) {
     QString longRuntime = runtime;
     while (longRuntime.size() < 160) longRuntime += QStringLiteral("/deeper-folder");
     ASSERT_TRUE(QDir().mkpath(longRuntime));
     ASSERT_EQ(::chmod(QFile::encodeName(longRuntime).constData(), 0700), 0);
     qputenv("XDG_RUNTIME_DIR", longRuntime.toLocal8Bit());
+    const QByteArray savedTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(dir.path()));
     const QString path = InstanceLink::defaultSocketPath();
     EXPECT_LE(QFile::encodeName(path).size(), 107) << path.toStdString();
-    ASSERT_NO_FATAL_FAILURE(serve());
-    EXPECT_EQ(run({QStringLiteral("--show-hide")}), 0);
-    EXPECT_TRUE(waitUntil([&] { return !w.isVisible(); }, kWait));
+    EXPECT_TRUE(path.startsWith(dir.filePath(QStringLiteral("folvane-%1/").arg(::geteuid())))) << path.toStdString();
+    serve();
+    if (!HasFatalFailure()) {
+        EXPECT_EQ(run({QStringLiteral("--show-hide")}), 0);
+        EXPECT_TRUE(waitUntil([&] { return !w.isVisible(); }, kWait));
+    }
+    if (savedTmp.isNull()) qunsetenv("TMPDIR");
+    else qputenv("TMPDIR", savedTmp);
 }
 
 // Without a runtime directory the socket is in a folder of the user's own,
@@ -294,6 +372,201 @@ TEST(SocketPath, OnlyInAFolderOfTheUsersOwn) {
     qputenv("TMPDIR", savedTmp);
     if (savedRuntime.isNull()) qunsetenv("XDG_RUNTIME_DIR");
     else qputenv("XDG_RUNTIME_DIR", savedRuntime);
+}
+
+// A display name too long for the socket's path becomes a digest, still
+// in the runtime directory and still one per display.
+TEST(SocketPath, ALongDisplayNameBecomesADigestPerDisplay) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString runtime = dir.filePath(QStringLiteral("run"));
+    ASSERT_TRUE(QDir().mkpath(runtime));
+    ASSERT_EQ(::chmod(QFile::encodeName(runtime).constData(), 0700), 0);
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR"), savedWayland = qgetenv("WAYLAND_DISPLAY");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    auto pathFor = [](const QByteArray& display) {
+        qputenv("WAYLAND_DISPLAY", display);
+        return InstanceLink::defaultSocketPath();
+    };
+    EXPECT_EQ(pathFor("wayland-1"), runtime + QStringLiteral("/folvane-wayland-1.socket"));
+    const QString one = pathFor(QByteArray(200, 'w') + "1"), two = pathFor(QByteArray(200, 'w') + "2");
+    EXPECT_NE(one, two);
+    for (const QString& p : {one, two}) {
+        EXPECT_LE(QFile::encodeName(p).size(), 107) << p.toStdString();
+        EXPECT_TRUE(p.startsWith(runtime + QLatin1Char('/'))) << p.toStdString();
+    }
+    if (savedRuntime.isNull()) qunsetenv("XDG_RUNTIME_DIR");
+    else qputenv("XDG_RUNTIME_DIR", savedRuntime);
+    if (savedWayland.isNull()) qunsetenv("WAYLAND_DISPLAY");
+    else qputenv("WAYLAND_DISPLAY", savedWayland);
+}
+
+// A client of the program's socket at the level of bytes, never blocking:
+// the server runs in this very thread, served while the client waits.
+class RawClient {
+public:
+    explicit RawClient(const QString& path) {
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        sockaddr_un a{};
+        a.sun_family = AF_UNIX;
+        const QByteArray p = QFile::encodeName(path);
+        std::memcpy(a.sun_path, p.constData(), std::min<std::size_t>(p.size(), sizeof a.sun_path - 1));
+        // A full backlog refuses for now: the server takes connections as
+        // its events are processed.
+        for (int tries = 0; tries < 100000; ++tries) {
+            if (::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 || errno == EISCONN) {
+                connected_ = true;
+                return;
+            }
+            if (errno != EAGAIN && errno != EINPROGRESS) return;
+            QCoreApplication::processEvents();
+        }
+    }
+    ~RawClient() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    RawClient(const RawClient&) = delete;
+    RawClient& operator=(const RawClient&) = delete;
+
+    bool connected() const { return connected_; }
+    // Sends all of `bytes`, `chunk` at a time with the server's events in
+    // between; false when the server closed the connection first.
+    bool send(const QByteArray& bytes, qsizetype chunk = 1 << 16) {
+        for (qsizetype at = 0; at < bytes.size();) {
+            const ssize_t n = ::send(fd_, bytes.constData() + at, std::min(chunk, bytes.size() - at), MSG_NOSIGNAL);
+            if (n > 0) at += n;
+            else if (n < 0 && errno != EAGAIN) return false;
+            QCoreApplication::processEvents();
+        }
+        return true;
+    }
+    // What the server answered: 'A' the acknowledgement, 'C' it closed the
+    // connection without one, 0 nothing within `ms` (a bound, never reached
+    // by a sound server).
+    char answer(int ms = kWait) {
+        char c = 0;
+        const bool done = waitUntil([&] {
+            const ssize_t n = ::recv(fd_, &c, 1, 0);
+            if (n == 1) return true;
+            if (n == 0 || (n < 0 && errno != EAGAIN)) {
+                c = 'C';
+                return true;
+            }
+            return false;
+        }, ms);
+        if (!done) return 0;
+        return c == '\x06' ? 'A' : c == 'C' ? 'C' : '?';
+    }
+
+private:
+    int fd_ = -1;
+    bool connected_ = false;
+};
+
+QByteArray requestHeader(quint32 magic, quint8 action, quint32 length) {
+    QByteArray b;
+    QDataStream out(&b, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_6_0);
+    out << magic << action << length;
+    return b;
+}
+
+// What another program of the user (or anything that reaches the socket)
+// may send: malformed requests are dropped, a flood is cut off, a request
+// that comes a byte at a time arrives whole, held connections block nobody;
+// the program serves the next request all along.
+TEST(InstanceServer, HostileClientsLeaveItServing) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    InstanceLink link(dir.filePath(QStringLiteral("folvane-test.socket")));
+    ASSERT_EQ(link.claim({}, 2000), InstanceLink::Claim::Primary) << link.error().toStdString();
+    std::vector<ProgramRequest> received;
+    QObject::connect(&link, &InstanceLink::requested, [&](const ProgramRequest& r) { received.push_back(r); });
+    const QByteArray good = encodeRequest({Action::Open, QStringLiteral("/tmp/文章 1.txt")});
+    auto stillServes = [&] {
+        received.clear();
+        RawClient c(link.socketPath());
+        EXPECT_TRUE(c.connected());
+        EXPECT_TRUE(c.send(good));
+        EXPECT_EQ(c.answer(), 'A');
+        EXPECT_TRUE(waitUntil([&] { return !received.empty(); }, kWait));
+        return received.size() == 1 && received.front() == ProgramRequest{Action::Open, QStringLiteral("/tmp/文章 1.txt")};
+    };
+
+    const quint32 magic = qFromBigEndian<quint32>(reinterpret_cast<const uchar*>(good.constData()));
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        bool closedBySender;  // the client ends the connection itself, unanswered
+    };
+    const Case cases[] = {
+        {"another program's bytes", QByteArrayLiteral("GET / HTTP/1.1\r\nHost: x\r\n\r\n"), false},
+        {"a wrong magic number", requestHeader(magic + 1, 2, 0), false},
+        {"action 0", requestHeader(magic, 0, 0), false},
+        {"an unknown action", requestHeader(magic, 99, 0), false},
+        {"the largest action", requestHeader(magic, 255, 0), false},
+        {"a file longer than any", requestHeader(magic, 2, quint32(kMaxRequestBytes) + 1), false},
+        {"a length of 4 GB", requestHeader(magic, 2, 0xFFFFFFFFu), false},
+        {"zero bytes", {}, true},
+        {"the magic alone", good.left(4), true},
+        {"a header without its file", good.left(9), true},
+        {"a request cut short", good.left(good.size() - 1), true},
+        {"NUL bytes", QByteArray(64, '\0'), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        received.clear();
+        {
+            RawClient client(link.socketPath());
+            ASSERT_TRUE(client.connected());
+            client.send(c.bytes);
+            if (!c.closedBySender) {
+                EXPECT_EQ(client.answer(), 'C');
+            }
+        }
+        EXPECT_TRUE(stillServes());
+        EXPECT_EQ(received.size(), 1u);
+    }
+
+    {
+        SCOPED_TRACE("a byte at a time");
+        received.clear();
+        RawClient slow(link.socketPath());
+        ASSERT_TRUE(slow.connected());
+        EXPECT_TRUE(slow.send(good, 1));
+        EXPECT_EQ(slow.answer(), 'A');
+        EXPECT_TRUE(waitUntil([&] { return received.size() == 1; }, kWait));
+        EXPECT_EQ(received.front().file, QStringLiteral("/tmp/文章 1.txt"));
+    }
+    {
+        SCOPED_TRACE("a flood of 10 MB");
+        RawClient flood(link.socketPath());
+        ASSERT_TRUE(flood.connected());
+        EXPECT_FALSE(flood.send(QByteArray(10 << 20, 'x')));
+        EXPECT_TRUE(stillServes());
+    }
+    {
+        SCOPED_TRACE("held connections");
+        // Each connection takes a descriptor at both ends, here in one process.
+        constexpr int kWanted = 1100;
+        rlimit files{};
+        ::getrlimit(RLIMIT_NOFILE, &files);
+        const rlimit saved = files;
+        files.rlim_cur = std::max(files.rlim_cur, std::min<rlim_t>(files.rlim_max, 2 * kWanted + 256));
+        ::setrlimit(RLIMIT_NOFILE, &files);
+        const int held = static_cast<int>(std::min<rlim_t>(kWanted, (files.rlim_cur - 256) / 2));
+        std::vector<std::unique_ptr<RawClient>> clients;
+        for (int i = 0; i < held; ++i) {
+            clients.push_back(std::make_unique<RawClient>(link.socketPath()));
+            ASSERT_TRUE(clients.back()->connected()) << i;
+            if (i % 2) clients.back()->send(good.left(5));  // half a header
+        }
+        EXPECT_TRUE(stillServes());
+        clients.clear();
+        QCoreApplication::processEvents();
+        ::setrlimit(RLIMIT_NOFILE, &saved);
+    }
+    EXPECT_TRUE(stillServes());
 }
 
 // A second user of the system, made for one test and removed after it with

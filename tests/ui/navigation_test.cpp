@@ -357,6 +357,44 @@ TEST(UpdateRequest, AnEndlessAnswerIsCutOffAndTakenForNone) {
     if (!savedNoProxy.isNull()) qputenv("no_proxy", savedNoProxy);
 }
 
+// A service whose address sends the check back to itself, again and
+// again: the check gives up after a bounded number of redirects and takes
+// that for no answer, and a retry does the same.
+TEST(UpdateRequest, ARedirectLoopEndsAsNoAnswer) {
+    int requests = 0;
+    QTcpServer service;
+    ASSERT_TRUE(service.listen(QHostAddress::LocalHost, 0));
+    QObject::connect(&service, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket* s = service.nextPendingConnection()) {
+            QObject::connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+            QObject::connect(s, &QTcpSocket::readyRead, s, [&, s] {
+                if (!s->readAll().contains("\r\n\r\n")) return;
+                ++requests;
+                s->write("HTTP/1.1 302 Found\r\nLocation: /soft/tf.asp?again\r\nContent-Length: 0\r\n"
+                         "Connection: close\r\n\r\n");
+                s->disconnectFromHost();
+            });
+        }
+    });
+    FakeWebFeatures web;
+    QWidget bar;
+    const QUrl url(QStringLiteral("http://127.0.0.1:%1/soft/tf.asp").arg(service.serverPort()));
+    UpdateChecker checker([&] { return web.createPage(&bar); }, [url] { return url; });
+    int loaded = 0;
+    QObject::connect(&checker, &UpdateChecker::pageLoaded, [&] { ++loaded; });
+    checker.start();
+    checker.retryTimer().stop();
+    ASSERT_TRUE(waitUntil([&] { return loaded == 1; }, 60000)) << requests;
+    EXPECT_FALSE(web.view);
+    EXPECT_GT(requests, 1);
+    EXPECT_LE(requests, 51);
+    const int first = requests;
+    checker.onTick();
+    ASSERT_TRUE(waitUntil([&] { return loaded == 2; }, 60000));
+    EXPECT_FALSE(web.view);
+    EXPECT_EQ(requests, 2 * first);
+}
+
 TEST(UpdateRequest, PageTitleAsABrowserReadsIt) {
     struct Case {
         const char* name;

@@ -94,6 +94,7 @@ public:
         std::deque<QString> filesToSave;
         std::deque<SaveAsChoice> saveAs;
         std::vector<folvane::text::TextFormat> saveAsOffered;  // the format each Save As started from
+        std::vector<folvane::engine::DocumentFormat> documentFormatsOffered;  // and the document format
         std::vector<Asked> asked;      // questions and messages, in order
         QStringList proposedNames;     // what the save chooser offered
         int openChoosersShown = 0;
@@ -128,9 +129,11 @@ public:
             s->filesToSave.pop_front();
             return p;
         };
-        d.chooseSaveAs = [s](const QString& proposed, const folvane::text::TextFormat& current) {
+        d.chooseSaveAs = [s](const QString& proposed, const folvane::text::TextFormat& current,
+                             folvane::engine::DocumentFormat currentDocument) {
             s->proposedNames.push_back(proposed);
             s->saveAsOffered.push_back(current);
+            s->documentFormatsOffered.push_back(currentDocument);
             std::optional<SaveAsChoice> c;
             if (!s->saveAs.empty()) {
                 c = s->saveAs.front();
@@ -157,8 +160,9 @@ public:
         script_->filesToSave.push_back(path);
         return *this;
     }
-    ScriptedDocumentDialogs& saveAsTo(const QString& path, const folvane::text::TextFormat& format) {
-        script_->saveAs.push_back({path, format});
+    ScriptedDocumentDialogs& saveAsTo(const QString& path, const folvane::text::TextFormat& format,
+                                      std::optional<folvane::engine::DocumentFormat> documentFormat = std::nullopt) {
+        script_->saveAs.push_back({path, format, documentFormat});
         return *this;
     }
     Script& script() { return *script_; }
