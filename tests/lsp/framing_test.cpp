@@ -81,9 +81,5 @@ TEST(FrameReader, LargeBodiesArriveWhole) {
     EXPECT_EQ(r.buffered(), 0u);
 }
 
-TEST(FrameMessage, WritesTheLengthInBytes) {
-    EXPECT_EQ(frameMessage("{\"a\":\"中\"}"), "Content-Length: 11\r\n\r\n{\"a\":\"中\"}");
-}
-
 }  // namespace
 }  // namespace folvane::lsp

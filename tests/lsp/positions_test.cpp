@@ -157,11 +157,5 @@ TEST(ReplaceRange, ReplacesByPositionsAndRefusesABackwardRange) {
     EXPECT_EQ(text, "第一行😀?！\n二行");
 }
 
-TEST(PositionEncoding, Names) {
-    for (const PositionEncoding e : {U8, U16, U32}) EXPECT_EQ(positionEncodingNamed(positionEncodingName(e)), e);
-    EXPECT_FALSE(positionEncodingNamed("utf-7"));
-    EXPECT_FALSE(positionEncodingNamed("UTF-16"));
-}
-
 }  // namespace
 }  // namespace folvane::lsp
