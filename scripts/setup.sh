@@ -18,13 +18,14 @@ packages=(
   qt6-translations-l10n
   clang libclang-rt-14-dev
   libcmark-gfm-dev libcmark-gfm-extensions-dev  # the Markdown reader (CommonMark with the GFM extensions)
-  nlohmann-json3-dev  # folvane-cli --report json
+  nlohmann-json3-dev  # folvane-cli --report json and the language server (folvane-cli lsp)
   pre-commit  # the hooks' test in a throwaway repository
   patch  # the test that diffs of folvane-cli --diff apply (with patch -p1 and git apply)
 )
 # What .ci/run checks the installed package with.
 if [ "${1:-}" = "--ci" ]; then
   packages+=(desktop-file-utils appstream lintian man-db)
+  packages+=(neovim)  # the language server's end-to-end test: Neovim's own LSP client
 fi
 
 missing=()

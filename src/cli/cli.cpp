@@ -201,6 +201,8 @@ std::string applyCommand(const CliConfig& c, const FileSetup& setup, std::string
             return consume([](std::string_view t) { return editor::statisticsReport(editor::countText(t)) + "\r\n"; });
         case Command::Title:
             return consume([](std::string_view t) { return corrections::proposedSaveName(t) + "\r\n"; });
+        case Command::Lsp:
+            break;
     }
     return std::move(text);
 }
@@ -211,6 +213,10 @@ Exit runCli(const CliConfig& config, CliStreams& s) {
     if (config.help) {
         s.out(helpText());
         return Exit::Ok;
+    }
+    if (config.command == Command::Lsp) {
+        s.err("folvane-cli: lsp runs on the process's own standard input and output\n");
+        return Exit::Usage;
     }
     engine::RunContext ctx;
     ctx.signature.signatureEnabled = config.signature;

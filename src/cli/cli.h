@@ -24,8 +24,10 @@ enum class Exit { Ok = 0, FileError = 1, Usage = 2 };
 
 // What is done to each input: typeset (the default), one of the text tools
 // of the editor's "排版小工具" menu (engine/text_tools.h, `tool`), or a report:
-// the statistics window's ("stats") or the proposed save name ("title").
-enum class Command { Typeset, Tool, Stats, Title };
+// the statistics window's ("stats") or the proposed save name ("title");
+// or the language server on standard input and output ("lsp", run by
+// main() itself: it needs the process's streams as they are).
+enum class Command { Typeset, Tool, Stats, Title, Lsp };
 
 struct CliConfig {
     Command command = Command::Typeset;

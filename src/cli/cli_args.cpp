@@ -33,6 +33,9 @@ const std::vector<CommandInfo>& commands() {
             t.push_back({row.name, row.shown, Command::Tool, row.tool, row.help});
         t.push_back({"stats", "stats", Command::Stats, {}, "Print the character statistics report."});
         t.push_back({"title", "title", Command::Title, {}, "Print the file name proposed for saving the text."});
+        t.push_back({"lsp", "lsp", Command::Lsp, {},
+                     "Serve the Language Server Protocol on standard input and output for text and Markdown "
+                     "documents (diagnostics, code actions, formatting); takes no options and no FILE."});
         return t;
     }();
     return table;
@@ -450,6 +453,15 @@ ParseResult parseCommandLine(const std::vector<std::string>& args) {
     c.tool = chosen.tool;
     if (got.help) {
         c.help = true;
+        return r;
+    }
+    if (c.command == Command::Lsp) {
+        for (int i = 0; i < kOptionCount; ++i)
+            if (opts[i]->count() > 0) {
+                r.error = "option " + opts[i]->get_name() + " is not for lsp: the editor's settings choose the switches";
+                return r;
+            }
+        if (!got.positional.empty()) r.error = "lsp takes no FILE: the editor sends the documents";
         return r;
     }
     const bool typeset = c.command == Command::Typeset;

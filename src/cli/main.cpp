@@ -5,6 +5,7 @@
 
 #include "cli/cli.h"
 #include "cli/cli_args.h"
+#include "lsp/server.h"
 #include "text/file_io.h"
 
 int main(int argc, char** argv) try {
@@ -15,6 +16,8 @@ int main(int argc, char** argv) try {
     ParseResult parsed = parseCommandLine(args);
     std::fputs(diagnosticsText(parsed).c_str(), stderr);
     if (!parsed.error.empty()) return static_cast<int>(Exit::Usage);
+    if (parsed.config.command == Command::Lsp && !parsed.config.help)
+        return folvane::lsp::serveStdio(STDIN_FILENO, STDOUT_FILENO);
 
     bool outFailed = false;
     CliStreams streams;

@@ -159,7 +159,9 @@ std::string typesetMarkdown(std::string_view text, const TypesetOptions& o, RunC
                 steps.add(std::move(hunks));
             };
             stepped = corrector.correctBySteps(piece, quotes, step);
-            for (int pass = 1; pass < kMaxPasses; ++pass) {
+            // A run the first pass left as it was stays so (the pass
+            // again would see the same text and quotes), as below.
+            for (int pass = 1; pass < kMaxPasses && stepped != piece; ++pass) {
                 corrections::QuoteState replay = quotesBefore;
                 std::string next = corrector.correctBySteps(stepped, replay, step);
                 quotes = replay;

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/../.."
 seconds="${1:-30}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(fuzz_typeset fuzz_ini fuzz_codec fuzz_strip fuzz_script fuzz_markdown)
+[ ${#targets[@]} -eq 0 ] && targets=(fuzz_typeset fuzz_ini fuzz_codec fuzz_strip fuzz_script fuzz_markdown fuzz_lsp)
 CC=clang CXX=clang++ ./scripts/build.sh build-fuzz -DFOLVANE_FUZZ=ON -DFOLVANE_BUILD_GUI=OFF \
   -DFOLVANE_BUILD_TESTS=OFF -DFOLVANE_BUILD_BENCH=OFF
 mkdir -p build-fuzz/findings build-fuzz/corpus build-fuzz/logs
