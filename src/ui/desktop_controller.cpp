@@ -75,6 +75,16 @@ DesktopController::DesktopController(FolvaneApp& app, DesktopHost& host, const C
         if (!wayland_->available()) {
             delete wayland_;
             wayland_ = nullptr;
+        } else {
+            // The clipboard's content at the start arrives a moment after
+            // the connection, when copy-is-typeset may have taken the
+            // clipboard as empty. It was there before this program and is
+            // no copy to typeset: it is taken as seen, as under X11, where
+            // it is known at once.
+            connect(wayland_, &WaylandClipboard::firstReceived, this, [this] {
+                engine::ClipboardModes& modes = app_.clipboard();
+                if (modes.copyTypeset && modes.watch.armed) modes.watch.lastText = clipboardGb();
+            });
         }
     }
     setWaylandTips(onWayland());

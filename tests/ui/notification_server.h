@@ -8,6 +8,7 @@
 #include <QMap>
 #include <QStringList>
 #include <QVariantMap>
+#include <functional>
 #include <vector>
 
 struct ReceivedNotification {
@@ -28,6 +29,9 @@ public:
 
     std::vector<ReceivedNotification> received;
     QMap<uint, QString> open;  // id -> body of what is on the screen
+    // Called at each Notify and CloseNotification, when set.
+    std::function<void(const ReceivedNotification&)> notified;
+    std::function<void(uint)> closed;
 
 public Q_SLOTS:
     uint Notify(const QString& appName, uint replacesId, const QString&, const QString& summary, const QString& body,
@@ -35,9 +39,13 @@ public Q_SLOTS:
         const uint id = replacesId != 0 && open.contains(replacesId) ? replacesId : ++lastId_;
         received.push_back({appName, replacesId, summary, body, hints, timeout, id});
         open.insert(id, body);
+        if (notified) notified(received.back());
         return id;
     }
-    void CloseNotification(uint id) { open.remove(id); }
+    void CloseNotification(uint id) {
+        open.remove(id);
+        if (closed) closed(id);
+    }
     QStringList GetCapabilities() { return {QStringLiteral("body")}; }
     QString GetServerInformation(QString& vendor, QString& version, QString& specVersion) {
         vendor = QStringLiteral("folvane-test");
