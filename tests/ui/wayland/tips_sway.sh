@@ -84,16 +84,11 @@ export WAYLAND_DISPLAY=$display
 export SWAYSOCK
 SWAYSOCK=$(ls "$run"/sway-ipc.*.sock | head -1)
 shown() { swaymsg -t get_tree 2>/dev/null | grep -q "\"name\": \"$1\""; }
-# The name of the window with the keyboard focus.
+# The name of the window with the keyboard focus: in sway's tree a node's
+# "focused" comes before its "name" (the rectangles between hold none).
 focused() {
-  swaymsg -t get_tree 2>/dev/null | python3 -c '
-import json, sys
-def walk(n):
-    if n.get("focused"):
-        print(n.get("name"))
-    for c in n.get("nodes", []) + n.get("floating_nodes", []):
-        walk(c)
-walk(json.load(sys.stdin))'
+  swaymsg -t get_tree 2>/dev/null |
+    awk '/"focused": true/ { f = 1 } f && /"name":/ { sub(/.*"name": "/, ""); sub(/",?$/, ""); print; exit }'
 }
 # How many windows of the program sway shows.
 program_windows() { swaymsg -t get_tree 2>/dev/null | grep -c '"app_id": "folvane"' || true; }
