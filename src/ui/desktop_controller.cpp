@@ -8,11 +8,13 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QSystemTrayIcon>
 
 #include "balloon_tip.h"
 #include "commands.h"
 #include "folvane_app.h"
+#include "platform/desktop_notifications.h"
 #include "platform/global_hotkeys.h"
 #include "platform/portal_shortcuts.h"
 #include "platform/wayland_clipboard.h"
@@ -24,6 +26,19 @@ namespace engine = folvane::engine;
 namespace {
 
 bool onWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
+// A tip's rich text as the plain text of a notification: its lines, each
+// without the spaces that centre it in the balloon.
+QString tipPlainText(const QString& richText) {
+    static const QRegularExpression lineBreak(QStringLiteral("<br\\s*/?>"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    QString text = richText;
+    text.replace(lineBreak, QStringLiteral("\n")).remove(tag);
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& line : lines) line = line.trimmed();
+    lines.removeAll(QString());
+    return lines.join(QLatin1Char('\n'));
+}
 
 }  // namespace
 
@@ -43,7 +58,9 @@ DesktopController::DesktopController(FolvaneApp& app, DesktopHost& host, const C
       app_(app),
       host_(host),
       hotKeys_(new GlobalHotKeys(this)),
-      balloon_(new BalloonTip),
+      // Transient for the main window: on Wayland the note is then a popup
+      // of it, not a window of its own that the compositor places and focuses.
+      balloon_(new BalloonTip(qobject_cast<QWidget*>(parent))),
       icon_(std::move(icon)),
       trayMenu_(std::make_unique<QMenu>()) {
     // The same actions as the menus and the toolbar: a tray item is always in
@@ -58,8 +75,19 @@ DesktopController::DesktopController(FolvaneApp& app, DesktopHost& host, const C
         if (!wayland_->available()) {
             delete wayland_;
             wayland_ = nullptr;
+        } else {
+            // The clipboard's content at the start arrives a moment after
+            // the connection, when copy-is-typeset may have taken the
+            // clipboard as empty. It was there before this program and is
+            // no copy to typeset: it is taken as seen, as under X11, where
+            // it is known at once.
+            connect(wayland_, &WaylandClipboard::firstReceived, this, [this] {
+                engine::ClipboardModes& modes = app_.clipboard();
+                if (modes.copyTypeset && modes.watch.armed) modes.watch.lastText = clipboardGb();
+            });
         }
     }
+    setWaylandTips(onWayland());
     watch_.setInterval(100);
     connect(&watch_, &QTimer::timeout, this, &DesktopController::onWatchTimer);
     watch_.start();
@@ -147,7 +175,7 @@ void DesktopController::finishRun(bool resultOnClipboard) {
     const bool oneClick = std::exchange(oneClickRun_, false);
     if (!watched && !oneClick) return;
     if (resultOnClipboard) showTip(doneTip());
-    else if (lastTip_ == workingTip()) balloon_->hide();
+    else if (lastTip_ == workingTip()) hideTip();
 }
 
 bool DesktopController::backgroundClipboard() const { return wayland_ != nullptr; }
@@ -193,9 +221,43 @@ QString DesktopController::copyTypesetNote() const {
                           "在后台使用请以 QT_QPA_PLATFORM=xcb 运行本程序。）");
 }
 
+void DesktopController::setWaylandTips(bool on) {
+    waylandTips_ = on;
+    delete notifications_;
+    notifications_ = nullptr;
+    if (!on) return;
+    notifications_ = new DesktopNotifications(this);
+    connect(notifications_, &DesktopNotifications::failed, this, [this](const QString& text) {
+        if (text == tipPlainText(lastTip_)) showTipWindow();
+    });
+}
+
 void DesktopController::showTip(const QString& richText) {
     lastTip_ = richText;
-    balloon_->showAt(QCursor::pos() - QPoint(20, 30), richText);
+    if (notifications_ && notifications_->usable()) {
+        balloon_->hide();
+        notifications_->show(tipPlainText(richText), BalloonTip::kShownMs);
+        return;
+    }
+    showTipWindow();
+}
+
+void DesktopController::showTipWindow() {
+    if (!waylandTips_) {
+        balloon_->showAt(QCursor::pos() - QPoint(20, 30), lastTip_);
+        return;
+    }
+    // On Wayland a window of the program's own can only be a popup of its
+    // main window, placed inside it; while that is off the screen the tip
+    // is not shown (a top-level window would be tiled and take the focus).
+    QWidget* anchor = balloon_->parentWidget();
+    if (!anchor || !anchor->isVisible() || anchor->isMinimized()) return;
+    balloon_->showInCorner(QRect(anchor->mapToGlobal(QPoint(0, 0)), anchor->size()), lastTip_);
+}
+
+void DesktopController::hideTip() {
+    balloon_->hide();
+    if (notifications_) notifications_->close();
 }
 
 void DesktopController::windowMinimized(bool toTray) {

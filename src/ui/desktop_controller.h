@@ -16,6 +16,7 @@
 
 class BalloonTip;
 class CommandSet;
+class DesktopNotifications;
 class FolvaneApp;
 class GlobalHotKeys;
 class PortalShortcuts;
@@ -104,6 +105,14 @@ public:
     QSystemTrayIcon* trayIcon() const { return tray_; }
     QMenu* trayMenu() const { return trayMenu_.get(); }
 
+    // How tips appear. Elsewhere than on Wayland (the default there), as
+    // the balloon beside the mouse pointer. On Wayland (`on`) through the
+    // desktop's notification service, and where it cannot be reached as the
+    // balloon inside the main window, a popup of it that takes no focus,
+    // only while the window is on the screen.
+    void setWaylandTips(bool on);
+    DesktopNotifications* notifications() const { return notifications_; }
+
     // The text of the balloon tip last shown (empty: none yet).
     const QString& lastTip() const { return lastTip_; }
     BalloonTip* balloon() const { return balloon_; }
@@ -114,6 +123,8 @@ public:
 
 private:
     void showTip(const QString& richText);
+    void showTipWindow();  // the last tip as the balloon
+    void hideTip();
     std::string clipboardGb() const;
 
     FolvaneApp& app_;
@@ -122,6 +133,8 @@ private:
     QTimer watch_;
     BalloonTip* balloon_;
     QString lastTip_;
+    bool waylandTips_ = false;
+    DesktopNotifications* notifications_ = nullptr;  // child; with Wayland tips only
     bool oneClickRun_ = false;  // an ALT+Q run is under way
     QIcon icon_;
     std::unique_ptr<QMenu> trayMenu_;

@@ -6,6 +6,7 @@
 #include <QTranslator>
 
 #include "run_controller.h"
+#include "screen_fit.h"
 #include "settings/config_location.h"
 #include "worker.h"
 
@@ -19,6 +20,8 @@ FolvaneApp::FolvaneApp(QObject* parent) : QObject(parent), worker_(std::make_uni
     registerResources();
     runContext_.scriptConverter = &converter_;
     runs_ = new RunController(*this);
+    // Every window of the program fits its screen as it is shown.
+    new ScreenFitter(this);
 }
 
 FolvaneApp::~FolvaneApp() {

@@ -82,6 +82,15 @@ void MainWin::carryOut(const ProgramRequest& request) {
             }
             break;
         }
+        if (!startupCompleted_->isChecked()) {
+            // A message of the start-up is open: its event loop would take
+            // the close, and the program would go on without a window. The
+            // start-up ends as at a termination signal, and with it the
+            // program, its settings saved (nothing is edited yet to ask
+            // about).
+            exitUnattended();
+            break;
+        }
         if (close()) QCoreApplication::quit();
         break;
     }

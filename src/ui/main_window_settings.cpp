@@ -20,6 +20,7 @@
 #include "editor_widget.h"
 #include "navigation_bar.h"
 #include "main_window.h"
+#include "screen_fit.h"
 #include "platform/global_hotkeys.h"
 #include "quick_bars.h"
 #include "settings/config_location.h"
@@ -86,6 +87,9 @@ void MainWin::startUp(const QStringList& arguments, const std::string& configPat
         resize(std::max(geometry.width - frame.left() - frame.right(), 200),
                std::max(geometry.height - frame.top() - frame.bottom(), 150));
     }
+    // A size saved on a larger screen (or at a smaller scale) is brought
+    // back onto this one.
+    fitToScreen(this);
 }
 
 void MainWin::closeEvent(QCloseEvent* e) {

@@ -10,11 +10,15 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QGuiApplication>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "engine/document_typeset.h"
 #include "link_label.h"
+#include "screen_fit.h"
 
 namespace engine = folvane::engine;
 namespace settings = folvane::settings;
@@ -61,6 +65,17 @@ const QString kNotForMarkdown = QStringLiteral("Markdown文档不适用");
 // one line, the other groups stack their boxes.
 int checkColumns(engine::OptionsGroup group) { return group == engine::OptionsGroup::Punctuation ? 2 : 1; }
 
+// A scroll area that asks for the whole of its contents: the window takes
+// its natural size where the screen has room for it and scrolls where it
+// has not (at 2× scale on a small screen), its buttons always in sight.
+class ContentsSizedScrollArea : public QScrollArea {
+public:
+    QSize sizeHint() const override {
+        const int f = 2 * frameWidth();
+        return (widget() ? widget()->sizeHint() : QSize()) + QSize(f, f);
+    }
+};
+
 }  // namespace
 
 OptionsWindow::OptionsWindow(TypesetOptions& options, bool topmost, Hooks hooks, QWidget* parent)
@@ -72,6 +87,14 @@ OptionsWindow::OptionsWindow(TypesetOptions& options, bool topmost, Hooks hooks,
     build();
     form_ = settings::createOptionsForm(options_);
     showForm();
+    // The size the layout asks for, as far as the screen has room for it
+    // with the frame (the switches scroll then), and not resizable.
+    QSize size = sizeHint();
+    if (QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
+        const QMargins frame = frameMarginsOf(this);
+        size = size.boundedTo(screen->availableGeometry().size().shrunkBy(frame));
+    }
+    setFixedSize(size);
 }
 
 bool OptionsWindow::askRestoreDefaults(QWidget* parent) {
@@ -144,11 +167,17 @@ void OptionsWindow::build() {
     });
 
     auto* top = new QVBoxLayout(this);
-    top->setSizeConstraint(QLayout::SetFixedSize);
+    auto* scroll = new ContentsSizedScrollArea;
+    scroll->setObjectName(QStringLiteral("optionsScroll"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* body = new QWidget;
+    auto* content = new QVBoxLayout(body);
+    content->setContentsMargins(0, 0, 0, 0);
     auto* columns = new QHBoxLayout;
     QVBoxLayout* column[2] = {new QVBoxLayout, new QVBoxLayout};
     for (QVBoxLayout* c : column) columns->addLayout(c, 1);
-    top->addLayout(columns);
+    content->addLayout(columns);
 
     // The first three groups form the left column, the rest the right one.
     for (int g = 0; g < engine::kOptionsGroupCount; ++g) {
@@ -184,7 +213,9 @@ void OptionsWindow::build() {
     auto* markdownNote = new QLabel(QStringLiteral("Markdown文档只作标点、引号、空格、全半角与简繁修正，段落设置不适用"));
     markdownNote->setObjectName(QStringLiteral("markdownNote"));
     markdownNote->setEnabled(false);
-    top->addWidget(markdownNote);
+    content->addWidget(markdownNote);
+    scroll->setWidget(body);
+    top->addWidget(scroll, 1);
 
     auto* restoreLink = new LinkLabel(QStringLiteral("<a href=\"#\">恢复成默认设置</a>"));
     restoreLink->setObjectName(QStringLiteral("restoreLink"));

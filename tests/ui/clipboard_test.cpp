@@ -355,6 +355,10 @@ TEST_F(ClipboardTest, ABalloonTipClosesOnAClick) {
     BalloonTip* tip = desktop().balloon();
     ASSERT_TRUE(tip->isVisible());
     EXPECT_EQ(tip->text(), DesktopController::doneTip());
+    // Keys typed while it shows go where they went before.
+    EXPECT_TRUE(tip->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+    EXPECT_TRUE(tip->testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_EQ(tip->windowType(), Qt::ToolTip);
     QTest::mouseClick(tip, Qt::LeftButton);
     EXPECT_FALSE(tip->isVisible());
 }

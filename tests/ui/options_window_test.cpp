@@ -65,7 +65,8 @@ TEST(OptionsWindow, LayoutAndCaptions) {
     EXPECT_EQ(w.windowTitle(), QStringLiteral("排版时将执行以下选中的过程:"));
     EXPECT_TRUE(w.isModal());
     EXPECT_FALSE(w.windowFlags() & Qt::WindowStaysOnTopHint);
-    // The window takes the size its layout asks for and cannot be resized.
+    // The window takes the size its layout asks for (the screen has room
+    // for it) and cannot be resized.
     EXPECT_EQ(w.minimumSize(), w.maximumSize());
     EXPECT_EQ(w.size(), w.minimumSize());
 

@@ -126,6 +126,24 @@ TEST_F(Program, ASignalEndsTheProgramWhileAStartUpMessageIsOpen) {
     }
 }
 
+// "folvane --quit" while a message box of the start-up is open ends the
+// program as "退出" does, its settings saved: no process without a window
+// stays behind holding the single-instance socket.
+TEST_F(Program, AQuitEndsTheProgramWhileAStartUpMessageIsOpen) {
+    process.start(program, {dir.filePath(QStringLiteral("missing.txt"))});
+    ASSERT_TRUE(process.waitForStarted(kWait));
+    ASSERT_TRUE(waitUntil([&] { return stored(config, "CONFIG1") == "1"; }, kWait));
+    QProcess quit;
+    quit.setProcessEnvironment(process.processEnvironment());
+    quit.start(program, {QStringLiteral("--quit")});
+    ASSERT_TRUE(quit.waitForFinished(kWait));
+    EXPECT_EQ(quit.exitCode(), 0);
+    ASSERT_TRUE(process.waitForFinished(kWait)) << "the program went on after --quit";
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_NE(stored(config, "窗口宽度"), "<absent>");
+}
+
 TEST_F(Program, TheNextStartKeepsTheSettingsAStoppedOneSaved) {
     start("1");
     endWith(SIGTERM);

@@ -7,6 +7,7 @@
 #include <wayland-client.h>
 
 #include <QSocketNotifier>
+#include <utility>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -289,6 +290,7 @@ void WaylandClipboard::received(bool hasText, QString text) {
     hasText_ = hasText;
     text_ = std::move(text);
     if (!same) Q_EMIT changed();
+    if (!std::exchange(received_, true)) Q_EMIT firstReceived();
 }
 
 #else  // built without Wayland: never available.

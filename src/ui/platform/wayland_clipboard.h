@@ -38,6 +38,9 @@ public:
 Q_SIGNALS:
     // The clipboard changed and its text has been read in full.
     void changed();
+    // The clipboard's content as it was when the connection was made has
+    // been received (once; its text, if any, read in full).
+    void firstReceived();
 
 private:
     struct Connection;
@@ -47,4 +50,5 @@ private:
     std::unique_ptr<Connection> c_;
     bool hasText_ = false;
     QString text_;
+    bool received_ = false;
 };
