@@ -86,9 +86,12 @@ SWAYSOCK=$(ls "$run"/sway-ipc.*.sock | head -1)
 shown() { swaymsg -t get_tree 2>/dev/null | grep -q "\"name\": \"$1\""; }
 # The name of the window with the keyboard focus: in sway's tree a node's
 # "focused" comes before its "name" (the rectangles between hold none).
+# awk reads the whole tree: leaving early would end swaymsg with SIGPIPE,
+# which pipefail turns into a failure of the caller.
 focused() {
   swaymsg -t get_tree 2>/dev/null |
-    awk '/"focused": true/ { f = 1 } f && /"name":/ { sub(/.*"name": "/, ""); sub(/",?$/, ""); print; exit }'
+    awk '/"focused": true/ { f = 1 } f && !done && /"name":/ { sub(/.*"name": "/, ""); sub(/",?$/, ""); print; done = 1 }' ||
+    true
 }
 # How many windows of the program sway shows.
 program_windows() { swaymsg -t get_tree 2>/dev/null | grep -c '"app_id": "folvane"' || true; }
