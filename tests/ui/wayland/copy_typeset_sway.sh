@@ -93,7 +93,9 @@ cd "$work/prog"
 export SWAYSOCK
 SWAYSOCK=$(ls "$run"/sway-ipc.*.sock | head -1)
 # Whether sway shows a window titled $1.
-shown() { as_user swaymsg -t get_tree 2>/dev/null | grep -q "\"name\": \"$1\""; }
+# grep -c reads the whole tree: grep -q would stop early and end swaymsg
+# with SIGPIPE, which pipefail takes for a failure.
+shown() { as_user swaymsg -t get_tree 2>/dev/null | grep -c "\"name\": \"$1\"" >/dev/null; }
 
 start env QT_QPA_PLATFORM=wayland ./folvane >"$work/prog.log" 2>&1
 # The "友情提示" boxes of a start with copy-is-typeset on: each is answered

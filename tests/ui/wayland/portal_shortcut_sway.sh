@@ -98,7 +98,9 @@ await wayland_up || { echo "sway did not start"; cat "$work/sway.log"; exit 1; }
 export WAYLAND_DISPLAY=$display
 export SWAYSOCK
 SWAYSOCK=$(ls "$run"/sway-ipc.*.sock | head -1)
-shown() { swaymsg -t get_tree 2>/dev/null | grep -q "\"name\": \"$1\""; }
+# grep -c reads the whole tree: grep -q would stop early and end swaymsg
+# with SIGPIPE, which pipefail takes for a failure.
+shown() { swaymsg -t get_tree 2>/dev/null | grep -c "\"name\": \"$1\"" >/dev/null; }
 
 # A first start writes the settings file; one-click typesetting and
 # copy-after are then switched on in it, and the update page off.
@@ -199,7 +201,7 @@ if ! await typeset_done; then
   status=1
 fi
 # SHIFT+F12 through the portal: the main window leaves the screen.
-main_shown() { swaymsg -t get_tree 2>/dev/null | grep -q '"name": "[^"]*FOLVANE[^"]*"'; }
+main_shown() { swaymsg -t get_tree 2>/dev/null | grep -c '"name": "[^"]*FOLVANE[^"]*"' >/dev/null; }
 main_shown || { echo "the main window is not on the screen"; status=1; }
 dbus-send --session --print-reply --dest="$busname" /org/folvane/PortalTest org.folvane.PortalTest.Press \
   string:show-hide >/dev/null

@@ -83,7 +83,9 @@ await wayland_up || { echo "sway did not start"; cat "$work/sway.log"; exit 1; }
 export WAYLAND_DISPLAY=$display
 export SWAYSOCK
 SWAYSOCK=$(ls "$run"/sway-ipc.*.sock | head -1)
-shown() { swaymsg -t get_tree 2>/dev/null | grep -q "\"name\": \"$1\""; }
+# grep -c reads the whole tree: grep -q would stop early and end swaymsg
+# with SIGPIPE, which pipefail takes for a failure.
+shown() { swaymsg -t get_tree 2>/dev/null | grep -c "\"name\": \"$1\"" >/dev/null; }
 # The name of the window with the keyboard focus: in sway's tree a node's
 # "focused" comes before its "name" (the rectangles between hold none).
 # awk reads the whole tree: leaving early would end swaymsg with SIGPIPE,
