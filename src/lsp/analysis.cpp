@@ -51,24 +51,6 @@ std::u16string utf16WithLineFeeds(std::string_view s, std::string& eol) {
     return out;
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // UTF-8 of UTF-16 units, each "\n" written as `eol`; a lone surrogate
 // becomes U+FFFD, so the result is always valid UTF-8.
 std::string utf8Of(std::u16string_view s, std::string_view eol) {
@@ -78,12 +60,12 @@ std::string utf8Of(std::u16string_view s, std::string_view eol) {
         const char16_t c = s[i];
         if (c == u'\n') out += eol;
         else if (isHigh(c) && i + 1 < s.size() && isLow(s[i + 1])) {
-            appendUtf8(out, 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (s[i + 1] - 0xDC00));
+            text::appendUtf8(0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (s[i + 1] - 0xDC00), out);
             ++i;
         } else if (isHigh(c) || isLow(c)) {
-            appendUtf8(out, 0xFFFD);
+            text::appendUtf8(0xFFFD, out);
         } else {
-            appendUtf8(out, c);
+            text::appendUtf8(c, out);
         }
     }
     return out;

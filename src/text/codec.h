@@ -66,6 +66,8 @@ std::optional<std::string> utf8ToGb18030ByTable(std::string_view utf8);
 // GB18030 to UTF-8. Never fails: a byte that is no character is copied
 // unchanged, so nothing is dropped.
 std::string gb18030ToUtf8(std::string_view gb);
+// Appends the UTF-8 bytes of the code point `cp` to `out`.
+void appendUtf8(char32_t cp, std::string& out);
 // Its two ways: by iconv, and by a table of the two-byte codes (what long
 // texts take; other characters still go to iconv).
 std::string gb18030ToUtf8ByIconv(std::string_view gb);
