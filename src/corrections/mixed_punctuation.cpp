@@ -14,8 +14,6 @@ constexpr std::string_view kEllipsis = "\xA1\xAD";  // …
 constexpr std::string_view kEllipsis2 = "\xA1\xAD\xA1\xAD";
 constexpr std::string_view kComma = "\xA3\xAC";  // ，
 
-
-
 // The characters of a line with their starts, for looking at both sides of
 // a mark. Rebuilt after each pass that changes lengths.
 struct Chars {
@@ -27,10 +25,11 @@ struct Chars {
     std::size_t count() const { return starts.size() - 1; }
     std::size_t len(std::size_t i) const { return starts[i + 1] - starts[i]; }
     bool chinese(std::size_t i) const { return i < count() && isChineseContext(text, starts[i], len(i)); }
+    // False past the last character, so a look at a neighbour needs no bound.
     bool opaque(std::size_t i) const {
-        return len(i) == 1 && static_cast<unsigned char>(text[starts[i]]) >= 0x80;
+        return i < count() && len(i) == 1 && static_cast<unsigned char>(text[starts[i]]) >= 0x80;
     }
-    bool isByte(std::size_t i, char c) const { return len(i) == 1 && text[starts[i]] == c; }
+    bool isByte(std::size_t i, char c) const { return i < count() && len(i) == 1 && text[starts[i]] == c; }
 
     std::string_view text;
     std::vector<std::size_t> starts;
