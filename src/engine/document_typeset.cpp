@@ -150,6 +150,7 @@ std::string typesetMarkdown(std::string_view text, const TypesetOptions& o, RunC
         std::string_view corrected;
         if (changes) {
             steps.clear();
+            const std::size_t recordedBefore = changes->size();
             auto step = [&](std::string_view rule, std::string_view before, std::string_view after) {
                 std::vector<Hunk> hunks = characterHunks(before, after);
                 for (const Hunk& h : hunks)
@@ -177,6 +178,9 @@ std::string typesetMarkdown(std::string_view text, const TypesetOptions& o, RunC
                     stepped.swap(next);
                 }
             }
+            // Steps that undo each other (a width step and the punctuation
+            // step after it) leave the run as it was: nothing to report.
+            if (stepped == piece) changes->resize(recordedBefore);
             corrected = stepped;
         } else {
             corrected = corrector.correct(piece, quotes);

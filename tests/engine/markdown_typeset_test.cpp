@@ -211,6 +211,19 @@ TEST(MarkdownTypeset, RecordsAndResultAgreeOnEveryConstruct) {
     }
 }
 
+// Steps that undo each other's change (a width conversion the punctuation
+// step turns back) change nothing and are not reported (found by fuzzing).
+TEST(MarkdownTypeset, StepsThatCancelOutRecordNothing) {
+    TypesetOptions o;
+    o.fixPunctuation = o.halfToFullWidth = o.fullToHalfWidth = true;
+    o.fixQuotes = o.spaceHanLatin = o.protectLinks = false;
+    const std::string in("\xD2\xD2\xD2\x8B\x8B\x9A\xD5\n.");
+    std::vector<Change> changes;
+    RunContext ctx;
+    EXPECT_EQ(show(typesetMarkdown(in, o, ctx, &changes)), show(in));
+    EXPECT_TRUE(changes.empty()) << changes.size() << " " << (changes.empty() ? "" : changes[0].rule);
+}
+
 TEST(DocumentFormat, ByName) {
     struct Case {
         const char* path;
